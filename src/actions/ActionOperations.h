@@ -1,0 +1,38 @@
+// The operations a hotkey press can perform, one per action of the task
+// table. The dispatcher calls them through this interface so its walk over
+// the table is tested with a recording fake; Windows implements them.
+#pragma once
+
+#include <string>
+
+namespace keyvane {
+
+enum class SpecialFolder { MyComputer, MyDocuments };
+
+class ActionOperations {
+public:
+    virtual ~ActionOperations() = default;
+
+    // Power and session.
+    virtual void PowerOffComputer() = 0;
+    virtual void RebootComputer() = 0;
+    virtual void HibernateComputer() = 0;
+    virtual void StandByComputer() = 0;
+    virtual void LogOffComputer() = 0;
+
+    // CD tray and desktop. drive is the destination as stored, not split.
+    virtual void OpenCDTray(const std::u16string& drive) = 0;
+    virtual void CloseCDTray(const std::u16string& drive) = 0;
+    virtual void ToggleMinimizeAll() = 0;
+
+    // Programs, folders and addresses. showCode is the window-show command
+    // (0 hide, 1 normal, 3 maximized, 6 minimized).
+    virtual void RunSelectedProgram(const std::u16string& program, const std::u16string& parameters,
+                                    int showCode) = 0;
+    virtual void OpenSpecialFolder(SpecialFolder folder, int showCode) = 0;
+    virtual void CloseProgramByName(const std::u16string& fileName) = 0;
+    virtual void OpenWebsite(const std::u16string& address, int showCode) = 0;
+    virtual void RunFixedProgram(const std::u16string& program, int showCode) = 0;
+};
+
+} // namespace keyvane

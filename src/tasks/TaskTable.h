@@ -1,0 +1,142 @@
+// The task table: the program's one store of tasks while it runs. Every other
+// part of the program reads and changes tasks through these operations,
+// addressing a cell by column name (letter case ignored) and row index.
+//
+// Text is held as UTF-16 code units (std::u16string), the same units as the
+// task list file, so the Linux tests see exactly what Windows sees.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace keyvane {
+
+// Failures of the table are exceptions, as every caller expects.
+class TaskTableError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+// A row index below 0 or at or past taskCount.
+class IndexError : public TaskTableError {
+public:
+    using TaskTableError::TaskTableError;
+};
+// Text written into the integer column that is not an integer.
+class ConversionError : public TaskTableError {
+public:
+    using TaskTableError::TaskTableError;
+};
+// A column name that matches no column.
+class UnknownColumnError : public TaskTableError {
+public:
+    using TaskTableError::TaskTableError;
+};
+// The task list file could not be read or written. The message names the file.
+class IoError : public TaskTableError {
+public:
+    using TaskTableError::TaskTableError;
+};
+
+// Column indexes; the index order is the field order of the task list file.
+enum class Column : int { NxNumberColumn1 = 0, Desc, Hotkey, Dest, Type_run, Image, Enabled };
+inline constexpr int kColumnCount = 7;
+
+enum class CellKind { RowNumber, Text, Integer, Flag };
+
+struct ColumnInfo {
+    std::u16string_view name;
+    CellKind kind;
+    std::u16string_view caption;
+    int displayPosition;
+    int width; // designed width in pixels
+    enum class Align { Left, Centre } align;
+};
+
+// The seven fixed columns in index order, with what the grid view shows.
+extern const std::array<ColumnInfo, kColumnCount> kColumns;
+
+// The sixteen action names (values of Desc), in the editor's list order, and
+// the four run types (values of Type_run). Compared exactly, case included.
+extern const std::array<std::u16string_view, 16> kActionNames;
+extern const std::array<std::u16string_view, 4> kRunTypes;
+
+// Finds a column by name, ignoring ASCII letter case; throws UnknownColumnError.
+Column FindColumn(std::u16string_view name);
+
+class TaskTable {
+public:
+    TaskTable() = default;
+
+    int taskCount() const { return static_cast<int>(rows_.size()); }
+
+    // Cell access by column name; a bad row throws IndexError.
+    std::u16string cellText(std::u16string_view column, int row) const;
+    void setCellText(std::u16string_view column, int row, std::u16string_view text);
+    bool cellFlag(std::u16string_view column, int row) const;
+    void setCellNumber(std::u16string_view column, int row, std::int32_t number);
+
+    // The same by column index, for the file reader and writer and the view.
+    std::u16string cellText(Column column, int row) const;
+    void setCellText(Column column, int row, std::u16string_view text);
+
+    // Adds n rows with the new-row values; returns the index of the last new
+    // row. A count below 1 adds nothing (and returns taskCount() - 1).
+    int appendTasks(int count);
+    void removeTask(int row);
+    void removeAllTasks();
+    void moveTask(int from, int to);
+
+    int currentTask() const { return current_; }
+    void selectTask(int row);
+    bool isTaskSelected(int row) const;
+    // For the grid's Ctrl and Shift selection; does not change the current row.
+    void setTaskSelected(int row, bool selected);
+
+    // Bracket a group of changes; they nest. The change listener is told once,
+    // when the count is back to 0, if anything changed inside.
+    void beginBatch();
+    void endBatch();
+
+    // Header click: sorts by the column, flipping direction on a repeated
+    // click; the current row stays on its task.
+    void sortByColumn(std::u16string_view column);
+
+    // The task list file; both take the full path of data\actions.cfg.
+    // Save is atomic: a failed save throws IoError and leaves the old file.
+    void saveTaskList(const std::u16string& path) const;
+    // Empties the table, then reads the file. Throws IoError when the file
+    // cannot be read (the table is then empty).
+    void loadTaskList(const std::u16string& path);
+
+    // Told after every change outside a batch (the grid repaints from it).
+    void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
+
+private:
+    struct Row {
+        std::u16string desc, hotkey, dest, typeRun;
+        std::int32_t image = 0;
+        bool enabled = true;
+        bool selected = false;
+    };
+
+    Row& rowAt(int row);
+    const Row& rowAt(int row) const;
+    void changed();
+
+    std::vector<Row> rows_;
+    int current_ = -1;
+    int batchDepth_ = 0;
+    bool changedInBatch_ = false;
+    // Sorting memory: one direction per column, and the sort column (-1 none).
+    std::array<bool, kColumnCount> descending_{};
+    int sortColumn_ = -1;
+    bool changedSinceSort_ = true;
+    std::function<void()> listener_;
+};
+
+} // namespace keyvane

@@ -1,0 +1,98 @@
+// POSIX stand-in for the Windows file binding, so the core's file handling
+// runs in the native tests. Backslashes are taken as path separators so the
+// program's own "\data\actions.cfg" suffix works here too.
+#include "tasks/FileIO.h"
+
+#include "tasks/TaskTable.h"
+#include "tasks/Text.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace keyvane {
+namespace {
+
+std::string NativePath(const std::u16string& path) {
+    std::string p = ToUtf8(path);
+    for (auto& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+[[noreturn]] void Fail(const std::u16string& path, const char* what, int err) {
+    throw IoError(std::string(what) + " \"" + ToUtf8(path) + "\". " + std::strerror(err));
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail(path, "Cannot open file", errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISREG(st.st_mode) ? errno : EISDIR;
+        ::close(fd);
+        Fail(path, "Cannot read file", err);
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxDataFileBytes) {
+        ::close(fd);
+        Fail(path, "File too large", EFBIG);
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            Fail(path, "Cannot read file", err);
+        }
+        if (n == 0) break; // the file shrank while we read it
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    ::close(fd);
+    return bytes;
+}
+
+void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes) {
+    const std::string target = NativePath(path);
+    const auto slash = target.rfind('/');
+    if (slash != std::string::npos && slash > 0) {
+        const std::string dir = target.substr(0, slash);
+        if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) Fail(path, "Cannot create folder for", errno);
+    }
+    const std::string temp = target + "." + std::to_string(::getpid()) + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) Fail(path, "Cannot create file", errno);
+    if (!WriteAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        Fail(path, "Cannot write file", err);
+    }
+    if (::close(fd) != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        Fail(path, "Cannot write file", err);
+    }
+}
+
+} // namespace keyvane

@@ -1,0 +1,112 @@
+// Windows binding of the whole-file read and the atomic write.
+#include "tasks/FileIO.h"
+
+#include "app/WinText.h"
+#include "tasks/TaskTable.h"
+#include "tasks/Text.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace keyvane {
+namespace {
+
+std::string SystemMessage(DWORD err) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text = n ? FromWide(std::wstring_view(buffer, n)) : u"Error " + FromUtf8(std::to_string(err));
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' '))
+        text.pop_back();
+    return ToUtf8(text);
+}
+
+[[noreturn]] void Fail(const std::u16string& path, const char* what, DWORD err) {
+    throw IoError(std::string(what) + " \"" + ToUtf8(path) + "\". " + SystemMessage(err));
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() { close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool close() {
+        const bool ok = !valid() || CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE h_;
+};
+
+} // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
+    Handle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) Fail(path, "Cannot open file", GetLastError());
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) Fail(path, "Cannot read file", GetLastError());
+    if (static_cast<std::uint64_t>(size.QuadPart) > kMaxDataFileBytes)
+        Fail(path, "File too large", ERROR_FILE_TOO_LARGE);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &n, nullptr))
+            Fail(path, "Cannot read file", GetLastError());
+        if (n == 0) break; // the file shrank while we read it
+        got += n;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes) {
+    const auto slash = path.find_last_of(u"\\/");
+    if (slash != std::u16string::npos && slash > 0) {
+        const std::u16string dir = path.substr(0, slash);
+        if (!CreateDirectoryW(W(dir), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            Fail(path, "Cannot create folder for", GetLastError());
+    }
+    // A per-process name, so a second copy of the program saving at the same
+    // moment cannot write into our half-finished file.
+    const std::u16string temp = path + u"." + FromUtf8(std::to_string(GetCurrentProcessId())) + u".tmp";
+    {
+        Handle file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) Fail(path, "Cannot create file", GetLastError());
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD n = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+            if (!WriteFile(file.get(), bytes.data() + done, chunk, &n, nullptr) || n == 0) {
+                const DWORD err = GetLastError();
+                file.close();
+                DeleteFileW(W(temp));
+                Fail(path, "Cannot write file", err);
+            }
+            done += n;
+        }
+        if (!FlushFileBuffers(file.get()) || !file.close()) {
+            const DWORD err = GetLastError();
+            file.close();
+            DeleteFileW(W(temp));
+            Fail(path, "Cannot write file", err);
+        }
+    }
+    if (!MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD err = GetLastError();
+        DeleteFileW(W(temp));
+        Fail(path, "Cannot write file", err);
+    }
+}
+
+} // namespace keyvane

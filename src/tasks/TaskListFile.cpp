@@ -1,0 +1,133 @@
+#include "tasks/TaskListFile.h"
+
+#include "tasks/TaskTable.h"
+
+#include <string>
+
+namespace keyvane {
+namespace {
+
+void PutUnit(std::vector<std::uint8_t>& out, char16_t c) {
+    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+}
+
+void PutField(std::vector<std::uint8_t>& out, const std::u16string& text) {
+    const bool quoted = text.find_first_of(u",\"") != std::u16string::npos;
+    if (quoted) PutUnit(out, kQuoteMark);
+    for (char16_t c : text) {
+        if (c == kQuoteMark) {
+            PutUnit(out, kQuoteMark);
+            PutUnit(out, kQuoteMark);
+        } else if (c == u'\r') {
+            PutUnit(out, kLineBreakMark);
+        } else if (c != u'\n') {
+            PutUnit(out, c);
+        }
+    }
+    if (quoted) PutUnit(out, kQuoteMark);
+}
+
+// The reading state of one pass over the file's characters.
+class Reader {
+public:
+    explicit Reader(TaskTable& table) : table_(table) {}
+
+    void feed(char16_t ch) {
+        switch (ch) {
+        case kFieldSeparator:
+            if (quotes_ % 2 == 1)
+                field_ += ch;
+            else
+                endField(false);
+            break;
+        case kLineBreakMark:
+            field_ += u"\r\n";
+            break;
+        case kQuoteMark:
+            ++quotes_;
+            if (quotes_ % 2 == 1 && (!field_.empty() || quotes_ == 3)) field_ += ch;
+            break;
+        case u'\r':
+            break;
+        case u'\n':
+            endField(true);
+            break;
+        default:
+            field_ += ch;
+        }
+    }
+
+    void finish() {
+        if (!field_.empty()) endField(true);
+    }
+
+private:
+    void endField(bool endsRecord) {
+        quotes_ = 0;
+        if (newRecord_) {
+            newRecord_ = false;
+            row_ = table_.appendTasks(1);
+            column_ = -1;
+        }
+        ++column_;
+        if (column_ < kColumnCount) {
+            try {
+                table_.setCellText(static_cast<Column>(column_), row_, field_);
+            } catch (const ConversionError&) {
+                // A damaged icon number keeps the cell's 0 and the load goes on:
+                // stopping here would drop every later task at the next save.
+            }
+        }
+        field_.clear();
+        if (endsRecord) newRecord_ = true;
+    }
+
+    TaskTable& table_;
+    std::u16string field_;
+    unsigned quotes_ = 0;
+    bool newRecord_ = true;
+    int row_ = -1;
+    int column_ = -1;
+};
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeTaskList(const TaskTable& table) {
+    std::vector<std::uint8_t> out;
+    out.reserve(2 + static_cast<std::size_t>(table.taskCount()) * 160);
+    out.push_back(0xFF);
+    out.push_back(0xFE);
+    for (int r = 0; r < table.taskCount(); ++r) {
+        for (int c = 0; c < kColumnCount; ++c) {
+            PutField(out, table.cellText(static_cast<Column>(c), r));
+            if (c + 1 < kColumnCount) {
+                PutUnit(out, kFieldSeparator);
+            } else {
+                PutUnit(out, u'\r');
+                PutUnit(out, u'\n');
+            }
+        }
+    }
+    return out;
+}
+
+void DecodeTaskList(std::span<const std::uint8_t> bytes, TaskTable& table) {
+    Reader reader(table);
+    const bool littleEndian = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+    const bool bigEndian = bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
+    if (littleEndian || bigEndian) {
+        // A last odd byte is not half of a character; it is dropped.
+        for (std::size_t i = 2; bytes.size() - i >= 2; i += 2) {
+            const unsigned lo = littleEndian ? bytes[i] : bytes[i + 1];
+            const unsigned hi = littleEndian ? bytes[i + 1] : bytes[i];
+            reader.feed(static_cast<char16_t>(lo | (hi << 8)));
+        }
+    } else {
+        // Single-byte text: each byte is the character of that code.
+        for (std::uint8_t b : bytes) reader.feed(static_cast<char16_t>(b));
+    }
+    reader.finish();
+}
+
+} // namespace keyvane

@@ -1,0 +1,285 @@
+#include "tasks/TaskTable.h"
+
+#include "tasks/FileIO.h"
+#include "tasks/TaskListFile.h"
+#include "tasks/Text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+namespace keyvane {
+
+const std::array<ColumnInfo, kColumnCount> kColumns = {{
+    {u"NxNumberColumn1", CellKind::RowNumber, u"#", 0, 27, ColumnInfo::Align::Centre},
+    {u"Desc", CellKind::Text, u"Description", 2, 104, ColumnInfo::Align::Left},
+    {u"Hotkey", CellKind::Text, u"Hotkey", 3, 105, ColumnInfo::Align::Centre},
+    {u"Dest", CellKind::Text, u"Destination", 4, 211, ColumnInfo::Align::Left},
+    {u"Type_run", CellKind::Text, u"Type of run", 5, 59, ColumnInfo::Align::Centre},
+    {u"Image", CellKind::Integer, u"", 1, 34, ColumnInfo::Align::Centre},
+    {u"Enabled", CellKind::Flag, u"Enabled", 6, 45, ColumnInfo::Align::Centre},
+}};
+
+const std::array<std::u16string_view, 16> kActionNames = {
+    u"Run My Computer",         u"Run My Documents",          u"Run Calc",
+    u"Run Notepad",             u"Run Command Promt",         u"Power off computer",
+    u"Reboot computer",         u"Hibernate computer",        u"Stand by computer",
+    u"Log off computer",        u"Run selected program...",   u"Close selected program...",
+    u"Open Website...",         u"Open CD-Rom",               u"Close CD-Rom",
+    u"Minimize/Maximaze all windows",
+};
+
+const std::array<std::u16string_view, 4> kRunTypes = {u"Normal", u"Hide", u"Maximize", u"Minimze"};
+
+namespace {
+
+std::u16string Decimal(long long value) {
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::u16string(buffer, end);
+}
+
+// Decimal integer with an optional sign, nothing else; false when the text
+// is not one or does not fit in 32 bits.
+bool ParseInt32(std::u16string_view text, std::int32_t& out) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
+    if (i == text.size()) return false;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < u'0' || text[i] > u'9') return false;
+        value = value * 10 + (text[i] - u'0');
+        if (value > static_cast<long long>(std::numeric_limits<std::int32_t>::max()) + 1) return false;
+    }
+    if (negative) value = -value;
+    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+        return false;
+    out = static_cast<std::int32_t>(value);
+    return true;
+}
+
+bool ParseFlag(std::u16string_view text) { return text == u"1" || EqualsIgnoreAsciiCase(text, u"true"); }
+
+[[noreturn]] void ThrowIndex(int row, int count) {
+    throw IndexError("List index out of bounds (" + std::to_string(row) + "); the table has " +
+                     std::to_string(count) + " rows");
+}
+
+// Keeps a batch open for the length of a scope, also when it ends by an exception.
+class BatchScope {
+public:
+    explicit BatchScope(TaskTable& table) : table_(table) { table_.beginBatch(); }
+    ~BatchScope() { table_.endBatch(); }
+    BatchScope(const BatchScope&) = delete;
+    BatchScope& operator=(const BatchScope&) = delete;
+
+private:
+    TaskTable& table_;
+};
+
+} // namespace
+
+Column FindColumn(std::u16string_view name) {
+    for (int c = 0; c < kColumnCount; ++c)
+        if (EqualsIgnoreAsciiCase(kColumns[c].name, name)) return static_cast<Column>(c);
+    throw UnknownColumnError("Unknown column \"" + ToUtf8(name) + "\"");
+}
+
+TaskTable::Row& TaskTable::rowAt(int row) {
+    if (row < 0 || row >= taskCount()) ThrowIndex(row, taskCount());
+    return rows_[static_cast<std::size_t>(row)];
+}
+
+const TaskTable::Row& TaskTable::rowAt(int row) const {
+    if (row < 0 || row >= taskCount()) ThrowIndex(row, taskCount());
+    return rows_[static_cast<std::size_t>(row)];
+}
+
+void TaskTable::changed() {
+    changedSinceSort_ = true;
+    if (batchDepth_ > 0)
+        changedInBatch_ = true;
+    else if (listener_)
+        listener_();
+}
+
+std::u16string TaskTable::cellText(Column column, int row) const {
+    const Row& r = rowAt(row);
+    switch (column) {
+    case Column::NxNumberColumn1: return Decimal(row + 1);
+    case Column::Desc: return r.desc;
+    case Column::Hotkey: return r.hotkey;
+    case Column::Dest: return r.dest;
+    case Column::Type_run: return r.typeRun;
+    case Column::Image: return Decimal(r.image);
+    case Column::Enabled: return r.enabled ? u"True" : u"False";
+    }
+    return {};
+}
+
+void TaskTable::setCellText(Column column, int row, std::u16string_view text) {
+    Row& r = rowAt(row);
+    switch (column) {
+    case Column::NxNumberColumn1: return; // the number is the position
+    case Column::Desc: r.desc = text; break;
+    case Column::Hotkey: r.hotkey = text; break;
+    case Column::Dest: r.dest = text; break;
+    case Column::Type_run: r.typeRun = text; break;
+    case Column::Image: {
+        std::int32_t value = 0;
+        if (!text.empty() && !ParseInt32(text, value))
+            throw ConversionError("'" + ToUtf8(text) + "' is not a valid integer value");
+        r.image = value;
+        break;
+    }
+    case Column::Enabled: r.enabled = ParseFlag(text); break;
+    }
+    changed();
+}
+
+std::u16string TaskTable::cellText(std::u16string_view column, int row) const {
+    return cellText(FindColumn(column), row);
+}
+
+void TaskTable::setCellText(std::u16string_view column, int row, std::u16string_view text) {
+    setCellText(FindColumn(column), row, text);
+}
+
+bool TaskTable::cellFlag(std::u16string_view column, int row) const {
+    const Column c = FindColumn(column);
+    const Row& r = rowAt(row);
+    if (c != Column::Enabled) throw ConversionError("Column \"" + ToUtf8(column) + "\" holds no flag");
+    return r.enabled;
+}
+
+void TaskTable::setCellNumber(std::u16string_view column, int row, std::int32_t number) {
+    const Column c = FindColumn(column);
+    Row& r = rowAt(row);
+    if (c != Column::Image) throw ConversionError("Column \"" + ToUtf8(column) + "\" holds no number");
+    r.image = number;
+    changed();
+}
+
+int TaskTable::appendTasks(int count) {
+    if (count >= 1) {
+        rows_.resize(rows_.size() + static_cast<std::size_t>(count));
+        changed();
+    }
+    return taskCount() - 1;
+}
+
+void TaskTable::removeTask(int row) {
+    rowAt(row);
+    rows_.erase(rows_.begin() + row);
+    const int last = taskCount() - 1;
+    if (current_ >= last) current_ = last;
+    changed();
+}
+
+void TaskTable::removeAllTasks() {
+    rows_.clear();
+    current_ = -1;
+    changed();
+}
+
+void TaskTable::moveTask(int from, int to) {
+    if (from == to) return;
+    rowAt(from);
+    rowAt(to);
+    const auto first = rows_.begin();
+    if (from < to)
+        std::rotate(first + from, first + from + 1, first + to + 1);
+    else
+        std::rotate(first + to, first + from, first + from + 1);
+    changed();
+}
+
+void TaskTable::selectTask(int row) {
+    if (rows_.empty() || row < -1 || row >= taskCount()) return;
+    for (auto& r : rows_) r.selected = false;
+    current_ = row;
+    if (row >= 0) rows_[static_cast<std::size_t>(row)].selected = true;
+    if (batchDepth_ > 0)
+        changedInBatch_ = true;
+    else if (listener_)
+        listener_();
+}
+
+bool TaskTable::isTaskSelected(int row) const { return rowAt(row).selected; }
+
+void TaskTable::setTaskSelected(int row, bool selected) { rowAt(row).selected = selected; }
+
+void TaskTable::beginBatch() { ++batchDepth_; }
+
+void TaskTable::endBatch() {
+    if (batchDepth_ == 0) return;
+    if (--batchDepth_ == 0 && changedInBatch_) {
+        changedInBatch_ = false;
+        if (listener_) listener_();
+    }
+}
+
+void TaskTable::sortByColumn(std::u16string_view column) {
+    const int c = static_cast<int>(FindColumn(column));
+    // The row number is the position itself; ordering by it means nothing.
+    if (c == static_cast<int>(Column::NxNumberColumn1)) return;
+
+    const bool sameColumn = c == sortColumn_;
+    if (sameColumn) descending_[c] = !descending_[c];
+    sortColumn_ = c;
+
+    // Mark the current row's task so it can be found again after the sort.
+    const int current = current_;
+    std::vector<std::size_t> order(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+
+    if (sameColumn && !changedSinceSort_) {
+        std::reverse(order.begin(), order.end());
+    } else {
+        auto less = [&](std::size_t a, std::size_t b) {
+            const Row& x = rows_[a];
+            const Row& y = rows_[b];
+            switch (static_cast<Column>(c)) {
+            case Column::Desc: return x.desc < y.desc;
+            case Column::Hotkey: return x.hotkey < y.hotkey;
+            case Column::Dest: return x.dest < y.dest;
+            case Column::Type_run: return x.typeRun < y.typeRun;
+            case Column::Image: return x.image < y.image;
+            case Column::Enabled: return x.enabled < y.enabled;
+            case Column::NxNumberColumn1: break;
+            }
+            return false;
+        };
+        if (descending_[c])
+            std::stable_sort(order.begin(), order.end(), [&](auto a, auto b) { return less(b, a); });
+        else
+            std::stable_sort(order.begin(), order.end(), less);
+    }
+
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    int newCurrent = -1;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (static_cast<int>(order[i]) == current) newCurrent = static_cast<int>(i);
+        sorted.push_back(std::move(rows_[order[i]]));
+    }
+    rows_ = std::move(sorted);
+    changed();
+    changedSinceSort_ = false;
+    if (newCurrent >= 0) selectTask(newCurrent);
+}
+
+void TaskTable::saveTaskList(const std::u16string& path) const {
+    const auto bytes = EncodeTaskList(*this);
+    WriteFileAtomically(path, bytes);
+}
+
+void TaskTable::loadTaskList(const std::u16string& path) {
+    BatchScope batch(*this);
+    removeAllTasks();
+    const auto bytes = ReadWholeFile(path);
+    DecodeTaskList(bytes, *this);
+}
+
+} // namespace keyvane

@@ -1,0 +1,185 @@
+#include "tasks/TaskListFile.h"
+
+#include "TestFiles.h"
+#include "tasks/TaskTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace keyvane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Utf16Le(std::u16string_view text, bool bom = true) {
+    Bytes out;
+    if (bom) out = {0xFF, 0xFE};
+    for (char16_t c : text) {
+        out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    return out;
+}
+
+Bytes SingleByte(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+TaskTable Decoded(const Bytes& bytes) {
+    TaskTable t;
+    DecodeTaskList(bytes, t);
+    return t;
+}
+
+// The seven cells of a row as text, joined by '/' for readable failures.
+std::u16string RowText(const TaskTable& t, int row) {
+    std::u16string out;
+    for (int c = 0; c < kColumnCount; ++c) {
+        if (c) out += u'/';
+        out += t.cellText(static_cast<Column>(c), row);
+    }
+    return out;
+}
+
+TEST(TaskListFile, EmptyTableIsTheByteOrderMarkAlone) {
+    TaskTable t;
+    EXPECT_EQ(EncodeTaskList(t), (Bytes{0xFF, 0xFE}));
+    EXPECT_EQ(Decoded({0xFF, 0xFE}).taskCount(), 0);
+}
+
+TEST(TaskListFile, RecordIsSevenFieldsAndCrLf) {
+    TaskTable t;
+    t.appendTasks(1);
+    t.setCellText(u"Desc", 0, u"Run Notepad");
+    t.setCellText(u"Hotkey", 0, u"Ctrl+Alt+N");
+    t.setCellText(u"Type_run", 0, u"Normal");
+    EXPECT_EQ(EncodeTaskList(t), Utf16Le(u"1,Run Notepad,Ctrl+Alt+N,,Normal,0,True\r\n"));
+}
+
+TEST(TaskListFile, FieldEncoding) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"Run Notepad", u"Run Notepad"},
+        {u"a,b", u"\"a,b\""},
+        {u"say \"hi\"", u"\"say \"\"hi\"\"\""},
+        {u"\"", u"\"\"\"\""},
+        {u"x\r\ny", u"x|y"},
+        {u"a|b", u"a|b"},
+        {u"  padded  ", u"  padded  "},
+        {u"", u""},
+        {u"lone\nLF", u"loneLF"},
+    };
+    for (const auto& [cell, field] : cases) {
+        TaskTable t;
+        t.appendTasks(1);
+        t.setCellText(u"Dest", 0, cell);
+        EXPECT_EQ(EncodeTaskList(t), Utf16Le(u"1,,," + field + u",,0,True\r\n"))
+            << std::string(cell.begin(), cell.end());
+    }
+}
+
+TEST(TaskListFile, SaveAndLoadReproduceEveryValue) {
+    const std::vector<std::vector<std::u16string>> rows = {
+        {u"Run selected program...", u"Ctrl+Alt+N", u"C:\\Program Files\\App\\app.exe -min", u"Minimze", u"3", u"True"},
+        {u"Open Website...", u"Shift+F1", u"http://x.example/?a=1,b=\"2\"", u"Normal", u"-1", u"False"},
+        {u"Run Calc", u"", u"", u"", u"0", u"True"},
+        {u"\"\"", u",", u"\u00e9\u4e2d\U0001F600 line\r\nbreak", u"Hide", u"12", u"True"},
+    };
+    TaskTable t;
+    for (const auto& cells : rows) {
+        const int r = t.appendTasks(1);
+        for (int c = 0; c < 6; ++c) t.setCellText(static_cast<Column>(c + 1), r, cells[c]);
+    }
+    const TaskTable back = Decoded(EncodeTaskList(t));
+    ASSERT_EQ(back.taskCount(), t.taskCount());
+    for (int r = 0; r < t.taskCount(); ++r) EXPECT_EQ(RowText(back, r), RowText(t, r));
+}
+
+TEST(TaskListFile, ReaderRules) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::vector<std::u16string> rows;
+    };
+    const Case cases[] = {
+        {"single-byte", SingleByte("1,Run Calc,,,Normal,0,True\r\n"), {u"1/Run Calc///Normal/0/True"}},
+        {"LF line ends, no final break", SingleByte("1,A,,,,0,1\n2,B,,,,0,0"),
+         {u"1/A////0/True", u"2/B////0/False"}},
+        {"last line one field", SingleByte("1,A\nlonely"), {u"1/A////0/True", u"2/////0/True"}},
+        {"eight fields", Utf16Le(u"1,A,k,d,t,5,True,extra\r\n"), {u"1/A/k/d/t/5/True"}},
+        {"short record", Utf16Le(u"1,Open CD-Rom\r\n"), {u"1/Open CD-Rom////0/True"}},
+        {"empty line", Utf16Le(u"\r\n"), {u"1/////0/True"}},
+        {"numbers ignored", Utf16Le(u"9,A\r\n3,B\r\n"), {u"1/A////0/True", u"2/B////0/True"}},
+        {"enabled forms", Utf16Le(u"1,,,,,,TRUE\n1,,,,,,0\n1,,,,,,no\n1,,,,,,\n"),
+         {u"1/////0/True", u"2/////0/False", u"3/////0/False", u"4/////0/False"}},
+        {"pipe is a line break", Utf16Le(u"1,a|b\r\n"), {u"1/a\r\nb////0/True"}},
+        {"pipe inside quotes too", Utf16Le(u"1,\"a|b,c\"\r\n"), {u"1/a\r\nb,c////0/True"}},
+        {"doubled quotes", Utf16Le(u"1,\"\"\"hi\"\" x\"\r\n"), {u"1/\"hi\" x////0/True"}},
+        {"stray quote takes the commas", SingleByte("1,a\"b,c,d\n"), {u"1/a\"b,c,d////0/True"}},
+        {"big-endian", Bytes{0xFE, 0xFF, 0, '1', 0, ',', 0x4E, 0x2D, 0, '\n'}, {u"1/\u4e2d////0/True"}},
+        {"odd last byte dropped", Bytes{0xFF, 0xFE, '1', 0, ',', 0, 'A', 0, 'B'}, {u"1/A////0/True"}},
+        {"one byte only", Bytes{'x'}, {u"1/////0/True"}},
+        {"high bytes are Latin-1", Bytes{'1', ',', 0xE9, '\n'}, {u"1/\u00e9////0/True"}},
+        {"nothing", Bytes{}, {}},
+    };
+    for (const auto& c : cases) {
+        const TaskTable t = Decoded(c.file);
+        std::vector<std::u16string> got;
+        for (int r = 0; r < t.taskCount(); ++r) got.push_back(RowText(t, r));
+        EXPECT_EQ(got, c.rows) << c.name;
+    }
+}
+
+TEST(TaskListFile, DamagedImageKeepsZeroAndTheRestLoads) {
+    // Stopping at the bad field would leave the later tasks out of the table,
+    // and the next save would drop them from the file for good.
+    const TaskTable t = Decoded(Utf16Le(u"1,A,k,d,t,7x,True\r\n2,B,,,,2,False\r\n"));
+    ASSERT_EQ(t.taskCount(), 2);
+    EXPECT_EQ(RowText(t, 0), u"1/A/k/d/t/0/True");
+    EXPECT_EQ(RowText(t, 1), u"2/B////2/False");
+}
+
+TEST(TaskListFile, LoadEmptiesTheTableFirst) {
+    test::TempFolder dir;
+    TaskTable t;
+    t.appendTasks(3);
+    EXPECT_THROW(t.loadTaskList(test::U16Path(dir / "missing.cfg")), IoError);
+    EXPECT_EQ(t.taskCount(), 0);
+
+    test::WriteBytes(dir / "one.cfg", Utf16Le(u"1,A\r\n"));
+    t.appendTasks(2);
+    t.loadTaskList(test::U16Path(dir / "one.cfg"));
+    EXPECT_EQ(t.taskCount(), 1);
+}
+
+TEST(TaskListFile, SaveCreatesTheMissingDataFolderAndReplacesWhole) {
+    test::TempFolder dir;
+    const auto file = dir / "data" / "actions.cfg";
+    TaskTable t;
+    t.setCellText(u"Desc", t.appendTasks(1), u"Run Calc");
+    t.saveTaskList(test::U16Path(file));
+    EXPECT_EQ(test::ReadBytes(file), EncodeTaskList(t));
+
+    t.removeAllTasks();
+    t.saveTaskList(test::U16Path(file));
+    EXPECT_EQ(test::ReadBytes(file), (Bytes{0xFF, 0xFE}));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir / "data")) ++entries;
+    EXPECT_EQ(entries, 1) << "no temporary file is left behind";
+}
+
+TEST(TaskListFile, FailedSaveReportsAndKeepsTheOldFile) {
+    test::TempFolder dir;
+    // The target's folder cannot be made: a file stands where it should be.
+    test::WriteBytes(dir / "data", {1});
+    TaskTable t;
+    t.appendTasks(1);
+    EXPECT_THROW(t.saveTaskList(test::U16Path(dir / "data" / "actions.cfg")), IoError);
+
+    // The target is a folder: the replace step fails, the folder stays.
+    std::filesystem::create_directories(dir / "x" / "actions.cfg" / "keep");
+    EXPECT_THROW(t.saveTaskList(test::U16Path(dir / "x" / "actions.cfg")), IoError);
+    EXPECT_TRUE(std::filesystem::exists(dir / "x" / "actions.cfg" / "keep"));
+}
+
+} // namespace
+} // namespace keyvane

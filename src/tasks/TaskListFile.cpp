@@ -7,25 +7,20 @@
 namespace keyvane {
 namespace {
 
-void PutUnit(std::vector<std::uint8_t>& out, char16_t c) {
-    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-}
-
-void PutField(std::vector<std::uint8_t>& out, const std::u16string& text) {
+void PutField(std::u16string& out, const std::u16string& text) {
     const bool quoted = text.find_first_of(u",\"") != std::u16string::npos;
-    if (quoted) PutUnit(out, kQuoteMark);
+    if (quoted) out += kQuoteMark;
     for (char16_t c : text) {
         if (c == kQuoteMark) {
-            PutUnit(out, kQuoteMark);
-            PutUnit(out, kQuoteMark);
+            out += kQuoteMark;
+            out += kQuoteMark;
         } else if (c == u'\r') {
-            PutUnit(out, kLineBreakMark);
+            out += kLineBreakMark;
         } else if (c != u'\n') {
-            PutUnit(out, c);
+            out += c;
         }
     }
-    if (quoted) PutUnit(out, kQuoteMark);
+    if (quoted) out += kQuoteMark;
 }
 
 // The reading state of one pass over the file's characters.
@@ -94,20 +89,21 @@ private:
 } // namespace
 
 std::vector<std::uint8_t> EncodeTaskList(const TaskTable& table) {
-    std::vector<std::uint8_t> out;
-    out.reserve(2 + static_cast<std::size_t>(table.taskCount()) * 160);
-    out.push_back(0xFF);
-    out.push_back(0xFE);
+    std::u16string text;
+    text.reserve(static_cast<std::size_t>(table.taskCount()) * 96);
     for (int r = 0; r < table.taskCount(); ++r) {
         for (int c = 0; c < kColumnCount; ++c) {
-            PutField(out, table.cellText(static_cast<Column>(c), r));
-            if (c + 1 < kColumnCount) {
-                PutUnit(out, kFieldSeparator);
-            } else {
-                PutUnit(out, u'\r');
-                PutUnit(out, u'\n');
-            }
+            PutField(text, table.cellText(static_cast<Column>(c), r));
+            text += c + 1 < kColumnCount ? u"," : u"\r\n";
         }
+    }
+    std::vector<std::uint8_t> out(2 + text.size() * 2);
+    out[0] = 0xFF;
+    out[1] = 0xFE;
+    std::uint8_t* p = out.data() + 2;
+    for (char16_t c : text) {
+        *p++ = static_cast<std::uint8_t>(c & 0xFF);
+        *p++ = static_cast<std::uint8_t>(c >> 8);
     }
     return out;
 }

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Installs whatever is missing, builds everything and runs every test:
+# native unit tests (plain and under AddressSanitizer + UBSan), the same tests
+# built for Windows and run under Wine, the fuzz targets briefly over their
+# corpora and kept regressions, and the end-to-end suite under Wine and Xvfb.
+#
+#   bash scripts/test.sh            everything
+#   KEYVANE_FUZZ_SECONDS=600 bash scripts/test.sh    fuzz longer
+set -uo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+
+ensure_packages || { echo "package installation failed"; exit 1; }
+
+jobs=$(nproc)
+fuzz_seconds=${KEYVANE_FUZZ_SECONDS:-10}
+passed=0
+failed=0
+failed_stages=()
+
+# Adds the counts of a GoogleTest log to the totals.
+count_gtest() {
+    local log=$1 ok bad
+    ok=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$log" | tail -n1 | grep -oE '[0-9]+' | head -n1)
+    bad=$(grep -E '^\[  FAILED  \] [0-9]+ test' "$log" | tail -n1 | grep -oE '[0-9]+' | head -n1)
+    passed=$((passed + ${ok:-0}))
+    failed=$((failed + ${bad:-0}))
+}
+
+stage() {
+    local name=$1
+    shift
+    echo
+    echo "=== $name"
+    if "$@"; then
+        echo "--- $name: ok"
+    else
+        echo "--- $name: FAILED"
+        failed_stages+=("$name")
+    fi
+}
+
+native_tests() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null &&
+        cmake --build "$dir" -j "$jobs" || return 1
+    "$dir/keyvane_tests" --gtest_brief=1 2>&1 | tee "$dir/unit.log"
+    local rc=${PIPESTATUS[0]}
+    count_gtest "$dir/unit.log"
+    return "$rc"
+}
+
+wine_tests() {
+    build_mingw || return 1
+    export WINEPREFIX="$PWD/build/wine-unit-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
+    # Wine's children may keep our stdout open: the log goes to a file.
+    wine build/mingw/keyvane_tests.exe --gtest_brief=1 >build/mingw/unit.log 2>&1
+    local rc=$?
+    cat build/mingw/unit.log
+    count_gtest build/mingw/unit.log
+    wineserver -k >/dev/null 2>&1
+    return "$rc"
+}
+
+benchmarks_build() {
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKEYVANE_TESTS=OFF \
+        -DKEYVANE_BENCH=ON >/dev/null && cmake --build build/release -j "$jobs"
+}
+
+fuzz() {
+    CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKEYVANE_TESTS=OFF -DKEYVANE_FUZZ=ON >/dev/null && cmake --build build/fuzz -j "$jobs" || return 1
+    local rc=0 target name work
+    for target in build/fuzz/*_fuzz; do
+        name=$(basename "$target")
+        # Kept crashing inputs first: each must now pass.
+        if [ -d "tests/fuzz/regressions/$name" ] && [ -n "$(ls -A "tests/fuzz/regressions/$name")" ]; then
+            if "$target" tests/fuzz/regressions/"$name"/* >"build/fuzz/$name-regressions.log" 2>&1; then
+                passed=$((passed + 1))
+            else
+                failed=$((failed + 1)); rc=1; tail -n 30 "build/fuzz/$name-regressions.log"
+            fi
+        fi
+        # New findings go to a scratch corpus, never into the source tree.
+        work=build/fuzz/corpus-$name
+        mkdir -p "$work"
+        if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$work" \
+            "tests/fuzz/corpus/$name" >"build/fuzz/$name.log" 2>&1; then
+            echo "$name: $(grep -oE 'stat::number_of_executed_units: *[0-9]+|Done [0-9]+ runs' "build/fuzz/$name.log" | tail -n1) in ${fuzz_seconds}s, no finding"
+            passed=$((passed + 1))
+        else
+            failed=$((failed + 1)); rc=1; tail -n 40 "build/fuzz/$name.log"
+        fi
+    done
+    return "$rc"
+}
+
+e2e() {
+    [ -f build/mingw/keyvane.exe ] || build_mingw || return 1
+    python3 tests/e2e/run.py --build-dir build/mingw 2>&1 | tee build/mingw/e2e.log
+    local rc=${PIPESTATUS[0]}
+    local line
+    line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' build/mingw/e2e.log | tail -n1)
+    if [ -n "$line" ]; then
+        passed=$((passed + $(echo "$line" | awk '{print $2}')))
+        failed=$((failed + $(echo "$line" | awk '{print $4}')))
+    fi
+    return "$rc"
+}
+
+stage "native unit tests" native_tests build/native -DCMAKE_BUILD_TYPE=Debug
+stage "native unit tests, ASan+UBSan" native_tests build/sanitize -DCMAKE_BUILD_TYPE=Debug -DKEYVANE_SANITIZE=ON
+stage "benchmarks build" benchmarks_build
+stage "Windows unit tests under Wine" wine_tests
+stage "fuzzing (${fuzz_seconds}s a target)" fuzz
+stage "end-to-end under Wine" e2e
+
+echo
+if [ ${#failed_stages[@]} -gt 0 ]; then
+    echo "Failed stages: ${failed_stages[*]}"
+    [ "$failed" -gt 0 ] || failed=${#failed_stages[@]}
+fi
+echo "all: $passed passed, $failed failed"
+[ ${#failed_stages[@]} -eq 0 ] && [ "$failed" -eq 0 ]

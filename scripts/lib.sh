@@ -24,9 +24,9 @@ ensure_packages() {
 }
 
 # Configures (once) and builds the Windows program, its tests and the
-# end-to-end programs into build/mingw.
+# end-to-end programs into build/mingw; with arguments, only those targets.
 build_mingw() {
     cmake -S . -B build/mingw -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" >/dev/null
-    cmake --build build/mingw -j "$(nproc)"
+    cmake --build build/mingw -j "$(nproc)" ${1:+--target "$@"}
 }

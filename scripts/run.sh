@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds Keyvane for Windows (build/mingw) and starts it under Wine on
+# $DISPLAY. With no display it starts a virtual one (Xvfb) and says so.
+# The program keeps its files in build/mingw/data. Ctrl+C closes it the way
+# Windows would (WM_CLOSE), so it saves its task list before it ends.
+#
+#   bash scripts/run.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+
+ensure_packages
+build_mingw keyvane kvdriver
+
+export WINEDEBUG=${WINEDEBUG:--all}
+# No prompts to install the .NET and HTML engines on a first start.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+xvfb_pid=""
+wine_pid=""
+cleanup() {
+    if [ -n "$wine_pid" ] && kill -0 "$wine_pid" 2>/dev/null; then
+        wine build/mingw/kvdriver.exe "$(winepath -w /tmp/keyvane-run-driver.txt 2>/dev/null)" \
+            close "Keyvane  -  http://keyvane.example.org" >/dev/null 2>&1 || true
+        for _ in $(seq 100); do kill -0 "$wine_pid" 2>/dev/null || break; sleep 0.1; done
+        kill "$wine_pid" 2>/dev/null || true
+    fi
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ -z "${DISPLAY:-}" ]; then
+    displayfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+    [ -s "$displayfile" ] || { echo "Xvfb did not start"; exit 1; }
+    export DISPLAY=":$(head -n1 "$displayfile")"
+    rm -f "$displayfile"
+    echo "No DISPLAY set: running on a virtual display $DISPLAY (Xvfb); nothing will be seen."
+fi
+
+echo "Starting Keyvane on $DISPLAY (data in build/mingw/data). Ctrl+C closes it."
+# Its own session, so Ctrl+C reaches only this script, which then closes
+# the program properly instead of killing it.
+setsid wine build/mingw/keyvane.exe &
+wine_pid=$!
+wait "$wine_pid" || true
+wine_pid=""

@@ -1,0 +1,43 @@
+// The tray requests through the media control interface.
+#include "actions/CdTray.h"
+
+#include "app/WinText.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+namespace keyvane {
+namespace {
+
+class MciCdTray : public CdTrayPlatform {
+  public:
+    std::optional<DeviceId> OpenDevice(const std::u16string& element) override {
+        const std::wstring name = ToWide(element);
+        MCI_OPEN_PARMSW open{};
+        open.lpstrDeviceType = L"CDAudio";
+        open.lpstrElementName = name.c_str();
+        if (::mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
+                              reinterpret_cast<DWORD_PTR>(&open)) != 0)
+            return std::nullopt;
+        return open.wDeviceID;
+    }
+
+    void SetDoor(DeviceId device, TrayDoor door) override {
+        ::mciSendCommandW(MCIDEVICEID(device), MCI_SET,
+                          door == TrayDoor::Open ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED, 0);
+    }
+
+    void CloseDevice(DeviceId device) override {
+        MCI_GENERIC_PARMS close{};
+        ::mciSendCommandW(MCIDEVICEID(device), MCI_CLOSE, 0, reinterpret_cast<DWORD_PTR>(&close));
+    }
+};
+
+} // namespace
+
+CdTrayPlatform& SystemCdTray() {
+    static MciCdTray tray;
+    return tray;
+}
+
+} // namespace keyvane

@@ -1,0 +1,40 @@
+// What a hotkey press does: every enabled task whose hotkey text equals the
+// pressed hotkey's text performs its action, in row order. TForm2's
+// HotKeyManager1HotKeyPressed hands each press to DispatchHotKeyPress.
+#pragma once
+
+#include "actions/ActionOperations.h"
+#include "hotkeys/HotKeyManager.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace keyvane {
+
+class TaskTable;
+
+// 1-based position of the last occurrence of e in t; 0 when there is none.
+std::size_t LastPos(std::u16string_view e, std::u16string_view t);
+
+struct SplitCommand {
+    std::u16string program;    // up to and including its extension
+    std::u16string parameters; // the text after the blank that follows it
+};
+
+// Separates a destination typed as a command line into program and
+// parameters at the last ".exe", ".bat" or ".com" (tried in that order) of
+// the file-name part that has a blank somewhere after it. The extensions are
+// found in any letter case; both parts keep the text as typed.
+SplitCommand SplitDestination(std::u16string_view destination);
+
+// The window-show command of a run type: "Hide" 0, "Maximize" 3, "Minimze" 6,
+// anything else 1. Compared exactly.
+int ShowCodeOfRunType(std::u16string_view runType);
+
+// Runs the actions of one press. Operations report nothing back; an error one
+// of them throws ends the press and reaches the caller, as does an index
+// error when rows vanish while an operation waits (the count is read once).
+void DispatchHotKeyPress(const TaskTable& table, HotKeyCode hotKey, ActionOperations& actions);
+
+} // namespace keyvane

@@ -1,0 +1,145 @@
+// The shell automation object behind minimize-all, and the top-level window
+// calls of the fallback.
+#include "actions/MinimizeAll.h"
+
+#include "app/WinText.h"
+#include "tasks/Text.h"
+
+#include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
+#include <shldisp.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+namespace keyvane {
+namespace {
+
+// The shell automation class and its dispatch interface.
+constexpr CLSID kShellClass = {
+    0x13709620, 0xc279, 0x11ce, {0xa4, 0x9e, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+constexpr IID kShellDispatchInterface = {
+    0xd8f015c0, 0xc278, 0x11ce, {0xa4, 0x9e, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+std::string ComErrorText(const char* what, HRESULT hr) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, DWORD(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text = n ? FromWide(std::wstring_view(buffer, n)) : std::u16string();
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' '))
+        text.pop_back();
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+    std::string message = std::string(what) + " failed";
+    if (!text.empty()) message += ": " + ToUtf8(text);
+    return message + " (" + code + ").";
+}
+
+// The class is not there, or its object has no dispatch interface.
+bool MeansMissing(HRESULT hr) {
+    return hr == REGDB_E_CLASSNOTREG || hr == CLASS_E_CLASSNOTAVAILABLE || hr == E_NOINTERFACE;
+}
+
+class ShellObject : public DesktopShell {
+  public:
+    ShellObject() = default;
+    ShellObject(const ShellObject&) = delete;
+    ShellObject& operator=(const ShellObject&) = delete;
+    ~ShellObject() override {
+        if (shell_) shell_->Release();
+    }
+
+    Outcome MinimizeAll() override {
+        IShellDispatch* shell = Connect();
+        return shell ? Judge("IShellDispatch::MinimizeAll", shell->MinimizeAll())
+                     : Outcome::Unavailable;
+    }
+
+    Outcome UndoMinimizeAll() override {
+        IShellDispatch* shell = Connect();
+        return shell ? Judge("IShellDispatch::UndoMinimizeALL", shell->UndoMinimizeALL())
+                     : Outcome::Unavailable;
+    }
+
+  private:
+    static Outcome Judge(const char* what, HRESULT hr) {
+        // Wine's shell answers E_NOTIMPL; the windows are then done by hand.
+        if (hr == E_NOTIMPL) return Outcome::Unavailable;
+        if (FAILED(hr)) throw std::runtime_error(ComErrorText(what, hr));
+        return Outcome::Done;
+    }
+
+    // A running instance if one is registered, a new one otherwise; kept
+    // until destruction. Null when the shell has no such object.
+    IShellDispatch* Connect() {
+        if (shell_) return shell_;
+        IUnknown* instance = nullptr;
+        HRESULT hr = ::GetActiveObject(kShellClass, nullptr, &instance);
+        if (FAILED(hr) || !instance) {
+            instance = nullptr;
+            hr = ::CoCreateInstance(kShellClass, nullptr, CLSCTX_SERVER, IID_IUnknown,
+                                    reinterpret_cast<void**>(&instance));
+            if (MeansMissing(hr)) return nullptr;
+            if (FAILED(hr)) throw std::runtime_error(ComErrorText("Connecting to the shell", hr));
+        }
+        hr = instance->QueryInterface(kShellDispatchInterface, reinterpret_cast<void**>(&shell_));
+        instance->Release();
+        if (FAILED(hr)) {
+            shell_ = nullptr;
+            if (MeansMissing(hr)) return nullptr;
+            throw std::runtime_error(ComErrorText("Connecting to the shell", hr));
+        }
+        return shell_;
+    }
+
+    IShellDispatch* shell_ = nullptr;
+};
+
+HWND AsWindow(WindowId id) {
+    return reinterpret_cast<HWND>(id);
+}
+
+class SystemWindows : public DesktopWindows {
+  public:
+    std::vector<DesktopWindow> TopLevelWindows() override {
+        std::vector<DesktopWindow> found;
+        ::EnumWindows(
+            [](HWND hwnd, LPARAM param) -> BOOL {
+                auto* list = reinterpret_cast<std::vector<DesktopWindow>*>(param);
+                const LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+                DesktopWindow w;
+                w.id = reinterpret_cast<WindowId>(hwnd);
+                w.visible = ::IsWindowVisible(hwnd) != FALSE;
+                w.minimized = ::IsIconic(hwnd) != FALSE;
+                w.onTaskbar = HasTaskbarEntry((exStyle & WS_EX_TOOLWINDOW) != 0,
+                                              (exStyle & WS_EX_APPWINDOW) != 0,
+                                              ::GetWindow(hwnd, GW_OWNER) != nullptr);
+                list->push_back(w);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+    // Asynchronous, so a window whose program hangs cannot stop the press.
+    void Minimize(WindowId window) override { ::ShowWindowAsync(AsWindow(window), SW_MINIMIZE); }
+
+    bool IsMinimized(WindowId window) override {
+        return ::IsWindow(AsWindow(window)) && ::IsIconic(AsWindow(window));
+    }
+
+    void Restore(WindowId window) override { ::ShowWindowAsync(AsWindow(window), SW_RESTORE); }
+};
+
+} // namespace
+
+std::unique_ptr<MinimizeAllToggle> MakeSystemMinimizeAll() {
+    return std::make_unique<MinimizeAllToggle>(std::make_unique<ShellObject>(),
+                                               std::make_unique<SystemWindows>());
+}
+
+} // namespace keyvane

@@ -1,0 +1,68 @@
+// The Windows action operations: each forwards to the module that performs it.
+#include "actions/SystemActions.h"
+
+#include "actions/CdTray.h"
+#include "actions/MinimizeAll.h"
+#include "actions/Power.h"
+#include "actions/ProgramActions.h"
+
+namespace keyvane {
+
+namespace {
+
+class SystemActions final : public ActionOperations {
+  public:
+    explicit SystemActions(void* ownerWindow)
+        : owner_(ownerWindow), minimizeAll_(MakeSystemMinimizeAll()) {}
+
+    // ---- Power and session ---------------------------------------------
+    void PowerOffComputer() override { keyvane::PowerOffComputer(SystemPowerPlatform()); }
+    void RebootComputer() override { keyvane::RebootComputer(SystemPowerPlatform()); }
+    void HibernateComputer() override { keyvane::HibernateComputer(SystemPowerPlatform()); }
+    void StandByComputer() override { keyvane::StandByComputer(SystemPowerPlatform()); }
+    void LogOffComputer() override { keyvane::LogOffComputer(SystemPowerPlatform()); }
+
+    // ---- CD tray ---------------------------------------------------------
+    void OpenCDTray(const std::u16string& drive) override {
+        MoveCdTrayDoor(SystemCdTray(), drive, TrayDoor::Open);
+    }
+    void CloseCDTray(const std::u16string& drive) override {
+        MoveCdTrayDoor(SystemCdTray(), drive, TrayDoor::Closed);
+    }
+
+    // ---- Desktop ---------------------------------------------------------
+    // Errors from the shell are left to the caller's error report.
+    void ToggleMinimizeAll() override { minimizeAll_->Toggle(); }
+
+    // ---- Programs, folders and addresses --------------------------------
+    void RunSelectedProgram(const std::u16string& program, const std::u16string& parameters,
+                            int showCode) override {
+        ShellRunProgram(owner_, program, parameters, showCode);
+    }
+    void OpenSpecialFolder(SpecialFolder folder, int showCode) override {
+        ShellOpenSpecialFolder(folder, showCode);
+    }
+    void CloseProgramByName(const std::u16string& fileName) override {
+        CloseProcessesByName(fileName);
+    }
+    void OpenWebsite(const std::u16string& address, int showCode) override {
+        ShellOpenAddress(owner_, address, showCode);
+    }
+    void RunFixedProgram(const std::u16string& program, int showCode) override {
+        StartProgram(program, showCode);
+    }
+
+  private:
+    void* owner_;
+    // The one AllMinimized flag and the shell connection, for as long as
+    // this object lives.
+    std::unique_ptr<MinimizeAllToggle> minimizeAll_;
+};
+
+} // namespace
+
+std::unique_ptr<ActionOperations> MakeSystemActions(void* ownerWindow) {
+    return std::make_unique<SystemActions>(ownerWindow);
+}
+
+} // namespace keyvane

@@ -1,0 +1,28 @@
+// TForm3, the About box (Windows side). Created once at start, hidden.
+#pragma once
+
+#include <windows.h>
+
+namespace keyvane {
+
+class TForm1;
+
+class TForm3 {
+  public:
+    TForm3(HINSTANCE instance, TForm1& form1);
+    ~TForm3();
+    TForm3(const TForm3&) = delete;
+    TForm3& operator=(const TForm3&) = delete;
+
+    HWND handle() const { return handle_; }
+
+  private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND handle_ = nullptr;
+};
+
+extern TForm3* Form3;
+
+} // namespace keyvane

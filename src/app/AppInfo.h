@@ -1,0 +1,19 @@
+// The program's own names and addresses, in one place: the window captions,
+// the error report and the About box all take them from here.
+#pragma once
+
+#include <string_view>
+
+namespace keyvane {
+
+inline constexpr std::u16string_view kApplicationTitle = u"Keyvane";
+inline constexpr std::u16string_view kWebAddress = u"http://keyvane.example.org";
+// The main window's caption: the title, two blanks, a dash, two blanks, the address.
+inline constexpr std::u16string_view kMainWindowCaption = u"Keyvane  -  http://keyvane.example.org";
+static_assert(kMainWindowCaption.starts_with(kApplicationTitle) &&
+              kMainWindowCaption.ends_with(kWebAddress));
+
+inline constexpr std::u16string_view kEditorCaption = u"Add task";
+inline constexpr std::u16string_view kAboutCaption = u"About...";
+
+} // namespace keyvane

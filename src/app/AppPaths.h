@@ -1,0 +1,22 @@
+// Where the program keeps its files: the "data" folder beside the executable.
+// The working directory plays no part, so a start from a shortcut, the
+// autostart value or a console finds the same files.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace keyvane {
+
+// The folder of an executable path, without a trailing backslash ("C:" for
+// "C:\keyvane.exe"). Both "\" and "/" separate; a path without one gives "".
+std::u16string DirectoryOf(std::u16string_view exePath);
+
+// The data folder and the task list file for the executable at exePath.
+std::u16string DataDirectoryFor(std::u16string_view exePath);
+std::u16string TaskListPathFor(std::u16string_view exePath);
+
+// The full path of the running executable (AppPaths_win32.cpp, AppPaths_posix.cpp).
+std::u16string ExecutablePath();
+
+} // namespace keyvane

@@ -1,0 +1,19 @@
+// Native stand-in for the executable's path, so the core's callers link and
+// run in the Linux tests.
+#include "app/AppPaths.h"
+
+#include "tasks/Text.h"
+
+#include <climits>
+#include <unistd.h>
+
+namespace keyvane {
+
+std::u16string ExecutablePath() {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
+    return n > 0 ? FromUtf8(std::string_view(buffer, static_cast<std::size_t>(n)))
+                 : std::u16string();
+}
+
+} // namespace keyvane

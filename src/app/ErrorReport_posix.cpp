@@ -1,0 +1,14 @@
+// Native stand-in for the error report's message box.
+#include "app/ErrorReport.h"
+
+#include "tasks/Text.h"
+
+#include <cstdio>
+
+namespace keyvane {
+
+void ShowErrorReport(std::u16string_view text) {
+    std::fprintf(stderr, "Keyvane: %s\n", ToUtf8(text).c_str());
+}
+
+} // namespace keyvane

@@ -1,0 +1,86 @@
+// TForm2, the task editor dialog: for now its creation step, which fills the
+// main window's task table from the task list file.
+#include "app/Unit2_win32.h"
+
+#include "actions/Dispatch.h"
+#include "actions/SystemActions.h"
+#include "app/ErrorReport.h"
+#include "app/Unit1_win32.h"
+#include "app/resource.h"
+
+#include <stdexcept>
+
+namespace keyvane {
+
+TForm2* Form2 = nullptr;
+
+TForm2::TForm2(HINSTANCE instance, TForm1& form1)
+    : HotKeyManager1(std::make_unique<THotKeyManager>(MakeSystemHotKeys())), form1_(form1) {
+    // The hotkey component exists before FormCreate runs its registration pass.
+    HotKeyManager1->OnHotKeyPressed = [this](HotKeyCode HotKey, std::uint16_t Index) {
+        HotKeyManager1HotKeyPressed(HotKey, Index);
+    };
+    // Owned by the main window, so it has no taskbar button of its own.
+    if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_FORM2), form1.handle(),
+                            &TForm2::DialogProc, reinterpret_cast<LPARAM>(this)))
+        throw std::runtime_error("CreateDialogParamW failed for the task editor");
+    actions_ = MakeSystemActions(handle_);
+}
+
+TForm2::~TForm2() {
+    if (handle_) DestroyWindow(handle_);
+}
+
+void TForm2::FormCreate() {
+    // A missing or unreadable task list file leaves the table empty (or
+    // partly filled) and reports nothing: the program starts without tasks.
+    try {
+        form1_.taskTable().loadTaskList(form1_.taskListPath());
+        // RebuildTaskIcons comes with the task icons.
+    } catch (...) {
+    }
+
+    // The editor's action list comes with the editor.
+
+    // ---- Hotkey registration: RegisterAllTaskHotKeys over all rows. ----
+    HotKeyManager1->RegisterAllTaskHotKeys(form1_.taskTable());
+}
+
+void TForm2::HotKeyManager1HotKeyPressed(HotKeyCode HotKey, std::uint16_t Index) {
+    // Presses arrive only from the message loop, after construction.
+    if (actions_) DispatchHotKeyPress(form1_.taskTable(), HotKey, *actions_);
+}
+
+INT_PTR CALLBACK TForm2::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<TForm2*>(lParam);
+        self->handle_ = window;
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+    }
+    auto* self = reinterpret_cast<TForm2*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (!self) return FALSE;
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        Guarded([&] { FormCreate(); });
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_BITBTN2) {
+            ShowWindow(handle_, SW_HIDE); // created once, never destroyed before the end
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(handle_, DWLP_USER, 0);
+        handle_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return FALSE;
+}
+
+} // namespace keyvane

@@ -1,0 +1,47 @@
+// TForm2, the task editor dialog "Add task" (Windows side). Created once at
+// start, hidden; its creation step loads the task list into the main
+// window's table. It will also own the hotkey component and the dispatcher.
+#pragma once
+
+#include "actions/ActionOperations.h"
+#include "hotkeys/HotKeyManager.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace keyvane {
+
+class TForm1;
+
+class TForm2 {
+  public:
+    // Creates the hidden dialog from its template; FormCreate runs inside,
+    // so the main window and its table must exist already.
+    TForm2(HINSTANCE instance, TForm1& form1);
+    ~TForm2();
+    TForm2(const TForm2&) = delete;
+    TForm2& operator=(const TForm2&) = delete;
+
+    HWND handle() const { return handle_; }
+
+    void FormCreate();
+    // Every press of a registered hotkey: runs the matching tasks' actions.
+    void HotKeyManager1HotKeyPressed(HotKeyCode HotKey, std::uint16_t Index);
+
+    // Owns every hotkey registration of the program; they end with Form2.
+    std::unique_ptr<THotKeyManager> HotKeyManager1;
+
+  private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    TForm1& form1_;
+    std::unique_ptr<ActionOperations> actions_;
+    HWND handle_ = nullptr;
+};
+
+extern TForm2* Form2;
+
+} // namespace keyvane

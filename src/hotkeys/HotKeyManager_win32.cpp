@@ -1,0 +1,98 @@
+// The Windows half of the hotkeys: key names of the current keyboard layout,
+// and the global hotkey service with the hidden window that receives
+// WM_HOTKEY for the hotkey component.
+#include "hotkeys/HotKeyManager.h"
+
+#include "app/ErrorReport.h"
+#include "app/WinText.h"
+
+#include <windows.h>
+
+namespace keyvane {
+
+namespace {
+
+class WindowsKeyNames final : public KeyNameSource {
+public:
+    std::u16string KeyName(std::uint8_t key, bool extended) const override {
+        const UINT scanCode = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+        const LONG param = static_cast<LONG>((scanCode << 16) | (extended ? 0x01000000u : 0u));
+        if (param == 0) return {};
+        // Wide, so layouts with non-Latin key names keep them.
+        wchar_t buffer[256] = {};
+        const int length = GetKeyNameTextW(param, buffer, 256);
+        if (length <= 0) return {};
+        return FromWide(std::wstring_view(buffer, static_cast<std::size_t>(length)));
+    }
+
+    std::uintptr_t LayoutId() const override {
+        return reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(0));
+    }
+};
+
+constexpr wchar_t kWindowClass[] = L"KeyvaneHotKeyWindow";
+
+class WindowsHotKeys final : public HotKeySystem {
+public:
+    WindowsHotKeys() {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &WindowsHotKeys::WindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kWindowClass;
+        RegisterClassExW(&wc); // fails harmlessly when a second component registers it again
+        // A message-only window: never shown, never enumerated, still gets
+        // the WM_HOTKEY the system posts for its registrations.
+        window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  instance, this);
+    }
+
+    ~WindowsHotKeys() override {
+        // The manager is going away: its window's last messages go nowhere.
+        manager_ = nullptr;
+        if (window_) DestroyWindow(window_);
+    }
+
+    void Attach(THotKeyManager& manager) override { manager_ = &manager; }
+
+    std::uint16_t AddGlobalAtom(const std::u16string& name) override { return GlobalAddAtomW(W(name)); }
+    void DeleteGlobalAtom(std::uint16_t atom) override { GlobalDeleteAtom(atom); }
+
+    bool RegisterHotKey(std::uint16_t id, std::uint16_t flags, std::uint16_t key) override {
+        return window_ && ::RegisterHotKey(window_, id, flags, key);
+    }
+    bool UnregisterHotKey(std::uint16_t id) override {
+        return window_ && ::UnregisterHotKey(window_, id);
+    }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<WindowsHotKeys*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && self->manager_) {
+            // A failing action ends this press at the error report; the
+            // next press is handled normally.
+            Guarded([&] { self->manager_->HandleWindowMessage(message, wParam, lParam); });
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+    THotKeyManager* manager_ = nullptr;
+};
+
+} // namespace
+
+const KeyNameSource& SystemKeyNames() {
+    static const WindowsKeyNames names;
+    return names;
+}
+
+std::unique_ptr<HotKeySystem> MakeSystemHotKeys() { return std::make_unique<WindowsHotKeys>(); }
+
+} // namespace keyvane

@@ -1,0 +1,229 @@
+// The dispatcher's walk, against a fake that records every operation.
+#include "actions/Dispatch.h"
+#include "hotkeys/FakeKeyNames.h"
+#include "hotkeys/TaskRows.h"
+#include "tasks/TaskTable.h"
+#include "tasks/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+
+namespace keyvane {
+namespace {
+
+using test::FillTable;
+using test::ScopedKeyNames;
+
+class RecordingActions final : public ActionOperations {
+public:
+    std::vector<std::string> calls;
+    std::function<void()> onCall; // runs inside each operation
+
+    void PowerOffComputer() override { Record("PowerOff"); }
+    void RebootComputer() override { Record("Reboot"); }
+    void HibernateComputer() override { Record("Hibernate"); }
+    void StandByComputer() override { Record("StandBy"); }
+    void LogOffComputer() override { Record("LogOff"); }
+    void OpenCDTray(const std::u16string& drive) override { Record("OpenCD|" + ToUtf8(drive)); }
+    void CloseCDTray(const std::u16string& drive) override { Record("CloseCD|" + ToUtf8(drive)); }
+    void ToggleMinimizeAll() override { Record("MinimizeAll"); }
+    void RunSelectedProgram(const std::u16string& program, const std::u16string& parameters,
+                            int showCode) override {
+        Record("Run|" + ToUtf8(program) + "|" + ToUtf8(parameters) + "|" +
+               std::to_string(showCode));
+    }
+    void OpenSpecialFolder(SpecialFolder folder, int showCode) override {
+        Record(std::string(folder == SpecialFolder::MyComputer ? "MyComputer|" : "MyDocuments|") +
+               std::to_string(showCode));
+    }
+    void CloseProgramByName(const std::u16string& fileName) override {
+        Record("Close|" + ToUtf8(fileName));
+    }
+    void OpenWebsite(const std::u16string& address, int showCode) override {
+        Record("Web|" + ToUtf8(address) + "|" + std::to_string(showCode));
+    }
+    void RunFixedProgram(const std::u16string& program, int showCode) override {
+        Record("Fixed|" + ToUtf8(program) + "|" + std::to_string(showCode));
+    }
+
+private:
+    void Record(std::string call) {
+        calls.push_back(std::move(call));
+        if (onCall) onCall();
+    }
+};
+
+using Calls = std::vector<std::string>;
+const HotKeyCode kCtrlAltN = kCtrlBit | kAltBit | 'N';
+
+TEST(LastPos, FindsTheLastOccurrence) {
+    EXPECT_EQ(LastPos(u".exe", u"c:\\a.exe"), 5u);
+    EXPECT_EQ(LastPos(u".exe", u"c:\\x.exe\\y.exe z"), 11u);
+    EXPECT_EQ(LastPos(u".exe", u"c:\\a.ex"), 0u);
+    EXPECT_EQ(LastPos(u".exe", u""), 0u);
+    EXPECT_EQ(LastPos(u"aa", u"aaa"), 2u);
+}
+
+TEST(SplitDestination, CutsAtTheExtensionAndKeepsTheText) {
+    struct Case {
+        std::u16string_view dest, program, parameters;
+    } cases[] = {
+        {u"C:\\Tools\\App.exe", u"C:\\Tools\\App.exe", u""},
+        {u"C:\\Program Files\\App\\app.exe -min", u"C:\\Program Files\\App\\app.exe", u"-min"},
+        {u"d:\\run.BAT go now", u"d:\\run.BAT", u"go now"},
+        {u"c:\\a.exe x.bat y", u"c:\\a.exe", u"x.bat y"},
+        {u"c:\\app.exe c:\\data.txt", u"c:\\app.exe c:\\data.txt", u""},
+        {u"c:\\app.exe c:\\x.exe y", u"c:\\app.exe c:\\x.exe", u"y"},
+        {u"c:\\x.exe  two", u"c:\\x.exe", u" two"},
+        {u"C:\\My Tools\\Tool.COM /Q", u"C:\\My Tools\\Tool.COM", u"/Q"},
+        {u"c:\\app.exe ", u"c:\\app.exe", u""},
+        {u"http://Example.org/Page?Q=A", u"http://Example.org/Page?Q=A", u""},
+        {u"c:\\x.bat.exe y", u"c:\\x.bat.exe", u"y"},
+        // The parameters run to the end even when a later extension splits again.
+        {u"c:\\tools\\run.bat Go.exe Now", u"c:\\tools\\run.bat", u"Go.exe Now"},
+        {u"c:\\Ärger\\prog.exe ÄÖ", u"c:\\Ärger\\prog.exe", u"ÄÖ"},
+        {u"", u"", u""},
+    };
+    for (const Case& c : cases) {
+        const SplitCommand split = SplitDestination(c.dest);
+        EXPECT_EQ(split.program, c.program) << ToUtf8(c.dest);
+        EXPECT_EQ(split.parameters, c.parameters) << ToUtf8(c.dest);
+    }
+}
+
+TEST(ShowCodeOfRunType, ExactNamesOnly) {
+    EXPECT_EQ(ShowCodeOfRunType(u"Normal"), 1);
+    EXPECT_EQ(ShowCodeOfRunType(u"Hide"), 0);
+    EXPECT_EQ(ShowCodeOfRunType(u"Maximize"), 3);
+    EXPECT_EQ(ShowCodeOfRunType(u"Minimze"), 6);
+    EXPECT_EQ(ShowCodeOfRunType(u"Minimize"), 1);
+    EXPECT_EQ(ShowCodeOfRunType(u"hide"), 1);
+    EXPECT_EQ(ShowCodeOfRunType(u""), 1);
+}
+
+class DispatchTest : public ::testing::Test {
+protected:
+    Calls Press(HotKeyCode code) {
+        actions.calls.clear();
+        DispatchHotKeyPress(table, code, actions);
+        return actions.calls;
+    }
+    ScopedKeyNames layout;
+    TaskTable table;
+    RecordingActions actions;
+};
+
+TEST_F(DispatchTest, EveryActionGetsItsArguments) {
+    const std::u16string dest = u"C:\\Apps\\Tool.exe -Min";
+    FillTable(table, {
+                         {u"Power off computer", u"Ctrl+Alt+N", dest},
+                         {u"Reboot computer", u"Ctrl+Alt+N", dest},
+                         {u"Hibernate computer", u"Ctrl+Alt+N", dest},
+                         {u"Stand by computer", u"Ctrl+Alt+N", dest},
+                         {u"Log off computer", u"Ctrl+Alt+N", dest},
+                         {u"Open CD-Rom", u"Ctrl+Alt+N", u"E:\\"},
+                         {u"Close CD-Rom", u"Ctrl+Alt+N", u"E: x.exe y"},
+                         {u"Run selected program...", u"Ctrl+Alt+N", dest, u"Minimze"},
+                         {u"Run My Computer", u"Ctrl+Alt+N", dest, u"Maximize"},
+                         {u"Run My Documents", u"Ctrl+Alt+N", dest, u"Hide"},
+                         {u"Close selected program...", u"Ctrl+Alt+N", dest},
+                         {u"Open Website...", u"Ctrl+Alt+N", u"HTTP://Example.ORG/A b.exe c", u"Maximize"},
+                         {u"Minimize/Maximaze all windows", u"Ctrl+Alt+N", dest},
+                         {u"Run Notepad", u"Ctrl+Alt+N", dest, u"Hide"},
+                         {u"Run Command Promt", u"Ctrl+Alt+N", dest, u"Minimze"},
+                         {u"Run Calc", u"Ctrl+Alt+N", dest, u"Hide"},
+                     });
+    const Calls expected = {
+        "PowerOff",
+        "Reboot",
+        "Hibernate",
+        "StandBy",
+        "LogOff",
+        "OpenCD|E:\\",
+        "CloseCD|E: x.exe y",
+        "Run|C:\\Apps\\Tool.exe|-Min|6",
+        "MyComputer|3",
+        "MyDocuments|0",
+        "Close|Tool.exe",
+        "Web|HTTP://Example.ORG/A b.exe|3", // an address takes no parameters
+        "MinimizeAll",
+        "Fixed|notepad.exe|0",
+        "Fixed|cmd.exe|6",
+        "Fixed|calc.exe|0",
+    };
+    EXPECT_EQ(Press(kCtrlAltN), expected);
+}
+
+TEST_F(DispatchTest, MatchesEnabledRowsByExactTextInRowOrder) {
+    FillTable(table, {
+                         {u"Run selected program...", u"Ctrl+Alt+N", u"c:\\first.exe a b"},
+                         {u"Run Calc", u"Ctrl+Alt+M"},
+                         {u"Run Notepad", u"Ctrl+Alt+N", u"", u"Normal", false},
+                         {u"Run Notepad", u"ctrl+alt+n"},   // other letter case
+                         {u"Run Notepad", u"Alt+Ctrl+N"},   // other order
+                         {u"Run Notepad", u"Control+Alt+N"}, // other layout's words
+                         {u"Run calc", u"Ctrl+Alt+N"},      // not an action name
+                         {u"Run selected program...", u"Ctrl+Alt+N", u"c:\\second.exe"},
+                     });
+    // The second row's parameters do not leak from the first.
+    EXPECT_EQ(Press(kCtrlAltN), (Calls{"Run|c:\\first.exe|a b|1", "Run|c:\\second.exe||1"}));
+    EXPECT_EQ(Press(kCtrlBit | kAltBit | 'M'), (Calls{"Fixed|calc.exe|1"}));
+    EXPECT_EQ(Press(kCtrlBit | 'N'), Calls{});
+}
+
+TEST_F(DispatchTest, EmptyTableAndUnnamedKeysDoNothing) {
+    EXPECT_EQ(Press(kCtrlAltN), Calls{});
+    FillTable(table, {{u"Run Calc", u""}});
+    EXPECT_EQ(Press(0x07), Calls{}); // a key without a name has no text
+}
+
+TEST_F(DispatchTest, CloseWithParametersClosesTheNamedProgram) {
+    FillTable(table, {
+                         {u"Close selected program...", u"Ctrl+Alt+N", u"C:\\Apps\\Tool.exe /x"},
+                         {u"Close selected program...", u"Ctrl+Alt+N", u""},
+                         {u"Close selected program...", u"Ctrl+Alt+N", u"notepad.exe"},
+                     });
+    EXPECT_EQ(Press(kCtrlAltN), (Calls{"Close|Tool.exe", "Close|", "Close|notepad.exe"}));
+}
+
+TEST_F(DispatchTest, FailingOperationEndsThePress) {
+    FillTable(table, {
+                         {u"Minimize/Maximaze all windows", u"Ctrl+Alt+N"},
+                         {u"Run Calc", u"Ctrl+Alt+N"},
+                     });
+    actions.onCall = [] { throw std::runtime_error("shell object failed"); };
+    EXPECT_THROW(Press(kCtrlAltN), std::runtime_error);
+    EXPECT_EQ(actions.calls, Calls{"MinimizeAll"});
+}
+
+TEST_F(DispatchTest, RowsRemovedDuringThePressEndItWithIndexError) {
+    FillTable(table, {
+                         {u"Run Calc", u"Ctrl+Alt+N"},
+                         {u"Run Notepad", u"Ctrl+Alt+N"},
+                     });
+    actions.onCall = [this] {
+        if (table.taskCount() > 0) table.removeAllTasks();
+    };
+    EXPECT_THROW(Press(kCtrlAltN), IndexError);
+    EXPECT_EQ(actions.calls, Calls{"Fixed|calc.exe|1"});
+}
+
+TEST_F(DispatchTest, NestedPressRunsCompletelyInsideTheOuterOne) {
+    FillTable(table, {
+                         {u"Log off computer", u"Ctrl+Alt+N"},
+                         {u"Run Calc", u"Ctrl+Alt+M"},
+                         {u"Run Notepad", u"Ctrl+Alt+N"},
+                     });
+    bool nested = false;
+    actions.onCall = [&] {
+        if (nested) return;
+        nested = true;
+        DispatchHotKeyPress(table, kCtrlBit | kAltBit | 'M', actions);
+    };
+    EXPECT_EQ(Press(kCtrlAltN), (Calls{"LogOff", "Fixed|calc.exe|1", "Fixed|notepad.exe|1"}));
+}
+
+} // namespace
+} // namespace keyvane

@@ -1,0 +1,71 @@
+// A plain visible application window for the end-to-end tests: it stands in
+// for the user's other programs, and writes each change of its own state to a
+// file, so the runner can see what minimize-all did to it.
+//
+//   kvwindow.exe OUTFILE CAPTION
+//
+// OUTFILE receives one line per change: "shown", "minimized", "restored".
+// The window closes on WM_CLOSE like any program.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+FILE* out = nullptr;
+const wchar_t* lastState = L"";
+
+void Record(const wchar_t* state) {
+    if (std::wstring(state) == lastState) return;
+    lastState = state;
+    std::fwprintf(out, L"%ls\n", state);
+    std::fflush(out);
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED)
+            Record(L"minimized");
+        else if (IsWindowVisible(window))
+            Record(*lastState ? L"restored" : L"shown");
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    out = _wfopen(argv[1], L"w");
+    if (!out) return 3;
+
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"KvWindow";
+    RegisterClassW(&wc);
+    const HWND window = CreateWindowExW(0, wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW, 40, 40,
+                                        320, 200, nullptr, nullptr, instance, nullptr);
+    if (!window) return 4;
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    Record(L"shown");
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    std::fclose(out);
+    return 0;
+}

@@ -1,0 +1,943 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the real keyvane.exe under Wine, driven from outside.
+
+    python3 tests/e2e/run.py --build-dir build/mingw [--prefix DIR] [-k SUBSTRING]
+
+Starts Xvfb on a free display and a private Wine prefix (created once, then
+reused), runs each case in its own C:\\e2e\\<case> folder with a copy of
+keyvane.exe and its data folder, and kills everything it started at the end.
+Prints "PASS name" or "FAIL name: why" per case and a last line
+"e2e: N passed, M failed"; the exit code is non-zero when a case fails.
+
+Adding a case: write a function taking a Case, decorate it with @case, and
+use the helpers of Case (write_tasks, start, driver, close, wait_until,
+read_tasks). Every wait is for a condition with a deadline.
+Standard library only.
+"""
+import argparse
+import os
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import time
+import traceback
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+MAIN_CAPTION = "Keyvane  -  http://keyvane.example.org"
+EDITOR_CAPTION = "Add task"
+ABOUT_CAPTION = "About..."
+
+# Deadlines in seconds, generous for a loaded 2-core machine.
+WINDOW_DEADLINE = 20
+EXIT_DEADLINE = 20
+FIRST_START_DEADLINE = 180  # a fresh prefix builds its font cache on the first window
+
+
+class CaseFailure(Exception):
+    pass
+
+
+# ---------------------------------------------------------------------------
+# The task list file, modelled from its rules: the reader turns bytes into
+# rows of cell values, the writer turns rows into bytes. A case's expected
+# file after a start and close is write_task_list(read_task_list(input)).
+
+COLUMNS = 7
+SEP, QUOTE, BREAK, CR, LF = 44, 34, 124, 13, 10
+
+
+def _units_of(data):
+    """The file's characters as 16-bit units (or bytes for single-byte text)."""
+    if len(data) >= 2 and data[:2] in (b"\xff\xfe", b"\xfe\xff"):
+        body = data[2:]
+        n = len(body) // 2  # a last odd byte is ignored
+        order = "<" if data[:2] == b"\xff\xfe" else ">"
+        return list(struct.unpack(order + "%dH" % n, body[: 2 * n]))
+    return list(data)
+
+
+def _parse_int32(units):
+    text = "".join(chr(u) for u in units)
+    body = text[1:] if text[:1] in "+-" else text
+    if not body or not all("0" <= c <= "9" for c in body):
+        return None
+    value = int(text)
+    return value if -(2**31) <= value < 2**31 else None
+
+
+def new_row():
+    """Cell values of a new row: row number (unused), Desc, Hotkey, Dest,
+    Type_run as lists of units, Image as int, Enabled as bool."""
+    return [None, [], [], [], [], 0, True]
+
+
+def _set_cell(row, column, units):
+    if column == 0:
+        return  # the row number follows the position
+    if 1 <= column <= 4:
+        row[column] = list(units)
+    elif column == 5:
+        if not units:
+            row[5] = 0
+        else:
+            value = _parse_int32(units)
+            if value is not None:  # a damaged number keeps the cell's value
+                row[5] = value
+    elif column == 6:
+        text = "".join(chr(u) for u in units)
+        row[6] = text == "1" or text.lower() == "true"
+
+
+def read_task_list(data):
+    rows = []
+    field, quotes, new_record, column = [], 0, True, -1
+
+    def end_field(ends_record):
+        nonlocal field, quotes, new_record, column
+        quotes = 0
+        if new_record:
+            new_record = False
+            rows.append(new_row())
+            column = -1
+        column += 1
+        if column < COLUMNS:
+            _set_cell(rows[-1], column, field)
+        field = []
+        if ends_record:
+            new_record = True
+
+    for ch in _units_of(data):
+        if ch == SEP:
+            if quotes % 2:
+                field.append(ch)
+            else:
+                end_field(False)
+        elif ch == BREAK:
+            field += [CR, LF]
+        elif ch == QUOTE:
+            quotes += 1
+            if quotes % 2 and (field or quotes == 3):
+                field.append(QUOTE)
+        elif ch == CR:
+            pass
+        elif ch == LF:
+            end_field(True)
+        else:
+            field.append(ch)
+    if field:
+        end_field(True)
+    return rows
+
+
+def _encode_field(units):
+    out = []
+    for ch in units:
+        if ch == QUOTE:
+            out += [QUOTE, QUOTE]
+        elif ch == CR:
+            out.append(BREAK)
+        elif ch != LF:
+            out.append(ch)
+    if SEP in units or QUOTE in units:
+        out = [QUOTE] + out + [QUOTE]
+    return out
+
+
+def _ascii(text):
+    return [ord(c) for c in text]
+
+
+def write_task_list(rows):
+    units = []
+    for index, row in enumerate(rows):
+        cells = [_ascii(str(index + 1))] + row[1:5] + [_ascii(str(row[5])),
+                                                       _ascii("True" if row[6] else "False")]
+        for column, cell in enumerate(cells):
+            units += _encode_field(cell)
+            units += [SEP] if column < COLUMNS - 1 else [CR, LF]
+    return b"\xff\xfe" + struct.pack("<%dH" % len(units), *units)
+
+
+def expected_after_load_and_save(data):
+    return write_task_list(read_task_list(data))
+
+
+def utf16_file(text):
+    """A task list file as the program writes it: FF FE and UTF-16 LE."""
+    return b"\xff\xfe" + text.encode("utf-16-le")
+
+
+def describe_difference(got, want):
+    if got is None:
+        return "file missing"
+    at = next((i for i in range(min(len(got), len(want))) if got[i] != want[i]),
+              min(len(got), len(want)))
+    return "bytes differ at %d (got %d bytes, want %d): got %s... want %s..." % (
+        at, len(got), len(want), got[at:at + 16].hex(" "), want[at:at + 16].hex(" "))
+
+
+# ---------------------------------------------------------------------------
+# Wine, the display and the processes of a run.
+
+def wait_until(condition, what, timeout):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise CaseFailure("timed out after %gs waiting for %s" % (timeout, what))
+        time.sleep(0.05)
+
+
+class Session:
+    """Xvfb, the Wine prefix and wineserver for the whole run."""
+
+    def __init__(self, build_dir, prefix, verbose=False):
+        self.build_dir = os.path.abspath(build_dir)
+        self.prefix = os.path.abspath(prefix)
+        self.verbose = verbose
+        self.xvfb = None
+        self.env = None
+        self.processes = []  # everything started, killed at the end
+        self.first_start = True
+
+    # -- start and stop --------------------------------------------------
+
+    def __enter__(self):
+        for exe in ("keyvane.exe", "kvdriver.exe"):
+            if not os.path.isfile(os.path.join(self.build_dir, exe)):
+                raise SystemExit("e2e: %s not found in %s (build the MinGW tree first)"
+                                 % (exe, self.build_dir))
+        try:
+            display = self._start_xvfb()
+            self.env = dict(os.environ, DISPLAY=display, WINEPREFIX=self.prefix,
+                            WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+            self.env.pop("WAYLAND_DISPLAY", None)
+            self._prepare_prefix()
+            # One wineserver for the whole run, so each start does not pay for it.
+            subprocess.run(["wineserver", "-p"], env=self.env, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.root = os.path.join(self.prefix, "drive_c", "e2e")
+            os.makedirs(self.root, exist_ok=True)
+            shutil.copy2(os.path.join(self.build_dir, "kvdriver.exe"),
+                         os.path.join(self.root, "kvdriver.exe"))
+            for extra in sorted(os.listdir(self.build_dir)):
+                # Target programs of the cases (kvtarget.exe and the like).
+                if extra.startswith("kv") and extra.endswith(".exe") and extra != "kvdriver.exe":
+                    shutil.copy2(os.path.join(self.build_dir, extra), os.path.join(self.root, extra))
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        for proc in self.processes:
+            if proc.poll() is None:
+                proc.kill()
+        if self.env:
+            try:
+                subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            except (OSError, subprocess.TimeoutExpired):
+                pass
+        for proc in self.processes:
+            try:
+                proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+        if self.xvfb:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+        return False
+
+    def _start_xvfb(self):
+        # -displayfd lets Xvfb pick a free display and tell us which.
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        text = b""
+        deadline = time.monotonic() + 30
+        while not text.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            ready, _, _ = select.select([read_end], [], [], max(left, 0))
+            if not ready:
+                raise SystemExit("e2e: Xvfb did not report a display within 30 s")
+            chunk = os.read(read_end, 64)
+            if not chunk:
+                raise SystemExit("e2e: Xvfb ended before reporting a display")
+            text += chunk
+        os.close(read_end)
+        return ":" + text.decode().strip()
+
+    def _prepare_prefix(self):
+        marker = os.path.join(self.prefix, ".keyvane-e2e-ready")
+        if os.path.exists(marker):
+            return
+        os.makedirs(self.prefix, exist_ok=True)
+        self.log("creating Wine prefix %s" % self.prefix)
+        subprocess.run(["wineboot", "-i"], env=self.env, timeout=300,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        # A crashing program must not leave a dialog waiting for a click.
+        self.reg_add(r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "REG_DWORD", "0")
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+        with open(marker, "w") as f:
+            f.write("ok\n")
+
+    # -- helpers for cases ------------------------------------------------
+
+    def log(self, text):
+        if self.verbose:
+            print("  .. " + text, flush=True)
+
+    def wine(self, *args, timeout=60):
+        """Runs a Windows program to its end; returns its exit code."""
+        return subprocess.run(["wine", *args], env=self.env, timeout=timeout,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+
+    def reg_add(self, key, name, kind, data):
+        args = ["reg", "add", key, "/f"]
+        args += ["/ve"] if name is None else ["/v", name]
+        args += ["/t", kind, "/d", data]
+        if self.wine(*args) != 0:
+            raise CaseFailure("reg add %s failed" % key)
+
+    def spawn(self, *args):
+        proc = subprocess.Popen(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(proc)
+        return proc
+
+
+class Program:
+    """A running keyvane.exe (or another program a case started)."""
+
+    def __init__(self, proc, pid):
+        self.proc = proc  # the Unix process that is the Windows process
+        self.pid = pid  # its Windows process id
+
+
+class Case:
+    """One case's folder C:\\e2e\\<name> and the helpers to drive it."""
+
+    def __init__(self, session, name):
+        self.session = session
+        self.name = name
+        self.dir = os.path.join(session.root, name)
+        self.win_dir = "C:\\e2e\\" + name
+        self.programs = []
+        self._driver_runs = 0
+        if os.path.exists(self.dir):
+            shutil.rmtree(self.dir)
+        os.makedirs(self.dir)
+        shutil.copy2(os.path.join(session.build_dir, "keyvane.exe"),
+                     os.path.join(self.dir, "keyvane.exe"))
+
+    # -- files -------------------------------------------------------------
+
+    def path(self, *parts):
+        return os.path.join(self.dir, *parts)
+
+    @property
+    def tasks_path(self):
+        return self.path("data", "actions.cfg")
+
+    def write_tasks(self, data):
+        os.makedirs(self.path("data"), exist_ok=True)
+        with open(self.tasks_path, "wb") as f:
+            f.write(data)
+
+    def read_tasks(self):
+        return self.read_file(self.tasks_path)
+
+    @staticmethod
+    def read_file(path):
+        try:
+            with open(path, "rb") as f:
+                return f.read()
+        except FileNotFoundError:
+            return None
+
+    # -- checks --------------------------------------------------------------
+
+    def fail(self, why):
+        raise CaseFailure(why)
+
+    def expect(self, condition, why):
+        if not condition:
+            raise CaseFailure(why)
+
+    def expect_tasks(self, want, when=""):
+        got = self.read_tasks()
+        if got != want:
+            self.fail("task list %s: %s" % (when, describe_difference(got, want)) if when
+                      else "task list: " + describe_difference(got, want))
+
+    def wait_until(self, condition, what, timeout=WINDOW_DEADLINE):
+        return wait_until(condition, what, timeout)
+
+    def wait_for_tasks(self, want, what, timeout=WINDOW_DEADLINE):
+        try:
+            self.wait_until(lambda: self.read_tasks() == want, what, timeout)
+        except CaseFailure as e:
+            raise CaseFailure("%s: %s" % (e, describe_difference(self.read_tasks(), want)))
+
+    # -- the driver and the program -------------------------------------------
+
+    def driver(self, *commands, timeout=60):
+        """Runs kvdriver.exe with one or more commands (each a list of
+        arguments); returns its output lines. A failing command fails the case."""
+        self._driver_runs += 1
+        out_name = "driver-%d.txt" % self._driver_runs
+        args = []
+        for command in commands:
+            if args:
+                args.append(";")
+            args += [str(a) for a in command]
+        out_path = self.path(out_name)
+        try:
+            code = self.session.wine("C:\\e2e\\kvdriver.exe", self.win_dir + "\\" + out_name, *args,
+                                     timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.fail("driver %s did not end within %ds" % (" ".join(args), timeout))
+        lines = (self.read_file(out_path) or b"").decode("utf-8", "replace").splitlines()
+        if code != 0 or not lines or lines[-1] != "ok":
+            detail = lines[-1] if lines else "no output (exit %d)" % code
+            self.fail("driver %s: %s" % (" ".join(args), detail))
+        return lines[:-1]
+
+    def find_window(self, caption, timeout=WINDOW_DEADLINE):
+        """Waits for a top-level window (hidden ones count); returns
+        (hwnd, pid, visible)."""
+        line = self.driver(["find", caption, int(timeout * 1000)], timeout=timeout + 30)[0]
+        words = line.split()
+        return int(words[1]), int(words[3]), words[5] == "1"
+
+    def wait_window_gone(self, caption, timeout=WINDOW_DEADLINE):
+        self.driver(["gone", caption, int(timeout * 1000)], timeout=timeout + 30)
+
+    def start(self, exe="keyvane.exe"):
+        """Starts the case's copy of keyvane.exe and waits for its main window."""
+        proc = self.session.spawn(self.win_dir + "\\" + exe)
+        first = self.session.first_start
+        self.session.first_start = False
+        deadline = FIRST_START_DEADLINE if first else WINDOW_DEADLINE
+        _, pid, _ = self.find_window(MAIN_CAPTION, timeout=deadline)
+        if proc.poll() is not None:
+            self.fail("keyvane.exe ended at start (exit %s)" % proc.returncode)
+        program = Program(proc, pid)
+        self.programs.append(program)
+        return program
+
+    def wait_exit(self, program, timeout=EXIT_DEADLINE):
+        try:
+            return program.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.fail("keyvane.exe still running %ds after it was told to end" % timeout)
+
+    def close(self, program):
+        """Closes the program as taskkill without /F does (WM_CLOSE to the
+        main window) and waits for the process to end with exit code 0."""
+        self.driver(["close", MAIN_CAPTION])
+        code = self.wait_exit(program)
+        self.expect(code == 0, "keyvane.exe ended with exit code %s" % code)
+
+    def screenshot(self, path):
+        if shutil.which("import"):
+            subprocess.run(["import", "-window", "root", path], env=self.session.env, timeout=30,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def cleanup(self):
+        """Kills whatever the case left running and waits for its windows to go."""
+        left = False
+        for program in self.programs:
+            if program.proc.poll() is None:
+                left = True
+                program.proc.kill()
+                try:
+                    program.proc.wait(timeout=EXIT_DEADLINE)
+                except subprocess.TimeoutExpired:
+                    pass
+        if left:
+            try:
+                self.wait_window_gone(MAIN_CAPTION)
+            except CaseFailure:
+                pass
+
+
+CASES = []
+
+
+def case(function):
+    CASES.append(function)
+    return function
+
+
+# ---------------------------------------------------------------------------
+# Start-up, shutdown and the task list file.
+
+def roundtrip(t, data):
+    """Starts with data as the task list file, checks the program does not
+    rewrite it while running, closes it with WM_CLOSE and checks the file is
+    what the reader and writer make of data."""
+    t.write_tasks(data)
+    program = t.start()
+    t.expect_tasks(data, "rewritten while running")
+    t.close(program)
+    t.expect_tasks(expected_after_load_and_save(data), "after close")
+
+
+@case
+def start_creates_three_hidden_windows(t):
+    t.write_tasks(b"\xff\xfe")
+    program = t.start()
+    for caption in (MAIN_CAPTION, EDITOR_CAPTION, ABOUT_CAPTION):
+        _, pid, visible = t.find_window(caption)
+        t.expect(pid == program.pid, "%r belongs to another process" % caption)
+        t.expect(not visible, "%r is visible at start" % caption)
+    t.close(program)
+    for caption in (MAIN_CAPTION, EDITOR_CAPTION, ABOUT_CAPTION):
+        t.wait_window_gone(caption)
+
+
+@case
+def quotes_and_commas_survive(t):
+    roundtrip(t, utf16_file(
+        '1,Run selected program...,Control+Alt+Q,"C:\\Program Files\\a ""b"" c.exe" -x,Normal,0,True\r\n'
+        '2,Open Website...,,"http://example.org/?a=1,b=2",Maximize,3,False\r\n'
+        '3,Run Notepad,,"""",Hide,0,true\r\n'
+        '4,Run Calc,,"""quoted"" start",Minimze,0,1\r\n'
+        # A quote after other text, not written by the program: it joins the
+        # field, and every comma after it up to the line end with it.
+        '5,Run Calc,,a"b,c,Normal,0,True\r\n'))
+
+
+@case
+def line_break_in_field_survives(t):
+    roundtrip(t, utf16_file(
+        "1,Run selected program...,,first line|second line,Normal,0,True\r\n"
+        '2,Open Website...,,"a,b|c",Normal,0,True\r\n'
+        # A lone LF ends the record even between quote marks.
+        '3,Run Calc,,"x\ny",Normal,0,True\r\n'))
+
+
+@case
+def non_ascii_text_survives(t):
+    roundtrip(t, utf16_file(
+        "1,Run selected program...,Control+Alt+Ä,C:\\Prögrams\\日本語\\app.exe --name=\U0001F600,"
+        "Normal,0,True\r\n"
+        "2,Open Website...,,https://example.org/Ωμέγα?q=\U0001D11E,Hide,0,False\r\n"))
+
+
+@case
+def empty_table_survives(t):
+    roundtrip(t, b"\xff\xfe")
+
+
+@case
+def single_byte_file_with_lf_and_no_final_break(t):
+    roundtrip(t, b"1,Run Calc,,,Normal,0,True\n"
+                 b"2,Open Website...,,http://example.org/caf\xe9,Maximize,,TRUE\n"
+                 b"3,Open CD-Rom")
+
+
+@case
+def big_endian_file_with_damaged_records(t):
+    text = ("1,Run Calc,,,Normal,0,True,extra field\r\n"
+            "2,Open CD-Rom\r\n"
+            "3,Run Notepad,Control+N,,Hide,7x,False\r\n"
+            "4,Log off computer,,,Normal,0,yes\r\n")
+    roundtrip(t, b"\xfe\xff" + text.encode("utf-16-be"))
+
+
+@case
+def start_without_data_folder_creates_it_at_close(t):
+    program = t.start()
+    t.expect(not os.path.exists(t.path("data")), "data folder created at start")
+    t.close(program)
+    t.expect_tasks(b"\xff\xfe", "after close")
+
+
+@case
+def log_off_saves_task_list(t):
+    data = b"1,Run Calc,,,Normal,0,True\n2,Open Website...,,\"a,b\",Hide,0,1\n"
+    t.write_tasks(data)
+    program = t.start()
+    out = t.driver(["endsession", MAIN_CAPTION, "logoff"])
+    t.expect(out == ["query 1"], "log-off was not allowed: %s" % out)
+    # Saved while the program still runs: the system may end it at any time now.
+    t.expect_tasks(expected_after_load_and_save(data), "after WM_ENDSESSION")
+    t.expect(program.proc.poll() is None, "keyvane.exe ended by itself at log-off")
+
+
+@case
+def failed_save_at_close_is_reported_and_loses_nothing(t):
+    data = utf16_file("1,Run Notepad,Control+Alt+N,,Normal,0,True\r\n")
+    t.write_tasks(data)
+    program = t.start()
+    # A folder where the file should be: the save cannot replace it.
+    os.remove(t.tasks_path)
+    os.mkdir(t.tasks_path)
+    t.driver(["close", MAIN_CAPTION])
+    box = "#32770|Keyvane"
+    t.find_window(box)
+    texts = [line.split("\t", 2)[-1] for line in t.driver(["children", box])]
+    t.expect(any("actions.cfg" in text for text in texts),
+             "the error report does not name the file: %s" % texts)
+    t.expect(program.proc.poll() is None, "keyvane.exe ended although its tasks were not saved")
+    t.driver(["command", box, 1])  # OK
+    t.wait_window_gone(box)
+    t.find_window(MAIN_CAPTION)
+    t.expect(os.path.isdir(t.tasks_path), "the failed save removed what was in its way")
+    # Once the obstacle is gone, the next close saves the tasks it still holds.
+    os.rmdir(t.tasks_path)
+    t.close(program)
+    t.expect_tasks(data, "after the second close")
+    leftovers = sorted(set(os.listdir(t.path("data"))) - {"actions.cfg"})
+    t.expect(not leftovers, "temporary files left in data: %s" % leftovers)
+
+
+@case
+def cancelled_log_off_saves_nothing(t):
+    data = b"1,Run Calc,,,Normal,0,True\n"
+    t.write_tasks(data)
+    program = t.start()
+    t.driver(["send", MAIN_CAPTION, "WM_ENDSESSION", 0, 0])
+    t.expect_tasks(data, "after a cancelled session end")
+    t.close(program)
+    t.expect_tasks(expected_after_load_and_save(data), "after close")
+
+
+# ---------------------------------------------------------------------------
+# Hotkeys: press keys anywhere, look at what the task started.
+#
+# Hotkey text uses the running system's key names (under Wine the X names,
+# "Control" for the Ctrl key), so the cases ask the system for them.
+
+MOD_ALT, MOD_CONTROL = 1, 2
+VK_CONTROL, VK_MENU = 0x11, 0x12
+
+
+def _units(text):
+    data = text.encode("utf-16-le")
+    return list(struct.unpack("<%dH" % (len(data) // 2), data))
+
+
+def tasks_file(*rows):
+    """A task list file of rows (desc, hotkey, dest, type_run[, enabled])."""
+    table = []
+    for row in rows:
+        desc, hotkey, dest, type_run = row[:4]
+        enabled = row[4] if len(row) > 4 else True
+        table.append([None, _units(desc), _units(hotkey), _units(dest), _units(type_run), 0,
+                      enabled])
+    return write_task_list(table)
+
+
+def ctrl_alt_text(t, key):
+    """The hotkey text of Ctrl+Alt+key as this system writes it."""
+    ctrl, alt, name = t.driver(["keyname", VK_CONTROL], ["keyname", VK_MENU],
+                               ["keyname", ord(key)])
+    return "%s+%s+%s" % (ctrl, alt, name)
+
+
+def start_with_hotkeys(t, data):
+    """Starts keyvane.exe on the task list and waits until its hotkeys are
+    registered: the About box is created after the editor's registration pass."""
+    t.write_tasks(data)
+    program = t.start()
+    t.find_window(ABOUT_CAPTION)
+    return program
+
+
+def press(t, combo):
+    t.driver(["keys", combo])
+
+
+def add_target(t, name="kvtarget.exe"):
+    """Copies the target program into the case's folder; returns its Windows path."""
+    shutil.copy2(os.path.join(t.session.root, "kvtarget.exe"), t.path(name))
+    return t.win_dir + "\\" + name
+
+
+def target_records(t, base="kvtarget"):
+    """What every start of the target wrote, oldest process first."""
+    records = []
+    for name in os.listdir(t.dir):
+        if not (name.startswith(base + "-") and name.endswith(".txt")):
+            continue
+        record = {"pid": int(name[len(base) + 1:-4]), "lines": []}
+        for line in (t.read_file(t.path(name)) or b"").decode("utf-8", "replace").splitlines():
+            key, _, value = line.partition(" ")
+            record["lines"].append(line)
+            record.setdefault(key, value)
+        records.append(record)
+    return sorted(records, key=lambda r: int(r.get("created", "0")))
+
+
+def wait_records(t, count, what, base="kvtarget"):
+    return t.wait_until(lambda: len(target_records(t, base)) >= count and target_records(t, base),
+                        what)
+
+
+@case
+def run_selected_program_with_parameters_minimized(t):
+    target = add_target(t)
+    combo = ctrl_alt_text(t, "N")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", combo, target.upper() + " First Arg /X=Mixed", "Minimze")))
+    press(t, "ctrl+alt+n")
+    record = wait_records(t, 1, "the target to start")[0]
+    t.expect(record["cmdline"].endswith(" First Arg /X=Mixed"),
+             "parameters not passed as typed: %r" % record["cmdline"])
+    t.expect(record["show"] == "6", "show code %s, want 6 (minimized)" % record["show"])
+    t.close(program)
+
+
+@case
+def one_press_runs_every_enabled_matching_row_in_order(t):
+    target = add_target(t)
+    combo = ctrl_alt_text(t, "N")
+    sentinel = ctrl_alt_text(t, "M")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", combo, target + " first", "Normal"),
+        ("Run selected program...", combo, target + " disabled", "Normal", False),
+        ("Run selected program...", combo.lower(), target + " lowercase", "Normal"),
+        ("Run selected program...", combo, target + " second", "Hide"),
+        ("Run selected program...", sentinel, target + " sentinel", "Maximize")))
+    press(t, "ctrl+alt+n")
+    wait_records(t, 2, "both matching rows to run")
+    # Rows are run in one go; a later press shows the first has ended.
+    press(t, "ctrl+alt+m")
+    records = wait_records(t, 3, "the sentinel row to run")
+    words = [r["cmdline"].rsplit(" ", 1)[-1] for r in records]
+    t.expect(words == ["first", "second", "sentinel"],
+             "started %s, want first, second, sentinel" % words)
+    t.expect([r["show"] for r in records] == ["1", "0", "3"],
+             "show codes %s" % [r["show"] for r in records])
+    t.close(program)
+
+
+@case
+def close_selected_program_ends_every_copy(t):
+    add_target(t)
+    add_target(t, "kvother.exe")
+    copies = [t.session.spawn(t.win_dir + "\\kvtarget.exe", "--stay") for _ in range(2)]
+    other = t.session.spawn(t.win_dir + "\\kvother.exe", "--stay")
+    wait_records(t, 2, "two copies of the target to run")
+    wait_records(t, 1, "the other program to run", base="kvother")
+    combo = ctrl_alt_text(t, "N")
+    # Parameters after the program name, and another letter case.
+    program = start_with_hotkeys(t, tasks_file(
+        ("Close selected program...", combo, t.win_dir + "\\KvTarget.EXE --ignored", "Normal")))
+    try:
+        press(t, "ctrl+alt+n")
+        for copy in copies:
+            try:
+                copy.wait(timeout=WINDOW_DEADLINE)
+            except subprocess.TimeoutExpired:
+                t.fail("a copy of the target is still running after the press")
+        t.expect(other.poll() is None, "a program of another name was closed too")
+        t.expect(program.proc.poll() is None, "keyvane.exe ended")
+        t.close(program)
+    finally:
+        for proc in copies + [other]:
+            if proc.poll() is None:
+                proc.kill()
+
+
+@case
+def open_website_hands_the_address_to_the_http_handler(t):
+    target = add_target(t)
+    # Under Wine 8 a handler under HKCU\Software\Classes is ignored.
+    t.session.reg_add(r"HKCR\http\shell\open\command", None, "REG_SZ",
+                      '"%s" "%%1"' % target)
+    address = "http://Example.ORG/Path/Page.html?Q=Mixed&r=1"
+    combo = ctrl_alt_text(t, "W")
+    program = start_with_hotkeys(t, tasks_file(("Open Website...", combo, address, "Normal")))
+    press(t, "ctrl+alt+w")
+    record = wait_records(t, 1, "the http handler to start")[0]
+    t.expect(address in record["cmdline"],
+             "the handler got %r, want the address %r" % (record["cmdline"], address))
+    t.close(program)
+
+
+@case
+def hotkey_held_elsewhere_is_not_registered(t):
+    target = add_target(t)
+    holder = t.session.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT),
+                             str(ord("H")))
+    try:
+        held = wait_records(t, 1, "another program to take Ctrl+Alt+H")[0]
+        t.expect(held.get("held") == "1", "the other program could not take the hotkey")
+        program = start_with_hotkeys(t, tasks_file(
+            ("Run selected program...", ctrl_alt_text(t, "H"), target + " held-row", "Normal"),
+            ("Run selected program...", ctrl_alt_text(t, "J"), target + " free-row", "Normal")))
+        press(t, "ctrl+alt+h")
+        t.wait_until(lambda: any("pressed" in r["lines"] for r in target_records(t)),
+                     "the other program to get its hotkey")
+        press(t, "ctrl+alt+j")
+        t.wait_until(lambda: any(r["cmdline"].endswith("free-row") for r in target_records(t)),
+                     "the free hotkey's task to run")
+        started = [r["cmdline"] for r in target_records(t)]
+        t.expect(not any(c.endswith("held-row") for c in started),
+                 "the held hotkey ran its task: %s" % started)
+        t.expect(program.proc.poll() is None, "keyvane.exe ended")
+        t.close(program)
+    finally:
+        if holder.poll() is None:
+            holder.kill()
+
+
+# ---------------------------------------------------------------------------
+# CD tray, minimize-all and log-off. The power-off, reboot, hibernate and
+# stand-by actions are never pressed here: under Wine a forced power-off ends
+# every process of the prefix, and the others do nothing that can be seen.
+
+WINDOW_STATES = "kvwindow.txt"
+
+
+def visible_windows(t, ignore_pids=()):
+    """(pid, class, caption) of every visible top-level window."""
+    found = set()
+    for line in t.driver(["list"]):
+        pid, visible, cls, caption = (line.split("\t", 3) + ["", "", "", ""])[:4]
+        if visible == "1" and int(pid) not in ignore_pids:
+            found.add((int(pid), cls, caption))
+    return found
+
+
+def window_states(t):
+    return (t.read_file(t.path(WINDOW_STATES)) or b"").decode("utf-8", "replace").split()
+
+
+def wait_window_state(t, count, state, what):
+    """Waits until the test window has recorded count states, the last one state."""
+    t.wait_until(lambda: len(window_states(t)) >= count, what)
+    states = window_states(t)
+    t.expect(len(states) == count and states[-1] == state,
+             "the test window went through %s, want %d states ending in %s"
+             % (states, count, state))
+
+
+@case
+def open_cd_rom_without_drive_does_nothing_visible(t):
+    target = add_target(t)
+    # The drive texts as the editor stores them and as typed by hand.
+    program = start_with_hotkeys(t, tasks_file(
+        ("Open CD-Rom", ctrl_alt_text(t, "O"), "D:", "Normal"),
+        ("Close CD-Rom", ctrl_alt_text(t, "C"), "d:\\", "Normal"),
+        ("Open CD-Rom", ctrl_alt_text(t, "C"), "", "Normal"),
+        ("Run selected program...", ctrl_alt_text(t, "N"), target + " after-cd", "Normal")))
+    before = visible_windows(t)
+    press(t, "ctrl+alt+o")
+    press(t, "ctrl+alt+c")
+    # Presses are handled in order: once the last one has run, so have the CD rows.
+    press(t, "ctrl+alt+n")
+    record = wait_records(t, 1, "the task after the CD presses to run")[0]
+    t.expect(record["cmdline"].endswith("after-cd"), "unexpected start %r" % record["cmdline"])
+    after = visible_windows(t, ignore_pids=(record["pid"],))
+    t.expect(after == before, "the CD presses changed the visible windows: new %s, gone %s"
+             % (sorted(after - before), sorted(before - after)))
+    t.expect(program.proc.poll() is None, "keyvane.exe ended")
+    t.close(program)
+
+
+@case
+def minimize_all_tasks_share_one_flag(t):
+    caption = "Keyvane test window"
+    window = t.session.spawn("C:\\e2e\\kvwindow.exe",
+                             t.win_dir + "\\" + WINDOW_STATES, caption)
+    try:
+        wait_window_state(t, 1, "shown", "the test window to show")
+        program = start_with_hotkeys(t, tasks_file(
+            ("Minimize/Maximaze all windows", ctrl_alt_text(t, "M"), "", "Normal"),
+            ("Minimize/Maximaze all windows", ctrl_alt_text(t, "R"), "", "Hide")))
+        t.expect(window_states(t) == ["shown"], "the start changed the test window: %s"
+                 % window_states(t))
+        press(t, "ctrl+alt+m")
+        wait_window_state(t, 2, "minimized", "the first press to minimize the test window")
+        # The other task restores: the flag belongs to the program, not the task.
+        press(t, "ctrl+alt+r")
+        wait_window_state(t, 3, "restored", "the second press to restore the test window")
+        press(t, "ctrl+alt+r")
+        wait_window_state(t, 4, "minimized", "the third press to minimize again")
+        t.expect(not any(cls == "#32770" for _, cls, _ in visible_windows(t)),
+                 "a message box is showing")
+        t.expect(program.proc.poll() is None, "keyvane.exe ended")
+        t.close(program)
+    finally:
+        if window.poll() is None:
+            window.kill()
+
+
+# Under Wine the log-off ends every process of the prefix; later cases start their own.
+@case
+def log_off_hotkey_ends_session_and_saves_tasks(t):
+    combo = ctrl_alt_text(t, "L")
+    # Single-byte lines without CR: the save writes them back as UTF-16 with
+    # CR LF, so the file shows whether the program saved it.
+    data = ("1,Log off computer,%s,,Normal,0,True\n"
+            "2,Run Calc,,,Hide,0,False\n" % combo).encode("ascii")
+    program = start_with_hotkeys(t, data)
+    t.expect_tasks(data, "before the press")
+    press(t, "ctrl+alt+l")
+    t.wait_exit(program)
+    t.expect_tasks(expected_after_load_and_save(data), "after the log-off")
+
+
+# ---------------------------------------------------------------------------
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--build-dir", required=True, help="MinGW build folder with keyvane.exe")
+    parser.add_argument("--prefix", help="Wine prefix (default <build dir>/e2e-prefix)")
+    parser.add_argument("-k", dest="select", action="append", default=[],
+                        help="run only cases whose name contains this (repeatable)")
+    parser.add_argument("-v", "--verbose", action="store_true")
+    parser.add_argument("--screenshots", action="store_true",
+                        help="save a screenshot of the display for each failing case")
+    args = parser.parse_args()
+
+    prefix = args.prefix or os.path.join(args.build_dir, "e2e-prefix")
+    chosen = [c for c in CASES if not args.select or any(s in c.__name__ for s in args.select)]
+    passed = failed = 0
+    # An interrupted run still kills what it started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    with Session(args.build_dir, prefix, verbose=args.verbose) as session:
+        for function in chosen:
+            name = function.__name__
+            t = Case(session, name)
+            started = time.monotonic()
+            try:
+                function(t)
+                passed += 1
+                print("PASS %s" % name, flush=True)
+            except CaseFailure as e:
+                failed += 1
+                if args.screenshots:
+                    t.screenshot(os.path.join(session.build_dir, "e2e-%s.png" % name))
+                print("FAIL %s: %s" % (name, e), flush=True)
+            except Exception as e:  # a fault of the runner or the case itself
+                failed += 1
+                print("FAIL %s: %s: %s" % (name, type(e).__name__, e), flush=True)
+                if args.verbose:
+                    traceback.print_exc()
+            finally:
+                t.cleanup()
+                session.log("%s took %.1fs" % (name, time.monotonic() - started))
+    print("e2e: %d passed, %d failed" % (passed, failed), flush=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

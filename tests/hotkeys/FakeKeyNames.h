@@ -1,0 +1,81 @@
+// A fixed, Windows-like keyboard layout for the hotkey text routines, shared
+// by the unit tests, the benchmark and the fuzz target. Counts the names it
+// is asked for, so a test can see the table is built once per layout.
+#pragma once
+
+#include "hotkeys/HotKeyManager.h"
+
+#include <map>
+#include <string>
+
+namespace keyvane::test {
+
+class FakeKeyNames final : public KeyNameSource {
+public:
+    // An English layout: names as the system gives them for US keyboards.
+    static std::map<int, std::u16string> EnglishNames() {
+        std::map<int, std::u16string> n = {
+            {8, u"Backspace"},  {9, u"Tab"},          {13, u"Enter"},       {0x10, u"Shift"},
+            {0x11, u"Ctrl"},    {0x12, u"Alt"},       {0x13, u"Pause"},     {0x14, u"Caps Lock"},
+            {27, u"Esc"},       {32, u"Space"},       {0x5B, u"Left Windows"},
+            {106, u"Num *"},    {107, u"Num +"},      {109, u"Num -"},      {110, u"Num Del"},
+            {111, u"/"},        {0x90, u"Pause"}, /* Num Lock without the extended flag */     {0x91, u"Scroll Lock"}, {0xA0, u"Shift"},
+            {0xA1, u"Right Shift"}, {0xA2, u"Ctrl"},  {0xBA, u";"},         {0xBB, u"="},
+            {0xBC, u","},       {0xBD, u"-"},         {0xBE, u"."},         {0xBF, u"/"},
+            {0xC0, u"`"},       {0xDB, u"["},         {0xDC, u"\\"},        {0xDD, u"]"},
+            {0xDE, u"'"},       {0xB3, u"P"}, // a one-letter name: the media fallback wins
+        };
+        for (int k = '0'; k <= '9'; ++k) n[k] = std::u16string(1, char16_t(k));
+        for (int k = 'A'; k <= 'Z'; ++k) n[k] = std::u16string(1, char16_t(k));
+        for (int k = 0; k < 10; ++k) n[96 + k] = u"Num " + std::u16string(1, char16_t(u'0' + k));
+        for (int k = 1; k <= 12; ++k) {
+            std::u16string f = u"F";
+            for (char c : std::to_string(k)) f += char16_t(c);
+            n[111 + k] = f;
+        }
+        return n;
+    }
+
+    FakeKeyNames() : names(EnglishNames()) {}
+
+    std::u16string KeyName(std::uint8_t key, bool extended) const override {
+        ++asked;
+        // The navigation block shares its scan codes with the numeric keypad:
+        // without the extended flag the system names the keypad key.
+        static const std::map<int, std::pair<std::u16string, std::u16string>> shared = {
+            {33, {u"Page Up", u"Num 9"}}, {34, {u"Page Down", u"Num 3"}},
+            {35, {u"End", u"Num 1"}},     {36, {u"Home", u"Num 7"}},
+            {37, {u"Left", u"Num 4"}},    {38, {u"Up", u"Num 8"}},
+            {39, {u"Right", u"Num 6"}},   {40, {u"Down", u"Num 2"}},
+            {45, {u"Insert", u"Num 0"}},  {46, {u"Delete", u"Num Del"}},
+        };
+        if (const auto s = shared.find(key); s != shared.end())
+            return extended ? s->second.first : s->second.second;
+        const auto it = names.find(key);
+        return it == names.end() ? std::u16string() : it->second;
+    }
+
+    std::uintptr_t LayoutId() const override { return layout; }
+
+    std::map<int, std::u16string> names;
+    std::uintptr_t layout = 0x0409;
+    mutable int asked = 0;
+};
+
+// Installs a fake layout and the modifier names it gives; restores the
+// defaults when it goes.
+class ScopedKeyNames {
+public:
+    ScopedKeyNames() { Install(); }
+    ~ScopedKeyNames() {
+        SetKeyNameSource(nullptr);
+        ResetLocalModifierNames();
+    }
+    void Install() {
+        SetKeyNameSource(&names);
+        SetUpLocalModifierNames();
+    }
+    FakeKeyNames names;
+};
+
+} // namespace keyvane::test

@@ -1,0 +1,221 @@
+// The registration bookkeeping against a fake of the system's hotkey service.
+#include "hotkeys/FakeKeyNames.h"
+#include "hotkeys/HotKeyManager.h"
+#include "hotkeys/TaskRows.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace keyvane {
+namespace {
+
+using test::FillTable;
+using test::ScopedKeyNames;
+
+// What the system holds; outlives the manager so the tests can look after it.
+struct SystemState {
+    std::map<std::u16string, std::pair<std::uint16_t, int>> atoms; // name -> atom, references
+    std::uint16_t nextAtom = 0xC000;
+    std::map<std::pair<int, int>, std::uint16_t> ours;  // (flags, key) -> id
+    std::set<std::pair<int, int>> heldElsewhere;         // pairs another program holds
+    std::vector<std::uint16_t> flagsPassed;
+    std::vector<std::uint16_t> unregistered;             // ids, in order
+    THotKeyManager* attached = nullptr;
+
+    int References(HotKeyCode code) const {
+        const auto it = atoms.find(RegistrationAtomName(code));
+        return it == atoms.end() ? 0 : it->second.second;
+    }
+};
+
+class FakeHotKeySystem final : public HotKeySystem {
+public:
+    explicit FakeHotKeySystem(SystemState& s) : s_(s) {}
+    void Attach(THotKeyManager& manager) override { s_.attached = &manager; }
+    std::uint16_t AddGlobalAtom(const std::u16string& name) override {
+        auto [it, added] = s_.atoms.try_emplace(name, s_.nextAtom, 0);
+        if (added) ++s_.nextAtom;
+        ++it->second.second;
+        return it->second.first;
+    }
+    void DeleteGlobalAtom(std::uint16_t atom) override {
+        for (auto it = s_.atoms.begin(); it != s_.atoms.end(); ++it) {
+            if (it->second.first != atom) continue;
+            if (--it->second.second == 0) s_.atoms.erase(it);
+            return;
+        }
+        ADD_FAILURE() << "deleting an atom nobody holds: " << atom;
+    }
+    bool RegisterHotKey(std::uint16_t id, std::uint16_t flags, std::uint16_t key) override {
+        s_.flagsPassed.push_back(flags);
+        const std::pair<int, int> pair{flags & 0x0F, key};
+        if (s_.heldElsewhere.count(pair) || s_.ours.count(pair)) return false;
+        s_.ours[pair] = id;
+        return true;
+    }
+    bool UnregisterHotKey(std::uint16_t id) override {
+        s_.unregistered.push_back(id);
+        for (auto it = s_.ours.begin(); it != s_.ours.end(); ++it) {
+            if (it->second == id) {
+                s_.ours.erase(it);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    SystemState& s_;
+};
+
+class HotKeyManagerTest : public ::testing::Test {
+protected:
+    std::unique_ptr<THotKeyManager> MakeManager() {
+        return std::make_unique<THotKeyManager>(std::make_unique<FakeHotKeySystem>(state));
+    }
+    ScopedKeyNames layout;
+    SystemState state;
+};
+
+constexpr HotKeyCode kCtrlShiftA = 0x6041;
+constexpr HotKeyCode kCtrlAltN = kCtrlBit | kAltBit | 'N';
+
+TEST_F(HotKeyManagerTest, RegistersUnderTheAtomOfTheCodeWithoutRepeat) {
+    auto manager = MakeManager();
+    EXPECT_EQ(state.attached, manager.get());
+    const std::uint16_t id = manager->AddRegistration(kCtrlShiftA);
+    ASSERT_NE(id, 0);
+    EXPECT_EQ(RegistrationAtomName(kCtrlShiftA), u"HotKeyManagerHotKey24641");
+    EXPECT_EQ(state.atoms.at(u"HotKeyManagerHotKey24641").first, id);
+    ASSERT_EQ(state.flagsPassed.size(), 1u);
+    // Held keys fire once: the system is asked not to repeat.
+    EXPECT_EQ(state.flagsPassed[0], kModControl | kModShift | kModNoRepeat);
+    EXPECT_EQ(state.ours.count({kModControl | kModShift, 0x41}), 1u);
+    ASSERT_EQ(manager->Registrations().size(), 1u);
+    EXPECT_EQ(manager->Registrations()[0].Code, kCtrlShiftA);
+    EXPECT_EQ(manager->Registrations()[0].Id, id);
+    EXPECT_TRUE(manager->HasRegistration(kCtrlShiftA));
+    EXPECT_FALSE(manager->HasRegistration(kCtrlAltN));
+}
+
+TEST_F(HotKeyManagerTest, RefusedPairLeavesNothingBehind) {
+    state.heldElsewhere.insert({kModControl | kModAlt, 'N'});
+    auto manager = MakeManager();
+    EXPECT_EQ(manager->AddRegistration(kCtrlAltN), 0);
+    EXPECT_TRUE(manager->Registrations().empty());
+    EXPECT_EQ(state.References(kCtrlAltN), 0);
+    EXPECT_FALSE(manager->HasRegistration(kCtrlAltN));
+    EXPECT_EQ(manager->AddRegistration(0), 0); // no hotkey
+}
+
+TEST_F(HotKeyManagerTest, OneEntryPerCode) {
+    auto manager = MakeManager();
+    EXPECT_NE(manager->AddRegistration(kCtrlShiftA), 0);
+    EXPECT_EQ(manager->AddRegistration(kCtrlShiftA), 0);
+    EXPECT_EQ(manager->Registrations().size(), 1u);
+    EXPECT_EQ(state.References(kCtrlShiftA), 1);
+}
+
+TEST_F(HotKeyManagerTest, PassRegistersEveryParsableRowEnabledOrNot) {
+    state.heldElsewhere.insert({kModAlt, 0x73}); // Alt+F4 belongs to someone else
+    TaskTable table;
+    FillTable(table, {
+                         {u"Run Calc", u"Ctrl+Alt+N"},
+                         {u"Run Notepad", u"Ctrl+Alt+N"}, // same code: one registration
+                         {u"Run Calc", u"Ctrl+Shift+A", u"", u"Normal", false},
+                         {u"Run Calc", u""},
+                         {u"Run Calc", u"Foo+A"},
+                         {u"Run Calc", u"Alt+F4"},
+                     });
+    auto manager = MakeManager();
+    manager->RegisterAllTaskHotKeys(table);
+    ASSERT_EQ(manager->Registrations().size(), 2u);
+    EXPECT_EQ(manager->Registrations()[0].Code, kCtrlAltN);
+    EXPECT_EQ(manager->Registrations()[1].Code, kCtrlShiftA);
+
+    // Running it again (the editor confirmed without changes) changes nothing.
+    manager->RegisterAllTaskHotKeys(table);
+    EXPECT_EQ(manager->Registrations().size(), 2u);
+    EXPECT_EQ(state.References(kCtrlAltN), 1);
+    EXPECT_EQ(state.References(0x8073), 0);
+
+    // A later pass offers the refused key again.
+    state.heldElsewhere.clear();
+    manager->RegisterAllTaskHotKeys(table);
+    EXPECT_TRUE(manager->HasRegistration(0x8073));
+}
+
+TEST_F(HotKeyManagerTest, DestroyingReleasesEveryRegistrationLastFirst) {
+    auto manager = MakeManager();
+    const std::uint16_t first = manager->AddRegistration(kCtrlShiftA);
+    const std::uint16_t second = manager->AddRegistration(kCtrlAltN);
+    manager.reset();
+    EXPECT_EQ(state.unregistered, (std::vector<std::uint16_t>{second, first}));
+    EXPECT_TRUE(state.ours.empty());
+    EXPECT_TRUE(state.atoms.empty());
+}
+
+TEST_F(HotKeyManagerTest, HotKeyMessageRaisesTheEventForRegisteredCodes) {
+    auto manager = MakeManager();
+    std::vector<std::pair<HotKeyCode, std::uint16_t>> pressed;
+    const auto message = [&](std::uint16_t id, std::uint16_t mods, std::uint16_t key) {
+        manager->HandleWindowMessage(kWmHotKey, 0xABCD0000u | id,
+                                     static_cast<std::intptr_t>((std::uint32_t(key) << 16) | mods));
+    };
+    const std::uint16_t id = manager->AddRegistration(kCtrlAltN);
+    const std::uint16_t winId = manager->AddRegistration(TextToHotKeyCode(u"Win+N"));
+    message(id, kModControl | kModAlt, 'N'); // no handler yet: nothing happens
+
+    manager->OnHotKeyPressed = [&](HotKeyCode code, std::uint16_t index) {
+        pressed.push_back({code, index});
+    };
+    message(id, kModControl | kModAlt, 'N');
+    message(id, kModControl | kModAlt, 'N');
+    message(winId, kModWin, 'N');
+    message(0x1234, kModShift, 'N');                           // not ours
+    manager->HandleWindowMessage(0x0010, id, (std::intptr_t('N') << 16) | 3); // not a hotkey
+    const std::vector<std::pair<HotKeyCode, std::uint16_t>> expected = {
+        {kCtrlAltN, id}, {kCtrlAltN, id}, {kWinBit | 'N', winId}};
+    EXPECT_EQ(pressed, expected);
+}
+
+TEST_F(HotKeyManagerTest, UnusedRegistrationsAreGivenBack) {
+    TaskTable table;
+    FillTable(table, {
+                         {u"Run Calc", u"Ctrl+Alt+N"},
+                         {u"Run Calc", u"Ctrl+Shift+A"},
+                         {u"Run Calc", u"Ctrl+Shift+A"},
+                         {u"Run Calc", u"Alt+F4", u"", u"Normal", false},
+                     });
+    auto manager = MakeManager();
+    manager->RegisterAllTaskHotKeys(table);
+    ASSERT_EQ(manager->Registrations().size(), 3u);
+
+    // Delete one of two rows sharing a hotkey, and re-bind another.
+    table.removeTask(2);
+    table.setCellText(Column::Hotkey, 0, u"Ctrl+Alt+M");
+    manager->RegisterAllTaskHotKeys(table);
+    EXPECT_EQ(manager->ReleaseUnusedRegistrations(table), 1);
+
+    EXPECT_FALSE(manager->HasRegistration(kCtrlAltN));
+    EXPECT_EQ(state.ours.count({kModControl | kModAlt, 'N'}), 0u);
+    EXPECT_EQ(state.References(kCtrlAltN), 0);
+    EXPECT_TRUE(manager->HasRegistration(kCtrlShiftA));
+    EXPECT_TRUE(manager->HasRegistration(0x8073)); // disabled rows keep theirs
+    EXPECT_TRUE(manager->HasRegistration(kCtrlBit | kAltBit | 'M'));
+
+    // A released combination can be taken again by a later pass.
+    table.setCellText(Column::Hotkey, 0, u"Ctrl+Alt+N");
+    manager->RegisterAllTaskHotKeys(table);
+    EXPECT_TRUE(manager->HasRegistration(kCtrlAltN));
+
+    table.removeAllTasks();
+    EXPECT_EQ(manager->ReleaseUnusedRegistrations(table), 4);
+    EXPECT_TRUE(state.ours.empty());
+    EXPECT_TRUE(state.atoms.empty());
+}
+
+} // namespace
+} // namespace keyvane

@@ -52,14 +52,22 @@ namespace {
 // The actions that take no part of the destination's split, compared first.
 bool RunPowerOrTrayAction(std::u16string_view desc, const std::u16string& destination,
                           ActionOperations& actions) {
-    if (desc == u"Power off computer") actions.PowerOffComputer();
-    else if (desc == u"Reboot computer") actions.RebootComputer();
-    else if (desc == u"Hibernate computer") actions.HibernateComputer();
-    else if (desc == u"Stand by computer") actions.StandByComputer();
-    else if (desc == u"Log off computer") actions.LogOffComputer();
-    else if (desc == u"Open CD-Rom") actions.OpenCDTray(destination);
-    else if (desc == u"Close CD-Rom") actions.CloseCDTray(destination);
-    else return false;
+    if (desc == u"Power off computer")
+        actions.PowerOffComputer();
+    else if (desc == u"Reboot computer")
+        actions.RebootComputer();
+    else if (desc == u"Hibernate computer")
+        actions.HibernateComputer();
+    else if (desc == u"Stand by computer")
+        actions.StandByComputer();
+    else if (desc == u"Log off computer")
+        actions.LogOffComputer();
+    else if (desc == u"Open CD-Rom")
+        actions.OpenCDTray(destination);
+    else if (desc == u"Close CD-Rom")
+        actions.CloseCDTray(destination);
+    else
+        return false;
     return true;
 }
 
@@ -97,8 +105,10 @@ void DispatchHotKeyPress(const TaskTable& table, HotKeyCode hotKey, ActionOperat
     // no hotkey at all.
     if (pressed.empty()) return;
     for (int row = 0; row < count; ++row) {
-        if (!table.cellFlag(u"Enabled", row)) continue;
+        // The text first: it rules out nearly every row, and the flag is
+        // looked up by column name.
         if (table.cellText(Column::Hotkey, row) != pressed) continue;
+        if (!table.cellFlag(u"Enabled", row)) continue;
         const std::u16string desc = table.cellText(Column::Desc, row);
         const std::u16string destination = table.cellText(Column::Dest, row);
         if (RunPowerOrTrayAction(desc, destination, actions)) continue;

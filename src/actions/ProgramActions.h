@@ -27,7 +27,7 @@ struct ProcessEntry {
 
 // The running processes and the means to end one.
 class ProcessControl {
-public:
+  public:
     virtual ~ProcessControl() = default;
     virtual std::vector<ProcessEntry> RunningProcesses() = 0;
     // Ends the process outright with exit code 0; failures are dropped.

@@ -14,7 +14,7 @@ namespace keyvane {
 namespace {
 
 class WindowsProcesses final : public ProcessControl {
-public:
+  public:
     std::vector<ProcessEntry> RunningProcesses() override {
         std::vector<ProcessEntry> entries;
         const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -73,8 +73,8 @@ void StartProgram(const std::u16string& commandLine, int showCode) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCode);
     PROCESS_INFORMATION started{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &started)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &started)) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
     }

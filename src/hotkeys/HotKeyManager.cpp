@@ -13,15 +13,17 @@ namespace keyvane {
 namespace {
 
 constexpr std::array<std::u16string_view, 18> kMediaKeyNames = {
-    u"Browser Back",   u"Browser Forward", u"Browser Refresh",     u"Browser Stop",
-    u"Browser Search", u"Browser Favorites", u"Browser Start/Home", u"Volume Mute",
-    u"Volume Down",    u"Volume Up",       u"Next Track",          u"Previous Track",
-    u"Stop Media",     u"Play/Pause Media", u"Start Mail",         u"Select Media",
+    u"Browser Back",        u"Browser Forward",    u"Browser Refresh",    u"Browser Stop",
+    u"Browser Search",      u"Browser Favorites",  u"Browser Start/Home", u"Volume Mute",
+    u"Volume Down",         u"Volume Up",          u"Next Track",         u"Previous Track",
+    u"Stop Media",          u"Play/Pause Media",   u"Start Mail",         u"Select Media",
     u"Start Application 1", u"Start Application 2"};
 
 // Page Up to Down arrow, Insert and Delete sit in the extended key block; the
 // system names the numeric keypad's keys on the same scan codes otherwise.
-bool IsExtendedKey(unsigned key) { return (key >= 33 && key <= 40) || key == 45 || key == 46; }
+bool IsExtendedKey(unsigned key) {
+    return (key >= 33 && key <= 40) || key == 45 || key == 46;
+}
 
 // The names of all 256 keys for one layout. Asking the system for a name is a
 // call per key, and parsing text looks keys up by name, so the names are
@@ -42,29 +44,46 @@ ModifierNames gModifierNames;
 
 std::u16string ShortcutNameOf(unsigned key, const std::u16string& layoutName) {
     switch (key) {
-    case 8: return u"BkSp";
-    case 9: return u"Tab";
-    case 13: return u"Enter";
-    case 27: return u"Esc";
-    case 32: return u"Space";
-    case 33: return u"PgUp";
-    case 34: return u"PgDn";
-    case 35: return u"End";
-    case 36: return u"Home";
-    case 37: return u"Left";
-    case 38: return u"Up";
-    case 39: return u"Right";
-    case 40: return u"Down";
-    case 45: return u"Ins";
-    case 46: return u"Del";
-    default: break;
+    case 8:
+        return u"BkSp";
+    case 9:
+        return u"Tab";
+    case 13:
+        return u"Enter";
+    case 27:
+        return u"Esc";
+    case 32:
+        return u"Space";
+    case 33:
+        return u"PgUp";
+    case 34:
+        return u"PgDn";
+    case 35:
+        return u"End";
+    case 36:
+        return u"Home";
+    case 37:
+        return u"Left";
+    case 38:
+        return u"Up";
+    case 39:
+        return u"Right";
+    case 40:
+        return u"Down";
+    case 45:
+        return u"Ins";
+    case 46:
+        return u"Del";
+    default:
+        break;
     }
     if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
         return std::u16string(1, static_cast<char16_t>(key));
     if (key >= 96 && key <= 105) return std::u16string(1, static_cast<char16_t>(u'0' + key - 96));
     if (key >= 112 && key <= 135) {
         std::u16string name = u"F";
-        for (char c : std::to_string(key - 111)) name += static_cast<char16_t>(c);
+        for (char c : std::to_string(key - 111))
+            name += static_cast<char16_t>(c);
         return name;
     }
     // None of the extended keys reaches here, so the layout's name is the one
@@ -75,7 +94,8 @@ std::u16string ShortcutNameOf(unsigned key, const std::u16string& layoutName) {
 const NameTable& Names() {
     static NameTable table;
     const std::uintptr_t layout = gSource ? gSource->LayoutId() : 0;
-    if (table.built && table.generation == gSourceGeneration && table.layout == layout) return table;
+    if (table.built && table.generation == gSourceGeneration && table.layout == layout)
+        return table;
     for (unsigned key = 0; key < 256; ++key) {
         std::u16string name;
         if (gSource) name = gSource->KeyName(static_cast<std::uint8_t>(key), IsExtendedKey(key));
@@ -94,50 +114,72 @@ const NameTable& Names() {
 // The first key from 8 up whose name equals the word, letter case aside.
 std::uint16_t KeyByName(const std::array<std::u16string, 256>& foldedNames,
                         std::u16string_view word) {
-    const std::u16string folded = AsciiLowered(word);
     for (unsigned key = 8; key < 256; ++key) {
-        if (foldedNames[key] == folded) return static_cast<std::uint16_t>(key);
+        const std::u16string& name = foldedNames[key];
+        if (name.size() != word.size()) continue;
+        std::size_t i = 0;
+        while (i < word.size() && AsciiLower(word[i]) == name[i])
+            ++i;
+        if (i == word.size()) return static_cast<std::uint16_t>(key);
     }
     return 0;
 }
 
-bool IsTrimmed(char16_t c) { return c <= u' '; }
+bool IsTrimmed(char16_t c) {
+    return c <= u' ';
+}
 
 std::u16string_view Trimmed(std::u16string_view s) {
-    while (!s.empty() && IsTrimmed(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsTrimmed(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsTrimmed(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsTrimmed(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
-// Pieces of hotkey text: split at "+", CR and LF, except inside a run quoted
-// with ' or "; leading blanks and line breaks skipped, empty pieces dropped.
-std::vector<std::u16string_view> SplitPieces(std::u16string_view text) {
-    std::vector<std::u16string_view> pieces;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        while (pos < text.size() &&
-               (text[pos] == u' ' || text[pos] == u'\r' || text[pos] == u'\n'))
-            ++pos;
-        const std::size_t head = pos;
-        char16_t quote = 0;
-        while (pos < text.size()) {
-            const char16_t c = text[pos];
-            if (quote != 0) {
-                if (c == quote) quote = 0;
-            } else if (c == u'\'' || c == u'"') {
-                quote = c;
-            } else if (c == u'+' || c == u'\r' || c == u'\n') {
-                break;
+// Reads the pieces of hotkey text: split at "+", CR and LF, except inside a
+// run quoted with ' or "; leading blanks and line breaks skipped, empty
+// pieces dropped, each piece trimmed.
+class PieceReader {
+  public:
+    explicit PieceReader(std::u16string_view text) : text_(text) {}
+
+    bool Next(std::u16string_view& piece) {
+        while (pos_ < text_.size()) {
+            while (pos_ < text_.size() &&
+                   (text_[pos_] == u' ' || text_[pos_] == u'\r' || text_[pos_] == u'\n'))
+                ++pos_;
+            const std::size_t head = pos_;
+            char16_t quote = 0;
+            while (pos_ < text_.size()) {
+                const char16_t c = text_[pos_];
+                if (quote != 0) {
+                    if (c == quote) quote = 0;
+                } else if (c == u'\'' || c == u'"') {
+                    quote = c;
+                } else if (c == u'+' || c == u'\r' || c == u'\n') {
+                    break;
+                }
+                ++pos_;
             }
-            ++pos;
+            const std::size_t end = pos_;
+            ++pos_; // the separator
+            if (end > head) {
+                piece = Trimmed(text_.substr(head, end - head));
+                return true;
+            }
         }
-        if (pos > head) pieces.push_back(Trimmed(text.substr(head, pos - head)));
-        ++pos; // the separator
+        return false;
     }
-    return pieces;
-}
+
+  private:
+    std::u16string_view text_;
+    std::size_t pos_ = 0;
+};
 
 std::uint16_t ModifierFlagOfWord(std::u16string_view word) {
+    // A layout may give a modifier no name; nothing then is that word.
+    if (word.empty()) return 0;
     const ModifierNames& m = gModifierNames;
     if (EqualsIgnoreAsciiCase(word, u"Shift") || EqualsIgnoreAsciiCase(word, m.shift))
         return kModShift;
@@ -157,12 +199,11 @@ std::uint16_t KeyOfWord(std::u16string_view word) {
         if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z')) return c;
         return KeyByName(Names().folded, word);
     }
-    std::u16string w(word);
     // The numeric keypad's plus key is named "Num +"; the split cut it apart.
-    if (w == u"Num") w += u" +";
+    if (word == u"Num") word = u"Num +";
     // A modifier word is never a key, in whatever letter case it is written.
-    if (ModifierFlagOfWord(w) != 0) return 0;
-    return KeyByName(Names().folded, w);
+    if (ModifierFlagOfWord(word) != 0) return 0;
+    return KeyByName(Names().folded, word);
 }
 
 bool StartsWithIgnoreAsciiCase(std::u16string_view text, std::u16string_view prefix) {
@@ -190,7 +231,9 @@ HotKeyPair SplitHotKeyCode(HotKeyCode code) {
     return pair;
 }
 
-bool IsMediaKey(std::uint16_t key) { return key >= 0xA6 && key <= 0xB7; }
+bool IsMediaKey(std::uint16_t key) {
+    return key >= 0xA6 && key <= 0xB7;
+}
 
 std::u16string_view MediaKeyName(std::uint16_t key) {
     return IsMediaKey(key) ? kMediaKeyNames[key - 0xA6] : std::u16string_view();
@@ -201,7 +244,9 @@ void SetKeyNameSource(const KeyNameSource* source) {
     ++gSourceGeneration;
 }
 
-const ModifierNames& LocalModifierNames() { return gModifierNames; }
+const ModifierNames& LocalModifierNames() {
+    return gModifierNames;
+}
 
 void SetUpLocalModifierNames() {
     gModifierNames.shift = KeyNameOfCode(0x10);
@@ -212,9 +257,13 @@ void SetUpLocalModifierNames() {
     gModifierNames.win = altAllCapitals ? u"WIN" : u"Win";
 }
 
-void ResetLocalModifierNames() { gModifierNames = ModifierNames{}; }
+void ResetLocalModifierNames() {
+    gModifierNames = ModifierNames{};
+}
 
-std::u16string KeyNameOfCode(HotKeyCode code) { return Names().names[code & 0xFF]; }
+std::u16string KeyNameOfCode(HotKeyCode code) {
+    return Names().names[code & 0xFF];
+}
 
 std::u16string HotKeyCodeToText(HotKeyCode code) {
     if (code == 0) return {};
@@ -228,20 +277,20 @@ std::u16string HotKeyCodeToText(HotKeyCode code) {
 }
 
 HotKeyCode TextToHotKeyCode(std::u16string_view text) {
-    const std::vector<std::u16string_view> pieces = SplitPieces(text);
-    if (pieces.empty()) return 0;
+    PieceReader reader(text);
+    std::u16string_view piece;
+    if (!reader.Next(piece)) return 0;
     std::uint16_t flags = 0;
-    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
-        const std::uint16_t flag = ModifierFlagOfWord(pieces[i]);
-        if (flag == 0) {
-            flags = 0;
-            break;
-        }
+    std::u16string_view next;
+    while (reader.Next(next)) {
+        // Every piece before the last is a modifier word; an unknown word
+        // spoils the whole text.
+        const std::uint16_t flag = ModifierFlagOfWord(piece);
+        if (flag == 0) return 0;
         flags |= flag;
+        piece = next;
     }
-    // An unknown word before the key spoils the whole text.
-    if (flags == 0 && pieces.size() > 1) return 0;
-    const std::uint16_t key = KeyOfWord(pieces.back());
+    const std::uint16_t key = KeyOfWord(piece);
     return key == 0 ? 0 : MakeHotKeyCode(flags, key);
 }
 
@@ -273,7 +322,8 @@ std::uint16_t ParseShortcutText(std::u16string_view text) {
 
 std::u16string RegistrationAtomName(HotKeyCode code) {
     std::u16string name = u"HotKeyManagerHotKey";
-    for (char c : std::to_string(code)) name += static_cast<char16_t>(c);
+    for (char c : std::to_string(code))
+        name += static_cast<char16_t>(c);
     return name;
 }
 
@@ -326,7 +376,9 @@ void THotKeyManager::ReleaseAllRegistrations() {
     }
 }
 
-bool THotKeyManager::HasRegistration(HotKeyCode code) const { return codes_.count(code) != 0; }
+bool THotKeyManager::HasRegistration(HotKeyCode code) const {
+    return codes_.count(code) != 0;
+}
 
 void THotKeyManager::HandleWindowMessage(std::uint32_t message, std::uintptr_t wParam,
                                          std::intptr_t lParam) {
@@ -357,7 +409,8 @@ int THotKeyManager::ReleaseUnusedRegistrations(const TaskTable& table) {
     std::vector<HotKeyCode> unused;
     for (auto it = registrations_.rbegin(); it != registrations_.rend(); ++it)
         if (used.count(it->Code) == 0) unused.push_back(it->Code);
-    for (HotKeyCode code : unused) ReleaseRegistration(code);
+    for (HotKeyCode code : unused)
+        ReleaseRegistration(code);
     return static_cast<int>(unused.size());
 }
 

@@ -57,7 +57,7 @@ std::u16string_view MediaKeyName(std::uint16_t key);
 // The key names of the keyboard layout in use. Windows asks the system; the
 // tests use a fixed table. Producing and parsing text use the same source.
 class KeyNameSource {
-public:
+  public:
     virtual ~KeyNameSource() = default;
     // The layout's display name of the key, or empty when it has none.
     virtual std::u16string KeyName(std::uint8_t key, bool extended) const = 0;
@@ -105,7 +105,7 @@ class THotKeyManager;
 // Windows implements it with RegisterHotKey and global atoms; the tests use a
 // fake that refuses taken pairs and counts atom references.
 class HotKeySystem {
-public:
+  public:
     virtual ~HotKeySystem() = default;
     // Every message of the hidden window goes to manager.HandleWindowMessage.
     virtual void Attach(THotKeyManager& manager) = 0;
@@ -126,7 +126,7 @@ struct HotKeyRegistration {
 std::u16string RegistrationAtomName(HotKeyCode code);
 
 class THotKeyManager {
-public:
+  public:
     using TOnHotKeyPressed = std::function<void(HotKeyCode HotKey, std::uint16_t Index)>;
 
     explicit THotKeyManager(std::unique_ptr<HotKeySystem> system);
@@ -161,7 +161,7 @@ public:
     // Returns the number released.
     int ReleaseUnusedRegistrations(const TaskTable& table);
 
-private:
+  private:
     std::unique_ptr<HotKeySystem> system_;
     std::vector<HotKeyRegistration> registrations_; // in the order added
     std::unordered_set<HotKeyCode> codes_;          // the codes of registrations_

@@ -13,7 +13,7 @@ namespace keyvane {
 namespace {
 
 class WindowsKeyNames final : public KeyNameSource {
-public:
+  public:
     std::u16string KeyName(std::uint8_t key, bool extended) const override {
         const UINT scanCode = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
         const LONG param = static_cast<LONG>((scanCode << 16) | (extended ? 0x01000000u : 0u));
@@ -33,7 +33,7 @@ public:
 constexpr wchar_t kWindowClass[] = L"KeyvaneHotKeyWindow";
 
 class WindowsHotKeys final : public HotKeySystem {
-public:
+  public:
     WindowsHotKeys() {
         const HINSTANCE instance = GetModuleHandleW(nullptr);
         WNDCLASSEXW wc{};
@@ -56,7 +56,9 @@ public:
 
     void Attach(THotKeyManager& manager) override { manager_ = &manager; }
 
-    std::uint16_t AddGlobalAtom(const std::u16string& name) override { return GlobalAddAtomW(W(name)); }
+    std::uint16_t AddGlobalAtom(const std::u16string& name) override {
+        return GlobalAddAtomW(W(name));
+    }
     void DeleteGlobalAtom(std::uint16_t atom) override { GlobalDeleteAtom(atom); }
 
     bool RegisterHotKey(std::uint16_t id, std::uint16_t flags, std::uint16_t key) override {
@@ -66,7 +68,7 @@ public:
         return window_ && ::UnregisterHotKey(window_, id);
     }
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NCCREATE) {
             const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -93,6 +95,8 @@ const KeyNameSource& SystemKeyNames() {
     return names;
 }
 
-std::unique_ptr<HotKeySystem> MakeSystemHotKeys() { return std::make_unique<WindowsHotKeys>(); }
+std::unique_ptr<HotKeySystem> MakeSystemHotKeys() {
+    return std::make_unique<WindowsHotKeys>();
+}
 
 } // namespace keyvane

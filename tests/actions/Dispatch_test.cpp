@@ -17,7 +17,7 @@ using test::FillTable;
 using test::ScopedKeyNames;
 
 class RecordingActions final : public ActionOperations {
-public:
+  public:
     std::vector<std::string> calls;
     std::function<void()> onCall; // runs inside each operation
 
@@ -48,7 +48,7 @@ public:
         Record("Fixed|" + ToUtf8(program) + "|" + std::to_string(showCode));
     }
 
-private:
+  private:
     void Record(std::string call) {
         calls.push_back(std::move(call));
         if (onCall) onCall();
@@ -104,7 +104,7 @@ TEST(ShowCodeOfRunType, ExactNamesOnly) {
 }
 
 class DispatchTest : public ::testing::Test {
-protected:
+  protected:
     Calls Press(HotKeyCode code) {
         actions.calls.clear();
         DispatchHotKeyPress(table, code, actions);
@@ -117,24 +117,25 @@ protected:
 
 TEST_F(DispatchTest, EveryActionGetsItsArguments) {
     const std::u16string dest = u"C:\\Apps\\Tool.exe -Min";
-    FillTable(table, {
-                         {u"Power off computer", u"Ctrl+Alt+N", dest},
-                         {u"Reboot computer", u"Ctrl+Alt+N", dest},
-                         {u"Hibernate computer", u"Ctrl+Alt+N", dest},
-                         {u"Stand by computer", u"Ctrl+Alt+N", dest},
-                         {u"Log off computer", u"Ctrl+Alt+N", dest},
-                         {u"Open CD-Rom", u"Ctrl+Alt+N", u"E:\\"},
-                         {u"Close CD-Rom", u"Ctrl+Alt+N", u"E: x.exe y"},
-                         {u"Run selected program...", u"Ctrl+Alt+N", dest, u"Minimze"},
-                         {u"Run My Computer", u"Ctrl+Alt+N", dest, u"Maximize"},
-                         {u"Run My Documents", u"Ctrl+Alt+N", dest, u"Hide"},
-                         {u"Close selected program...", u"Ctrl+Alt+N", dest},
-                         {u"Open Website...", u"Ctrl+Alt+N", u"HTTP://Example.ORG/A b.exe c", u"Maximize"},
-                         {u"Minimize/Maximaze all windows", u"Ctrl+Alt+N", dest},
-                         {u"Run Notepad", u"Ctrl+Alt+N", dest, u"Hide"},
-                         {u"Run Command Promt", u"Ctrl+Alt+N", dest, u"Minimze"},
-                         {u"Run Calc", u"Ctrl+Alt+N", dest, u"Hide"},
-                     });
+    FillTable(table,
+              {
+                  {u"Power off computer", u"Ctrl+Alt+N", dest},
+                  {u"Reboot computer", u"Ctrl+Alt+N", dest},
+                  {u"Hibernate computer", u"Ctrl+Alt+N", dest},
+                  {u"Stand by computer", u"Ctrl+Alt+N", dest},
+                  {u"Log off computer", u"Ctrl+Alt+N", dest},
+                  {u"Open CD-Rom", u"Ctrl+Alt+N", u"E:\\"},
+                  {u"Close CD-Rom", u"Ctrl+Alt+N", u"E: x.exe y"},
+                  {u"Run selected program...", u"Ctrl+Alt+N", dest, u"Minimze"},
+                  {u"Run My Computer", u"Ctrl+Alt+N", dest, u"Maximize"},
+                  {u"Run My Documents", u"Ctrl+Alt+N", dest, u"Hide"},
+                  {u"Close selected program...", u"Ctrl+Alt+N", dest},
+                  {u"Open Website...", u"Ctrl+Alt+N", u"HTTP://Example.ORG/A b.exe c", u"Maximize"},
+                  {u"Minimize/Maximaze all windows", u"Ctrl+Alt+N", dest},
+                  {u"Run Notepad", u"Ctrl+Alt+N", dest, u"Hide"},
+                  {u"Run Command Promt", u"Ctrl+Alt+N", dest, u"Minimze"},
+                  {u"Run Calc", u"Ctrl+Alt+N", dest, u"Hide"},
+              });
     const Calls expected = {
         "PowerOff",
         "Reboot",
@@ -161,10 +162,10 @@ TEST_F(DispatchTest, MatchesEnabledRowsByExactTextInRowOrder) {
                          {u"Run selected program...", u"Ctrl+Alt+N", u"c:\\first.exe a b"},
                          {u"Run Calc", u"Ctrl+Alt+M"},
                          {u"Run Notepad", u"Ctrl+Alt+N", u"", u"Normal", false},
-                         {u"Run Notepad", u"ctrl+alt+n"},   // other letter case
-                         {u"Run Notepad", u"Alt+Ctrl+N"},   // other order
+                         {u"Run Notepad", u"ctrl+alt+n"},    // other letter case
+                         {u"Run Notepad", u"Alt+Ctrl+N"},    // other order
                          {u"Run Notepad", u"Control+Alt+N"}, // other layout's words
-                         {u"Run calc", u"Ctrl+Alt+N"},      // not an action name
+                         {u"Run calc", u"Ctrl+Alt+N"},       // not an action name
                          {u"Run selected program...", u"Ctrl+Alt+N", u"c:\\second.exe"},
                      });
     // The second row's parameters do not leak from the first.

@@ -24,11 +24,11 @@ TEST(ProcessNameMatches, FileNamePartOrWholeTextIgnoringAsciiCase) {
         {u"NOTEPAD.EXE", u"Notepad.exe", true},
         {u"C:\\Windows\\notepad.exe", u"notepad.exe", true},
         {u"C:\\Windows\\notepad.exe", u"c:\\windows\\NOTEPAD.exe", true},
-        {u"notepad.exe", u"notepad.exe ", false},     // a kept blank matches nothing
+        {u"notepad.exe", u"notepad.exe ", false}, // a kept blank matches nothing
         {u"notepad2.exe", u"notepad.exe", false},
-        {u"ärger.exe", u"Ärger.exe", false},           // only ASCII letters fold
+        {u"ärger.exe", u"Ärger.exe", false}, // only ASCII letters fold
         {u"ärger.exe", u"ärger.exe", true},
-        {u"", u"", false},                             // no name closes nothing
+        {u"", u"", false}, // no name closes nothing
         {u"C:\\dir\\", u"", false},
     };
     for (const Case& c : cases) {
@@ -38,7 +38,7 @@ TEST(ProcessNameMatches, FileNamePartOrWholeTextIgnoringAsciiCase) {
 }
 
 class FakeProcesses final : public ProcessControl {
-public:
+  public:
     std::vector<ProcessEntry> running;
     std::vector<std::uint32_t> terminated;
     std::vector<ProcessEntry> RunningProcesses() override { return running; }
@@ -48,12 +48,8 @@ public:
 TEST(CloseMatchingProcesses, EndsEveryRunningCopy) {
     FakeProcesses processes;
     processes.running = {
-        {4, u"System"},
-        {10, u"notepad.exe"},
-        {11, u"C:\\Other\\NOTEPAD.EXE"},
-        {12, u"calc.exe"},
-        {13, u"Notepad.exe"},
-        {14, u""},
+        {4, u"System"},    {10, u"notepad.exe"}, {11, u"C:\\Other\\NOTEPAD.EXE"},
+        {12, u"calc.exe"}, {13, u"Notepad.exe"}, {14, u""},
     };
     EXPECT_EQ(CloseMatchingProcesses(processes, u"notepad.exe"), 3);
     EXPECT_EQ(processes.terminated, (std::vector<std::uint32_t>{10, 11, 13}));

@@ -11,26 +11,54 @@
 namespace keyvane::test {
 
 class FakeKeyNames final : public KeyNameSource {
-public:
+  public:
     // An English layout: names as the system gives them for US keyboards.
     static std::map<int, std::u16string> EnglishNames() {
         std::map<int, std::u16string> n = {
-            {8, u"Backspace"},  {9, u"Tab"},          {13, u"Enter"},       {0x10, u"Shift"},
-            {0x11, u"Ctrl"},    {0x12, u"Alt"},       {0x13, u"Pause"},     {0x14, u"Caps Lock"},
-            {27, u"Esc"},       {32, u"Space"},       {0x5B, u"Left Windows"},
-            {106, u"Num *"},    {107, u"Num +"},      {109, u"Num -"},      {110, u"Num Del"},
-            {111, u"/"},        {0x90, u"Pause"}, /* Num Lock without the extended flag */     {0x91, u"Scroll Lock"}, {0xA0, u"Shift"},
-            {0xA1, u"Right Shift"}, {0xA2, u"Ctrl"},  {0xBA, u";"},         {0xBB, u"="},
-            {0xBC, u","},       {0xBD, u"-"},         {0xBE, u"."},         {0xBF, u"/"},
-            {0xC0, u"`"},       {0xDB, u"["},         {0xDC, u"\\"},        {0xDD, u"]"},
-            {0xDE, u"'"},       {0xB3, u"P"}, // a one-letter name: the media fallback wins
+            {8, u"Backspace"},
+            {9, u"Tab"},
+            {13, u"Enter"},
+            {0x10, u"Shift"},
+            {0x11, u"Ctrl"},
+            {0x12, u"Alt"},
+            {0x13, u"Pause"},
+            {0x14, u"Caps Lock"},
+            {27, u"Esc"},
+            {32, u"Space"},
+            {0x5B, u"Left Windows"},
+            {106, u"Num *"},
+            {107, u"Num +"},
+            {109, u"Num -"},
+            {110, u"Num Del"},
+            {111, u"/"},
+            {0x90, u"Pause"},
+            /* Num Lock without the extended flag */ {0x91, u"Scroll Lock"},
+            {0xA0, u"Shift"},
+            {0xA1, u"Right Shift"},
+            {0xA2, u"Ctrl"},
+            {0xBA, u";"},
+            {0xBB, u"="},
+            {0xBC, u","},
+            {0xBD, u"-"},
+            {0xBE, u"."},
+            {0xBF, u"/"},
+            {0xC0, u"`"},
+            {0xDB, u"["},
+            {0xDC, u"\\"},
+            {0xDD, u"]"},
+            {0xDE, u"'"},
+            {0xB3, u"P"}, // a one-letter name: the media fallback wins
         };
-        for (int k = '0'; k <= '9'; ++k) n[k] = std::u16string(1, char16_t(k));
-        for (int k = 'A'; k <= 'Z'; ++k) n[k] = std::u16string(1, char16_t(k));
-        for (int k = 0; k < 10; ++k) n[96 + k] = u"Num " + std::u16string(1, char16_t(u'0' + k));
+        for (int k = '0'; k <= '9'; ++k)
+            n[k] = std::u16string(1, char16_t(k));
+        for (int k = 'A'; k <= 'Z'; ++k)
+            n[k] = std::u16string(1, char16_t(k));
+        for (int k = 0; k < 10; ++k)
+            n[96 + k] = u"Num " + std::u16string(1, char16_t(u'0' + k));
         for (int k = 1; k <= 12; ++k) {
             std::u16string f = u"F";
-            for (char c : std::to_string(k)) f += char16_t(c);
+            for (char c : std::to_string(k))
+                f += char16_t(c);
             n[111 + k] = f;
         }
         return n;
@@ -65,7 +93,7 @@ public:
 // Installs a fake layout and the modifier names it gives; restores the
 // defaults when it goes.
 class ScopedKeyNames {
-public:
+  public:
     ScopedKeyNames() { Install(); }
     ~ScopedKeyNames() {
         SetKeyNameSource(nullptr);

@@ -18,10 +18,10 @@ using test::ScopedKeyNames;
 struct SystemState {
     std::map<std::u16string, std::pair<std::uint16_t, int>> atoms; // name -> atom, references
     std::uint16_t nextAtom = 0xC000;
-    std::map<std::pair<int, int>, std::uint16_t> ours;  // (flags, key) -> id
-    std::set<std::pair<int, int>> heldElsewhere;         // pairs another program holds
+    std::map<std::pair<int, int>, std::uint16_t> ours; // (flags, key) -> id
+    std::set<std::pair<int, int>> heldElsewhere;       // pairs another program holds
     std::vector<std::uint16_t> flagsPassed;
-    std::vector<std::uint16_t> unregistered;             // ids, in order
+    std::vector<std::uint16_t> unregistered; // ids, in order
     THotKeyManager* attached = nullptr;
 
     int References(HotKeyCode code) const {
@@ -31,7 +31,7 @@ struct SystemState {
 };
 
 class FakeHotKeySystem final : public HotKeySystem {
-public:
+  public:
     explicit FakeHotKeySystem(SystemState& s) : s_(s) {}
     void Attach(THotKeyManager& manager) override { s_.attached = &manager; }
     std::uint16_t AddGlobalAtom(const std::u16string& name) override {
@@ -66,12 +66,12 @@ public:
         return false;
     }
 
-private:
+  private:
     SystemState& s_;
 };
 
 class HotKeyManagerTest : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<THotKeyManager> MakeManager() {
         return std::make_unique<THotKeyManager>(std::make_unique<FakeHotKeySystem>(state));
     }
@@ -174,7 +174,7 @@ TEST_F(HotKeyManagerTest, HotKeyMessageRaisesTheEventForRegisteredCodes) {
     message(id, kModControl | kModAlt, 'N');
     message(id, kModControl | kModAlt, 'N');
     message(winId, kModWin, 'N');
-    message(0x1234, kModShift, 'N');                           // not ours
+    message(0x1234, kModShift, 'N');                                          // not ours
     manager->HandleWindowMessage(0x0010, id, (std::intptr_t('N') << 16) | 3); // not a hotkey
     const std::vector<std::pair<HotKeyCode, std::uint16_t>> expected = {
         {kCtrlAltN, id}, {kCtrlAltN, id}, {kWinBit | 'N', winId}};

@@ -77,7 +77,7 @@ TEST(SystemHotKeys, HotKeyMessageReachesTheHandlerAndFailuresTheReport) {
     SetErrorReportSink(previous);
 
     const std::vector<std::pair<HotKeyCode, std::uint16_t>> expected = {{kTestCode, id},
-                                                                          {kTestCode, id}};
+                                                                        {kTestCode, id}};
     EXPECT_EQ(pressed, expected);
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_NE(reports[0].find(u"action failed"), std::u16string::npos);

@@ -63,7 +63,8 @@ TEST(HotKeyText, CodeToText) {
         {kCtrlBit | 0x07, u"Ctrl+"},                 // a key without a name
         {0x1F00 | 0x41, u"A"},                       // bits 8-12 are not modifiers
     };
-    for (const Case& c : cases) EXPECT_EQ(HotKeyCodeToText(c.code), c.text) << c.code;
+    for (const Case& c : cases)
+        EXPECT_EQ(HotKeyCodeToText(c.code), c.text) << c.code;
 }
 
 TEST(HotKeyText, TextToCode) {
@@ -88,24 +89,23 @@ TEST(HotKeyText, TextToCode) {
         {u"Ctrl+Play/Pause Media", kCtrlBit | 0xB3},
         {u"Ctrl+,", kCtrlBit | 0xBC},
         {u"  Ctrl + Shift +  A  ", 0x6041}, // blanks around the words
-        {u"Ctrl\r\nA", kCtrlBit | 0x41},     // line breaks split too
-        {u"Ctrl++A", kCtrlBit | 0x41},       // empty pieces are dropped
-        {u"Ctrl+Shift", 0},                  // a modifier word is never a key
+        {u"Ctrl\r\nA", kCtrlBit | 0x41},    // line breaks split too
+        {u"Ctrl++A", kCtrlBit | 0x41},      // empty pieces are dropped
+        {u"Ctrl+Shift", 0},                 // a modifier word is never a key
         {u"Shift", 0},
         {u"shift", 0},
         {u"Ctrl+ctrl", 0},
-        {u"Foo+A", 0},                       // an unknown word spoils the text
+        {u"Foo+A", 0}, // an unknown word spoils the text
         {u"Ctrl+Foo+A", 0},
         {u"Ctrl+Nonsense", 0},
-        {u"Ctrl+\t", 0},                     // nothing left of the key
+        {u"Ctrl+\t", 0}, // nothing left of the key
         {u"+", 0},
-        {u"Ctrl+\"A+B\"", 0},                // quoted: one piece, named by no key
-        {u"Pause", 0x13},                    // two keys share a name: the lower wins
+        {u"Ctrl+\"A+B\"", 0}, // quoted: one piece, named by no key
+        {u"Pause", 0x13},     // two keys share a name: the lower wins
         {u"Ctrl+Left Windows", kCtrlBit | 0x5B},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(TextToHotKeyCode(c.text), c.code)
-            << std::string(c.text.begin(), c.text.end());
+        EXPECT_EQ(TextToHotKeyCode(c.text), c.code) << std::string(c.text.begin(), c.text.end());
     }
 }
 
@@ -183,9 +183,9 @@ TEST(HotKeyText, ParseShortcutText) {
         {u"Ctrl+Del", 0x402E},
         {u"Ctrl+PgDn", 0x4022},
         {u"Shift+BkSp", 0x2008},
-        {u"Ctrl+5", 0x4035},        // the digit row before the keypad
-        {u"Ctrl+Num 5", 0},         // the field names keypad digits by the digit only
-        {u"Ctrl+Delete", 0},        // the column's name for Delete is not the field's
+        {u"Ctrl+5", 0x4035}, // the digit row before the keypad
+        {u"Ctrl+Num 5", 0},  // the field names keypad digits by the digit only
+        {u"Ctrl+Delete", 0}, // the column's name for Delete is not the field's
         {u"Ctrl+Page Up", 0},
         {u"Ctrl+Space", 0x4020},
         {u"Ctrl+,", 0x40BC},

@@ -26,7 +26,8 @@ inline void AppendRow(TaskTable& table, const TaskRow& r) {
 }
 
 inline void FillTable(TaskTable& table, std::initializer_list<TaskRow> rows) {
-    for (const TaskRow& r : rows) AppendRow(table, r);
+    for (const TaskRow& r : rows)
+        AppendRow(table, r);
 }
 
 } // namespace keyvane::test

@@ -14,6 +14,7 @@
 //
 // A program that runs ends by itself after two minutes, so none outlives a run.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -31,8 +32,8 @@ void Save() {
     const int n = WideCharToMultiByte(CP_UTF8, 0, record.data(), static_cast<int>(record.size()),
                                       nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, record.data(), static_cast<int>(record.size()), bytes.data(),
-                        n, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, record.data(), static_cast<int>(record.size()), bytes.data(), n,
+                        nullptr, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
     MoveFileExW(temporary.c_str(), recordPath.c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -45,7 +46,12 @@ void Add(const std::wstring& line) {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // A windows program (no console window when started by the shell), so
+    // the arguments come from the command line.
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return 1;
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring base(exe);
@@ -70,9 +76,9 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     record = L"created " + std::to_wstring(createdTime) + L"\n";
-    record += L"show " + ((startup.dwFlags & STARTF_USESHOWWINDOW)
-                              ? std::to_wstring(startup.wShowWindow)
-                              : std::wstring(L"none")) +
+    record += L"show " +
+              ((startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_wstring(startup.wShowWindow)
+                                                        : std::wstring(L"none")) +
               L"\n";
     record += L"cmdline " + std::wstring(GetCommandLineW()) + L"\n";
     if (hold) record += std::wstring(L"held ") + (held ? L"1" : L"0") + L"\n";

@@ -1,0 +1,152 @@
+// Costs of the hotkey paths that scale with the task table: building the key
+// name table, the registration pass at start over 10,000 rows, and one press
+// walking 10,000 rows. Key names and the hotkey service are fakes, so the
+// figures are the program's own work.
+#include "../tests/hotkeys/FakeKeyNames.h"
+#include "../tests/hotkeys/TaskRows.h"
+#include "actions/Dispatch.h"
+#include "hotkeys/HotKeyManager.h"
+#include "tasks/TaskTable.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+namespace keyvane {
+namespace {
+
+constexpr int kRows = 10000;
+
+class AcceptingHotKeys final : public HotKeySystem {
+  public:
+    void Attach(THotKeyManager&) override {}
+    std::uint16_t AddGlobalAtom(const std::u16string& name) override {
+        auto [it, added] = atoms_.try_emplace(name, next_, 0);
+        if (added) ++next_;
+        ++it->second.second;
+        return it->second.first;
+    }
+    void DeleteGlobalAtom(std::uint16_t) override {}
+    bool RegisterHotKey(std::uint16_t, std::uint16_t flags, std::uint16_t key) override {
+        return pairs_.insert((flags & 0x0F) << 8 | key).second;
+    }
+    bool UnregisterHotKey(std::uint16_t) override { return true; }
+
+  private:
+    std::map<std::u16string, std::pair<std::uint16_t, int>> atoms_;
+    std::set<int> pairs_;
+    std::uint16_t next_ = 0xC000;
+};
+
+class NoActions final : public ActionOperations {
+  public:
+    int performed = 0;
+    void PowerOffComputer() override { ++performed; }
+    void RebootComputer() override { ++performed; }
+    void HibernateComputer() override { ++performed; }
+    void StandByComputer() override { ++performed; }
+    void LogOffComputer() override { ++performed; }
+    void OpenCDTray(const std::u16string&) override { ++performed; }
+    void CloseCDTray(const std::u16string&) override { ++performed; }
+    void ToggleMinimizeAll() override { ++performed; }
+    void RunSelectedProgram(const std::u16string&, const std::u16string&, int) override {
+        ++performed;
+    }
+    void OpenSpecialFolder(SpecialFolder, int) override { ++performed; }
+    void CloseProgramByName(const std::u16string&) override { ++performed; }
+    void OpenWebsite(const std::u16string&, int) override { ++performed; }
+    void RunFixedProgram(const std::u16string&, int) override { ++performed; }
+};
+
+std::u16string Ascii(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
+
+// A large table of varied hotkeys: letters, function keys, named keys found
+// only by a look-up over the name table, a few that never parse.
+void FillLargeTable(TaskTable& table) {
+    static const char* const modifiers[] = {"Ctrl+", "Ctrl+Alt+", "Shift+Alt+", "Win+",
+                                            "Ctrl+Shift+"};
+    static const char* const keys[] = {"A",      "N",     "7",     "F5",   "F11", "Page Down",
+                                       "Delete", "Num +", "Num 5", "Home", ",",   "Scroll Lock"};
+    for (int i = 0; i < kRows; ++i) {
+        std::string hotkey = std::string(modifiers[i % 5]) + keys[(i / 5) % 12];
+        if (i % 97 == 0) hotkey = "Foo+" + hotkey; // unparsable
+        test::AppendRow(table, {u"Run selected program...", Ascii(hotkey),
+                                u"C:\\Program Files\\Tool\\tool.exe -x " + Ascii(std::to_string(i)),
+                                u"Normal", i % 7 != 3});
+    }
+}
+
+void BM_NameTableBuild(benchmark::State& state) {
+    test::ScopedKeyNames layout;
+    for (auto _ : state) {
+        ++layout.names.layout; // a layout change: the names are asked for again
+        benchmark::DoNotOptimize(TextToHotKeyCode(u"Ctrl+Page Down"));
+    }
+}
+BENCHMARK(BM_NameTableBuild);
+
+void BM_TextToHotKeyCode(benchmark::State& state) {
+    test::ScopedKeyNames layout;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TextToHotKeyCode(u"Ctrl+Shift+Scroll Lock"));
+        benchmark::DoNotOptimize(TextToHotKeyCode(u"Ctrl+Alt+N"));
+    }
+}
+BENCHMARK(BM_TextToHotKeyCode);
+
+void BM_ParseShortcutText(benchmark::State& state) {
+    test::ScopedKeyNames layout;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ParseShortcutText(u"Shift+Ctrl+F11"));
+}
+BENCHMARK(BM_ParseShortcutText);
+
+void BM_RegistrationPass10000Rows(benchmark::State& state) {
+    test::ScopedKeyNames layout;
+    TaskTable table;
+    FillLargeTable(table);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto manager = std::make_unique<THotKeyManager>(std::make_unique<AcceptingHotKeys>());
+        state.ResumeTiming();
+        manager->RegisterAllTaskHotKeys(table);
+        benchmark::DoNotOptimize(manager->Registrations().size());
+        state.PauseTiming();
+        manager.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RegistrationPass10000Rows)->Unit(benchmark::kMillisecond);
+
+void BM_OnePress10000Rows(benchmark::State& state) {
+    test::ScopedKeyNames layout;
+    TaskTable table;
+    FillLargeTable(table);
+    NoActions actions;
+    const HotKeyCode pressed = TextToHotKeyCode(u"Ctrl+Alt+N");
+    for (auto _ : state)
+        DispatchHotKeyPress(table, pressed, actions);
+    state.counters["actions_per_press"] =
+        benchmark::Counter(static_cast<double>(actions.performed) / state.iterations());
+}
+BENCHMARK(BM_OnePress10000Rows)->Unit(benchmark::kMicrosecond);
+
+// The walk alone: a press that no row holds.
+void BM_OnePressNoMatch10000Rows(benchmark::State& state) {
+    test::ScopedKeyNames layout;
+    TaskTable table;
+    FillLargeTable(table);
+    NoActions actions;
+    const HotKeyCode pressed = TextToHotKeyCode(u"Ctrl+Alt+Q");
+    for (auto _ : state)
+        DispatchHotKeyPress(table, pressed, actions);
+    if (actions.performed != 0) state.SkipWithError("a row matched");
+}
+BENCHMARK(BM_OnePressNoMatch10000Rows)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace keyvane

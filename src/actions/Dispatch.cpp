@@ -107,7 +107,7 @@ void DispatchHotKeyPress(const TaskTable& table, HotKeyCode hotKey, ActionOperat
     for (int row = 0; row < count; ++row) {
         // The text first: it rules out nearly every row, and the flag is
         // looked up by column name.
-        if (table.cellText(Column::Hotkey, row) != pressed) continue;
+        if (table.textCell(Column::Hotkey, row) != pressed) continue;
         if (!table.cellFlag(u"Enabled", row)) continue;
         const std::u16string desc = table.cellText(Column::Desc, row);
         const std::u16string destination = table.cellText(Column::Dest, row);

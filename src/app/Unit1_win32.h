@@ -29,6 +29,11 @@ class TForm1 {
     // Writes the task table to the task list file; throws IoError on failure.
     void SaveTaskList();
 
+    // The task list file is there but could not be read at start, so the
+    // table does not hold its tasks: the first save moves the file aside to
+    // actions.cfg.bak instead of overwriting it.
+    void KeepUnreadableTaskList() { keepUnreadableTaskList_ = true; }
+
     // Closes the main window as WM_CLOSE and the tray's "Exit" do: asks
     // FormCloseQuery, runs FormClose, then ends the message loop. A failure
     // in FormClose (the save) is reported and the program keeps running, so
@@ -57,6 +62,7 @@ class TForm1 {
     HWND handle_ = nullptr;
     TaskTable tasks_;
     std::u16string taskListPath_;
+    bool keepUnreadableTaskList_ = false;
     // The activation step runs only the first time the window gets the focus.
     bool activatedOnce_ = false;
 };

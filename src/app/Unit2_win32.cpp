@@ -7,6 +7,7 @@
 #include "app/ErrorReport.h"
 #include "app/Unit1_win32.h"
 #include "app/resource.h"
+#include "app/WinText.h"
 
 #include <stdexcept>
 
@@ -38,6 +39,11 @@ void TForm2::FormCreate() {
         form1_.taskTable().loadTaskList(form1_.taskListPath());
         // RebuildTaskIcons comes with the task icons.
     } catch (...) {
+        // A file that exists but cannot be read (locked, damaged, far too
+        // large) still holds the user's tasks; the next save must not wipe it.
+        const DWORD attributes = GetFileAttributesW(W(form1_.taskListPath()));
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            form1_.KeepUnreadableTaskList();
     }
 
     // The editor's action list comes with the editor.

@@ -118,6 +118,17 @@ std::u16string TaskTable::cellText(Column column, int row) const {
     return {};
 }
 
+std::u16string_view TaskTable::textCell(Column column, int row) const {
+    const Row& r = rowAt(row);
+    switch (column) {
+    case Column::Desc: return r.desc;
+    case Column::Hotkey: return r.hotkey;
+    case Column::Dest: return r.dest;
+    case Column::Type_run: return r.typeRun;
+    default: throw ConversionError("Column \"" + ToUtf8(kColumns[static_cast<int>(column)].name) + "\" holds no text");
+    }
+}
+
 void TaskTable::setCellText(Column column, int row, std::u16string_view text) {
     Row& r = rowAt(row);
     switch (column) {

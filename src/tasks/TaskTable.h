@@ -83,6 +83,9 @@ public:
     // The same by column index, for the file reader and writer and the view.
     std::u16string cellText(Column column, int row) const;
     void setCellText(Column column, int row, std::u16string_view text);
+    // The stored text of a text column without a copy, for the per-press
+    // walk; valid until the table next changes. Other columns throw.
+    std::u16string_view textCell(Column column, int row) const;
 
     // Adds n rows with the new-row values; returns the index of the last new
     // row. A count below 1 adds nothing (and returns taskCount() - 1).

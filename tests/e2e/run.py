@@ -569,6 +569,21 @@ def big_endian_file_with_damaged_records(t):
 
 
 @case
+def unreadable_task_list_is_kept_aside_not_overwritten(t):
+    # Far larger than any task list: the program refuses to read it. The
+    # next save must keep it, as actions.cfg.bak, rather than wipe it.
+    t.write_tasks(utf16_file("1,Run Calc,,,Normal,0,True\r\n"))
+    size = 64 * 1024 * 1024 + 2
+    os.truncate(t.tasks_path, size)
+    program = t.start()
+    t.close(program)
+    t.expect_tasks(b"\xff\xfe", "after close")
+    backup = t.tasks_path + ".bak"
+    t.expect(os.path.exists(backup) and os.path.getsize(backup) == size,
+             "the unreadable file was not kept as actions.cfg.bak")
+
+
+@case
 def start_without_data_folder_creates_it_at_close(t):
     program = t.start()
     t.expect(not os.path.exists(t.path("data")), "data folder created at start")

@@ -54,6 +54,16 @@ native_tests() {
 wine_tests() {
     build_mingw || return 1
     export WINEPREFIX="$PWD/build/wine-unit-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # Some tests make real windows, so they get a display of their own.
+    local displayfile xvfb_pid
+    displayfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+    local DISPLAY
+    DISPLAY=":$(head -n1 "$displayfile")"
+    export DISPLAY
+    rm -f "$displayfile"
     [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
     # Wine's children may keep our stdout open: the log goes to a file.
     wine build/mingw/keyvane_tests.exe --gtest_brief=1 >build/mingw/unit.log 2>&1
@@ -61,6 +71,7 @@ wine_tests() {
     cat build/mingw/unit.log
     count_gtest build/mingw/unit.log
     wineserver -k >/dev/null 2>&1
+    kill "$xvfb_pid" 2>/dev/null
     return "$rc"
 }
 

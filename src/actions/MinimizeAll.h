@@ -73,6 +73,9 @@ class MinimizeAllToggle {
     std::optional<std::vector<WindowId>> minimizedHere_;
 };
 
+// The real desktop's top-level windows. Defined by the Windows build only.
+std::unique_ptr<DesktopWindows> MakeSystemDesktopWindows();
+
 // The program's toggle on the real desktop. The shell object connects on first
 // use and is released when the toggle is destroyed, which must happen before
 // the component-object services are shut down. Defined by the Windows build

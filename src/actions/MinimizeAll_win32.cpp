@@ -11,6 +11,7 @@
 #include <shldisp.h>
 
 #include <cstdio>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -106,23 +107,37 @@ HWND AsWindow(WindowId id) {
 class SystemWindows : public DesktopWindows {
   public:
     std::vector<DesktopWindow> TopLevelWindows() override {
-        std::vector<DesktopWindow> found;
+        struct Walk {
+            std::vector<DesktopWindow> found;
+            // The shell's own desktop window has no taskbar button, whatever
+            // its styles say; minimizing it would hide the desktop.
+            HWND shellWindow = ::GetShellWindow();
+            // Nothing may unwind through the system's enumeration.
+            std::exception_ptr failure;
+        } walk;
         ::EnumWindows(
             [](HWND hwnd, LPARAM param) -> BOOL {
-                auto* list = reinterpret_cast<std::vector<DesktopWindow>*>(param);
+                auto& walk = *reinterpret_cast<Walk*>(param);
                 const LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
                 DesktopWindow w;
                 w.id = reinterpret_cast<WindowId>(hwnd);
                 w.visible = ::IsWindowVisible(hwnd) != FALSE;
                 w.minimized = ::IsIconic(hwnd) != FALSE;
-                w.onTaskbar = HasTaskbarEntry((exStyle & WS_EX_TOOLWINDOW) != 0,
+                w.onTaskbar = hwnd != walk.shellWindow &&
+                              HasTaskbarEntry((exStyle & WS_EX_TOOLWINDOW) != 0,
                                               (exStyle & WS_EX_APPWINDOW) != 0,
                                               ::GetWindow(hwnd, GW_OWNER) != nullptr);
-                list->push_back(w);
+                try {
+                    walk.found.push_back(w);
+                } catch (...) {
+                    walk.failure = std::current_exception();
+                    return FALSE;
+                }
                 return TRUE;
             },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
+            reinterpret_cast<LPARAM>(&walk));
+        if (walk.failure) std::rethrow_exception(walk.failure);
+        return std::move(walk.found);
     }
 
     // Asynchronous, so a window whose program hangs cannot stop the press.
@@ -137,9 +152,13 @@ class SystemWindows : public DesktopWindows {
 
 } // namespace
 
+std::unique_ptr<DesktopWindows> MakeSystemDesktopWindows() {
+    return std::make_unique<SystemWindows>();
+}
+
 std::unique_ptr<MinimizeAllToggle> MakeSystemMinimizeAll() {
     return std::make_unique<MinimizeAllToggle>(std::make_unique<ShellObject>(),
-                                               std::make_unique<SystemWindows>());
+                                               MakeSystemDesktopWindows());
 }
 
 } // namespace keyvane

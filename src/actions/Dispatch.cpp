@@ -6,8 +6,6 @@
 #include "tasks/TaskTable.h"
 #include "tasks/Text.h"
 
-#include <algorithm>
-
 namespace keyvane {
 
 std::size_t LastPos(std::u16string_view e, std::u16string_view t) {
@@ -30,10 +28,12 @@ SplitCommand SplitDestination(std::u16string_view destination) {
         const std::size_t i = LastPos(extension, program); // 1-based
         const std::size_t afterExtension = i - 1 + extension.size();
         if (program.substr(afterExtension).find(u' ') == std::u16string_view::npos) continue;
-        // The program ends at its extension; the one character after it,
-        // normally the separating blank, belongs to neither part.
-        programEnd = afterExtension;
-        parametersStart = std::min(afterExtension + 1, lower.size());
+        // The blank that separates the parameters belongs to neither part.
+        // Any other character there stays with the program: the closing
+        // quote of a quoted path ("c:\my tools\app.exe" -x) must not be
+        // cut off, or the shell is handed an unbalanced quote.
+        programEnd = lower[afterExtension] == u' ' ? afterExtension : afterExtension + 1;
+        parametersStart = afterExtension + 1;
     }
     return {std::u16string(destination.substr(0, programEnd)),
             std::u16string(destination.substr(parametersStart))};
@@ -45,6 +45,13 @@ int ShowCodeOfRunType(std::u16string_view runType) {
     if (runType == u"Maximize") return 3;
     if (runType == u"Minimze") return 6;
     return 1;
+}
+
+std::u16string ProgramFileName(std::u16string_view program) {
+    // No file name holds a double quote, so dropping them loses nothing.
+    std::u16string name(FileNamePart(program));
+    std::erase(name, u'"');
+    return name;
 }
 
 namespace {
@@ -80,7 +87,7 @@ void RunProgramAction(std::u16string_view desc, const SplitCommand& command, int
     else if (desc == u"Run My Documents")
         actions.OpenSpecialFolder(SpecialFolder::MyDocuments, showCode);
     else if (desc == u"Close selected program...")
-        actions.CloseProgramByName(std::u16string(FileNamePart(command.program)));
+        actions.CloseProgramByName(ProgramFileName(command.program));
     else if (desc == u"Open Website...")
         actions.OpenWebsite(command.program, showCode);
     else if (desc == u"Minimize/Maximaze all windows")

@@ -18,15 +18,21 @@ class TaskTable;
 std::size_t LastPos(std::u16string_view e, std::u16string_view t);
 
 struct SplitCommand {
-    std::u16string program;    // up to and including its extension
-    std::u16string parameters; // the text after the blank that follows it
+    std::u16string program;    // up to and including its extension (and a closing quote)
+    std::u16string parameters; // the text after the character that follows it
 };
 
 // Separates a destination typed as a command line into program and
 // parameters at the last ".exe", ".bat" or ".com" (tried in that order) of
 // the file-name part that has a blank somewhere after it. The extensions are
-// found in any letter case; both parts keep the text as typed.
+// found in any letter case; both parts keep the text as typed. The character
+// right after the extension is dropped when it is the separating blank and
+// otherwise (a closing quote) kept with the program.
 SplitCommand SplitDestination(std::u16string_view destination);
+
+// The executable's name that "Close selected program..." looks for: the
+// file-name part of the program, without the quotes of a quoted path.
+std::u16string ProgramFileName(std::u16string_view program);
 
 // The window-show command of a run type: "Hide" 0, "Maximize" 3, "Minimze" 6,
 // anything else 1. Compared exactly.

@@ -9,6 +9,8 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <memory>
+
 namespace keyvane {
 
 namespace {
@@ -19,13 +21,14 @@ class WindowsProcesses final : public ProcessControl {
         std::vector<ProcessEntry> entries;
         const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         if (snapshot == INVALID_HANDLE_VALUE) return entries;
+        // Closed on every way out, a failed allocation in the walk included.
+        const std::unique_ptr<void, decltype(&CloseHandle)> closer(snapshot, &CloseHandle);
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof(entry);
         for (BOOL ok = Process32FirstW(snapshot, &entry); ok;
              ok = Process32NextW(snapshot, &entry)) {
             entries.push_back({entry.th32ProcessID, FromWide(entry.szExeFile)});
         }
-        CloseHandle(snapshot);
         return entries;
     }
 

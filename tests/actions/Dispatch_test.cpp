@@ -93,6 +93,23 @@ TEST(SplitDestination, CutsAtTheExtensionAndKeepsTheText) {
     }
 }
 
+TEST(SplitDestination, QuotedProgramKeepsItsClosingQuote) {
+    // Only a blank after the extension is dropped; cutting the closing quote
+    // handed the shell an unbalanced quote and nothing started.
+    struct Case {
+        std::u16string_view dest, program, parameters;
+    } cases[] = {
+        {u"\"C:\\My Tools\\App.exe\" -min", u"\"C:\\My Tools\\App.exe\"", u" -min"},
+        {u"\"C:\\My Tools\\App.exe\"", u"\"C:\\My Tools\\App.exe\"", u""},
+        {u"c:\\app.exe/q x", u"c:\\app.exe/", u"q x"},
+    };
+    for (const Case& c : cases) {
+        const SplitCommand split = SplitDestination(c.dest);
+        EXPECT_EQ(split.program, c.program) << ToUtf8(c.dest);
+        EXPECT_EQ(split.parameters, c.parameters) << ToUtf8(c.dest);
+    }
+}
+
 TEST(ShowCodeOfRunType, ExactNamesOnly) {
     EXPECT_EQ(ShowCodeOfRunType(u"Normal"), 1);
     EXPECT_EQ(ShowCodeOfRunType(u"Hide"), 0);
@@ -180,13 +197,17 @@ TEST_F(DispatchTest, EmptyTableAndUnnamedKeysDoNothing) {
     EXPECT_EQ(Press(0x07), Calls{}); // a key without a name has no text
 }
 
-TEST_F(DispatchTest, CloseWithParametersClosesTheNamedProgram) {
-    FillTable(table, {
-                         {u"Close selected program...", u"Ctrl+Alt+N", u"C:\\Apps\\Tool.exe /x"},
-                         {u"Close selected program...", u"Ctrl+Alt+N", u""},
-                         {u"Close selected program...", u"Ctrl+Alt+N", u"notepad.exe"},
-                     });
-    EXPECT_EQ(Press(kCtrlAltN), (Calls{"Close|Tool.exe", "Close|", "Close|notepad.exe"}));
+TEST_F(DispatchTest, CloseWithParametersOrQuotesClosesTheNamedProgram) {
+    FillTable(table,
+              {
+                  {u"Close selected program...", u"Ctrl+Alt+N", u"C:\\Apps\\Tool.exe /x"},
+                  {u"Close selected program...", u"Ctrl+Alt+N", u""},
+                  {u"Close selected program...", u"Ctrl+Alt+N", u"notepad.exe"},
+                  {u"Close selected program...", u"Ctrl+Alt+N", u"\"C:\\My Apps\\Tool.exe\" /x"},
+                  {u"Close selected program...", u"Ctrl+Alt+N", u"\"C:\\My Apps\\Tool.exe\""},
+              });
+    EXPECT_EQ(Press(kCtrlAltN), (Calls{"Close|Tool.exe", "Close|", "Close|notepad.exe",
+                                       "Close|Tool.exe", "Close|Tool.exe"}));
 }
 
 TEST_F(DispatchTest, FailingOperationEndsThePress) {

@@ -52,7 +52,8 @@ TForm1::~TForm1() {
 void TForm1::SaveTaskList() {
     if (keepUnreadableTaskList_) {
         const std::u16string backup = taskListPath_ + u".bak";
-        if (!MoveFileExW(W(taskListPath_), W(backup), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) &&
+        if (!MoveFileExW(W(taskListPath_), W(backup),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) &&
             GetFileAttributesW(W(taskListPath_)) != INVALID_FILE_ATTRIBUTES)
             throw IoError("Cannot keep the unreadable task list \"" + ToUtf8(taskListPath_) +
                           "\" as \"" + ToUtf8(backup) + "\"; it was not overwritten.");

@@ -35,14 +35,18 @@ TForm2::~TForm2() {
 void TForm2::FormCreate() {
     // A missing or unreadable task list file leaves the table empty (or
     // partly filled) and reports nothing: the program starts without tasks.
+    bool loaded = false;
     try {
         form1_.taskTable().loadTaskList(form1_.taskListPath());
+        loaded = true;
         // RebuildTaskIcons comes with the task icons.
     } catch (...) {
         // A file that exists but cannot be read (locked, damaged, far too
         // large) still holds the user's tasks; the next save must not wipe it.
+        // A failure after a complete load (the icons) is no reason to.
         const DWORD attributes = GetFileAttributesW(W(form1_.taskListPath()));
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (!loaded && attributes != INVALID_FILE_ATTRIBUTES &&
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
             form1_.KeepUnreadableTaskList();
     }
 

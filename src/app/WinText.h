@@ -9,7 +9,9 @@ static_assert(sizeof(wchar_t) == 2, "the Windows side needs 16-bit wchar_t");
 
 namespace keyvane {
 
-inline const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+inline const wchar_t* W(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 inline std::wstring ToWide(std::u16string_view s) {
     return std::wstring(reinterpret_cast<const wchar_t*>(s.data()), s.size());

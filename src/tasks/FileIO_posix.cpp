@@ -45,10 +45,14 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) Fail(path, "Cannot open file", errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = S_ISREG(st.st_mode) ? errno : EISDIR;
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
         ::close(fd);
         Fail(path, "Cannot read file", err);
+    }
+    if (!S_ISREG(st.st_mode)) { // a folder or a device is no data file (a pipe would block)
+        ::close(fd);
+        Fail(path, "Cannot read file", EISDIR);
     }
     if (static_cast<std::uint64_t>(st.st_size) > kMaxDataFileBytes) {
         ::close(fd);
@@ -77,7 +81,8 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
     const auto slash = target.rfind('/');
     if (slash != std::string::npos && slash > 0) {
         const std::string dir = target.substr(0, slash);
-        if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) Fail(path, "Cannot create folder for", errno);
+        if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST)
+            Fail(path, "Cannot create folder for", errno);
     }
     const std::string temp = target + "." + std::to_string(::getpid()) + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

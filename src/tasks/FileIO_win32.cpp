@@ -14,10 +14,11 @@ namespace {
 
 std::string SystemMessage(DWORD err) {
     wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::u16string text = n ? FromWide(std::wstring_view(buffer, n)) : u"Error " + FromUtf8(std::to_string(err));
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, err, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text =
+        n ? FromWide(std::wstring_view(buffer, n)) : u"Error " + FromUtf8(std::to_string(err));
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' '))
         text.pop_back();
@@ -29,7 +30,7 @@ std::string SystemMessage(DWORD err) {
 }
 
 class Handle {
-public:
+  public:
     explicit Handle(HANDLE h) : h_(h) {}
     ~Handle() { close(); }
     Handle(const Handle&) = delete;
@@ -42,14 +43,17 @@ public:
         return ok;
     }
 
-private:
+  private:
     HANDLE h_;
 };
 
 } // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
-    Handle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    // FILE_SHARE_DELETE: a second copy of the program may replace the file
+    // (the last step of its save) while we read; we keep the old contents.
+    Handle file(CreateFileW(W(path), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) Fail(path, "Cannot open file", GetLastError());
     LARGE_INTEGER size{};
@@ -60,7 +64,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
     std::size_t got = 0;
     while (got < bytes.size()) {
         DWORD n = 0;
-        if (!ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &n, nullptr))
+        if (!ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &n,
+                      nullptr))
             Fail(path, "Cannot read file", GetLastError());
         if (n == 0) break; // the file shrank while we read it
         got += n;
@@ -76,9 +81,16 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
         if (!CreateDirectoryW(W(dir), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             Fail(path, "Cannot create folder for", GetLastError());
     }
+    // A read-only task list is the user's way of saying "keep it as it is".
+    // Windows refuses to replace it, but not every implementation of the
+    // call does (Wine replaces it), so ask first.
+    const DWORD attributes = GetFileAttributesW(W(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        Fail(path, "Cannot write file", ERROR_ACCESS_DENIED);
     // A per-process name, so a second copy of the program saving at the same
     // moment cannot write into our half-finished file.
-    const std::u16string temp = path + u"." + FromUtf8(std::to_string(GetCurrentProcessId())) + u".tmp";
+    const std::u16string temp =
+        path + u"." + FromUtf8(std::to_string(GetCurrentProcessId())) + u".tmp";
     {
         Handle file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -86,9 +98,12 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
         std::size_t done = 0;
         while (done < bytes.size()) {
             DWORD n = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-            if (!WriteFile(file.get(), bytes.data() + done, chunk, &n, nullptr) || n == 0) {
-                const DWORD err = GetLastError();
+            const DWORD chunk =
+                static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+            const BOOL wrote = WriteFile(file.get(), bytes.data() + done, chunk, &n, nullptr);
+            if (!wrote || n == 0) {
+                // Nothing written without an error code: say so, not "success".
+                const DWORD err = wrote ? ERROR_WRITE_FAULT : GetLastError();
                 file.close();
                 DeleteFileW(W(temp));
                 Fail(path, "Cannot write file", err);

@@ -3,21 +3,30 @@
 #include "tasks/TaskTable.h"
 
 #include <string>
+#include <string_view>
 
 namespace keyvane {
 namespace {
 
-void PutField(std::u16string& out, const std::u16string& text) {
-    const bool quoted = text.find_first_of(u",\"") != std::u16string::npos;
-    if (quoted) out += kQuoteMark;
+void PutField(std::u16string& out, std::u16string_view text) {
+    bool quoted = false, changed = false;
     for (char16_t c : text) {
-        if (c == kQuoteMark) {
-            out += kQuoteMark;
-            out += kQuoteMark;
-        } else if (c == u'\r') {
-            out += kLineBreakMark;
-        } else if (c != u'\n') {
-            out += c;
+        quoted |= c == kFieldSeparator || c == kQuoteMark;
+        changed |= c == kQuoteMark || c == u'\r' || c == u'\n';
+    }
+    if (quoted) out += kQuoteMark;
+    if (!changed) {
+        out += text; // most fields: copied whole
+    } else {
+        for (char16_t c : text) {
+            if (c == kQuoteMark) {
+                out += kQuoteMark;
+                out += kQuoteMark;
+            } else if (c == u'\r') {
+                out += kLineBreakMark;
+            } else if (c != u'\n') {
+                out += c;
+            }
         }
     }
     if (quoted) out += kQuoteMark;
@@ -25,7 +34,7 @@ void PutField(std::u16string& out, const std::u16string& text) {
 
 // The reading state of one pass over the file's characters.
 class Reader {
-public:
+  public:
     explicit Reader(TaskTable& table) : table_(table) {}
 
     void feed(char16_t ch) {
@@ -57,7 +66,7 @@ public:
         if (!field_.empty()) endField(true);
     }
 
-private:
+  private:
     void endField(bool endsRecord) {
         quotes_ = 0;
         if (newRecord_) {
@@ -93,7 +102,11 @@ std::vector<std::uint8_t> EncodeTaskList(const TaskTable& table) {
     text.reserve(static_cast<std::size_t>(table.taskCount()) * 96);
     for (int r = 0; r < table.taskCount(); ++r) {
         for (int c = 0; c < kColumnCount; ++c) {
-            PutField(text, table.cellText(static_cast<Column>(c), r));
+            const auto column = static_cast<Column>(c);
+            if (kColumns[c].kind == CellKind::Text)
+                PutField(text, table.textCell(column, r)); // no copy of the stored text
+            else
+                PutField(text, table.cellText(column, r));
             text += c + 1 < kColumnCount ? u"," : u"\r\n";
         }
     }
@@ -121,7 +134,8 @@ void DecodeTaskList(std::span<const std::uint8_t> bytes, TaskTable& table) {
         }
     } else {
         // Single-byte text: each byte is the character of that code.
-        for (std::uint8_t b : bytes) reader.feed(static_cast<char16_t>(b));
+        for (std::uint8_t b : bytes)
+            reader.feed(static_cast<char16_t>(b));
     }
     reader.finish();
 }

@@ -10,22 +10,37 @@
 
 namespace keyvane {
 
+namespace {
+constexpr auto kLeft = ColumnInfo::Align::Left;
+constexpr auto kCentre = ColumnInfo::Align::Centre;
+} // namespace
+
 const std::array<ColumnInfo, kColumnCount> kColumns = {{
-    {u"NxNumberColumn1", CellKind::RowNumber, u"#", 0, 27, ColumnInfo::Align::Centre},
-    {u"Desc", CellKind::Text, u"Description", 2, 104, ColumnInfo::Align::Left},
-    {u"Hotkey", CellKind::Text, u"Hotkey", 3, 105, ColumnInfo::Align::Centre},
-    {u"Dest", CellKind::Text, u"Destination", 4, 211, ColumnInfo::Align::Left},
-    {u"Type_run", CellKind::Text, u"Type of run", 5, 59, ColumnInfo::Align::Centre},
-    {u"Image", CellKind::Integer, u"", 1, 34, ColumnInfo::Align::Centre},
-    {u"Enabled", CellKind::Flag, u"Enabled", 6, 45, ColumnInfo::Align::Centre},
+    {u"NxNumberColumn1", CellKind::RowNumber, u"#", 0, 27, kCentre, kLeft},
+    {u"Desc", CellKind::Text, u"Description", 2, 104, kLeft, kCentre},
+    {u"Hotkey", CellKind::Text, u"Hotkey", 3, 105, kCentre, kCentre},
+    {u"Dest", CellKind::Text, u"Destination", 4, 211, kLeft, kCentre},
+    {u"Type_run", CellKind::Text, u"Type of run", 5, 59, kCentre, kCentre},
+    {u"Image", CellKind::Integer, u"", 1, 34, kCentre, kCentre},
+    {u"Enabled", CellKind::Flag, u"Enabled", 6, 45, kCentre, kCentre},
 }};
 
 const std::array<std::u16string_view, 16> kActionNames = {
-    u"Run My Computer",         u"Run My Documents",          u"Run Calc",
-    u"Run Notepad",             u"Run Command Promt",         u"Power off computer",
-    u"Reboot computer",         u"Hibernate computer",        u"Stand by computer",
-    u"Log off computer",        u"Run selected program...",   u"Close selected program...",
-    u"Open Website...",         u"Open CD-Rom",               u"Close CD-Rom",
+    u"Run My Computer",
+    u"Run My Documents",
+    u"Run Calc",
+    u"Run Notepad",
+    u"Run Command Promt",
+    u"Power off computer",
+    u"Reboot computer",
+    u"Hibernate computer",
+    u"Stand by computer",
+    u"Log off computer",
+    u"Run selected program...",
+    u"Close selected program...",
+    u"Open Website...",
+    u"Open CD-Rom",
+    u"Close CD-Rom",
     u"Minimize/Maximaze all windows",
 };
 
@@ -50,16 +65,20 @@ bool ParseInt32(std::u16string_view text, std::int32_t& out) {
     for (; i < text.size(); ++i) {
         if (text[i] < u'0' || text[i] > u'9') return false;
         value = value * 10 + (text[i] - u'0');
-        if (value > static_cast<long long>(std::numeric_limits<std::int32_t>::max()) + 1) return false;
+        if (value > static_cast<long long>(std::numeric_limits<std::int32_t>::max()) + 1)
+            return false;
     }
     if (negative) value = -value;
-    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
         return false;
     out = static_cast<std::int32_t>(value);
     return true;
 }
 
-bool ParseFlag(std::u16string_view text) { return text == u"1" || EqualsIgnoreAsciiCase(text, u"true"); }
+bool ParseFlag(std::u16string_view text) {
+    return text == u"1" || EqualsIgnoreAsciiCase(text, u"true");
+}
 
 [[noreturn]] void ThrowIndex(int row, int count) {
     throw IndexError("List index out of bounds (" + std::to_string(row) + "); the table has " +
@@ -68,13 +87,13 @@ bool ParseFlag(std::u16string_view text) { return text == u"1" || EqualsIgnoreAs
 
 // Keeps a batch open for the length of a scope, also when it ends by an exception.
 class BatchScope {
-public:
+  public:
     explicit BatchScope(TaskTable& table) : table_(table) { table_.beginBatch(); }
     ~BatchScope() { table_.endBatch(); }
     BatchScope(const BatchScope&) = delete;
     BatchScope& operator=(const BatchScope&) = delete;
 
-private:
+  private:
     TaskTable& table_;
 };
 
@@ -107,13 +126,20 @@ void TaskTable::changed() {
 std::u16string TaskTable::cellText(Column column, int row) const {
     const Row& r = rowAt(row);
     switch (column) {
-    case Column::NxNumberColumn1: return Decimal(row + 1);
-    case Column::Desc: return r.desc;
-    case Column::Hotkey: return r.hotkey;
-    case Column::Dest: return r.dest;
-    case Column::Type_run: return r.typeRun;
-    case Column::Image: return Decimal(r.image);
-    case Column::Enabled: return r.enabled ? u"True" : u"False";
+    case Column::NxNumberColumn1:
+        return Decimal(row + 1);
+    case Column::Desc:
+        return r.desc;
+    case Column::Hotkey:
+        return r.hotkey;
+    case Column::Dest:
+        return r.dest;
+    case Column::Type_run:
+        return r.typeRun;
+    case Column::Image:
+        return Decimal(r.image);
+    case Column::Enabled:
+        return r.enabled ? u"True" : u"False";
     }
     return {};
 }
@@ -121,22 +147,37 @@ std::u16string TaskTable::cellText(Column column, int row) const {
 std::u16string_view TaskTable::textCell(Column column, int row) const {
     const Row& r = rowAt(row);
     switch (column) {
-    case Column::Desc: return r.desc;
-    case Column::Hotkey: return r.hotkey;
-    case Column::Dest: return r.dest;
-    case Column::Type_run: return r.typeRun;
-    default: throw ConversionError("Column \"" + ToUtf8(kColumns[static_cast<int>(column)].name) + "\" holds no text");
+    case Column::Desc:
+        return r.desc;
+    case Column::Hotkey:
+        return r.hotkey;
+    case Column::Dest:
+        return r.dest;
+    case Column::Type_run:
+        return r.typeRun;
+    default:
+        throw ConversionError("Column \"" + ToUtf8(kColumns[static_cast<int>(column)].name) +
+                              "\" holds no text");
     }
 }
 
 void TaskTable::setCellText(Column column, int row, std::u16string_view text) {
     Row& r = rowAt(row);
     switch (column) {
-    case Column::NxNumberColumn1: return; // the number is the position
-    case Column::Desc: r.desc = text; break;
-    case Column::Hotkey: r.hotkey = text; break;
-    case Column::Dest: r.dest = text; break;
-    case Column::Type_run: r.typeRun = text; break;
+    case Column::NxNumberColumn1:
+        return; // the number is the position
+    case Column::Desc:
+        r.desc = text;
+        break;
+    case Column::Hotkey:
+        r.hotkey = text;
+        break;
+    case Column::Dest:
+        r.dest = text;
+        break;
+    case Column::Type_run:
+        r.typeRun = text;
+        break;
     case Column::Image: {
         std::int32_t value = 0;
         if (!text.empty() && !ParseInt32(text, value))
@@ -144,7 +185,9 @@ void TaskTable::setCellText(Column column, int row, std::u16string_view text) {
         r.image = value;
         break;
     }
-    case Column::Enabled: r.enabled = ParseFlag(text); break;
+    case Column::Enabled:
+        r.enabled = ParseFlag(text);
+        break;
     }
     changed();
 }
@@ -160,14 +203,16 @@ void TaskTable::setCellText(std::u16string_view column, int row, std::u16string_
 bool TaskTable::cellFlag(std::u16string_view column, int row) const {
     const Column c = FindColumn(column);
     const Row& r = rowAt(row);
-    if (c != Column::Enabled) throw ConversionError("Column \"" + ToUtf8(column) + "\" holds no flag");
+    if (c != Column::Enabled)
+        throw ConversionError("Column \"" + ToUtf8(column) + "\" holds no flag");
     return r.enabled;
 }
 
 void TaskTable::setCellNumber(std::u16string_view column, int row, std::int32_t number) {
     const Column c = FindColumn(column);
     Row& r = rowAt(row);
-    if (c != Column::Image) throw ConversionError("Column \"" + ToUtf8(column) + "\" holds no number");
+    if (c != Column::Image)
+        throw ConversionError("Column \"" + ToUtf8(column) + "\" holds no number");
     r.image = number;
     changed();
 }
@@ -208,7 +253,8 @@ void TaskTable::moveTask(int from, int to) {
 
 void TaskTable::selectTask(int row) {
     if (rows_.empty() || row < -1 || row >= taskCount()) return;
-    for (auto& r : rows_) r.selected = false;
+    for (auto& r : rows_)
+        r.selected = false;
     current_ = row;
     if (row >= 0) rows_[static_cast<std::size_t>(row)].selected = true;
     if (batchDepth_ > 0)
@@ -217,11 +263,17 @@ void TaskTable::selectTask(int row) {
         listener_();
 }
 
-bool TaskTable::isTaskSelected(int row) const { return rowAt(row).selected; }
+bool TaskTable::isTaskSelected(int row) const {
+    return rowAt(row).selected;
+}
 
-void TaskTable::setTaskSelected(int row, bool selected) { rowAt(row).selected = selected; }
+void TaskTable::setTaskSelected(int row, bool selected) {
+    rowAt(row).selected = selected;
+}
 
-void TaskTable::beginBatch() { ++batchDepth_; }
+void TaskTable::beginBatch() {
+    ++batchDepth_;
+}
 
 void TaskTable::endBatch() {
     if (batchDepth_ == 0) return;
@@ -243,7 +295,8 @@ void TaskTable::sortByColumn(std::u16string_view column) {
     // Mark the current row's task so it can be found again after the sort.
     const int current = current_;
     std::vector<std::size_t> order(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
 
     if (sameColumn && !changedSinceSort_) {
         std::reverse(order.begin(), order.end());
@@ -252,18 +305,26 @@ void TaskTable::sortByColumn(std::u16string_view column) {
             const Row& x = rows_[a];
             const Row& y = rows_[b];
             switch (static_cast<Column>(c)) {
-            case Column::Desc: return x.desc < y.desc;
-            case Column::Hotkey: return x.hotkey < y.hotkey;
-            case Column::Dest: return x.dest < y.dest;
-            case Column::Type_run: return x.typeRun < y.typeRun;
-            case Column::Image: return x.image < y.image;
-            case Column::Enabled: return x.enabled < y.enabled;
-            case Column::NxNumberColumn1: break;
+            case Column::Desc:
+                return x.desc < y.desc;
+            case Column::Hotkey:
+                return x.hotkey < y.hotkey;
+            case Column::Dest:
+                return x.dest < y.dest;
+            case Column::Type_run:
+                return x.typeRun < y.typeRun;
+            case Column::Image:
+                return x.image < y.image;
+            case Column::Enabled:
+                return x.enabled < y.enabled;
+            case Column::NxNumberColumn1:
+                break;
             }
             return false;
         };
         if (descending_[c])
-            std::stable_sort(order.begin(), order.end(), [&](auto a, auto b) { return less(b, a); });
+            std::stable_sort(order.begin(), order.end(),
+                             [&](auto a, auto b) { return less(b, a); });
         else
             std::stable_sort(order.begin(), order.end(), less);
     }

@@ -18,27 +18,27 @@ namespace keyvane {
 
 // Failures of the table are exceptions, as every caller expects.
 class TaskTableError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 // A row index below 0 or at or past taskCount.
 class IndexError : public TaskTableError {
-public:
+  public:
     using TaskTableError::TaskTableError;
 };
 // Text written into the integer column that is not an integer.
 class ConversionError : public TaskTableError {
-public:
+  public:
     using TaskTableError::TaskTableError;
 };
 // A column name that matches no column.
 class UnknownColumnError : public TaskTableError {
-public:
+  public:
     using TaskTableError::TaskTableError;
 };
 // The task list file could not be read or written. The message names the file.
 class IoError : public TaskTableError {
-public:
+  public:
     using TaskTableError::TaskTableError;
 };
 
@@ -49,16 +49,20 @@ inline constexpr int kColumnCount = 7;
 enum class CellKind { RowNumber, Text, Integer, Flag };
 
 struct ColumnInfo {
+    enum class Align { Left, Centre };
     std::u16string_view name;
     CellKind kind;
     std::u16string_view caption;
     int displayPosition;
-    int width; // designed width in pixels
-    enum class Align { Left, Centre } align;
+    int width;         // designed width in pixels
+    Align align;       // of the cells
+    Align headerAlign; // of the caption
 };
 
 // The seven fixed columns in index order, with what the grid view shows.
 extern const std::array<ColumnInfo, kColumnCount> kColumns;
+// Height in pixels a row is given when it is added: a 32x32 icon fits.
+inline constexpr int kNewRowHeight = 32;
 
 // The sixteen action names (values of Desc), in the editor's list order, and
 // the four run types (values of Type_run). Compared exactly, case included.
@@ -69,7 +73,7 @@ extern const std::array<std::u16string_view, 4> kRunTypes;
 Column FindColumn(std::u16string_view name);
 
 class TaskTable {
-public:
+  public:
     TaskTable() = default;
 
     int taskCount() const { return static_cast<int>(rows_.size()); }
@@ -119,7 +123,7 @@ public:
     // Told after every change outside a batch (the grid repaints from it).
     void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
-private:
+  private:
     struct Row {
         std::u16string desc, hotkey, dest, typeRun;
         std::int32_t image = 0;

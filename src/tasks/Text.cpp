@@ -40,7 +40,10 @@ std::u16string FromUtf8(std::string_view text) {
     while (i < text.size()) {
         const auto b = static_cast<unsigned char>(text[i]);
         int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        char32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+        char32_t cp = extra == 0   ? b
+                      : extra == 1 ? (b & 0x1F)
+                      : extra == 2 ? (b & 0x0F)
+                                   : (b & 0x07);
         bool ok = extra >= 0 && text.size() - i > static_cast<std::size_t>(extra);
         for (int k = 1; ok && k <= extra; ++k) {
             const auto c = static_cast<unsigned char>(text[i + k]);
@@ -66,13 +69,15 @@ std::u16string FromUtf8(std::string_view text) {
 
 std::u16string AsciiLowered(std::u16string_view text) {
     std::u16string out(text);
-    for (auto& c : out) c = AsciiLower(c);
+    for (auto& c : out)
+        c = AsciiLower(c);
     return out;
 }
 
 std::u16string AsciiUppered(std::u16string_view text) {
     std::u16string out(text);
-    for (auto& c : out) c = AsciiUpper(c);
+    for (auto& c : out)
+        c = AsciiUpper(c);
     return out;
 }
 

@@ -812,6 +812,31 @@ def open_website_hands_the_address_to_the_http_handler(t):
 
 
 @case
+def quoted_program_path_with_blanks_runs_and_closes(t):
+    # A path with blanks in quotes, as the shell's "Copy as path" gives it.
+    quoted = '"%s"' % add_target(t, "kv target.exe")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", ctrl_alt_text(t, "N"), quoted + " Quoted Arg", "Normal"),
+        ("Close selected program...", ctrl_alt_text(t, "K"), quoted + " --ignored", "Normal")))
+    press(t, "ctrl+alt+n")
+    record = wait_records(t, 1, "the quoted program to start", base="kv target")[0]
+    t.expect(record["cmdline"].endswith(" Quoted Arg"),
+             "parameters not passed: %r" % record["cmdline"])
+    copy = t.session.spawn(t.win_dir + "\\kv target.exe", "--stay")
+    try:
+        wait_records(t, 2, "a running copy of the quoted program", base="kv target")
+        press(t, "ctrl+alt+k")
+        try:
+            copy.wait(timeout=WINDOW_DEADLINE)
+        except subprocess.TimeoutExpired:
+            t.fail("the quoted program is still running after the close press")
+        t.close(program)
+    finally:
+        if copy.poll() is None:
+            copy.kill()
+
+
+@case
 def hotkey_held_elsewhere_is_not_registered(t):
     target = add_target(t)
     holder = t.session.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT),

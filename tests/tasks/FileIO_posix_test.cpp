@@ -39,7 +39,8 @@ TEST(FileIO, FullDiskLeavesThePreviousFile) {
     EXPECT_TRUE(threw);
     EXPECT_EQ(test::ReadBytes(file), old);
     int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
     EXPECT_EQ(entries, 1) << "the temporary file is removed";
 }
 

@@ -23,7 +23,9 @@ Bytes Utf16Le(std::u16string_view text, bool bom = true) {
     return out;
 }
 
-Bytes SingleByte(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes SingleByte(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
 TaskTable Decoded(const Bytes& bytes) {
     TaskTable t;
@@ -79,19 +81,23 @@ TEST(TaskListFile, FieldEncoding) {
 
 TEST(TaskListFile, SaveAndLoadReproduceEveryValue) {
     const std::vector<std::vector<std::u16string>> rows = {
-        {u"Run selected program...", u"Ctrl+Alt+N", u"C:\\Program Files\\App\\app.exe -min", u"Minimze", u"3", u"True"},
-        {u"Open Website...", u"Shift+F1", u"http://x.example/?a=1,b=\"2\"", u"Normal", u"-1", u"False"},
+        {u"Run selected program...", u"Ctrl+Alt+N", u"C:\\Program Files\\App\\app.exe -min",
+         u"Minimze", u"3", u"True"},
+        {u"Open Website...", u"Shift+F1", u"http://x.example/?a=1,b=\"2\"", u"Normal", u"-1",
+         u"False"},
         {u"Run Calc", u"", u"", u"", u"0", u"True"},
         {u"\"\"", u",", u"\u00e9\u4e2d\U0001F600 line\r\nbreak", u"Hide", u"12", u"True"},
     };
     TaskTable t;
     for (const auto& cells : rows) {
         const int r = t.appendTasks(1);
-        for (int c = 0; c < 6; ++c) t.setCellText(static_cast<Column>(c + 1), r, cells[c]);
+        for (int c = 0; c < 6; ++c)
+            t.setCellText(static_cast<Column>(c + 1), r, cells[c]);
     }
     const TaskTable back = Decoded(EncodeTaskList(t));
     ASSERT_EQ(back.taskCount(), t.taskCount());
-    for (int r = 0; r < t.taskCount(); ++r) EXPECT_EQ(RowText(back, r), RowText(t, r));
+    for (int r = 0; r < t.taskCount(); ++r)
+        EXPECT_EQ(RowText(back, r), RowText(t, r));
 }
 
 TEST(TaskListFile, ReaderRules) {
@@ -101,22 +107,30 @@ TEST(TaskListFile, ReaderRules) {
         std::vector<std::u16string> rows;
     };
     const Case cases[] = {
-        {"single-byte", SingleByte("1,Run Calc,,,Normal,0,True\r\n"), {u"1/Run Calc///Normal/0/True"}},
-        {"LF line ends, no final break", SingleByte("1,A,,,,0,1\n2,B,,,,0,0"),
+        {"single-byte",
+         SingleByte("1,Run Calc,,,Normal,0,True\r\n"),
+         {u"1/Run Calc///Normal/0/True"}},
+        {"LF line ends, no final break",
+         SingleByte("1,A,,,,0,1\n2,B,,,,0,0"),
          {u"1/A////0/True", u"2/B////0/False"}},
         {"last line one field", SingleByte("1,A\nlonely"), {u"1/A////0/True", u"2/////0/True"}},
         {"eight fields", Utf16Le(u"1,A,k,d,t,5,True,extra\r\n"), {u"1/A/k/d/t/5/True"}},
         {"short record", Utf16Le(u"1,Open CD-Rom\r\n"), {u"1/Open CD-Rom////0/True"}},
         {"empty line", Utf16Le(u"\r\n"), {u"1/////0/True"}},
         {"numbers ignored", Utf16Le(u"9,A\r\n3,B\r\n"), {u"1/A////0/True", u"2/B////0/True"}},
-        {"enabled forms", Utf16Le(u"1,,,,,,TRUE\n1,,,,,,0\n1,,,,,,no\n1,,,,,,\n"),
+        {"enabled forms",
+         Utf16Le(u"1,,,,,,TRUE\n1,,,,,,0\n1,,,,,,no\n1,,,,,,\n"),
          {u"1/////0/True", u"2/////0/False", u"3/////0/False", u"4/////0/False"}},
         {"pipe is a line break", Utf16Le(u"1,a|b\r\n"), {u"1/a\r\nb////0/True"}},
         {"pipe inside quotes too", Utf16Le(u"1,\"a|b,c\"\r\n"), {u"1/a\r\nb,c////0/True"}},
         {"doubled quotes", Utf16Le(u"1,\"\"\"hi\"\" x\"\r\n"), {u"1/\"hi\" x////0/True"}},
         {"stray quote takes the commas", SingleByte("1,a\"b,c,d\n"), {u"1/a\"b,c,d////0/True"}},
-        {"big-endian", Bytes{0xFE, 0xFF, 0, '1', 0, ',', 0x4E, 0x2D, 0, '\n'}, {u"1/\u4e2d////0/True"}},
-        {"odd last byte dropped", Bytes{0xFF, 0xFE, '1', 0, ',', 0, 'A', 0, 'B'}, {u"1/A////0/True"}},
+        {"big-endian",
+         Bytes{0xFE, 0xFF, 0, '1', 0, ',', 0x4E, 0x2D, 0, '\n'},
+         {u"1/\u4e2d////0/True"}},
+        {"odd last byte dropped",
+         Bytes{0xFF, 0xFE, '1', 0, ',', 0, 'A', 0, 'B'},
+         {u"1/A////0/True"}},
         {"one byte only", Bytes{'x'}, {u"1/////0/True"}},
         {"high bytes are Latin-1", Bytes{'1', ',', 0xE9, '\n'}, {u"1/\u00e9////0/True"}},
         {"nothing", Bytes{}, {}},
@@ -124,7 +138,8 @@ TEST(TaskListFile, ReaderRules) {
     for (const auto& c : cases) {
         const TaskTable t = Decoded(c.file);
         std::vector<std::u16string> got;
-        for (int r = 0; r < t.taskCount(); ++r) got.push_back(RowText(t, r));
+        for (int r = 0; r < t.taskCount(); ++r)
+            got.push_back(RowText(t, r));
         EXPECT_EQ(got, c.rows) << c.name;
     }
 }
@@ -144,11 +159,30 @@ TEST(TaskListFile, LoadEmptiesTheTableFirst) {
     t.appendTasks(3);
     EXPECT_THROW(t.loadTaskList(test::U16Path(dir / "missing.cfg")), IoError);
     EXPECT_EQ(t.taskCount(), 0);
+    t.appendTasks(1);
+    EXPECT_THROW(t.loadTaskList(test::U16Path(dir.path())), IoError) << "a folder is no file";
+    EXPECT_EQ(t.taskCount(), 0);
 
     test::WriteBytes(dir / "one.cfg", Utf16Le(u"1,A\r\n"));
     t.appendTasks(2);
     t.loadTaskList(test::U16Path(dir / "one.cfg"));
     EXPECT_EQ(t.taskCount(), 1);
+}
+
+TEST(TaskListFile, LoadTellsTheListenerOnceAlsoWhenItFails) {
+    // The grid repaints on each notice: once per load, not once per cell,
+    // and a failed load must not leave the table stuck inside a batch.
+    test::TempFolder dir;
+    test::WriteBytes(dir / "two.cfg", Utf16Le(u"1,A,,,,0,True\r\n2,B,,,,0,True\r\n"));
+    TaskTable t;
+    int told = 0;
+    t.setChangeListener([&] { ++told; });
+    t.loadTaskList(test::U16Path(dir / "two.cfg"));
+    EXPECT_EQ(told, 1);
+    EXPECT_THROW(t.loadTaskList(test::U16Path(dir / "missing.cfg")), IoError);
+    EXPECT_EQ(told, 2) << "the emptied table is shown";
+    t.appendTasks(1);
+    EXPECT_EQ(told, 3);
 }
 
 TEST(TaskListFile, SaveCreatesTheMissingDataFolderAndReplacesWhole) {
@@ -163,7 +197,8 @@ TEST(TaskListFile, SaveCreatesTheMissingDataFolderAndReplacesWhole) {
     t.saveTaskList(test::U16Path(file));
     EXPECT_EQ(test::ReadBytes(file), (Bytes{0xFF, 0xFE}));
     int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir / "data")) ++entries;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir / "data"))
+        ++entries;
     EXPECT_EQ(entries, 1) << "no temporary file is left behind";
 }
 

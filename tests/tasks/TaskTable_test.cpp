@@ -10,13 +10,15 @@ namespace {
 // A table whose rows carry the given Desc texts, in order.
 TaskTable TableOf(const std::vector<std::u16string>& descs) {
     TaskTable t;
-    for (const auto& d : descs) t.setCellText(u"Desc", t.appendTasks(1), d);
+    for (const auto& d : descs)
+        t.setCellText(u"Desc", t.appendTasks(1), d);
     return t;
 }
 
 std::vector<std::u16string> Descs(const TaskTable& t) {
     std::vector<std::u16string> out;
-    for (int r = 0; r < t.taskCount(); ++r) out.push_back(t.cellText(u"Desc", r));
+    for (int r = 0; r < t.taskCount(); ++r)
+        out.push_back(t.cellText(u"Desc", r));
     return out;
 }
 
@@ -24,7 +26,8 @@ TEST(TaskTable, NewRowHoldsNewRowValues) {
     TaskTable t;
     EXPECT_EQ(t.appendTasks(1), 0);
     EXPECT_EQ(t.cellText(u"NxNumberColumn1", 0), u"1");
-    for (auto col : {u"Desc", u"Hotkey", u"Dest", u"Type_run"}) EXPECT_EQ(t.cellText(col, 0), u"");
+    for (auto col : {u"Desc", u"Hotkey", u"Dest", u"Type_run"})
+        EXPECT_EQ(t.cellText(col, 0), u"");
     EXPECT_EQ(t.cellText(u"Image", 0), u"0");
     EXPECT_EQ(t.cellText(u"Enabled", 0), u"True");
     EXPECT_TRUE(t.cellFlag(u"Enabled", 0));
@@ -41,17 +44,26 @@ TEST(TaskTable, WritingTextFollowsTheCellKind) {
         std::u16string read;
     };
     const Case cases[] = {
-        {u"NxNumberColumn1", u"7", u"3"}, {u"Enabled", u"TRUE", u"True"},  {u"Enabled", u"tRuE", u"True"},
-        {u"Enabled", u"1", u"True"},      {u"Enabled", u"yes", u"False"},  {u"Enabled", u"", u"False"},
-        {u"Enabled", u" true", u"False"}, {u"Image", u"12", u"12"},        {u"Image", u"", u"0"},
-        {u"Image", u"-5", u"-5"},         {u"Dest", u" a|b,\"c\" ", u" a|b,\"c\" "},
-        {u"desc", u"Run Calc", u"Run Calc"}, {u"TYPE_RUN", u"Minimze", u"Minimze"},
+        {u"NxNumberColumn1", u"7", u"3"},
+        {u"Enabled", u"TRUE", u"True"},
+        {u"Enabled", u"tRuE", u"True"},
+        {u"Enabled", u"1", u"True"},
+        {u"Enabled", u"yes", u"False"},
+        {u"Enabled", u"", u"False"},
+        {u"Enabled", u" true", u"False"},
+        {u"Image", u"12", u"12"},
+        {u"Image", u"", u"0"},
+        {u"Image", u"-5", u"-5"},
+        {u"Dest", u" a|b,\"c\" ", u" a|b,\"c\" "},
+        {u"desc", u"Run Calc", u"Run Calc"},
+        {u"TYPE_RUN", u"Minimze", u"Minimze"},
     };
     for (const auto& c : cases) {
         TaskTable t;
         t.appendTasks(3);
         t.setCellText(c.column, 2, c.written);
-        EXPECT_EQ(t.cellText(c.column, 2), c.read) << std::string(c.written.begin(), c.written.end());
+        EXPECT_EQ(t.cellText(c.column, 2), c.read)
+            << std::string(c.written.begin(), c.written.end());
     }
 }
 
@@ -178,7 +190,8 @@ TEST(TaskTable, SortOrdersByColumnKindAndFlipsOnRepeat) {
     n.setCellNumber(u"Image", 1, 10);
     n.setCellNumber(u"Image", 2, -1);
     n.sortByColumn(u"Image");
-    EXPECT_EQ(Descs(n), (std::vector<std::u16string>{u"minus", u"nine", u"ten"})) << "numbers, not text";
+    EXPECT_EQ(Descs(n), (std::vector<std::u16string>{u"minus", u"nine", u"ten"}))
+        << "numbers, not text";
 
     TaskTable e = TableOf({u"on", u"off"});
     e.setCellText(u"Enabled", 1, u"False");

@@ -71,6 +71,8 @@ class Reader {
         quotes_ = 0;
         if (newRecord_) {
             newRecord_ = false;
+            if (table_.taskCount() >= kMaxTasks)
+                throw IoError("It holds more than " + std::to_string(kMaxTasks) + " tasks.");
             row_ = table_.appendTasks(1);
             column_ = -1;
         }

@@ -351,7 +351,13 @@ void TaskTable::loadTaskList(const std::u16string& path) {
     BatchScope batch(*this);
     removeAllTasks();
     const auto bytes = ReadWholeFile(path);
-    DecodeTaskList(bytes, *this);
+    try {
+        DecodeTaskList(bytes, *this);
+    } catch (const IoError& e) {
+        // A file refused half way is not read at all: no partial table.
+        removeAllTasks();
+        throw IoError("Cannot read file \"" + ToUtf8(path) + "\". " + e.what());
+    }
 }
 
 } // namespace keyvane

@@ -169,6 +169,24 @@ TEST(TaskListFile, LoadEmptiesTheTableFirst) {
     EXPECT_EQ(t.taskCount(), 1);
 }
 
+TEST(TaskListFile, EndlessRecordsAreRefusedWhole) {
+    // Line breaks alone, one short of and one past the limit.
+    test::TempFolder dir;
+    TaskTable t;
+    test::WriteBytes(dir / "most.cfg", Bytes(kMaxTasks, '\n'));
+    t.loadTaskList(test::U16Path(dir / "most.cfg"));
+    EXPECT_EQ(t.taskCount(), kMaxTasks);
+
+    test::WriteBytes(dir / "more.cfg", Bytes(kMaxTasks + 1, '\n'));
+    try {
+        t.loadTaskList(test::U16Path(dir / "more.cfg"));
+        ADD_FAILURE() << "a file past the limit loaded";
+    } catch (const IoError& e) {
+        EXPECT_NE(std::string(e.what()).find("more.cfg"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(t.taskCount(), 0) << "no partial table is left";
+}
+
 TEST(TaskListFile, LoadTellsTheListenerOnceAlsoWhenItFails) {
     // The grid repaints on each notice: once per load, not once per cell,
     // and a failed load must not leave the table stuck inside a batch.

@@ -85,6 +85,7 @@ fuzz() {
         -DKEYVANE_TESTS=OFF -DKEYVANE_FUZZ=ON >/dev/null && cmake --build build/fuzz -j "$jobs" || return 1
     local rc=0 target name work
     for target in build/fuzz/*_fuzz; do
+        [ -f "$target" ] && [ -x "$target" ] || continue
         name=$(basename "$target")
         # Kept crashing inputs first: each must now pass.
         if [ -d "tests/fuzz/regressions/$name" ] && [ -n "$(ls -A "tests/fuzz/regressions/$name")" ]; then

@@ -441,6 +441,9 @@ class Case:
                     self.fail("keyvane.exe ended at start (exit %s)" % proc.returncode)
                 if time.monotonic() >= deadline:
                     raise
+        # The About box is made last, after the task list is loaded and the
+        # hotkeys registered: only then is the start-up over.
+        self.find_window(ABOUT_CAPTION, timeout=max(2.0, deadline - time.monotonic()))
         if proc.poll() is not None:
             self.fail("keyvane.exe ended at start (exit %s)" % proc.returncode)
         program = Program(proc, pid)

@@ -6,6 +6,7 @@
 #include "actions/SystemActions.h"
 #include "app/ErrorReport.h"
 #include "app/Unit1_win32.h"
+#include "app/DialogHost_win32.h"
 #include "app/resource.h"
 #include "app/WinText.h"
 
@@ -23,7 +24,7 @@ TForm2::TForm2(HINSTANCE instance, TForm1& form1)
     };
     // Owned by the main window, so it has no taskbar button of its own.
     if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_FORM2), form1.handle(),
-                            &TForm2::DialogProc, reinterpret_cast<LPARAM>(this)))
+                            &ForwardingDialogProc<TForm2>, reinterpret_cast<LPARAM>(this)))
         throw std::runtime_error("CreateDialogParamW failed for the task editor");
     actions_ = MakeSystemActions(handle_);
 }
@@ -61,17 +62,6 @@ void TForm2::HotKeyManager1HotKeyPressed(HotKeyCode HotKey, std::uint16_t Index)
     if (actions_) DispatchHotKeyPress(form1_.taskTable(), HotKey, *actions_);
 }
 
-INT_PTR CALLBACK TForm2::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<TForm2*>(lParam);
-        self->handle_ = window;
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-    }
-    auto* self = reinterpret_cast<TForm2*>(GetWindowLongPtrW(window, DWLP_USER));
-    if (!self) return FALSE;
-    return self->HandleMessage(message, wParam, lParam);
-}
-
 INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
@@ -82,10 +72,6 @@ INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ShowWindow(handle_, SW_HIDE); // created once, never destroyed before the end
             return TRUE;
         }
-        break;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(handle_, DWLP_USER, 0);
-        handle_ = nullptr;
         break;
     default:
         break;

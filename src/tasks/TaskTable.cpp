@@ -125,69 +125,38 @@ void TaskTable::changed() {
 
 std::u16string TaskTable::cellText(Column column, int row) const {
     const Row& r = rowAt(row);
+    if (const auto* text = r.text(column)) return *text;
     switch (column) {
     case Column::NxNumberColumn1:
         return Decimal(row + 1);
-    case Column::Desc:
-        return r.desc;
-    case Column::Hotkey:
-        return r.hotkey;
-    case Column::Dest:
-        return r.dest;
-    case Column::Type_run:
-        return r.typeRun;
     case Column::Image:
         return Decimal(r.image);
     case Column::Enabled:
         return r.enabled ? u"True" : u"False";
+    default:
+        return {};
     }
-    return {};
 }
 
 std::u16string_view TaskTable::textCell(Column column, int row) const {
-    const Row& r = rowAt(row);
-    switch (column) {
-    case Column::Desc:
-        return r.desc;
-    case Column::Hotkey:
-        return r.hotkey;
-    case Column::Dest:
-        return r.dest;
-    case Column::Type_run:
-        return r.typeRun;
-    default:
-        throw ConversionError("Column \"" + ToUtf8(kColumns[static_cast<int>(column)].name) +
-                              "\" holds no text");
-    }
+    if (const auto* text = rowAt(row).text(column)) return *text;
+    throw ConversionError("Column \"" + ToUtf8(kColumns[static_cast<int>(column)].name) +
+                          "\" holds no text");
 }
 
 void TaskTable::setCellText(Column column, int row, std::u16string_view text) {
     Row& r = rowAt(row);
-    switch (column) {
-    case Column::NxNumberColumn1:
-        return; // the number is the position
-    case Column::Desc:
-        r.desc = text;
-        break;
-    case Column::Hotkey:
-        r.hotkey = text;
-        break;
-    case Column::Dest:
-        r.dest = text;
-        break;
-    case Column::Type_run:
-        r.typeRun = text;
-        break;
-    case Column::Image: {
+    if (auto* cell = r.text(column)) {
+        *cell = text;
+    } else if (column == Column::Image) {
         std::int32_t value = 0;
         if (!text.empty() && !ParseInt32(text, value))
             throw ConversionError("'" + ToUtf8(text) + "' is not a valid integer value");
         r.image = value;
-        break;
-    }
-    case Column::Enabled:
+    } else if (column == Column::Enabled) {
         r.enabled = ParseFlag(text);
-        break;
+    } else {
+        return; // the row number is the position
     }
     changed();
 }
@@ -304,23 +273,10 @@ void TaskTable::sortByColumn(std::u16string_view column) {
         auto less = [&](std::size_t a, std::size_t b) {
             const Row& x = rows_[a];
             const Row& y = rows_[b];
-            switch (static_cast<Column>(c)) {
-            case Column::Desc:
-                return x.desc < y.desc;
-            case Column::Hotkey:
-                return x.hotkey < y.hotkey;
-            case Column::Dest:
-                return x.dest < y.dest;
-            case Column::Type_run:
-                return x.typeRun < y.typeRun;
-            case Column::Image:
-                return x.image < y.image;
-            case Column::Enabled:
-                return x.enabled < y.enabled;
-            case Column::NxNumberColumn1:
-                break;
-            }
-            return false;
+            if (const auto* text = x.text(static_cast<Column>(c)))
+                return *text < *y.text(static_cast<Column>(c));
+            if (c == static_cast<int>(Column::Image)) return x.image < y.image;
+            return x.enabled < y.enabled;
         };
         if (descending_[c])
             std::stable_sort(order.begin(), order.end(),

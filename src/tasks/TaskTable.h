@@ -125,10 +125,20 @@ class TaskTable {
 
   private:
     struct Row {
-        std::u16string desc, hotkey, dest, typeRun;
+        // The four text columns, in column order from Desc.
+        std::array<std::u16string, 4> texts;
         std::int32_t image = 0;
         bool enabled = true;
         bool selected = false;
+
+        // The cell of a text column, or null for the other kinds.
+        const std::u16string* text(Column column) const {
+            const int i = static_cast<int>(column) - static_cast<int>(Column::Desc);
+            return i >= 0 && i < 4 ? &texts[static_cast<std::size_t>(i)] : nullptr;
+        }
+        std::u16string* text(Column column) {
+            return const_cast<std::u16string*>(static_cast<const Row&>(*this).text(column));
+        }
     };
 
     Row& rowAt(int row);

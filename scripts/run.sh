@@ -32,7 +32,9 @@ trap 'exit 130' INT TERM
 
 if [ -z "${DISPLAY:-}" ]; then
     displayfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+    # Its own session too: Ctrl+C reaches the whole foreground group, and
+    # the display must outlive the program while it saves and closes.
+    setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
     [ -s "$displayfile" ] || { echo "Xvfb did not start"; exit 1; }

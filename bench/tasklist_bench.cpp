@@ -12,7 +12,9 @@ namespace {
 
 using keyvane::TaskTable;
 
-std::u16string U16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string U16(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 TaskTable MakeTable(int rows) {
     TaskTable t;
@@ -21,7 +23,8 @@ TaskTable MakeTable(int rows) {
         const int r = t.appendTasks(1);
         t.setCellText(u"Desc", r, u"Run selected program...");
         t.setCellText(u"Hotkey", r, u"Ctrl+Alt+" + U16(std::to_string(i % 10)));
-        t.setCellText(u"Dest", r, u"\"C:\\Program Files\\Some App\\app.exe\" -x, -y " + U16(std::to_string(i)));
+        t.setCellText(u"Dest", r,
+                      u"\"C:\\Program Files\\Some App\\app.exe\" -x, -y " + U16(std::to_string(i)));
         t.setCellText(u"Type_run", r, u"Normal");
         t.setCellNumber(u"Image", r, i % 16);
         t.setCellText(u"Enabled", r, i % 3 ? u"True" : u"False");
@@ -31,14 +34,16 @@ TaskTable MakeTable(int rows) {
 }
 
 std::string BenchFile() {
-    return (std::filesystem::temp_directory_path() / ("keyvane-bench-" + std::to_string(getpid()))).string() +
+    return (std::filesystem::temp_directory_path() / ("keyvane-bench-" + std::to_string(getpid())))
+               .string() +
            "/actions.cfg";
 }
 
 void BM_SaveTaskList10k(benchmark::State& state) {
     const TaskTable t = MakeTable(10000);
     const auto path = BenchFile();
-    for (auto _ : state) t.saveTaskList(U16(path));
+    for (auto _ : state)
+        t.saveTaskList(U16(path));
     std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }
 BENCHMARK(BM_SaveTaskList10k)->Unit(benchmark::kMillisecond);
@@ -47,7 +52,8 @@ void BM_LoadTaskList10k(benchmark::State& state) {
     const auto path = BenchFile();
     MakeTable(10000).saveTaskList(U16(path));
     TaskTable t;
-    for (auto _ : state) t.loadTaskList(U16(path));
+    for (auto _ : state)
+        t.loadTaskList(U16(path));
     if (t.taskCount() != 10000) state.SkipWithError("wrong row count");
     std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }
@@ -60,7 +66,8 @@ namespace {
 // The same work without the disk, to tell format cost from file cost.
 void BM_EncodeTaskList10k(benchmark::State& state) {
     const TaskTable t = MakeTable(10000);
-    for (auto _ : state) benchmark::DoNotOptimize(keyvane::EncodeTaskList(t));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(keyvane::EncodeTaskList(t));
 }
 BENCHMARK(BM_EncodeTaskList10k)->Unit(benchmark::kMillisecond);
 

@@ -12,7 +12,7 @@
 namespace keyvane::test {
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::random_device rd;
         path_ = std::filesystem::temp_directory_path() /
@@ -29,11 +29,13 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
-inline std::u16string U16Path(const std::filesystem::path& p) { return p.u16string(); }
+inline std::u16string U16Path(const std::filesystem::path& p) {
+    return p.u16string();
+}
 
 inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -42,7 +44,8 @@ inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& p) {
 
 inline void WriteBytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace keyvane::test

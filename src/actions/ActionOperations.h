@@ -10,7 +10,7 @@ namespace keyvane {
 enum class SpecialFolder { MyComputer, MyDocuments };
 
 class ActionOperations {
-public:
+  public:
     virtual ~ActionOperations() = default;
 
     // Power and session.

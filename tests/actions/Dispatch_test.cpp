@@ -66,10 +66,20 @@ TEST(LastPos, FindsTheLastOccurrence) {
     EXPECT_EQ(LastPos(u"aa", u"aaa"), 2u);
 }
 
+struct SplitCase {
+    std::u16string_view dest, program, parameters;
+};
+
+template <std::size_t N> void ExpectSplits(const SplitCase (&cases)[N]) {
+    for (const SplitCase& c : cases) {
+        const SplitCommand split = SplitDestination(c.dest);
+        EXPECT_EQ(split.program, c.program) << ToUtf8(c.dest);
+        EXPECT_EQ(split.parameters, c.parameters) << ToUtf8(c.dest);
+    }
+}
+
 TEST(SplitDestination, CutsAtTheExtensionAndKeepsTheText) {
-    struct Case {
-        std::u16string_view dest, program, parameters;
-    } cases[] = {
+    const SplitCase cases[] = {
         {u"C:\\Tools\\App.exe", u"C:\\Tools\\App.exe", u""},
         {u"C:\\Program Files\\App\\app.exe -min", u"C:\\Program Files\\App\\app.exe", u"-min"},
         {u"d:\\run.BAT go now", u"d:\\run.BAT", u"go now"},
@@ -86,28 +96,18 @@ TEST(SplitDestination, CutsAtTheExtensionAndKeepsTheText) {
         {u"c:\\Ärger\\prog.exe ÄÖ", u"c:\\Ärger\\prog.exe", u"ÄÖ"},
         {u"", u"", u""},
     };
-    for (const Case& c : cases) {
-        const SplitCommand split = SplitDestination(c.dest);
-        EXPECT_EQ(split.program, c.program) << ToUtf8(c.dest);
-        EXPECT_EQ(split.parameters, c.parameters) << ToUtf8(c.dest);
-    }
+    ExpectSplits(cases);
 }
 
 TEST(SplitDestination, QuotedProgramKeepsItsClosingQuote) {
     // Only a blank after the extension is dropped; cutting the closing quote
     // handed the shell an unbalanced quote and nothing started.
-    struct Case {
-        std::u16string_view dest, program, parameters;
-    } cases[] = {
+    const SplitCase cases[] = {
         {u"\"C:\\My Tools\\App.exe\" -min", u"\"C:\\My Tools\\App.exe\"", u" -min"},
         {u"\"C:\\My Tools\\App.exe\"", u"\"C:\\My Tools\\App.exe\"", u""},
         {u"c:\\app.exe/q x", u"c:\\app.exe/", u"q x"},
     };
-    for (const Case& c : cases) {
-        const SplitCommand split = SplitDestination(c.dest);
-        EXPECT_EQ(split.program, c.program) << ToUtf8(c.dest);
-        EXPECT_EQ(split.parameters, c.parameters) << ToUtf8(c.dest);
-    }
+    ExpectSplits(cases);
 }
 
 TEST(ShowCodeOfRunType, ExactNamesOnly) {

@@ -299,10 +299,16 @@ class Session:
         if self.verbose:
             print("  .. " + text, flush=True)
 
-    def wine(self, *args, timeout=60):
-        """Runs a Windows program to its end; returns its exit code."""
-        return subprocess.run(["wine", *args], env=self.env, timeout=timeout,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+    def wine(self, *args, timeout=60, errors=None):
+        """Runs a Windows program to its end; returns its exit code. Wine's own
+        complaints go to the file `errors` when given."""
+        err = open(errors, "wb") if errors else subprocess.DEVNULL
+        try:
+            return subprocess.run(["wine", *args], env=self.env, timeout=timeout,
+                                  stdout=subprocess.DEVNULL, stderr=err).returncode
+        finally:
+            if errors:
+                err.close()
 
     def reg_add(self, key, name, kind, data):
         args = ["reg", "add", key, "/f"]
@@ -311,9 +317,16 @@ class Session:
         if self.wine(*args) != 0:
             raise CaseFailure("reg add %s failed" % key)
 
-    def spawn(self, *args):
-        proc = subprocess.Popen(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    def spawn(self, *args, errors=None):
+        """Starts a Windows program; Wine's own complaints go to the file
+        `errors` when given."""
+        err = open(errors, "wb") if errors else subprocess.DEVNULL
+        try:
+            proc = subprocess.Popen(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.DEVNULL, stderr=err)
+        finally:
+            if errors:
+                err.close()
         self.processes.append(proc)
         return proc
 
@@ -396,24 +409,39 @@ class Case:
     def driver(self, *commands, timeout=60):
         """Runs kvdriver.exe with one or more commands (each a list of
         arguments); returns its output lines. A failing command fails the case."""
-        self._driver_runs += 1
-        out_name = "driver-%d.txt" % self._driver_runs
         args = []
         for command in commands:
             if args:
                 args.append(";")
             args += [str(a) for a in command]
+        # A driver that wrote nothing at all never reached its first command:
+        # Wine itself failed to start it on a loaded machine. Start it again.
+        for attempt in range(3):
+            code, lines, complaint = self._run_driver(args, timeout)
+            if lines or attempt == 2:
+                break
+            print("  .. driver %s wrote nothing (exit %d)%s; starting it again"
+                  % (" ".join(args), code, ": " + complaint if complaint else ""), flush=True)
+            time.sleep(1)
+        if code != 0 or not lines or lines[-1] != "ok":
+            detail = lines[-1] if lines else "no output (exit %d)%s" % (
+                code, ": " + complaint if complaint else "")
+            self.fail("driver %s: %s" % (" ".join(args), detail))
+        return lines[:-1]
+
+    def _run_driver(self, args, timeout):
+        self._driver_runs += 1
+        out_name = "driver-%d.txt" % self._driver_runs
         out_path = self.path(out_name)
+        err_path = self.path("driver-%d.err" % self._driver_runs)
         try:
             code = self.session.wine("C:\\e2e\\kvdriver.exe", self.win_dir + "\\" + out_name, *args,
-                                     timeout=timeout)
+                                     timeout=timeout, errors=err_path)
         except subprocess.TimeoutExpired:
             self.fail("driver %s did not end within %ds" % (" ".join(args), timeout))
         lines = (self.read_file(out_path) or b"").decode("utf-8", "replace").splitlines()
-        if code != 0 or not lines or lines[-1] != "ok":
-            detail = lines[-1] if lines else "no output (exit %d)" % code
-            self.fail("driver %s: %s" % (" ".join(args), detail))
-        return lines[:-1]
+        complaints = (self.read_file(err_path) or b"").decode("utf-8", "replace").splitlines()
+        return code, lines, complaints[-1].strip() if complaints else ""
 
     def find_window(self, caption, timeout=WINDOW_DEADLINE):
         """Waits for a top-level window (hidden ones count); returns
@@ -427,28 +455,46 @@ class Case:
 
     def start(self, exe="keyvane.exe"):
         """Starts the case's copy of keyvane.exe and waits for its main window."""
-        proc = self.session.spawn(self.win_dir + "\\" + exe)
         first = self.session.first_start
         self.session.first_start = False
         deadline = time.monotonic() + (FIRST_START_DEADLINE if first else WINDOW_DEADLINE)
-        # Short looks, so a program that dies at start fails the case at once.
-        while True:
-            try:
-                _, pid, _ = self.find_window(MAIN_CAPTION, timeout=2)
+        # Wine on a loaded machine now and then ends a new process with exit
+        # code 1 before its first instruction; the program itself never ends
+        # that way before its main window exists. Start it once more then.
+        for attempt in range(2):
+            err_path = self.path("start-%d.err" % len(self.programs) + ("-again" if attempt else ""))
+            proc = self.session.spawn(self.win_dir + "\\" + exe, errors=err_path)
+            pid = self._wait_main_window(proc, deadline)
+            if pid is not None:
                 break
-            except CaseFailure:
-                if proc.poll() is not None:
-                    self.fail("keyvane.exe ended at start (exit %s)" % proc.returncode)
-                if time.monotonic() >= deadline:
-                    raise
+            complaints = (self.read_file(err_path) or b"").decode("utf-8", "replace").splitlines()
+            why = "%s ended at start (exit %s)%s" % (
+                exe, proc.returncode, ": " + complaints[-1].strip() if complaints else "")
+            if proc.returncode != 1 or attempt == 1:
+                self.fail(why)
+            print("  .. %s; starting it again" % why, flush=True)
         # The About box is made last, after the task list is loaded and the
         # hotkeys registered: only then is the start-up over.
         self.find_window(ABOUT_CAPTION, timeout=max(2.0, deadline - time.monotonic()))
         if proc.poll() is not None:
-            self.fail("keyvane.exe ended at start (exit %s)" % proc.returncode)
+            self.fail("%s ended at start (exit %s)" % (exe, proc.returncode))
         program = Program(proc, pid)
         self.programs.append(program)
         return program
+
+    def _wait_main_window(self, proc, deadline):
+        """The process id of the main window's owner, or None when the
+        process ended first."""
+        # Short looks, so a program that dies at start is seen at once.
+        while True:
+            try:
+                _, pid, _ = self.find_window(MAIN_CAPTION, timeout=2)
+                return pid
+            except CaseFailure:
+                if proc.poll() is not None:
+                    return None
+                if time.monotonic() >= deadline:
+                    raise
 
     def wait_exit(self, program, timeout=EXIT_DEADLINE):
         try:

@@ -462,7 +462,7 @@ class Case:
         # code 1 before its first instruction; the program itself never ends
         # that way before its main window exists. Start it once more then.
         for attempt in range(2):
-            err_path = self.path("start-%d.err" % len(self.programs) + ("-again" if attempt else ""))
+            err_path = self.path("start-%d%s.err" % (len(self.programs), "-again" if attempt else ""))
             proc = self.session.spawn(self.win_dir + "\\" + exe, errors=err_path)
             pid = self._wait_main_window(proc, deadline)
             if pid is not None:

@@ -1,7 +1,7 @@
 // The tray requests through the media control interface.
 #include "actions/CdTray.h"
 
-#include "app/WinText.h"
+#include "base/WinText.h"
 
 #include <windows.h>
 #include <mmsystem.h>

@@ -4,7 +4,7 @@
 
 #include "actions/ProgramActions.h"
 #include "tasks/TaskTable.h"
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 namespace keyvane {
 

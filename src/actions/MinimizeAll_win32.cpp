@@ -2,8 +2,9 @@
 // calls of the fallback.
 #include "actions/MinimizeAll.h"
 
-#include "app/WinText.h"
-#include "tasks/Text.h"
+#include "base/Errors.h"
+#include "base/WinText.h"
+#include "base/Text.h"
 
 #include <windows.h>
 #include <ole2.h>
@@ -25,18 +26,11 @@ constexpr IID kShellDispatchInterface = {
     0xd8f015c0, 0xc278, 0x11ce, {0xa4, 0x9e, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 std::string ComErrorText(const char* what, HRESULT hr) {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, DWORD(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::u16string text = n ? FromWide(std::wstring_view(buffer, n)) : std::u16string();
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' '))
-        text.pop_back();
+    const std::string text = SystemErrorText(static_cast<std::uint32_t>(hr));
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
     std::string message = std::string(what) + " failed";
-    if (!text.empty()) message += ": " + ToUtf8(text);
+    if (!text.starts_with("Error ")) message += ": " + text;
     return message + " (" + code + ").";
 }
 

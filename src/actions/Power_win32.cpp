@@ -1,7 +1,7 @@
 // The power and session calls of the system.
 #include "actions/Power.h"
 
-#include "app/WinText.h"
+#include "base/WinText.h"
 
 #include <windows.h>
 

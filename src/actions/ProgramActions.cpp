@@ -1,7 +1,7 @@
 // Process matching for "Close selected program...".
 #include "actions/ProgramActions.h"
 
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 namespace keyvane {
 

@@ -2,7 +2,7 @@
 // no text is squeezed through the 8-bit code page.
 #include "actions/ProgramActions.h"
 
-#include "app/WinText.h"
+#include "base/WinText.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -26,7 +26,7 @@ INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_BITBTN1) {
+        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_FORM3_BITBTN1) {
             ShowWindow(handle_, SW_HIDE); // shown again, unchanged, next time
             return TRUE;
         }

@@ -2,7 +2,7 @@
 // run in the Linux tests.
 #include "app/AppPaths.h"
 
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 #include <climits>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // The running executable's full path, of any length.
 #include "app/AppPaths.h"
 
-#include "app/WinText.h"
+#include "base/WinText.h"
 
 #include <windows.h>
 

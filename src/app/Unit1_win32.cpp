@@ -2,11 +2,9 @@
 // exit routes that run through it.
 #include "app/Unit1_win32.h"
 
-#include "app/AppInfo.h"
-#include "app/AppPaths.h"
-#include "app/ErrorReport.h"
-#include "app/WinText.h"
-#include "tasks/Text.h"
+#include "base/AppInfo.h"
+#include "base/ErrorReport.h"
+#include "base/WinText.h"
 
 #include <stdexcept>
 
@@ -22,7 +20,7 @@ void EndApplication() {
     PostQuitMessage(0);
 }
 
-TForm1::TForm1(HINSTANCE instance) : taskListPath_(TaskListPathFor(ExecutablePath())) {
+TForm1::TForm1(HINSTANCE instance, AppCore& core) : core_(core) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &TForm1::WindowProc;
@@ -49,19 +47,6 @@ TForm1::~TForm1() {
     if (handle_) DestroyWindow(handle_);
 }
 
-void TForm1::SaveTaskList() {
-    if (keepUnreadableTaskList_) {
-        const std::u16string backup = taskListPath_ + u".bak";
-        if (!MoveFileExW(W(taskListPath_), W(backup),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) &&
-            GetFileAttributesW(W(taskListPath_)) != INVALID_FILE_ATTRIBUTES)
-            throw IoError("Cannot keep the unreadable task list \"" + ToUtf8(taskListPath_) +
-                          "\" as \"" + ToUtf8(backup) + "\"; it was not overwritten.");
-        keepUnreadableTaskList_ = false;
-    }
-    tasks_.saveTaskList(taskListPath_);
-}
-
 void TForm1::Close() {
     if (!FormCloseQuery()) return;
     FormClose();
@@ -82,7 +67,7 @@ void TForm1::FormActivate() {
 void TForm1::FormDeactivate() {
     // Runs when another non-modal window of the program takes the focus;
     // every other window of the program is modal, so in practice never.
-    SaveTaskList();
+    core_.SaveTaskList();
 }
 
 bool TForm1::FormCloseQuery() {
@@ -90,13 +75,13 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormClose() {
-    SaveTaskList();
+    core_.SaveTaskList();
     // Then, with the tray icon and the settings: remove the tray icon
     // (failures ignored), SaveSettings.
 }
 
 void TForm1::FormDestroy() {
-    SaveTaskList();
+    core_.SaveTaskList();
     // SaveSettings comes with the settings.
 }
 
@@ -124,7 +109,7 @@ void TForm1::EndSession(bool ending) {
     // everything worth keeping is written now.
     // "Log off computer" ends the session this way too. SaveSettings comes
     // with the settings and belongs here as well.
-    if (ending) SaveTaskList();
+    if (ending) core_.SaveTaskList();
 }
 
 LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,7 +3,7 @@
 // application's main window: closing it ends the program.
 #pragma once
 
-#include "tasks/TaskTable.h"
+#include "app/AppCore.h"
 
 #include <windows.h>
 
@@ -15,24 +15,13 @@ class TForm1 {
   public:
     // Creates the hidden main window and runs FormCreate. Throws when the
     // window cannot be created.
-    explicit TForm1(HINSTANCE instance);
+    TForm1(HINSTANCE instance, AppCore& core);
     // Destroys the window, which runs FormDestroy.
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
     HWND handle() const { return handle_; }
-    TaskTable& taskTable() { return tasks_; }
-    // Full path of data\actions.cfg beside the executable.
-    const std::u16string& taskListPath() const { return taskListPath_; }
-
-    // Writes the task table to the task list file; throws IoError on failure.
-    void SaveTaskList();
-
-    // The task list file is there but could not be read at start, so the
-    // table does not hold its tasks: the first save moves the file aside to
-    // actions.cfg.bak instead of overwriting it.
-    void KeepUnreadableTaskList() { keepUnreadableTaskList_ = true; }
 
     // Closes the main window as WM_CLOSE and the tray's "Exit" do: asks
     // FormCloseQuery, runs FormClose, then ends the message loop. A failure
@@ -60,9 +49,7 @@ class TForm1 {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND handle_ = nullptr;
-    TaskTable tasks_;
-    std::u16string taskListPath_;
-    bool keepUnreadableTaskList_ = false;
+    AppCore& core_;
     // The activation step runs only the first time the window gets the focus.
     bool activatedOnce_ = false;
 };

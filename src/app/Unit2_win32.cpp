@@ -1,14 +1,15 @@
-// TForm2, the task editor dialog: for now its creation step, which fills the
-// main window's task table from the task list file.
+// TForm2, the task editor dialog: its creation step loads the task list into
+// the core's table and runs the first registration pass.
 #include "app/Unit2_win32.h"
 
-#include "actions/Dispatch.h"
 #include "actions/SystemActions.h"
-#include "app/ErrorReport.h"
-#include "app/Unit1_win32.h"
 #include "app/DialogHost_win32.h"
+#include "app/Unit1_win32.h"
 #include "app/resource.h"
-#include "app/WinText.h"
+#include "base/AppInfo.h"
+#include "base/ErrorReport.h"
+#include "base/Text.h"
+#include "base/WinText.h"
 
 #include <stdexcept>
 
@@ -16,50 +17,33 @@ namespace keyvane {
 
 TForm2* Form2 = nullptr;
 
-TForm2::TForm2(HINSTANCE instance, TForm1& form1)
-    : HotKeyManager1(std::make_unique<THotKeyManager>(MakeSystemHotKeys())), form1_(form1) {
-    // The hotkey component exists before FormCreate runs its registration pass.
-    HotKeyManager1->OnHotKeyPressed = [this](HotKeyCode HotKey, std::uint16_t Index) {
-        HotKeyManager1HotKeyPressed(HotKey, Index);
-    };
+TForm2::TForm2(HINSTANCE instance, TForm1& form1, AppCore& core) : form1_(form1), core_(core) {
     // Owned by the main window, so it has no taskbar button of its own.
     if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_FORM2), form1.handle(),
                             &ForwardingDialogProc<TForm2>, reinterpret_cast<LPARAM>(this)))
         throw std::runtime_error("CreateDialogParamW failed for the task editor");
-    actions_ = MakeSystemActions(handle_);
+    core_.setActions(MakeSystemActions(handle_));
 }
 
 TForm2::~TForm2() {
+    // The editor's hotkey component ends every registration with it, before
+    // the main window's destroy step saves.
+    core_.ReleaseAllHotKeys();
     if (handle_) DestroyWindow(handle_);
 }
 
 void TForm2::FormCreate() {
-    // A missing or unreadable task list file leaves the table empty (or
-    // partly filled) and reports nothing: the program starts without tasks.
-    bool loaded = false;
-    try {
-        form1_.taskTable().loadTaskList(form1_.taskListPath());
-        loaded = true;
-        // RebuildTaskIcons comes with the task icons.
-    } catch (...) {
-        // A file that exists but cannot be read (locked, damaged, far too
-        // large) still holds the user's tasks; the next save must not wipe it.
-        // A failure after a complete load (the icons) is no reason to.
-        const DWORD attributes = GetFileAttributesW(W(form1_.taskListPath()));
-        if (!loaded && attributes != INVALID_FILE_ATTRIBUTES &&
-            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            form1_.KeepUnreadableTaskList();
+    const auto loaded = core_.LoadTaskList();
+    if (loaded.kind == TaskListStore::LoadResult::Kind::Unreadable) {
+        // Starting with no tasks in silence would look like they were lost.
+        const std::u16string text =
+            FromUtf8(loaded.reason) + u"\n\nKeyvane starts without these tasks. The file is not "
+                                      u"overwritten: it will be kept as \"" +
+            loaded.rescuePath + u"\" when the task list is next saved.";
+        MessageBoxW(nullptr, W(text), W(std::u16string(kApplicationTitle)),
+                    MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
     }
-
-    // The editor's action list comes with the editor.
-
-    // ---- Hotkey registration: RegisterAllTaskHotKeys over all rows. ----
-    HotKeyManager1->RegisterAllTaskHotKeys(form1_.taskTable());
-}
-
-void TForm2::HotKeyManager1HotKeyPressed(HotKeyCode HotKey, std::uint16_t Index) {
-    // Presses arrive only from the message loop, after construction.
-    if (actions_) DispatchHotKeyPress(form1_.taskTable(), HotKey, *actions_);
+    core_.RegisterAllTaskHotKeys();
 }
 
 INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -68,7 +52,7 @@ INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Guarded([&] { FormCreate(); });
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_BITBTN2) {
+        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_FORM2_BITBTN2) {
             ShowWindow(handle_, SW_HIDE); // created once, never destroyed before the end
             return TRUE;
         }

@@ -3,8 +3,7 @@
 // window's table. It will also own the hotkey component and the dispatcher.
 #pragma once
 
-#include "actions/ActionOperations.h"
-#include "hotkeys/HotKeyManager.h"
+#include "app/AppCore.h"
 
 #include <windows.h>
 
@@ -19,7 +18,7 @@ class TForm2 {
   public:
     // Creates the hidden dialog from its template; FormCreate runs inside,
     // so the main window and its table must exist already.
-    TForm2(HINSTANCE instance, TForm1& form1);
+    TForm2(HINSTANCE instance, TForm1& form1, AppCore& core);
     ~TForm2();
     TForm2(const TForm2&) = delete;
     TForm2& operator=(const TForm2&) = delete;
@@ -27,18 +26,13 @@ class TForm2 {
     HWND handle() const { return handle_; }
 
     void FormCreate();
-    // Every press of a registered hotkey: runs the matching tasks' actions.
-    void HotKeyManager1HotKeyPressed(HotKeyCode HotKey, std::uint16_t Index);
-
-    // Owns every hotkey registration of the program; they end with Form2.
-    std::unique_ptr<THotKeyManager> HotKeyManager1;
 
   private:
     template <class Owner> friend INT_PTR CALLBACK ForwardingDialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     TForm1& form1_;
-    std::unique_ptr<ActionOperations> actions_;
+    AppCore& core_;
     HWND handle_ = nullptr;
 };
 

@@ -2,7 +2,9 @@
 // loop until the main window closes, then destroys the windows in reverse
 // order (the main window's destroy step saves the task list once more).
 #include "app/About_win32.h"
-#include "app/ErrorReport.h"
+#include "app/AppCore.h"
+#include "app/AppPaths.h"
+#include "base/ErrorReport.h"
 #include "app/Unit1_win32.h"
 #include "app/Unit2_win32.h"
 #include "hotkeys/HotKeyManager.h"
@@ -36,13 +38,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     } comApartment;
 
+    // Outlives the windows: they all call into it.
+    AppCore core(TaskListPathFor(ExecutablePath()), MakeSystemHotKeys());
+
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     std::unique_ptr<TForm3> form3;
     try {
-        form1 = std::make_unique<TForm1>(instance);
+        form1 = std::make_unique<TForm1>(instance, core);
         Form1 = form1.get();
-        form2 = std::make_unique<TForm2>(instance, *form1);
+        form2 = std::make_unique<TForm2>(instance, *form1, core);
         Form2 = form2.get();
         form3 = std::make_unique<TForm3>(instance, *form1);
         Form3 = form3.get();

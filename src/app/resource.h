@@ -9,10 +9,10 @@
 #define IDD_FORM3 101 // About box
 
 // Task editor (Form2).
-#define IDC_GROUPBOX1 1001
-#define IDC_BITBTN4 1002 // "OK"
-#define IDC_BITBTN2 1003 // "Close"
+#define IDC_FORM2_GROUPBOX1 1001
+#define IDC_FORM2_BITBTN4 1002 // "OK"
+#define IDC_FORM2_BITBTN2 1003 // "Close"
 
 // About box (Form3).
-#define IDC_LABEL1 1101
-#define IDC_BITBTN1 1102 // "OK"
+#define IDC_FORM3_LABEL1 1101
+#define IDC_FORM3_BITBTN1 1102 // "OK"

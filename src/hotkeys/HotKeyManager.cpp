@@ -4,7 +4,7 @@
 #include "hotkeys/HotKeyManager.h"
 
 #include "tasks/TaskTable.h"
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 

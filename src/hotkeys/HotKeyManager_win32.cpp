@@ -3,8 +3,8 @@
 // WM_HOTKEY for the hotkey component.
 #include "hotkeys/HotKeyManager.h"
 
-#include "app/ErrorReport.h"
-#include "app/WinText.h"
+#include "base/ErrorReport.h"
+#include "base/WinText.h"
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
+// Writer and quote-counting reader of the task list file.
 #include "tasks/TaskListFile.h"
 
-#include "tasks/TaskTable.h"
+#include "base/Errors.h"
 
 #include <string>
 #include <string_view>
@@ -35,7 +36,7 @@ void PutField(std::u16string& out, std::u16string_view text) {
 // The reading state of one pass over the file's characters.
 class Reader {
   public:
-    explicit Reader(TaskTable& table) : table_(table) {}
+    std::vector<TaskRecord> records;
 
     void feed(char16_t ch) {
         switch (ch) {
@@ -71,45 +72,31 @@ class Reader {
         quotes_ = 0;
         if (newRecord_) {
             newRecord_ = false;
-            if (table_.taskCount() >= kMaxTasks)
+            if (records.size() >= static_cast<std::size_t>(kMaxTasks))
                 throw IoError("It holds more than " + std::to_string(kMaxTasks) + " tasks.");
-            row_ = table_.appendTasks(1);
-            column_ = -1;
+            records.emplace_back().fieldCount = 0;
         }
-        ++column_;
-        if (column_ < kColumnCount) {
-            try {
-                table_.setCellText(static_cast<Column>(column_), row_, field_);
-            } catch (const ConversionError&) {
-                // A damaged icon number keeps the cell's 0 and the load goes on:
-                // stopping here would drop every later task at the next save.
-            }
-        }
+        TaskRecord& record = records.back();
+        if (record.fieldCount < kTaskFieldCount)
+            record.fields[static_cast<std::size_t>(record.fieldCount++)] = std::move(field_);
         field_.clear();
         if (endsRecord) newRecord_ = true;
     }
 
-    TaskTable& table_;
     std::u16string field_;
     unsigned quotes_ = 0;
     bool newRecord_ = true;
-    int row_ = -1;
-    int column_ = -1;
 };
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeTaskList(const TaskTable& table) {
+std::vector<std::uint8_t> EncodeTaskList(std::span<const TaskRecord> records) {
     std::u16string text;
-    text.reserve(static_cast<std::size_t>(table.taskCount()) * 96);
-    for (int r = 0; r < table.taskCount(); ++r) {
-        for (int c = 0; c < kColumnCount; ++c) {
-            const auto column = static_cast<Column>(c);
-            if (kColumns[c].kind == CellKind::Text)
-                PutField(text, table.textCell(column, r)); // no copy of the stored text
-            else
-                PutField(text, table.cellText(column, r));
-            text += c + 1 < kColumnCount ? u"," : u"\r\n";
+    text.reserve(records.size() * 96);
+    for (const TaskRecord& record : records) {
+        for (int c = 0; c < kTaskFieldCount; ++c) {
+            PutField(text, record.fields[static_cast<std::size_t>(c)]);
+            text += c + 1 < kTaskFieldCount ? u"," : u"\r\n";
         }
     }
     std::vector<std::uint8_t> out(2 + text.size() * 2);
@@ -123,8 +110,8 @@ std::vector<std::uint8_t> EncodeTaskList(const TaskTable& table) {
     return out;
 }
 
-void DecodeTaskList(std::span<const std::uint8_t> bytes, TaskTable& table) {
-    Reader reader(table);
+std::vector<TaskRecord> DecodeTaskList(std::span<const std::uint8_t> bytes) {
+    Reader reader;
     const bool littleEndian = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
     const bool bigEndian = bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
     if (littleEndian || bigEndian) {
@@ -140,6 +127,7 @@ void DecodeTaskList(std::span<const std::uint8_t> bytes, TaskTable& table) {
             reader.feed(static_cast<char16_t>(b));
     }
     reader.finish();
+    return std::move(reader.records);
 }
 
 } // namespace keyvane

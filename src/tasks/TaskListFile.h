@@ -1,30 +1,46 @@
 // The task list file format: UTF-16 LE with a byte order mark, one record of
 // seven comma-separated fields per task, CR LF after each record. '"' quotes
 // a field holding ',' or '"'; '|' stands for a line break inside a field.
+//
+// A pure codec: bytes in, records out, and back. The task table fills itself
+// from records and gives them back; the store owns the file.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace keyvane {
-
-class TaskTable;
 
 inline constexpr char16_t kFieldSeparator = u',';
 inline constexpr char16_t kQuoteMark = u'"';
 inline constexpr char16_t kLineBreakMark = u'|';
 
-std::vector<std::uint8_t> EncodeTaskList(const TaskTable& table);
+// Fields of a record, in file order: row number, Desc, Hotkey, Dest,
+// Type_run, Image, Enabled.
+inline constexpr int kTaskFieldCount = 7;
+
+struct TaskRecord {
+    std::array<std::u16string, kTaskFieldCount> fields;
+    // How many fields the line had (at most kTaskFieldCount are kept): a
+    // field the line lacks keeps the new-row value when the table takes the
+    // record, while a present but empty field is read as empty.
+    int fieldCount = kTaskFieldCount;
+};
 
 // No one keeps this many hotkeys; a file with more records is damaged or
 // hostile (a few megabytes of line breaks would otherwise take gigabytes).
+// The table refuses to grow past it too, so every table saved loads back.
 inline constexpr int kMaxTasks = 100000;
 
-// Appends the records of the file bytes to the table. Accepts UTF-16 LE or BE
-// with their byte order marks, or single-byte text without one. Every byte
-// sequence gives some table, except one of more than kMaxTasks records,
-// which throws IoError.
-void DecodeTaskList(std::span<const std::uint8_t> bytes, TaskTable& table);
+std::vector<std::uint8_t> EncodeTaskList(std::span<const TaskRecord> records);
+
+// The records of the file bytes. Accepts UTF-16 LE or BE with their byte
+// order marks, or single-byte text without one. Every byte sequence gives
+// some records, except one of more than kMaxTasks records, which throws
+// IoError.
+std::vector<TaskRecord> DecodeTaskList(std::span<const std::uint8_t> bytes);
 
 } // namespace keyvane

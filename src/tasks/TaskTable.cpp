@@ -1,8 +1,6 @@
 #include "tasks/TaskTable.h"
 
-#include "tasks/FileIO.h"
-#include "tasks/TaskListFile.h"
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -83,6 +81,10 @@ bool ParseFlag(std::u16string_view text) {
 [[noreturn]] void ThrowIndex(int row, int count) {
     throw IndexError("List index out of bounds (" + std::to_string(row) + "); the table has " +
                      std::to_string(count) + " rows");
+}
+
+[[noreturn]] void ThrowFull() {
+    throw TableFullError("The task list holds at most " + std::to_string(kMaxTasks) + " tasks.");
 }
 
 // Keeps a batch open for the length of a scope, also when it ends by an exception.
@@ -188,6 +190,7 @@ void TaskTable::setCellNumber(std::u16string_view column, int row, std::int32_t 
 
 int TaskTable::appendTasks(int count) {
     if (count >= 1) {
+        if (count > kMaxTasks - taskCount()) ThrowFull();
         rows_.resize(rows_.size() + static_cast<std::size_t>(count));
         changed();
     }
@@ -298,22 +301,35 @@ void TaskTable::sortByColumn(std::u16string_view column) {
     if (newCurrent >= 0) selectTask(newCurrent);
 }
 
-void TaskTable::saveTaskList(const std::u16string& path) const {
-    const auto bytes = EncodeTaskList(*this);
-    WriteFileAtomically(path, bytes);
+std::vector<TaskRecord> TaskTable::records() const {
+    std::vector<TaskRecord> out(rows_.size());
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        auto& fields = out[r].fields;
+        const Row& row = rows_[r];
+        fields[0] = Decimal(static_cast<long long>(r) + 1);
+        for (std::size_t i = 0; i < row.texts.size(); ++i)
+            fields[1 + i] = row.texts[i];
+        fields[5] = Decimal(row.image);
+        fields[6] = row.enabled ? u"True" : u"False";
+    }
+    return out;
 }
 
-void TaskTable::loadTaskList(const std::u16string& path) {
+void TaskTable::setRecords(std::vector<TaskRecord>&& records) {
     BatchScope batch(*this);
     removeAllTasks();
-    const auto bytes = ReadWholeFile(path);
-    try {
-        DecodeTaskList(bytes, *this);
-    } catch (const IoError& e) {
-        // A file refused half way is not read at all: no partial table.
-        removeAllTasks();
-        throw IoError("Cannot read file \"" + ToUtf8(path) + "\". " + e.what());
+    if (records.size() > static_cast<std::size_t>(kMaxTasks)) ThrowFull();
+    rows_.resize(records.size());
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        TaskRecord& record = records[r];
+        Row& row = rows_[r];
+        const int count = std::min(record.fieldCount, kTaskFieldCount);
+        for (int f = 1; f < count && f <= 4; ++f)
+            row.texts[static_cast<std::size_t>(f - 1)] = std::move(record.fields[static_cast<std::size_t>(f)]);
+        if (count > 5) ParseInt32(record.fields[5], row.image); // damaged: keeps 0
+        if (count > 6) row.enabled = ParseFlag(record.fields[6]);
     }
+    changed();
 }
 
 } // namespace keyvane

@@ -6,6 +6,9 @@
 // task list file, so the Linux tests see exactly what Windows sees.
 #pragma once
 
+#include "base/Errors.h"
+#include "tasks/TaskListFile.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -31,13 +34,13 @@ class ConversionError : public TaskTableError {
   public:
     using TaskTableError::TaskTableError;
 };
-// A column name that matches no column.
-class UnknownColumnError : public TaskTableError {
+// More rows than the task list file can hold (kMaxTasks).
+class TableFullError : public TaskTableError {
   public:
     using TaskTableError::TaskTableError;
 };
-// The task list file could not be read or written. The message names the file.
-class IoError : public TaskTableError {
+// A column name that matches no column.
+class UnknownColumnError : public TaskTableError {
   public:
     using TaskTableError::TaskTableError;
 };
@@ -92,7 +95,9 @@ class TaskTable {
     std::u16string_view textCell(Column column, int row) const;
 
     // Adds n rows with the new-row values; returns the index of the last new
-    // row. A count below 1 adds nothing (and returns taskCount() - 1).
+    // row. A count below 1 adds nothing (and returns taskCount() - 1). The
+    // table holds at most kMaxTasks rows, as many as the file reader takes:
+    // past that it throws TableFullError and adds nothing.
     int appendTasks(int count);
     void removeTask(int row);
     void removeAllTasks();
@@ -113,12 +118,13 @@ class TaskTable {
     // click; the current row stays on its task.
     void sortByColumn(std::u16string_view column);
 
-    // The task list file; both take the full path of data\actions.cfg.
-    // Save is atomic: a failed save throws IoError and leaves the old file.
-    void saveTaskList(const std::u16string& path) const;
-    // Empties the table, then reads the file. Throws IoError when the file
-    // cannot be read (the table is then empty).
-    void loadTaskList(const std::u16string& path);
+    // The rows as task list records, in row order (the store encodes them).
+    std::vector<TaskRecord> records() const;
+    // Replaces every row with the records' tasks (the store decodes them);
+    // fields a record lacks keep the new-row values. A damaged icon number
+    // keeps its 0: refusing it would drop the task at the next save.
+    // Throws TableFullError past kMaxTasks, leaving the table empty.
+    void setRecords(std::vector<TaskRecord>&& records);
 
     // Told after every change outside a batch (the grid repaints from it).
     void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }

@@ -3,7 +3,7 @@
 #include "hotkeys/FakeKeyNames.h"
 #include "hotkeys/TaskRows.h"
 #include "tasks/TaskTable.h"
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Matching running processes by program name and ending every match.
 #include "actions/ProgramActions.h"
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -10,14 +10,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     keyvane::TaskTable first;
     try {
-        keyvane::DecodeTaskList({data, size}, first);
+        first.setRecords(keyvane::DecodeTaskList({data, size}));
     } catch (const keyvane::IoError&) {
         return 0; // too many records: refused as a whole
     }
-    const auto saved = keyvane::EncodeTaskList(first);
+    const auto saved = keyvane::EncodeTaskList(first.records());
 
     keyvane::TaskTable second;
-    keyvane::DecodeTaskList(saved, second);
-    if (keyvane::EncodeTaskList(second) != saved) std::abort();
+    second.setRecords(keyvane::DecodeTaskList(saved));
+    if (keyvane::EncodeTaskList(second.records()) != saved) std::abort();
     return 0;
 }

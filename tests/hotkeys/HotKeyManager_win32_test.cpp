@@ -1,7 +1,7 @@
 // The Windows half of the hotkeys against the real system: key names, global
 // registrations with their atoms, and the hidden window's message path.
-#include "app/ErrorReport.h"
-#include "app/WinText.h"
+#include "base/ErrorReport.h"
+#include "base/WinText.h"
 #include "hotkeys/HotKeyManager.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Native stand-in for the error report's message box.
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 #include <cstdio>
 

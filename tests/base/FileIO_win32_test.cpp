@@ -1,6 +1,6 @@
 // The Windows file binding: what the system itself refuses must fail the
 // save and leave the old file, and nothing may be left behind.
-#include "tasks/FileIO.h"
+#include "base/FileIO.h"
 
 #include "TestFiles.h"
 #include "tasks/TaskTable.h"

@@ -1,8 +1,8 @@
 // The error report's message box.
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 
-#include "app/AppInfo.h"
-#include "app/WinText.h"
+#include "base/AppInfo.h"
+#include "base/WinText.h"
 
 #include <windows.h>
 

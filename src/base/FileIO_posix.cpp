@@ -1,10 +1,10 @@
 // POSIX stand-in for the Windows file binding, so the core's file handling
 // runs in the native tests. Backslashes are taken as path separators so the
 // program's own "\data\actions.cfg" suffix works here too.
-#include "tasks/FileIO.h"
+#include "base/FileIO.h"
 
-#include "tasks/TaskTable.h"
-#include "tasks/Text.h"
+#include "base/Errors.h"
+#include "base/Text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,7 +23,7 @@ std::string NativePath(const std::u16string& path) {
 }
 
 [[noreturn]] void Fail(const std::u16string& path, const char* what, int err) {
-    throw IoError(std::string(what) + " \"" + ToUtf8(path) + "\". " + std::strerror(err));
+    throw IoError(std::string(what) + " \"" + ToUtf8(path) + "\". " + SystemErrorText(static_cast<std::uint32_t>(err)));
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -98,6 +98,22 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
         ::unlink(temp.c_str());
         Fail(path, "Cannot write file", err);
     }
+}
+
+bool FileExists(const std::u16string& path) {
+    struct stat st {};
+    return ::stat(NativePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool MoveFileNoReplace(const std::u16string& from, const std::u16string& to) {
+    // link() fails when the target exists, so no window lets another file
+    // appear there between a check and the rename.
+    if (::link(NativePath(from).c_str(), NativePath(to).c_str()) != 0) {
+        if (errno == EEXIST) return false;
+        Fail(from, "Cannot move file", errno);
+    }
+    if (::unlink(NativePath(from).c_str()) != 0) Fail(from, "Cannot move file", errno);
+    return true;
 }
 
 } // namespace keyvane

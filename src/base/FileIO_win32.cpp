@@ -1,9 +1,9 @@
 // Windows binding of the whole-file read and the atomic write.
-#include "tasks/FileIO.h"
+#include "base/FileIO.h"
 
-#include "app/WinText.h"
-#include "tasks/TaskTable.h"
-#include "tasks/Text.h"
+#include "base/WinText.h"
+#include "base/Errors.h"
+#include "base/Text.h"
 
 #include <windows.h>
 
@@ -12,21 +12,8 @@
 namespace keyvane {
 namespace {
 
-std::string SystemMessage(DWORD err) {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, err, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::u16string text =
-        n ? FromWide(std::wstring_view(buffer, n)) : u"Error " + FromUtf8(std::to_string(err));
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' '))
-        text.pop_back();
-    return ToUtf8(text);
-}
-
 [[noreturn]] void Fail(const std::u16string& path, const char* what, DWORD err) {
-    throw IoError(std::string(what) + " \"" + ToUtf8(path) + "\". " + SystemMessage(err));
+    throw IoError(std::string(what) + " \"" + ToUtf8(path) + "\". " + SystemErrorText(err));
 }
 
 class Handle {
@@ -122,6 +109,19 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
         DeleteFileW(W(temp));
         Fail(path, "Cannot write file", err);
     }
+}
+
+bool FileExists(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MoveFileNoReplace(const std::u16string& from, const std::u16string& to) {
+    // Without MOVEFILE_REPLACE_EXISTING the call refuses an existing target.
+    if (MoveFileExW(W(from), W(to), MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD err = GetLastError();
+    if (err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS) return false;
+    Fail(from, "Cannot move file", err);
 }
 
 } // namespace keyvane

@@ -2,6 +2,8 @@
 // touches its data files. Both throw IoError naming the file and the reason.
 #pragma once
 
+#include "base/Errors.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -19,5 +21,12 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path);
 // replaces the target in one step, so a failure at any point leaves the old
 // file as it was. Creates the parent folder when it is missing.
 void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes);
+
+// True when the path names an existing file (not a folder).
+bool FileExists(const std::u16string& path);
+
+// Renames a file, never replacing another: returns false and changes nothing
+// when the target exists already. Throws IoError on any other failure.
+bool MoveFileNoReplace(const std::u16string& from, const std::u16string& to);
 
 } // namespace keyvane

@@ -1,4 +1,4 @@
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 namespace keyvane {
 

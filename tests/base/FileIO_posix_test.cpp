@@ -1,4 +1,4 @@
-#include "tasks/FileIO.h"
+#include "base/FileIO.h"
 
 #include "TestFiles.h"
 #include "tasks/TaskTable.h"

@@ -1,7 +1,7 @@
 // The standard error report: text of a failure and where it is shown.
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 
-#include "tasks/Text.h"
+#include "base/Text.h"
 
 namespace keyvane {
 namespace {

@@ -1,0 +1,24 @@
+// The error types of the base services and the system's text for its error
+// codes. Every failure in the program is an exception; these are the ones
+// that name a file or a system call.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace keyvane {
+
+// A file could not be read or written. The message names the file and the
+// system's reason.
+class IoError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The system's message for an error code (GetLastError on Windows, errno
+// natively), UTF-8, without the trailing line break; "Error N" when the
+// system has no text for it.
+std::string SystemErrorText(std::uint32_t code);
+
+} // namespace keyvane

@@ -3,6 +3,7 @@
 
 #include "app/Unit1_win32.h"
 #include "app/DialogHost_win32.h"
+#include "app/ModalLoop_win32.h"
 #include "app/resource.h"
 
 #include <stdexcept>
@@ -11,7 +12,7 @@ namespace keyvane {
 
 TForm3* Form3 = nullptr;
 
-TForm3::TForm3(HINSTANCE instance, TForm1& form1) {
+TForm3::TForm3(HINSTANCE instance, TForm1& form1) : form1_(form1) {
     if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_FORM3), form1.handle(),
                             &ForwardingDialogProc<TForm3>, reinterpret_cast<LPARAM>(this)))
         throw std::runtime_error("CreateDialogParamW failed for the About box");
@@ -21,13 +22,18 @@ TForm3::~TForm3() {
     if (handle_) DestroyWindow(handle_);
 }
 
+void TForm3::ShowModal() {
+    done_ = false;
+    RunModal(handle_, IsWindowVisible(form1_.handle()) ? form1_.handle() : nullptr, done_);
+}
+
 INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_FORM3_BITBTN1) {
-            ShowWindow(handle_, SW_HIDE); // shown again, unchanged, next time
+            done_ = true; // shown again, unchanged, next time
             return TRUE;
         }
         break;

@@ -15,12 +15,16 @@ class TForm3 {
     TForm3& operator=(const TForm3&) = delete;
 
     HWND handle() const { return handle_; }
+    // Shown modally from both menus; OK and the title bar's close hide it.
+    void ShowModal();
 
   private:
     template <class Owner> friend INT_PTR CALLBACK ForwardingDialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    TForm1& form1_;
     HWND handle_ = nullptr;
+    bool done_ = true;
 };
 
 extern TForm3* Form3;

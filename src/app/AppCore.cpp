@@ -36,4 +36,61 @@ void AppCore::HotKeyPressed(HotKeyCode code) {
     if (actions_) DispatchHotKeyPress(tasks_, code, *actions_);
 }
 
+void AppCore::DeleteSelectedTasks() {
+    tasks_.beginBatch();
+    for (int row = 0; row < tasks_.taskCount();) {
+        if (tasks_.isTaskSelected(row))
+            tasks_.removeTask(row); // the following rows move up
+        else
+            ++row;
+    }
+    tasks_.endBatch();
+    SaveTaskList();
+    ReleaseUnusedHotKeys();
+}
+
+void AppCore::DeleteAllTasks() {
+    tasks_.removeAllTasks();
+    SaveTaskList();
+    ReleaseUnusedHotKeys();
+}
+
+bool AppCore::MoveCurrentTask(int step) {
+    const int from = tasks_.currentTask();
+    const int to = from + step;
+    if (from < 0 || to < 0 || to >= tasks_.taskCount() || step == 0) return false;
+    tasks_.moveTask(from, to);
+    tasks_.selectTask(to);
+    SaveTaskList();
+    return true;
+}
+
+void AppCore::ToggleEnabled(int row) {
+    tasks_.setCellText(Column::Enabled, row, tasks_.cellFlag(u"Enabled", row) ? u"False" : u"True");
+    SaveTaskList();
+}
+
+void AppCore::SuspendHotKeys() {
+    hotKeys_.ReleaseAllRegistrations();
+}
+
+void AppCore::ResumeHotKeys() {
+    RegisterAllTaskHotKeys();
+}
+
+void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow) {
+    const int count = tasks_.taskCount();
+    const int row = WriteEditorRow(tasks_, commit, preset, appendedRow);
+    if (tasks_.taskCount() > count) appendedRow = row;
+    SaveTaskList();
+    RegisterAllTaskHotKeys();
+    ReleaseUnusedHotKeys();
+    RebuildTaskIcons();
+}
+
+const IconPlan& AppCore::RebuildTaskIcons() {
+    iconPlan_ = keyvane::RebuildTaskIcons(tasks_);
+    return iconPlan_;
+}
+
 } // namespace keyvane

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "actions/ActionOperations.h"
+#include "app/TaskEditor.h"
+#include "app/TaskIcons.h"
 #include "hotkeys/HotKeyManager.h"
 #include "tasks/TaskListStore.h"
 #include "tasks/TaskTable.h"
@@ -49,11 +51,41 @@ class AppCore {
     // ---- A hotkey press ----
     void HotKeyPressed(HotKeyCode code);
 
+    // ---- Task commands of the main window; each saves at once ----
+
+    // Removes every selected row, saves, and gives their hotkeys back.
+    void DeleteSelectedTasks();
+    // Removes every row, saves, gives every hotkey back.
+    void DeleteAllTasks();
+    // Moves the current row one place; false (nothing changed, nothing
+    // saved) at the ends of the table or without a current row.
+    bool MoveCurrentTask(int step);
+    // Flips a row's Enabled box and saves (a click or Space on the box).
+    void ToggleEnabled(int row);
+
+    // ---- The task editor ----
+
+    // While the editor is open the hotkey field must receive the keys, so
+    // every registration is given back; the editor's close brings them back.
+    void SuspendHotKeys();
+    void ResumeHotKeys();
+    // OK after the window filled an empty destination: writes the row,
+    // saves, registers, gives back what no row holds, and renumbers the
+    // icons. appendedRow: -1 when the editor opens; set to the row an OK
+    // appended, so that when the save fails (IoError; the row stays) the
+    // next OK updates that row instead of appending a second copy.
+    void CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
+
+    // Renumbers the Image cells and tells the window which pictures to draw.
+    const IconPlan& RebuildTaskIcons();
+    const IconPlan& iconPlan() const { return iconPlan_; }
+
   private:
     TaskTable tasks_;
     TaskListStore store_;
     THotKeyManager hotKeys_;
     std::unique_ptr<ActionOperations> actions_;
+    IconPlan iconPlan_;
 };
 
 } // namespace keyvane

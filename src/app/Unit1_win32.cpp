@@ -1,26 +1,47 @@
-// TForm1, the main window: its life from creation to destruction and the
-// exit routes that run through it.
+// TForm1, the main window: its life from creation to destruction, the two
+// pages, the task commands, the tray icon and the exit routes.
 #include "app/Unit1_win32.h"
 
+#include "app/About_win32.h"
+#include "app/ModalLoop_win32.h"
+#include "app/SingleInstance_win32.h"
+#include "app/TaskIcons_win32.h"
+#include "app/Unit2_win32.h"
+#include "app/resource.h"
 #include "base/AppInfo.h"
 #include "base/ErrorReport.h"
 #include "base/WinText.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <stdexcept>
 
 namespace keyvane {
 
 TForm1* Form1 = nullptr;
+std::uint8_t AddMode = 0;
 
 namespace {
+
 constexpr wchar_t kClassName[] = L"TForm1";
+// Designed outer size in pixels at 96 dpi.
+constexpr int kDesignWidth = 609;
+constexpr int kDesignHeight = 449;
+
+constexpr int kHotKeyPage[] = {IDC_FORM1_GROUPBOX1, IDC_FORM1_NEXTGRID1, IDC_FORM1_BITBTN1,
+                               IDC_FORM1_BITBTN2,   IDC_FORM1_BITBTN3,   IDC_FORM1_BITBTN5,
+                               IDC_FORM1_BITBTN7,   IDC_FORM1_BITBTN8};
+constexpr int kOptionsPage[] = {IDC_FORM1_GROUPBOX2, IDC_FORM1_CHECKBOX1, IDC_FORM1_CHECKBOX2,
+                                IDC_FORM1_LABEL1,    IDC_FORM1_BITBTN6,   IDC_FORM1_BITBTN4};
+
 } // namespace
 
 void EndApplication() {
     PostQuitMessage(0);
 }
 
-TForm1::TForm1(HINSTANCE instance, AppCore& core) : core_(core) {
+TForm1::TForm1(HINSTANCE instance, AppCore& core) : instance_(instance), core_(core) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &TForm1::WindowProc;
@@ -35,16 +56,144 @@ TForm1::TForm1(HINSTANCE instance, AppCore& core) : core_(core) {
     if (!RegisterClassExW(&wc))
         throw std::runtime_error("RegisterClassExW failed for the main window");
 
-    // Created hidden: whether it is shown is for the settings to decide.
+    // Created hidden, centred on the work area: whether it is shown is for
+    // the settings to decide.
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    const int width = MulDiv(kDesignWidth, dpi, 96);
+    const int height = MulDiv(kDesignHeight, dpi, 96);
+    RECT work{0, 0, 1024, 768};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int left = work.left + (work.right - work.left - width) / 2;
+    const int top = work.top + (work.bottom - work.top - height) / 2;
     const std::wstring caption = ToWide(kMainWindowCaption);
-    if (!CreateWindowExW(0, kClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                         CW_USEDEFAULT, 640, 420, nullptr, nullptr, instance, this))
+    HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FORM1_MAINMENU));
+    if (!CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, caption.c_str(),
+                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height, nullptr,
+                         menu, instance, this))
         throw std::runtime_error("CreateWindowExW failed for the main window");
+    popupMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FORM1_POPUPMENU1));
+    CreatePages();
     Guarded([&] { FormCreate(); });
 }
 
 TForm1::~TForm1() {
     if (handle_) DestroyWindow(handle_);
+    if (popupMenu_) DestroyMenu(popupMenu_);
+}
+
+int TForm1::Scaled(int pixels) const {
+    HDC dc = GetDC(handle_);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(handle_, dc);
+    return MulDiv(pixels, dpi, 96);
+}
+
+void TForm1::CreatePages() {
+    pages_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_FORM1), handle_, &TForm1::PagesProc,
+                                reinterpret_cast<LPARAM>(this));
+    if (!pages_) throw std::runtime_error("CreateDialogParamW failed for the main window's pages");
+    HWND tabs = GetDlgItem(pages_, IDC_FORM1_PAGECONTROL1);
+    const wchar_t* captions[] = {L"HotKey View", L"Options"};
+    for (int i = 0; i < 2; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(captions[i]);
+        TabCtrl_InsertItem(tabs, i, &item);
+    }
+    // The page control lies under the pages' controls, and the group boxes
+    // under the controls they frame.
+    SetWindowPos(GetDlgItem(pages_, IDC_FORM1_GROUPBOX1), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(pages_, IDC_FORM1_GROUPBOX2), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    CheckDlgButton(pages_, IDC_FORM1_CHECKBOX1, BST_CHECKED);
+    CheckDlgButton(pages_, IDC_FORM1_CHECKBOX2, BST_CHECKED);
+
+    TaskGrid::Events events;
+    events.click = [this] { Guarded([&] { NextGrid1Click(); }); };
+    events.edit = [this] { Guarded([&] { NextGrid1CellDblClick(); }); };
+    events.remove = [this] { Guarded([&] { BitBtn3Click(); }); };
+    events.toggleEnabled = [this](int row) {
+        Guarded([&] {
+            core_.ToggleEnabled(row);
+            grid_.Refresh();
+        });
+    };
+    grid_.Attach(GetDlgItem(pages_, IDC_FORM1_NEXTGRID1), core_.tasks(), std::move(events));
+    core_.tasks().setChangeListener([this] { grid_.Refresh(); });
+    ShowPage(0);
+    LayOut();
+    ShowWindow(pages_, SW_SHOW);
+}
+
+void TForm1::ShowPage(int page) {
+    page_ = page;
+    TabCtrl_SetCurSel(GetDlgItem(pages_, IDC_FORM1_PAGECONTROL1), page);
+    for (int id : kHotKeyPage)
+        ShowWindow(GetDlgItem(pages_, id), page == 0 ? SW_SHOW : SW_HIDE);
+    for (int id : kOptionsPage)
+        ShowWindow(GetDlgItem(pages_, id), page == 1 ? SW_SHOW : SW_HIDE);
+}
+
+void TForm1::LayOut() {
+    if (!pages_) return;
+    RECT client{};
+    GetClientRect(handle_, &client);
+    MoveWindow(pages_, 0, 0, client.right, client.bottom, TRUE);
+    const int m = Scaled(4);
+    // The page control shows only its tabs; the pages' controls stand on
+    // the window's own face below them.
+    HWND tabs = GetDlgItem(pages_, IDC_FORM1_PAGECONTROL1);
+    RECT probe{0, 0, client.right, client.bottom};
+    TabCtrl_AdjustRect(tabs, FALSE, &probe);
+    const int strip = std::max<int>(probe.top - Scaled(2), Scaled(20));
+    MoveWindow(tabs, m, m, client.right - 2 * m, strip, TRUE);
+    RECT area{m + Scaled(2), m + strip + Scaled(4), client.right - m - Scaled(2), client.bottom - m};
+    auto place = [&](int id, int x, int y, int w, int h) {
+        MoveWindow(GetDlgItem(pages_, id), x, y, w, h, TRUE);
+    };
+    const int buttonW = Scaled(85), buttonH = Scaled(28), gap = Scaled(6), pad = Scaled(8);
+
+    // "HotKey View": the group box fills the page; the grid fills the box
+    // above a 50-pixel bar of six buttons.
+    place(IDC_FORM1_GROUPBOX1, area.left, area.top, area.right - area.left, area.bottom - area.top);
+    const int bar = Scaled(50);
+    const int gridTop = area.top + Scaled(18);
+    place(IDC_FORM1_NEXTGRID1, area.left + pad, gridTop, area.right - area.left - 2 * pad,
+          area.bottom - bar - gridTop);
+    const int buttonsTop = area.bottom - bar + (bar - buttonH) / 2;
+    const int buttons[] = {IDC_FORM1_BITBTN1, IDC_FORM1_BITBTN2, IDC_FORM1_BITBTN3,
+                           IDC_FORM1_BITBTN5, IDC_FORM1_BITBTN7, IDC_FORM1_BITBTN8};
+    int x = area.left + pad;
+    for (int id : buttons) {
+        place(id, x, buttonsTop, buttonW, buttonH);
+        x += buttonW + gap;
+    }
+
+    // "Options": the options' group, the import, and "Save" at the bottom.
+    place(IDC_FORM1_GROUPBOX2, area.left, area.top, std::min<int>(Scaled(320), area.right - area.left),
+          Scaled(76));
+    place(IDC_FORM1_CHECKBOX1, area.left + Scaled(12), area.top + Scaled(22), Scaled(290), Scaled(20));
+    place(IDC_FORM1_CHECKBOX2, area.left + Scaled(12), area.top + Scaled(46), Scaled(290), Scaled(20));
+    place(IDC_FORM1_LABEL1, area.left + Scaled(2), area.top + Scaled(92), Scaled(300), Scaled(16));
+    place(IDC_FORM1_BITBTN6, area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH);
+    place(IDC_FORM1_BITBTN4, area.left + Scaled(2), area.bottom - buttonH - Scaled(6), buttonW,
+          buttonH);
+}
+
+void TForm1::TasksChanged() {
+    grid_.Refresh();
+}
+
+void TForm1::TaskIconsChanged() {
+    const BuiltInPictures pictures{};
+    HIMAGELIST icons =
+        BuildTaskIconList(instance_, core_.iconPlan(), Scaled(kNewRowHeight), pictures);
+    grid_.SetIcons(icons, &core_.iconPlan());
+    grid_.Refresh();
 }
 
 void TForm1::Close() {
@@ -54,14 +203,36 @@ void TForm1::Close() {
     EndApplication();
 }
 
+void TForm1::ShowMainWindow() {
+    ShowWindow(handle_, IsWindowVisible(handle_) ? SW_SHOWNA : SW_SHOW);
+    if (IsIconic(handle_)) ShowWindow(handle_, SW_RESTORE);
+    SetForegroundWindow(handle_);
+}
+
+UINT TForm1::ShowRunningInstanceMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Keyvane.ShowRunningInstance");
+    return message;
+}
+
+void TForm1::ShowFromSecondStart() {
+    if (FrontOpenModal()) return;
+    ShowMainWindow();
+}
+
+void TForm1::LoadSettings() {}
+
+void TForm1::SaveSettings() {}
+
 void TForm1::FormCreate() {
-    // Comes with the tray icon and the settings, in this order: add the tray
-    // icon (failures ignored), LoadSettings (failures reported, ending this
-    // handler), SaveSettings.
+    tray_.Add(handle_, static_cast<HICON>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), 0)));
+    LoadSettings();
+    SaveSettings();
 }
 
 void TForm1::FormActivate() {
-    // LoadSettings comes with the settings.
+    LoadSettings();
 }
 
 void TForm1::FormDeactivate() {
@@ -76,28 +247,135 @@ bool TForm1::FormCloseQuery() {
 
 void TForm1::FormClose() {
     core_.SaveTaskList();
-    // Then, with the tray icon and the settings: remove the tray icon
-    // (failures ignored), SaveSettings.
+    tray_.Remove();
+    SaveSettings();
 }
 
 void TForm1::FormDestroy() {
     core_.SaveTaskList();
-    // SaveSettings comes with the settings.
+    SaveSettings();
+}
+
+bool TForm1::DeferExitForModal(UINT command) {
+    if (!ModalOpen()) return false;
+    // Close the open modal window first and come back once it is gone, so
+    // the exit never runs inside its loop.
+    CloseOpenModal();
+    PostMessageW(handle_, WM_COMMAND, command, 0);
+    return true;
 }
 
 void TForm1::Exit1Click() {
-    // SaveSettings comes with the settings.
+    if (DeferExitForModal(IDM_FORM1_EXIT1)) return;
+    SaveSettings();
     Close();
 }
 
 void TForm1::Exit2Click() {
-    // SaveSettings and the removal of the tray icon come first, with them.
+    if (DeferExitForModal(IDM_FORM1_EXIT2)) return;
+    SaveSettings();
+    tray_.Remove();
     // The close handlers do not run on this route; FormDestroy still saves.
+    ShowWindow(handle_, SW_HIDE);
     EndApplication();
 }
 
+void TForm1::File1Click() {
+    if (FrontOpenModal()) return;
+    ShowMainWindow();
+}
+
+void TForm1::About1Click() {
+    if (FrontOpenModal()) return;
+    if (form3_) form3_->ShowModal();
+}
+
+void TForm1::About2Click() {
+    About1Click();
+}
+
+void TForm1::BitBtn1Click() {
+    form2_->PresetForAdd();
+    AddMode = 1;
+    form2_->ShowModal();
+}
+
+void TForm1::BitBtn2Click() {
+    AddMode = 0;
+    try {
+        form2_->PresetForEdit(PresetForEdit(core_.tasks()));
+    } catch (...) {
+        // No current row: the editor opens with what it held.
+        form2_->KeepFieldsForEdit();
+    }
+    form2_->ShowModal();
+}
+
+void TForm1::BitBtn3Click() {
+    core_.DeleteSelectedTasks();
+    grid_.Refresh();
+}
+
+void TForm1::BitBtn5Click() {
+    core_.DeleteAllTasks();
+    grid_.Refresh();
+}
+
+void TForm1::BitBtn7Click() {
+    try {
+        core_.MoveCurrentTask(+1);
+    } catch (...) {
+    }
+    grid_.Refresh();
+}
+
+void TForm1::BitBtn8Click() {
+    try {
+        core_.MoveCurrentTask(-1);
+    } catch (...) {
+    }
+    grid_.Refresh();
+}
+
 void TForm1::BitBtn4Click() {
-    // SaveSettings comes with the settings.
+    SaveSettings();
+}
+
+void TForm1::BitBtn6Click() {}
+
+void TForm1::NextGrid1Click() {
+    core_.SaveTaskList();
+}
+
+void TForm1::NextGrid1CellDblClick() {
+    BitBtn2Click();
+}
+
+void TForm1::TrayIconCallback(UINT mouseMessage) {
+    switch (mouseMessage) {
+    case WM_LBUTTONDOWN: {
+        if (FrontOpenModal()) return;
+        ShowWindow(handle_, SW_SHOWNORMAL);
+        ShowWindow(handle_, SW_HIDE);
+        Sleep(10);
+        ShowWindow(handle_, SW_RESTORE);
+        SetForegroundWindow(handle_);
+        break;
+    }
+    case WM_RBUTTONDOWN: {
+        POINT at{};
+        GetCursorPos(&at);
+        // The menu closes when the user clicks elsewhere only if our window
+        // is in front; the hidden window in front is not an activation.
+        SetForegroundWindow(handle_);
+        TrackPopupMenu(GetSubMenu(popupMenu_, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
+                       at.x, at.y, 0, handle_, nullptr);
+        PostMessageW(handle_, WM_NULL, 0, 0);
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 bool TForm1::QueryEndSession() {
@@ -106,10 +384,31 @@ bool TForm1::QueryEndSession() {
 
 void TForm1::EndSession(bool ending) {
     // The system may end the process at any moment after this returns, so
-    // everything worth keeping is written now.
-    // "Log off computer" ends the session this way too. SaveSettings comes
-    // with the settings and belongs here as well.
-    if (ending) core_.SaveTaskList();
+    // everything worth keeping is written now. "Log off computer" ends the
+    // session this way too.
+    if (ending) {
+        core_.SaveTaskList();
+        SaveSettings();
+    }
+}
+
+bool TForm1::Command(UINT id) {
+    switch (id) {
+    case IDM_FORM1_EXIT1: Guarded([&] { Exit1Click(); }); return true;
+    case IDM_FORM1_EXIT2: Guarded([&] { Exit2Click(); }); return true;
+    case IDM_FORM1_FILE1: Guarded([&] { File1Click(); }); return true;
+    case IDM_FORM1_ABOUT1: Guarded([&] { About1Click(); }); return true;
+    case IDM_FORM1_ABOUT2: Guarded([&] { About2Click(); }); return true;
+    case IDC_FORM1_BITBTN1: Guarded([&] { BitBtn1Click(); }); return true;
+    case IDC_FORM1_BITBTN2: Guarded([&] { BitBtn2Click(); }); return true;
+    case IDC_FORM1_BITBTN3: Guarded([&] { BitBtn3Click(); }); return true;
+    case IDC_FORM1_BITBTN5: Guarded([&] { BitBtn5Click(); }); return true;
+    case IDC_FORM1_BITBTN7: Guarded([&] { BitBtn7Click(); }); return true;
+    case IDC_FORM1_BITBTN8: Guarded([&] { BitBtn8Click(); }); return true;
+    case IDC_FORM1_BITBTN4: Guarded([&] { BitBtn4Click(); }); return true;
+    case IDC_FORM1_BITBTN6: Guarded([&] { BitBtn6Click(); }); return true;
+    default: return false;
+    }
 }
 
 LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -123,14 +422,94 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     return self->HandleMessage(message, wParam, lParam);
 }
 
+INT_PTR CALLBACK TForm1::PagesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrW(window, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(window, DWLP_USER));
+    return self ? self->HandlePagesMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR TForm1::HandlePagesMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            // Enter: in the grid it is Edit; elsewhere the focused button.
+            HWND focus = GetFocus();
+            if (focus == grid_.handle()) {
+                Guarded([&] { BitBtn2Click(); });
+            } else if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
+                SendMessageW(focus, BM_CLICK, 0, 0);
+            }
+            return TRUE;
+        }
+        if (HIWORD(wParam) == BN_CLICKED && Command(LOWORD(wParam))) return TRUE;
+        return FALSE;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->idFrom == IDC_FORM1_PAGECONTROL1 && header->code == TCN_SELCHANGE) {
+            ShowPage(TabCtrl_GetCurSel(header->hwndFrom));
+            return TRUE;
+        }
+        if (header->hwndFrom == grid_.handle()) {
+            bool handled = false;
+            LRESULT result = 0;
+            Guarded([&] { result = grid_.HandleNotify(header, handled); });
+            if (handled) {
+                SetWindowLongPtrW(pages_, DWLP_MSGRESULT, result);
+                return TRUE;
+            }
+        }
+        return FALSE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (tray_.HandleMessage(message, wParam)) return 0;
+    if (message == ShowRunningInstanceMessage() && message != 0) {
+        if (static_cast<DWORD>(wParam) == InstanceKey()) Guarded([&] { ShowFromSecondStart(); });
+        return 0;
+    }
     switch (message) {
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && !activatedOnce_) {
+        // Only a real focus counts: the tray menu puts the hidden window in
+        // front without showing it.
+        if (LOWORD(wParam) != WA_INACTIVE && !activatedOnce_ && IsWindowVisible(handle_)) {
             activatedOnce_ = true;
             Guarded([&] { FormActivate(); });
         }
         break;
+    case WM_SIZE:
+        LayOut();
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = {Scaled(420), Scaled(300)};
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(handle_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_COMMAND:
+        if (Command(LOWORD(wParam))) return 0;
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            // The title bar's close hides; the program goes on in the tray.
+            ShowWindow(handle_, SW_HIDE);
+            return 0;
+        }
+        break;
+    case TrayIcon::kCallbackMessage:
+        Guarded([&] { TrayIconCallback(static_cast<UINT>(LOWORD(lParam))); });
+        return 0;
     case WM_CLOSE:
         Guarded([&] { Close(); });
         return 0;

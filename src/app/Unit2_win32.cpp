@@ -1,21 +1,76 @@
-// TForm2, the task editor dialog: its creation step loads the task list into
-// the core's table and runs the first registration pass.
+// TForm2, the task editor dialog: its creation step, the fields, Browse, OK
+// and Close.
 #include "app/Unit2_win32.h"
 
 #include "actions/SystemActions.h"
+#include "app/AppPaths.h"
 #include "app/DialogHost_win32.h"
+#include "app/ModalLoop_win32.h"
 #include "app/Unit1_win32.h"
 #include "app/resource.h"
-#include "base/AppInfo.h"
 #include "base/ErrorReport.h"
 #include "base/Text.h"
 #include "base/WinText.h"
 
+#include <commctrl.h>
+#include <commdlg.h>
+
 #include <stdexcept>
+#include <vector>
 
 namespace keyvane {
 
 TForm2* Form2 = nullptr;
+
+namespace {
+
+// The hotkey field's value (key + 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt)
+// and the system control's (key, then HOTKEYF_ flags in the high byte).
+WORD ToControl(std::uint16_t value) {
+    const BYTE key = static_cast<BYTE>(value & 0xFF);
+    BYTE flags = 0;
+    if (value & 0x2000) flags |= HOTKEYF_SHIFT;
+    if (value & 0x4000) flags |= HOTKEYF_CONTROL;
+    if (value & 0x8000) flags |= HOTKEYF_ALT;
+    // The control names the keypad's keys unless told these are the others.
+    if ((key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE)
+        flags |= HOTKEYF_EXT;
+    return MAKEWORD(key, flags);
+}
+
+std::uint16_t FromControl(WORD control) {
+    const BYTE flags = HIBYTE(control);
+    std::uint16_t value = LOBYTE(control);
+    if (value == 0) return 0;
+    if (flags & HOTKEYF_SHIFT) value |= 0x2000;
+    if (flags & HOTKEYF_CONTROL) value |= 0x4000;
+    if (flags & HOTKEYF_ALT) value |= 0x8000;
+    return value;
+}
+
+std::u16string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int n = GetWindowTextW(window, text.data(), length + 1);
+    return FromWide(std::wstring_view(text.data(), static_cast<std::size_t>(n)));
+}
+
+std::u16string ComboText(HWND combo) {
+    const auto index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return {};
+    const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    return FromWide(std::wstring_view(text.data(), static_cast<std::size_t>(length)));
+}
+
+int IndexOf(std::u16string_view text, const auto& names) {
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] == text) return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace
 
 TForm2::TForm2(HINSTANCE instance, TForm1& form1, AppCore& core) : form1_(form1), core_(core) {
     // Owned by the main window, so it has no taskbar button of its own.
@@ -34,27 +89,167 @@ TForm2::~TForm2() {
 
 void TForm2::FormCreate() {
     const auto loaded = core_.LoadTaskList();
+    if (loaded.kind == TaskListStore::LoadResult::Kind::Loaded) {
+        core_.RebuildTaskIcons();
+        form1_.TaskIconsChanged();
+    }
     if (loaded.kind == TaskListStore::LoadResult::Kind::Unreadable) {
         // Starting with no tasks in silence would look like they were lost.
         const std::u16string text =
             FromUtf8(loaded.reason) + u"\n\nKeyvane starts without these tasks. The file is not "
                                       u"overwritten: it will be kept as \"" +
             loaded.rescuePath + u"\" when the task list is next saved.";
-        MessageBoxW(nullptr, W(text), W(std::u16string(kApplicationTitle)),
-                    MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+        ModalMessageBox(nullptr, W(text), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
     }
+
+    HWND actions = GetDlgItem(handle_, IDC_FORM2_COMBOBOX1);
+    for (auto name : kActionNames)
+        SendMessageW(actions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(name).c_str()));
+    SendMessageW(actions, CB_SETMINVISIBLE, static_cast<WPARAM>(kActionNames.size()), 0);
+    SendMessageW(actions, CB_SETCURSEL, 10, 0); // "Run selected program..."
+    HWND runTypes = GetDlgItem(handle_, IDC_FORM2_COMBOBOX3);
+    for (auto name : kRunTypes)
+        SendMessageW(runTypes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(name).c_str()));
+    SendMessageW(runTypes, CB_SETCURSEL, 0, 0);
+
     core_.RegisterAllTaskHotKeys();
+}
+
+void TForm2::PresetForAdd() {
+    preset_.reset();
+    SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX3, CB_SETCURSEL, 0, 0);
+    SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, L"");
+    // The hotkey field keeps whatever it last held.
+}
+
+void TForm2::PresetForEdit(const EditPreset& preset) {
+    preset_ = preset;
+    const TaskFields& f = preset.fields;
+    fileName_ = f.destination;
+    presetAction_ = IndexOf(f.action, kActionNames);
+    SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_SETCURSEL,
+                        static_cast<WPARAM>(presetAction_), 0);
+    SetHotKeyField(f.hotKey);
+    presetHotKey_ = HotKeyField();
+    SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, ToWide(f.destination).c_str());
+    SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX3, CB_SETCURSEL,
+                        static_cast<WPARAM>(std::max(0, IndexOf(f.runType, kRunTypes))), 0);
+}
+
+void TForm2::KeepFieldsForEdit() {
+    preset_.reset();
+    presetAction_ = static_cast<int>(SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_GETCURSEL, 0, 0));
+    presetHotKey_ = HotKeyField();
+}
+
+void TForm2::ShowModal() {
+    appendedRow_ = -1;
+    done_ = false;
+    core_.SuspendHotKeys();
+    SetFocus(GetDlgItem(handle_, IDC_FORM2_HOTKEY1));
+    RunModal(handle_, form1_.handle(), done_);
+    Guarded([&] { core_.ResumeHotKeys(); });
+    form1_.TasksChanged();
+}
+
+void TForm2::SetHotKeyField(std::uint16_t value) {
+    SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_SETHOTKEY, ToControl(value), 0);
+}
+
+std::uint16_t TForm2::HotKeyField() const {
+    return FromControl(static_cast<WORD>(SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_GETHOTKEY, 0, 0)));
+}
+
+TaskFields TForm2::ReadFields() const {
+    TaskFields f;
+    f.action = ComboText(GetDlgItem(handle_, IDC_FORM2_COMBOBOX1));
+    f.hotKey = HotKeyField();
+    f.destination = WindowText(GetDlgItem(handle_, IDC_FORM2_COMBOBOX2));
+    f.runType = ComboText(GetDlgItem(handle_, IDC_FORM2_COMBOBOX3));
+    return f;
+}
+
+bool TForm2::AskProgramFile(std::u16string& path) {
+    std::vector<wchar_t> buffer(32768, L'\0');
+    const std::wstring start = ToWide(fileName_);
+    std::copy_n(start.c_str(), std::min<std::size_t>(start.size(), buffer.size() - 1),
+                buffer.data());
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = handle_;
+    dialog.lpstrFilter = L"All (*.exe, *.bat, *.com)\0*.exe;*.bat;*.com\0";
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    ModalScope modal;
+    if (!GetOpenFileNameW(&dialog)) return false;
+    path = FromWide(buffer.data());
+    fileName_ = path;
+    return true;
+}
+
+void TForm2::BitBtn3Click() {
+    fileName_ = ExecutablePath();
+    std::u16string path;
+    if (AskProgramFile(path)) SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, W(path));
+}
+
+void TForm2::BitBtn4Click() {
+    TaskFields fields = ReadFields();
+    if (fields.action == u"Run selected program..." && fields.destination.empty()) {
+        std::u16string path;
+        // A cancelled dialog leaves the destination empty: its last file
+        // name may be this program's own path.
+        if (AskProgramFile(path)) fields.destination = path;
+        SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, W(fields.destination));
+    }
+    if ((fields.action == u"Open CD-Rom" || fields.action == u"Close CD-Rom") &&
+        fields.destination.empty()) {
+        fields.destination = FirstCdDrive() + u":";
+        SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, W(fields.destination));
+    }
+    EditorCommit commit;
+    commit.fields = fields;
+    commit.addMode = AddMode == 1;
+    const auto action = SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_GETCURSEL, 0, 0);
+    commit.actionPicked = action != presetAction_;
+    commit.hotKeyChanged = fields.hotKey != presetHotKey_;
+    // A failed save throws from here: the dialog stays open, the row stays.
+    core_.CommitEditor(commit, commit.addMode || !preset_ ? nullptr : &*preset_, appendedRow_);
+    form1_.TaskIconsChanged();
+    done_ = true;
+}
+
+void TForm2::BitBtn2Click() {
+    done_ = true;
+}
+
+std::u16string TForm2::FirstCdDrive() {
+    return keyvane::FirstCdDrive(GetLogicalDrives(), [](char16_t letter) {
+        const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+        return static_cast<unsigned>(GetDriveTypeW(root));
+    });
 }
 
 INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         Guarded([&] { FormCreate(); });
-        return TRUE;
+        return FALSE; // the focus is set when the editor is shown
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_FORM2_BITBTN2) {
-            ShowWindow(handle_, SW_HIDE); // created once, never destroyed before the end
+        switch (LOWORD(wParam)) {
+        case IDC_FORM2_BITBTN4:
+            Guarded([&] { BitBtn4Click(); });
             return TRUE;
+        case IDC_FORM2_BITBTN2: // also Escape and the title bar's close
+            Guarded([&] { BitBtn2Click(); });
+            return TRUE;
+        case IDC_FORM2_BITBTN3:
+            Guarded([&] { BitBtn3Click(); });
+            return TRUE;
+        default:
+            break;
         }
         break;
     default:

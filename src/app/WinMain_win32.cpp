@@ -4,6 +4,7 @@
 #include "app/About_win32.h"
 #include "app/AppCore.h"
 #include "app/AppPaths.h"
+#include "app/SingleInstance_win32.h"
 #include "base/ErrorReport.h"
 #include "app/Unit1_win32.h"
 #include "app/Unit2_win32.h"
@@ -21,11 +22,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Command-line arguments are not read, and the show command is ignored:
     // nothing shows the main window by itself; only the settings may.
 
+    // A second start in the same folder hands over to the running copy
+    // before it reads or writes anything.
+    if (!ClaimSingleInstance()) return 0;
+
     // Hotkey text uses the keyboard layout's key names from here on.
     SetKeyNameSource(&SystemKeyNames());
     SetUpLocalModifierNames();
 
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS | ICC_TAB_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
 
     // The shell object behind minimize-all needs the component-object
@@ -51,6 +56,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         Form2 = form2.get();
         form3 = std::make_unique<TForm3>(instance, *form1);
         Form3 = form3.get();
+        form1->SetOtherForms(form2.get(), form3.get());
     } catch (...) {
         // Without its windows the program cannot run at all. The windows
         // made so far are left to the process end: destroying the main
@@ -74,8 +80,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             exitCode = 1;
             break;
         }
-        if (IsDialogMessageW(form2->handle(), &msg) || IsDialogMessageW(form3->handle(), &msg))
-            continue;
+        // Tab, the arrows and mnemonics among the main window's controls.
+        if (IsDialogMessageW(form1->pages(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

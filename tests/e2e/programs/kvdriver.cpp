@@ -157,10 +157,25 @@ HWND Need(const std::wstring& spec) {
     return w;
 }
 
+// A control by id among the window's descendants: the main window keeps its
+// controls on a page dialog inside it.
 HWND Child(HWND parent, const std::wstring& id) {
-    const HWND c = GetDlgItem(parent, static_cast<int>(Number(id)));
-    if (!c) Fail(L"no child control " + id);
-    return c;
+    struct Search {
+        int id;
+        HWND found;
+    } search{static_cast<int>(Number(id)), GetDlgItem(parent, static_cast<int>(Number(id)))};
+    if (!search.found)
+        EnumChildWindows(
+            parent,
+            [](HWND w, LPARAM p) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(p);
+                if (GetDlgCtrlID(w) != s->id) return TRUE;
+                s->found = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    if (!search.found) Fail(L"no child control " + id);
+    return search.found;
 }
 
 void PostOrFail(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {

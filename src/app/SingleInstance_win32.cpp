@@ -1,0 +1,35 @@
+#include "app/SingleInstance_win32.h"
+
+#include "app/AppPaths.h"
+#include "app/Unit1_win32.h"
+#include "base/Text.h"
+#include "base/WinText.h"
+
+namespace keyvane {
+
+DWORD InstanceKey() {
+    static const DWORD key = [] {
+        // FNV-1a over the folder's UTF-16 units, ASCII letters folded.
+        std::uint32_t hash = 2166136261u;
+        for (char16_t c : AsciiLowered(DirectoryOf(ExecutablePath()))) {
+            hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
+        }
+        return static_cast<DWORD>(hash);
+    }();
+    return key;
+}
+
+bool ClaimSingleInstance() {
+    wchar_t name[64];
+    wsprintfW(name, L"Local\\Keyvane-%08lX", static_cast<unsigned long>(InstanceKey()));
+    // Kept open until the process ends; the system then releases it.
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+    if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) return true;
+    CloseHandle(mutex);
+    // The running copy may come to the front when it answers.
+    AllowSetForegroundWindow(ASFW_ANY);
+    PostMessageW(HWND_BROADCAST, TForm1::ShowRunningInstanceMessage(), InstanceKey(), 0);
+    return false;
+}
+
+} // namespace keyvane

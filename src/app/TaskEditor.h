@@ -1,0 +1,62 @@
+// The task editor's logic, apart from its window: what Edit shows for a row,
+// what OK writes back, and the first CD drive. The window reads and sets its
+// controls through these plain structs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace keyvane {
+
+class TaskTable;
+
+// The editor's four fields. hotKey is the hotkey field's value: the virtual
+// key plus 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt (0: empty).
+struct TaskFields {
+    std::u16string action; // empty: no action chosen in the list
+    std::uint16_t hotKey = 0;
+    std::u16string destination;
+    std::u16string runType;
+};
+
+// What Edit puts into the editor for the current row.
+struct EditPreset {
+    TaskFields fields;
+    // The row's Desc is one of the sixteen actions (otherwise the list shows
+    // none, and OK keeps the row's Desc unless the user picks one).
+    bool actionShown = true;
+    // The row's hotkey text could be put into the field (otherwise the field
+    // is empty, and OK keeps the row's text unless the user sets a hotkey).
+    bool hotKeyShown = true;
+};
+
+// Reads the current row; throws IndexError when there is none.
+EditPreset PresetForEdit(const TaskTable& table);
+
+// What OK hands over, after the window has filled an empty destination.
+struct EditorCommit {
+    TaskFields fields;
+    bool addMode = true;
+    // Edit mode only: the user changed the hotkey field / picked an action
+    // since the preset. When the preset could not show the row's value and
+    // the user left it alone, the row keeps its text.
+    bool hotKeyChanged = true;
+    bool actionPicked = true;
+};
+
+// Writes one row: appends in add mode, else updates the current row. Edit
+// mode without a current row appends too (nothing is written outside the
+// table). appendedRow carries the row an earlier OK of the same editor
+// session appended when its save failed: pressing OK again updates that row
+// instead of adding a second copy (pass -1 on the first OK). Returns the
+// row written.
+int WriteEditorRow(TaskTable& table, const EditorCommit& commit, const EditPreset* preset,
+                   int appendedRow);
+
+// The letter of the first CD-ROM drive ("D"), or empty. driveMask: bit 0 is
+// A:; driveType(letter) gives the system's drive type (5 is CD-ROM).
+std::u16string FirstCdDrive(std::uint32_t driveMask,
+                            const std::function<unsigned(char16_t letter)>& driveType);
+
+} // namespace keyvane

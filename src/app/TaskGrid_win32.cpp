@@ -1,0 +1,289 @@
+#include "app/TaskGrid_win32.h"
+
+#include "base/WinText.h"
+
+#include <uxtheme.h>
+#include <vssym32.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cwchar>
+
+namespace keyvane {
+namespace {
+
+int Scaled(HWND window, int pixels) {
+    HDC dc = GetDC(window);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(window, dc);
+    return MulDiv(pixels, dpi, 96);
+}
+
+// The view's columns in display order. The icon column comes first: a list
+// view keeps room for the row's picture in its first column anyway.
+constexpr Column kViewColumns[kColumnCount] = {Column::Image,    Column::NxNumberColumn1,
+                                               Column::Desc,     Column::Hotkey,
+                                               Column::Dest,     Column::Type_run,
+                                               Column::Enabled};
+
+int ViewIndexOf(Column column) {
+    for (int v = 0; v < kColumnCount; ++v)
+        if (kViewColumns[v] == column) return v;
+    return 0;
+}
+
+const int kEnabled = ViewIndexOf(Column::Enabled);
+const int kHotkey = ViewIndexOf(Column::Hotkey);
+
+} // namespace
+
+TaskGrid::~TaskGrid() {
+    if (icons_) ImageList_Destroy(icons_);
+    if (warning_) DestroyIcon(warning_);
+}
+
+void TaskGrid::Attach(HWND listView, TaskTable& table, Events events) {
+    list_ = listView;
+    table_ = &table;
+    events_ = std::move(events);
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
+                                                 LVS_EX_DOUBLEBUFFER |
+                                                 LVS_EX_INFOTIP | LVS_EX_LABELTIP);
+    SetWindowTheme(list_, L"Explorer", nullptr);
+
+    for (int v = 0; v < kColumnCount; ++v) {
+        const ColumnInfo& info = kColumns[static_cast<std::size_t>(kViewColumns[v])];
+        const std::wstring caption = ToWide(info.caption);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = info.align == ColumnInfo::Align::Centre ? LVCFMT_CENTER : LVCFMT_LEFT;
+        column.cx = Scaled(list_, info.width);
+        column.pszText = const_cast<wchar_t*>(caption.c_str());
+        column.iSubItem = v;
+        ListView_InsertColumn(list_, v, &column);
+    }
+
+    const int iconSize = Scaled(list_, 16);
+    warning_ = static_cast<HICON>(
+        LoadImageW(nullptr, MAKEINTRESOURCEW(32515) /* OIC_WARNING */, IMAGE_ICON, iconSize,
+                   iconSize, LR_SHARED));
+    warning_ = warning_ ? CopyIcon(warning_) : nullptr;
+    // The row height follows the small image list: a 32-pixel icon per row.
+    SetIcons(nullptr, nullptr);
+    Refresh();
+}
+
+void TaskGrid::SetIcons(HIMAGELIST icons, const IconPlan* plan) {
+    if (!icons) {
+        const int size = Scaled(list_, kNewRowHeight);
+        icons = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 1);
+    }
+    ListView_SetImageList(list_, icons, LVSIL_SMALL);
+    if (icons_ && icons_ != icons) ImageList_Destroy(icons_);
+    icons_ = icons;
+    plan_ = plan;
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+void TaskGrid::Refresh() {
+    if (!list_) return;
+    syncing_ = true;
+    const int count = table_->taskCount();
+    if (ListView_GetItemCount(list_) != count)
+        ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    // The table's selection and current row are what the commands act on;
+    // show exactly those.
+    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int row = 0; row < count; ++row)
+        if (table_->isTaskSelected(row)) ListView_SetItemState(list_, row, LVIS_SELECTED, LVIS_SELECTED);
+    const int current = table_->currentTask();
+    if (current >= 0 && current < count) {
+        ListView_SetItemState(list_, current, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_EnsureVisible(list_, current, FALSE);
+    }
+    syncing_ = false;
+    InvalidateRect(list_, nullptr, FALSE);
+}
+
+int TaskGrid::ColumnWidth(int column) const {
+    return ListView_GetColumnWidth(list_, ViewIndexOf(static_cast<Column>(column)));
+}
+
+void TaskGrid::SetColumnWidth(int column, int width) {
+    ListView_SetColumnWidth(list_, ViewIndexOf(static_cast<Column>(column)), width);
+}
+
+void TaskGrid::SelectionToTable() {
+    if (syncing_) return;
+    const int count = table_->taskCount();
+    const int focused = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+    table_->beginBatch();
+    if (focused >= 0 && focused < count && focused != table_->currentTask())
+        table_->selectTask(focused);
+    for (int row = 0; row < count; ++row) {
+        const bool selected = ListView_GetItemState(list_, row, LVIS_SELECTED) != 0;
+        if (table_->isTaskSelected(row) != selected) table_->setTaskSelected(row, selected);
+    }
+    syncing_ = true; // the batch's change notice must not push the view back
+    table_->endBatch();
+    syncing_ = false;
+}
+
+int TaskGrid::HitColumn(POINT point, int& row) const {
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    ListView_SubItemHitTest(list_, &hit);
+    row = hit.iItem;
+    return hit.iItem >= 0 ? hit.iSubItem : -1;
+}
+
+void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
+    const int size = Scaled(list_, 13);
+    RECT box{(cell.left + cell.right - size) / 2, (cell.top + cell.bottom - size) / 2, 0, 0};
+    box.right = box.left + size;
+    box.bottom = box.top + size;
+    if (HTHEME theme = OpenThemeData(list_, L"BUTTON")) {
+        DrawThemeBackground(theme, dc, BP_CHECKBOX, checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL,
+                            &box, nullptr);
+        CloseThemeData(theme);
+    } else {
+        DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
+    }
+}
+
+std::u16string TaskGrid::TooltipOf(int row) const {
+    switch (marks_ ? marks_(row) : HotKeyMark::None) {
+    case HotKeyMark::Taken:
+        return u"This hotkey is in use by another program";
+    case HotKeyMark::NotRecognised:
+        return u"Open this task and press OK to store the hotkey in the form Keyvane recognises";
+    default:
+        return {};
+    }
+}
+
+LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
+    handled = true;
+    const int count = table_->taskCount();
+    switch (header->code) {
+    case LVN_GETDISPINFOW: {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+        LVITEMW& item = info->item;
+        if (item.iItem < 0 || item.iItem >= count) return 0;
+        if (item.iSubItem < 0 || item.iSubItem >= kColumnCount) return 0;
+        const Column column = kViewColumns[item.iSubItem];
+        if (item.mask & LVIF_TEXT) {
+            // The check box is drawn; the icon column holds no text.
+            if (column == Column::Enabled || column == Column::Image) {
+                textBuffer_.clear();
+            } else {
+                textBuffer_ = ToWide(table_->cellText(column, item.iItem));
+            }
+            if (item.cchTextMax > 0) {
+                const auto n = std::min<std::size_t>(textBuffer_.size(),
+                                                     static_cast<std::size_t>(item.cchTextMax - 1));
+                std::copy_n(textBuffer_.c_str(), n, item.pszText);
+                item.pszText[n] = L'\0';
+            }
+        }
+        if (item.mask & LVIF_IMAGE) {
+            item.iImage = -1;
+            if (column == Column::Image && plan_) {
+                std::int32_t image = 0;
+                const std::u16string text = table_->cellText(Column::Image, item.iItem);
+                image = static_cast<std::int32_t>(std::wcstol(W(text), nullptr, 10));
+                item.iImage = plan_->SourceOfImage(image);
+            }
+        }
+        return 0;
+    }
+    case LVN_ODCACHEHINT:
+        return 0;
+    case LVN_ITEMCHANGED:
+    case LVN_ODSTATECHANGED:
+        SelectionToTable();
+        return 0;
+    case LVN_COLUMNCLICK: {
+        const auto* view = reinterpret_cast<NMLISTVIEW*>(header);
+        if (view->iSubItem < 0 || view->iSubItem >= kColumnCount) return 0;
+        table_->sortByColumn(kColumns[static_cast<std::size_t>(kViewColumns[view->iSubItem])].name);
+        Refresh();
+        return 0;
+    }
+    case NM_CLICK: {
+        const auto* activate = reinterpret_cast<NMITEMACTIVATE*>(header);
+        int row = -1;
+        const int column = HitColumn(activate->ptAction, row);
+        if (column == kEnabled && row >= 0 && row < count && events_.toggleEnabled)
+            events_.toggleEnabled(row); // saves, as every click does
+        else if (events_.click)
+            events_.click();
+        return 0;
+    }
+    case NM_DBLCLK: {
+        const auto* activate = reinterpret_cast<NMITEMACTIVATE*>(header);
+        int row = -1;
+        const int column = HitColumn(activate->ptAction, row);
+        // A quick second click on the box is a second toggle, not an edit.
+        if (column == kEnabled && row >= 0 && row < count) {
+            if (events_.toggleEnabled) events_.toggleEnabled(row);
+        } else if (row >= 0 && events_.edit) {
+            events_.edit();
+        }
+        return 0;
+    }
+    case LVN_KEYDOWN: {
+        const auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
+        if (key->wVKey == VK_DELETE && events_.remove) {
+            events_.remove();
+        } else if (key->wVKey == VK_SPACE) {
+            const int row = table_->currentTask();
+            if (row >= 0 && row < count && events_.toggleEnabled) events_.toggleEnabled(row);
+        }
+        return 0;
+    }
+    case LVN_GETINFOTIPW: {
+        auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
+        if (tip->iItem < 0 || tip->iItem >= count || tip->cchTextMax <= 0) return 0;
+        const std::wstring text = ToWide(TooltipOf(tip->iItem));
+        if (text.empty()) return 0;
+        const auto n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
+        std::copy_n(text.c_str(), n, tip->pszText);
+        tip->pszText[n] = L'\0';
+        return 0;
+    }
+    case NM_CUSTOMDRAW: {
+        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+        switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYPOSTPAINT;
+        case CDDS_ITEMPOSTPAINT: {
+            // Drawn over the finished row: the Enabled box, and the mark of
+            // a hotkey that cannot act.
+            const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+            if (row < 0 || row >= count) return CDRF_DODEFAULT;
+            RECT cell{};
+            ListView_GetSubItemRect(list_, row, kEnabled, LVIR_BOUNDS, &cell);
+            DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(u"Enabled", row));
+            if (marks_ && warning_ && marks_(row) != HotKeyMark::None) {
+                ListView_GetSubItemRect(list_, row, kHotkey, LVIR_BOUNDS, &cell);
+                const int size = Scaled(list_, 16);
+                DrawIconEx(draw->nmcd.hdc, cell.left + Scaled(list_, 3),
+                           (cell.top + cell.bottom - size) / 2, warning_, size, size, 0, nullptr,
+                           DI_NORMAL);
+            }
+            return CDRF_DODEFAULT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+        }
+    }
+    default:
+        handled = false;
+        return 0;
+    }
+}
+
+} // namespace keyvane

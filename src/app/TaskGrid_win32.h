@@ -1,0 +1,71 @@
+// The task grid: a report-style list view in virtual mode over the core's
+// task table. The table stays the one store; the view asks it for each cell
+// it paints, so thousands of tasks cost nothing to show. Selection and the
+// focused row go into the table; header clicks sort through it.
+#pragma once
+
+#include "app/TaskIcons.h"
+#include "tasks/TaskTable.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+namespace keyvane {
+
+class TaskGrid {
+  public:
+    // Why a row's hotkey cannot act, shown as a mark in its Hotkey cell.
+    enum class HotKeyMark { None, Taken, NotRecognised };
+
+    struct Events {
+        std::function<void()> click;               // any click in the table
+        std::function<void()> edit;                // double click, Enter
+        std::function<void()> remove;              // the Delete key
+        std::function<void(int row)> toggleEnabled; // a click on the box, Space
+    };
+
+    TaskGrid() = default;
+    TaskGrid(const TaskGrid&) = delete;
+    TaskGrid& operator=(const TaskGrid&) = delete;
+    ~TaskGrid();
+
+    // Sets up columns, styles and the row height on an existing list view.
+    void Attach(HWND listView, TaskTable& table, Events events);
+    HWND handle() const { return list_; }
+
+    // The pictures of the task icons, by IconPlan source index; the grid
+    // takes the image list over. A row shows its Image number's picture.
+    void SetIcons(HIMAGELIST icons, const IconPlan* plan);
+    void SetHotKeyMarks(std::function<HotKeyMark(int row)> marks) { marks_ = std::move(marks); }
+
+    // After the table changed: row count, selection and focus from the table.
+    void Refresh();
+    // Column widths in definition order ("#", Desc, Hotkey, Dest, ...).
+    int ColumnWidth(int column) const;
+    void SetColumnWidth(int column, int width);
+
+    // WM_NOTIFY from the list view or its header; returns the result.
+    LRESULT HandleNotify(NMHDR* header, bool& handled);
+
+  private:
+    void SelectionToTable();
+    void DrawCheckBox(HDC dc, const RECT& cell, bool checked);
+    int HitColumn(POINT clientPoint, int& row) const;
+    std::u16string TooltipOf(int row) const;
+
+    HWND list_ = nullptr;
+    TaskTable* table_ = nullptr;
+    Events events_;
+    HIMAGELIST icons_ = nullptr;
+    const IconPlan* plan_ = nullptr;
+    std::function<HotKeyMark(int row)> marks_;
+    HICON warning_ = nullptr;
+    bool syncing_ = false; // the grid is setting the view's selection itself
+    std::wstring textBuffer_;
+    HWND tooltip_ = nullptr;
+};
+
+} // namespace keyvane

@@ -1,0 +1,36 @@
+// The notification-area icon of the main window: tooltip "Keyvane",
+// callback message 1025. A shell that is slow at log-on refuses the first
+// add, and an Explorer restart forgets every icon, so both are retried.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace keyvane {
+
+class TrayIcon {
+  public:
+    static constexpr UINT kCallbackMessage = WM_USER + 1; // 1025
+    static constexpr UINT kIconId = 1;
+
+    // window receives the callback message and the retry timer.
+    void Add(HWND window, HICON icon);
+    // Removes it with a record filled afresh; failures are ignored.
+    void Remove();
+
+    // Give these messages to the tray; true when it took them.
+    bool HandleMessage(UINT message, WPARAM wParam);
+
+  private:
+    NOTIFYICONDATAW Record() const;
+    bool TryAdd();
+
+    HWND window_ = nullptr;
+    HICON icon_ = nullptr;
+    bool added_ = false;
+    bool wanted_ = false;
+    int retriesLeft_ = 0;
+    UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+};
+
+} // namespace keyvane

@@ -1,5 +1,6 @@
 #include "app/TaskGrid_win32.h"
 
+#include "app/resource.h"
 #include "base/WinText.h"
 
 #include <uxtheme.h>
@@ -64,10 +65,9 @@ void TaskGrid::Attach(HWND listView, TaskTable& table, Events events) {
     }
 
     const int iconSize = Scaled(list_, 16);
-    warning_ = static_cast<HICON>(
-        LoadImageW(nullptr, MAKEINTRESOURCEW(32515) /* OIC_WARNING */, IMAGE_ICON, iconSize,
-                   iconSize, LR_SHARED));
-    warning_ = warning_ ? CopyIcon(warning_) : nullptr;
+    warning_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                             MAKEINTRESOURCEW(IDI_HOTKEYWARNING), IMAGE_ICON,
+                                             iconSize, iconSize, 0));
     // The row height follows the small image list: a 32-pixel icon per row.
     SetIcons(nullptr, nullptr);
     Refresh();

@@ -3,6 +3,7 @@
 #include "app/Unit1_win32.h"
 
 #include "app/About_win32.h"
+#include "app/Glyphs_win32.h"
 #include "app/ModalLoop_win32.h"
 #include "app/SingleInstance_win32.h"
 #include "app/TaskIcons_win32.h"
@@ -109,6 +110,13 @@ void TForm1::CreatePages() {
     SetWindowPos(GetDlgItem(pages_, IDC_FORM1_GROUPBOX2), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const std::pair<int, int> glyphs[] = {
+        {IDC_FORM1_BITBTN1, IDI_ADD},    {IDC_FORM1_BITBTN2, IDI_EDIT},
+        {IDC_FORM1_BITBTN3, IDI_DELETE}, {IDC_FORM1_BITBTN5, IDI_DELETEALL},
+        {IDC_FORM1_BITBTN7, IDI_MOVEDOWN}, {IDC_FORM1_BITBTN8, IDI_MOVEUP},
+        {IDC_FORM1_BITBTN4, IDI_SAVE},   {IDC_FORM1_BITBTN6, IDI_IMPORT}};
+    for (auto [button, icon] : glyphs)
+        SetButtonGlyph(GetDlgItem(pages_, button), instance_, icon);
     CheckDlgButton(pages_, IDC_FORM1_CHECKBOX1, BST_CHECKED);
     CheckDlgButton(pages_, IDC_FORM1_CHECKBOX2, BST_CHECKED);
 
@@ -189,7 +197,7 @@ void TForm1::TasksChanged() {
 }
 
 void TForm1::TaskIconsChanged() {
-    const BuiltInPictures pictures{};
+    const BuiltInPictures pictures{IDB_REBOOT, IDB_HIBERNATE, IDB_MINIMIZEALL};
     HIMAGELIST icons =
         BuildTaskIconList(instance_, core_.iconPlan(), Scaled(kNewRowHeight), pictures);
     grid_.SetIcons(icons, &core_.iconPlan());

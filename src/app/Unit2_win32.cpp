@@ -5,6 +5,7 @@
 #include "actions/SystemActions.h"
 #include "app/AppPaths.h"
 #include "app/DialogHost_win32.h"
+#include "app/Glyphs_win32.h"
 #include "app/ModalLoop_win32.h"
 #include "app/Unit1_win32.h"
 #include "app/resource.h"
@@ -111,6 +112,10 @@ void TForm2::FormCreate() {
     for (auto name : kRunTypes)
         SendMessageW(runTypes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(name).c_str()));
     SendMessageW(runTypes, CB_SETCURSEL, 0, 0);
+
+    SetButtonGlyph(GetDlgItem(handle_, IDC_FORM2_BITBTN4), GetModuleHandleW(nullptr), IDI_OK);
+    SetButtonGlyph(GetDlgItem(handle_, IDC_FORM2_BITBTN2), GetModuleHandleW(nullptr), IDI_CLOSE);
+    SetButtonGlyph(GetDlgItem(handle_, IDC_FORM2_BITBTN3), GetModuleHandleW(nullptr), IDI_BROWSE);
 
     core_.RegisterAllTaskHotKeys();
 }

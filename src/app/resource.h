@@ -4,7 +4,9 @@
 // editor, FORM3 the About box.
 #pragma once
 
-// The program icon is the named resource MAINICON (keyvane.rc).
+// The program icon is the named resource MAINICON (keyvane.rc); the other
+// pictures' ids are in art_ids.h.
+#include "art_ids.h"
 
 // Menus.
 #define IDR_FORM1_MAINMENU 50  // "File" > "Exit", "Help" > "About..."

@@ -1011,6 +1011,134 @@ def log_off_hotkey_ends_session_and_saves_tasks(t):
 
 # ---------------------------------------------------------------------------
 
+# ---------------------------------------------------------------------------
+# The main window, the task editor and the tray icon, driven as a user
+# would: tray clicks, buttons, the grid and the editor's fields.
+
+GRID = 902  # the task grid
+ADD, EDIT, DELETE, DELETE_ALL, MOVE_DOWN, MOVE_UP = 903, 904, 905, 906, 907, 908
+EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_DEST, EDITOR_OK = 1004, 1005, 1006, 1
+GRID_ENABLED_COLUMN = 6
+HKM_SETHOTKEY, CB_SETCURSEL = 0x0401, 0x014E
+HOTKEYF_CONTROL, HOTKEYF_ALT = 0x02, 0x04
+MENU_EXIT1 = 40005  # the tray menu's "Exit"
+WM_SYSCOMMAND, SC_CLOSE = 0x0112, 0xF060
+
+
+def utf16_list(*lines):
+    """The bytes of a task list file whose records are these lines, as the
+    program writes it: a byte order mark, then each line and CR LF."""
+    return b"\xff\xfe" + "".join(line + "\r\n" for line in lines).encode("utf-16-le")
+
+
+def show_main_window(t):
+    t.driver(["tray", MAIN_CAPTION, 513])  # left button down on the icon
+    t.wait_until(lambda: t.find_window(MAIN_CAPTION)[2], "the main window to show")
+
+
+def grid_rows(t):
+    lines = t.driver(["listview", MAIN_CAPTION, GRID])
+    return [line.split("\t") for line in lines[1:] if line != "ok"]
+
+
+def shot(t, name):
+    t.screenshot(os.path.join(t.session.build_dir, "screenshot-%s.png" % name))
+
+
+@case
+def editor_adds_a_task_whose_hotkey_works_at_once(t):
+    target = add_target(t)
+    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,True"))
+    show_main_window(t)
+    shot(t, "main-window")
+    t.driver(["click", MAIN_CAPTION, ADD])
+    t.wait_until(lambda: t.find_window(EDITOR_CAPTION)[2], "the editor to open")
+    t.driver(["childsend", EDITOR_CAPTION, EDITOR_HOTKEY, HKM_SETHOTKEY,
+              ord("K") | (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8],
+             ["childsend", EDITOR_CAPTION, EDITOR_ACTION, CB_SETCURSEL, 10],
+             ["settext", EDITOR_CAPTION, EDITOR_DEST, target + " added"])
+    shot(t, "editor")
+    t.driver(["click", EDITOR_CAPTION, EDITOR_OK])
+    t.wait_for_tasks(utf16_list("1,Run Notepad,,,Normal,0,True",
+                                # saved before the icons are renumbered
+                                "2,Run selected program...,%s,%s added,Normal,0,True"
+                                % (ctrl_alt_text(t, "K"), target)),
+                     "the added task in the file")
+    t.wait_until(lambda: not t.find_window(EDITOR_CAPTION)[2], "the editor to close")
+    press(t, "ctrl+alt+k")
+    record = wait_records(t, 1, "the new task's program to start")[0]
+    t.expect(record["cmdline"].endswith(" added"), "wrong program: %r" % record["cmdline"])
+    rows = grid_rows(t)
+    t.expect(len(rows) == 2 and rows[1][2] == "Run selected program...",
+             "the grid does not show the new task: %r" % rows)
+    t.close(program)
+
+
+@case
+def delete_move_and_enabled_reach_the_file_and_free_the_hotkey(t):
+    target = add_target(t)
+    keys = "12345"
+    rows = ["%d,Run selected program...,%s,%s row%s,Normal,0,True"
+            % (i + 1, ctrl_alt_text(t, k), target, k) for i, k in enumerate(keys)]
+    program = start_with_hotkeys(t, utf16_list(*rows))
+    show_main_window(t)
+    # Rows 1, 2 and 4 selected: Delete leaves the former 3 and 5.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "0,1,3"], ["click", MAIN_CAPTION, DELETE])
+    left = [rows[2].replace("3,", "1,", 1), rows[4].replace("5,", "2,", 1)]
+    # Every task's icon number follows its row after the rebuild at start.
+    want = [left[0].replace(",Normal,0,", ",Normal,2,"), left[1].replace(",Normal,0,", ",Normal,4,")]
+    t.wait_for_tasks(utf16_list(*want), "the deleted rows gone from the file")
+    # The deleted row's hotkey is given back: another program can take it.
+    holder = t.session.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT),
+                             str(ord("1")))
+    try:
+        held = wait_records(t, 1, "another program to take the freed hotkey")
+        t.expect(held[0].get("held") == "1", "the deleted task's hotkey is still taken")
+    finally:
+        holder.kill()
+    # Move up on the second row swaps the two.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "1"], ["click", MAIN_CAPTION, MOVE_UP])
+    moved = [want[1].replace("2,", "1,", 1), want[0].replace("1,", "2,", 1)]
+    t.wait_for_tasks(utf16_list(*moved), "the moved row in the file")
+    # A click on an Enabled box reaches the file, and its hotkey stops acting.
+    t.driver(["lvclick", MAIN_CAPTION, GRID, 0, GRID_ENABLED_COLUMN])
+    off = [moved[0][:-len("True")] + "False", moved[1]]
+    t.wait_for_tasks(utf16_list(*off), "the cleared Enabled box in the file")
+    shot(t, "main-window-after-commands")
+    t.close(program)
+
+
+@case
+def tray_menu_title_bar_close_and_second_start(t):
+    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,True"))
+    # The right button opens the tray menu; Escape closes it, doing nothing.
+    t.driver(["tray", MAIN_CAPTION, 516])
+    t.wait_until(lambda: any(line.split("\t")[1:3] == ["1", "#32768"]
+                             for line in t.driver(["list"])), "the tray menu to open")
+    shot(t, "tray-menu")
+    t.driver(["post", "#32768|", 0x0100, 0x1B])  # WM_KEYDOWN, Escape
+    t.wait_until(lambda: not any(line.split("\t")[1:3] == ["1", "#32768"]
+                                 for line in t.driver(["list"])), "the tray menu to close")
+    t.expect(not t.find_window(MAIN_CAPTION)[2], "the tray menu showed the main window")
+    # The title bar's close hides the window; the program stays.
+    show_main_window(t)
+    t.driver(["post", MAIN_CAPTION, WM_SYSCOMMAND, SC_CLOSE])
+    t.wait_until(lambda: not t.find_window(MAIN_CAPTION)[2], "the main window to hide")
+    t.expect(program.proc.poll() is None, "the title bar's close ended the program")
+    # A second start in the same folder shows the first one and ends.
+    second = t.session.spawn(t.win_dir + "\\keyvane.exe")
+    try:
+        second.wait(timeout=EXIT_DEADLINE)
+    except subprocess.TimeoutExpired:
+        t.fail("the second start is still running")
+    t.wait_until(lambda: t.find_window(MAIN_CAPTION)[2], "the first copy to show its window")
+    # The tray menu's Exit ends the program through its close path.
+    t.driver(["command", MAIN_CAPTION, MENU_EXIT1])
+    code = t.wait_exit(program)
+    t.expect(code == 0, "keyvane.exe ended with exit code %s" % code)
+    t.expect_tasks(utf16_list("1,Run Notepad,,,Normal,0,True"), "after the tray's Exit")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build-dir", required=True, help="MinGW build folder with keyvane.exe")

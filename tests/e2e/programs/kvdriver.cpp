@@ -122,6 +122,8 @@ std::wstring ClassOf(HWND w) {
     return name;
 }
 
+// A visible match wins over hidden ones (a popup menu's class has a hidden
+// window of its own besides the open menu).
 HWND FindTopLevel(const WindowSpec& spec) {
     struct Search {
         const WindowSpec* spec;
@@ -134,6 +136,8 @@ HWND FindTopLevel(const WindowSpec& spec) {
             GetWindowTextW(w, caption, 512);
             if (s->spec->caption != caption) return TRUE;
             if (!s->spec->className.empty() && s->spec->className != ClassOf(w)) return TRUE;
+            if (!s->found) s->found = w;
+            if (!IsWindowVisible(w)) return TRUE;
             s->found = w;
             return FALSE;
         },
@@ -254,6 +258,80 @@ HWND FindListView(HWND parent) {
         reinterpret_cast<LPARAM>(&found));
     if (!found) Fail(L"no list view");
     return found;
+}
+
+HANDLE OpenOwner(HWND w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                     PROCESS_QUERY_INFORMATION,
+                                 FALSE, pid);
+    if (!process) Fail(L"OpenProcess failed");
+    return process;
+}
+
+// LVM_SETITEMSTATE with the item record in the list view's process.
+void SetRowState(HANDLE process, const RemoteBuffer& remote, HWND list, int row, UINT state,
+                 UINT mask) {
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    SIZE_T n = 0;
+    if (!WriteProcessMemory(process, remote.get(), &item, sizeof item, &n))
+        Fail(L"WriteProcessMemory failed");
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote.get()));
+}
+
+void SelectListViewRows(HWND list, const std::wstring& rows) {
+    HANDLE process = OpenOwner(list);
+    {
+        RemoteBuffer remote(process, sizeof(LVITEMW));
+        SetRowState(process, remote, list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        bool first = true;
+        std::size_t start = 0;
+        while (start <= rows.size()) {
+            const std::size_t comma = rows.find(L',', start);
+            const std::wstring piece = rows.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+            if (!piece.empty()) {
+                const int row = static_cast<int>(Number(piece));
+                SetRowState(process, remote, list, row,
+                            LVIS_SELECTED | (first ? LVIS_FOCUSED : 0u),
+                            LVIS_SELECTED | (first ? LVIS_FOCUSED : 0u));
+                first = false;
+            }
+            if (comma == std::wstring::npos) break;
+            start = comma + 1;
+        }
+    }
+    CloseHandle(process);
+}
+
+void ClickListViewCell(HWND list, int row, int column, bool twice) {
+    HANDLE process = OpenOwner(list);
+    RECT cell{};
+    {
+        RemoteBuffer remote(process, sizeof(RECT));
+        RECT ask{LVIR_BOUNDS, column, 0, 0}; // top = sub-item, left = part
+        SIZE_T n = 0;
+        if (!WriteProcessMemory(process, remote.get(), &ask, sizeof ask, &n))
+            Fail(L"WriteProcessMemory failed");
+        if (!SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+                          reinterpret_cast<LPARAM>(remote.get())))
+            Fail(L"LVM_GETSUBITEMRECT failed");
+        if (!ReadProcessMemory(process, remote.get(), &cell, sizeof cell, &n))
+            Fail(L"ReadProcessMemory failed");
+    }
+    CloseHandle(process);
+    // Column 0's bounds are the whole row; aim at its left part then.
+    const int x = column == 0 ? cell.left + 8 : (cell.left + cell.right) / 2;
+    const LPARAM at = MAKELPARAM(x, (cell.top + cell.bottom) / 2);
+    PostOrFail(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostOrFail(list, WM_LBUTTONUP, 0, at);
+    if (twice) {
+        PostOrFail(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostOrFail(list, WM_LBUTTONUP, 0, at);
+    }
 }
 
 // Reads every cell through LVM_GETITEMTEXTW with the item record and the text
@@ -410,6 +488,31 @@ void Run(const std::vector<std::wstring>& args) {
         wchar_t name[128] = {};
         GetKeyNameTextW(scan, name, 128);
         Print(name);
+    } else if (cmd == L"childsend") {
+        // childsend WINDOW ID MSG [WPARAM [LPARAM]]: a message without pointers to a control.
+        const HWND c = Child(Need(arg(1)), arg(2));
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(c, MessageNumber(arg(3)), static_cast<WPARAM>(opt(4, 0)),
+                                 static_cast<LPARAM>(opt(5, 0)), SMTO_ABORTIFHUNG, 10000, &result))
+            Fail(L"SendMessageTimeoutW failed");
+        Print(L"result " + std::to_wstring(result));
+    } else if (cmd == L"settext") {
+        // settext WINDOW ID TEXT: the system carries WM_SETTEXT's string across.
+        const HWND c = Child(Need(arg(1)), arg(2));
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg(3).c_str()),
+                                 SMTO_ABORTIFHUNG, 10000, &result))
+            Fail(L"WM_SETTEXT failed");
+    } else if (cmd == L"lvselect") {
+        // lvselect WINDOW ID ROW,ROW,... : selects exactly these rows; the
+        // first becomes the focused row.
+        const HWND list = Child(Need(arg(1)), arg(2));
+        SelectListViewRows(list, arg(3));
+    } else if (cmd == L"lvclick") {
+        // lvclick WINDOW ID ROW COLUMN [double]: a click at the cell's centre.
+        const HWND list = Child(Need(arg(1)), arg(2));
+        ClickListViewCell(list, static_cast<int>(Number(arg(3))), static_cast<int>(Number(arg(4))),
+                          args.size() > 5 && args[5] == L"double");
     } else if (cmd == L"sleep") {
         Sleep(static_cast<DWORD>(Number(arg(1))));
     } else {

@@ -1,0 +1,169 @@
+// The program's operations through the application core, with a fake of the
+// system's hotkey service and the task list in a temporary folder.
+#include "app/AppCore.h"
+
+#include "TestFiles.h"
+#include "hotkeys/FakeKeyNames.h"
+#include "hotkeys/TaskRows.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace keyvane {
+namespace {
+
+// Holds pairs for us or refuses them; nothing else of the system matters here.
+struct FakeSystem final : HotKeySystem {
+    std::set<std::pair<int, int>>* held;
+    std::map<std::uint16_t, std::pair<int, int>> ids;
+    std::uint16_t nextAtom = 0xC000;
+    explicit FakeSystem(std::set<std::pair<int, int>>& h) : held(&h) {}
+    void Attach(THotKeyManager&) override {}
+    std::uint16_t AddGlobalAtom(const std::u16string&) override { return nextAtom++; }
+    void DeleteGlobalAtom(std::uint16_t) override {}
+    bool RegisterHotKey(std::uint16_t id, std::uint16_t flags, std::uint16_t key) override {
+        ids[id] = {flags & 0x0F, key};
+        return held->insert({flags & 0x0F, key}).second;
+    }
+    bool UnregisterHotKey(std::uint16_t id) override {
+        held->erase(ids[id]);
+        return true;
+    }
+};
+
+class AppCoreTest : public ::testing::Test {
+  protected:
+    AppCoreTest() : core(test::U16Path(dir / "data" / "actions.cfg"), std::make_unique<FakeSystem>(held)) {}
+
+    // Rows "Run Calc" with Ctrl+Alt+1, +2, ... and the destination "rowN".
+    void FillNumbered(int count) {
+        for (int i = 1; i <= count; ++i) {
+            const std::u16string n(1, static_cast<char16_t>(u'0' + i));
+            test::AppendRow(core.tasks(), {u"Run Calc", u"Ctrl+Alt+" + n, u"row" + n});
+        }
+        core.RegisterAllTaskHotKeys();
+    }
+    std::u16string Dests() const {
+        std::u16string out;
+        for (int r = 0; r < core.tasks().taskCount(); ++r)
+            out += core.tasks().cellText(Column::Dest, r) + u" ";
+        return out;
+    }
+    bool Saved() const { return std::filesystem::exists(dir / "data" / "actions.cfg"); }
+
+    test::ScopedKeyNames layout;
+    test::TempFolder dir;
+    std::set<std::pair<int, int>> held; // what the system holds for us
+    AppCore core;
+};
+
+constexpr int kCtrlAlt = 2 | 1;
+
+TEST_F(AppCoreTest, DeleteRemovesEverySelectedRowSavesAndGivesTheirHotKeysBack) {
+    FillNumbered(5);
+    ASSERT_EQ(held.size(), 5u);
+    core.tasks().selectTask(0);
+    core.tasks().setTaskSelected(1, true);
+    core.tasks().setTaskSelected(3, true);
+    core.DeleteSelectedTasks();
+    EXPECT_EQ(Dests(), u"row3 row5 ");
+    EXPECT_TRUE(Saved());
+    EXPECT_EQ(held, (std::set<std::pair<int, int>>{{kCtrlAlt, '3'}, {kCtrlAlt, '5'}}))
+        << "a deleted task's hotkey works again in other programs";
+    core.DeleteAllTasks();
+    EXPECT_TRUE(held.empty());
+}
+
+TEST_F(AppCoreTest, MoveSwapsWithTheNeighbourAndAtTheEndsChangesNothing) {
+    FillNumbered(5);
+    core.tasks().selectTask(4);
+    EXPECT_FALSE(core.MoveCurrentTask(+1));
+    core.tasks().selectTask(0);
+    EXPECT_FALSE(core.MoveCurrentTask(-1));
+    EXPECT_FALSE(Saved()) << "a move that changes nothing writes nothing";
+    core.tasks().selectTask(2);
+    EXPECT_TRUE(core.MoveCurrentTask(-1));
+    EXPECT_EQ(Dests(), u"row1 row3 row2 row4 row5 ");
+    EXPECT_EQ(core.tasks().currentTask(), 1);
+    EXPECT_TRUE(core.tasks().isTaskSelected(1));
+    EXPECT_TRUE(Saved());
+}
+
+TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
+    test::FillTable(core.tasks(), {{u"Custom action", u"Win+Q", u"x", u"Turbo", false}});
+    core.tasks().selectTask(0);
+    const EditPreset preset = PresetForEdit(core.tasks());
+    EXPECT_FALSE(preset.actionShown);
+    EXPECT_FALSE(preset.hotKeyShown) << "the field cannot hold the Win key";
+    EXPECT_EQ(preset.fields.runType, u"Normal");
+
+    // Edit: the user changes only the destination.
+    EditorCommit commit{preset.fields, /*addMode=*/false, /*hotKeyChanged=*/false,
+                        /*actionPicked=*/false};
+    commit.fields.destination = u"y";
+    int appended = -1;
+    core.CommitEditor(commit, &preset, appended);
+    ASSERT_EQ(core.tasks().taskCount(), 1);
+    EXPECT_EQ(core.tasks().cellText(Column::Desc, 0), u"Custom action");
+    EXPECT_EQ(core.tasks().cellText(Column::Hotkey, 0), u"Win+Q");
+    EXPECT_EQ(core.tasks().cellText(Column::Dest, 0), u"y");
+    EXPECT_FALSE(core.tasks().cellFlag(u"Enabled", 0)) << "editing keeps Enabled";
+    EXPECT_EQ(appended, -1);
+
+    // Add: appends an enabled row with the field's hotkey.
+    EditorCommit add{{u"Run Notepad", static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
+    core.CommitEditor(add, nullptr, appended);
+    ASSERT_EQ(core.tasks().taskCount(), 2);
+    EXPECT_EQ(core.tasks().cellText(Column::Hotkey, 1), u"Ctrl+Alt+N");
+    EXPECT_TRUE(core.tasks().cellFlag(u"Enabled", 1));
+    EXPECT_TRUE(held.count({kCtrlAlt, 'N'})) << "the new hotkey is registered at once";
+}
+
+TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
+    // A file where the data folder should be: every save fails.
+    test::WriteBytes(dir / "data", {1});
+    EditorCommit add{{u"Run Calc", 0, u"first", u"Normal"}};
+    int appended = -1;
+    EXPECT_THROW(core.CommitEditor(add, nullptr, appended), IoError);
+    EXPECT_EQ(appended, 0);
+    add.fields.destination = u"second";
+    EXPECT_THROW(core.CommitEditor(add, nullptr, appended), IoError);
+    EXPECT_EQ(Dests(), u"second ");
+
+    // Edit mode on an empty table writes no row outside it: it appends.
+    core.tasks().removeAllTasks();
+    EditorCommit edit{{u"Run Calc", 0, u"x", u"Normal"}, /*addMode=*/false};
+    appended = -1;
+    EXPECT_THROW(core.CommitEditor(edit, nullptr, appended), IoError);
+    EXPECT_EQ(core.tasks().taskCount(), 1);
+}
+
+TEST_F(AppCoreTest, IconNumbersCountTheRecognisedRowsAboveAndSourcesAreShared) {
+    test::FillTable(core.tasks(), {{u"Hibernate computer"},
+                                   {u"Unknown"},
+                                   {u"Stand by computer"},
+                                   {u"Run selected program...", {}, u"C:\\a.exe"},
+                                   {u"Close selected program...", {}, u"C:\\a.exe"}});
+    core.tasks().setCellText(Column::Image, 1, u"7");
+    const IconPlan& plan = core.RebuildTaskIcons();
+    std::u16string images;
+    for (int r = 0; r < 5; ++r)
+        images += core.tasks().cellText(Column::Image, r) + u" ";
+    EXPECT_EQ(images, u"0 7 1 2 3 ") << "an unknown action keeps its Image";
+    ASSERT_EQ(plan.entries.size(), 4u) << "hibernate and stand by get an entry each";
+    EXPECT_EQ(plan.sources.size(), 2u) << "each picture is made once";
+    EXPECT_EQ(plan.entries, (std::vector<int>{0, 0, 1, 1}));
+    EXPECT_EQ(plan.SourceOfImage(7), -1);
+}
+
+TEST(FirstCdDrive, FirstLetterWithACdRomDrive) {
+    const auto types = [](char16_t letter) { return letter == u'D' || letter == u'E' ? 5u : 3u; };
+    EXPECT_EQ(FirstCdDrive(0b11100, types), u"D"); // C, D, E present
+    EXPECT_EQ(FirstCdDrive(0b10100, types), u"E"); // no D
+    EXPECT_EQ(FirstCdDrive(0b00100, types), u"");
+}
+
+} // namespace
+} // namespace keyvane

@@ -619,17 +619,32 @@ def big_endian_file_with_damaged_records(t):
 
 @case
 def unreadable_task_list_is_kept_aside_not_overwritten(t):
-    # Far larger than any task list: the program refuses to read it. The
-    # next save must keep it, as actions.cfg.bak, rather than wipe it.
+    # Far larger than any task list: the program refuses to read it. It says
+    # so once at start, and the next save keeps the file under a name no
+    # earlier rescue holds, rather than wipe it.
     t.write_tasks(utf16_file("1,Run Calc,,,Normal,0,True\r\n"))
     size = 64 * 1024 * 1024 + 2
     os.truncate(t.tasks_path, size)
-    program = t.start()
+    earlier = t.tasks_path + ".bak"
+    with open(earlier, "wb") as f:
+        f.write(b"an earlier rescue")
+    proc = t.session.spawn(t.win_dir + "\\keyvane.exe")
+    box = "#32770|Keyvane"
+    t.find_window(box, timeout=FIRST_START_DEADLINE)
+    message = "\n".join(t.driver(["children", box]))
+    t.expect("actions.cfg.1.bak" in message and "actions.cfg" in message,
+             "the message does not say where the file is kept: %r" % message)
+    t.driver(["close", box])
+    t.find_window(ABOUT_CAPTION)
+    _, pid, _ = t.find_window(MAIN_CAPTION)
+    program = Program(proc, pid)
+    t.programs.append(program)
     t.close(program)
     t.expect_tasks(b"\xff\xfe", "after close")
-    backup = t.tasks_path + ".bak"
+    backup = t.tasks_path + ".1.bak"
     t.expect(os.path.exists(backup) and os.path.getsize(backup) == size,
-             "the unreadable file was not kept as actions.cfg.bak")
+             "the unreadable file was not kept as actions.cfg.1.bak")
+    t.expect(t.read_file(earlier) == b"an earlier rescue", "the earlier rescue was overwritten")
 
 
 @case

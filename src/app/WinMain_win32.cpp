@@ -21,10 +21,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Command-line arguments are not read, and the show command is ignored:
     // nothing shows the main window by itself; only the settings may.
 
-    // Hotkey text uses the keyboard layout's key names from here on.
-    SetKeyNameSource(&SystemKeyNames());
-    SetUpLocalModifierNames();
-
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
@@ -38,8 +34,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     } comApartment;
 
-    // Outlives the windows: they all call into it.
-    AppCore core(TaskListPathFor(ExecutablePath()), MakeSystemHotKeys());
+    // Outlives the windows: they all call into it. Hotkey text is written
+    // and read with the keyboard layout's names, set up before any window.
+    AppCore core(TaskListPathFor(ExecutablePath()), HotKeyNames(SystemKeyNames()),
+                 MakeSystemHotKeys());
 
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;

@@ -2,8 +2,8 @@
 // name table, the registration pass at start over 10,000 rows, and one press
 // walking 10,000 rows. Key names and the hotkey service are fakes, so the
 // figures are the program's own work.
-#include "../tests/hotkeys/FakeKeyNames.h"
-#include "../tests/hotkeys/TaskRows.h"
+#include "../tests/FakeKeyNames.h"
+#include "../tests/TaskRows.h"
 #include "actions/Dispatch.h"
 #include "hotkeys/HotKeyManager.h"
 #include "tasks/TaskTable.h"
@@ -81,39 +81,39 @@ void FillLargeTable(TaskTable& table) {
 }
 
 void BM_NameTableBuild(benchmark::State& state) {
-    test::ScopedKeyNames layout;
+    test::FakeLayout layout;
     for (auto _ : state) {
-        ++layout.names.layout; // a layout change: the names are asked for again
-        benchmark::DoNotOptimize(TextToHotKeyCode(u"Ctrl+Page Down"));
+        ++layout.source.layout; // a layout change: the names are asked for again
+        benchmark::DoNotOptimize(TextToHotKeyCode(layout.names, u"Ctrl+Page Down"));
     }
 }
 BENCHMARK(BM_NameTableBuild);
 
 void BM_TextToHotKeyCode(benchmark::State& state) {
-    test::ScopedKeyNames layout;
+    test::FakeLayout layout;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(TextToHotKeyCode(u"Ctrl+Shift+Scroll Lock"));
-        benchmark::DoNotOptimize(TextToHotKeyCode(u"Ctrl+Alt+N"));
+        benchmark::DoNotOptimize(TextToHotKeyCode(layout.names, u"Ctrl+Shift+Scroll Lock"));
+        benchmark::DoNotOptimize(TextToHotKeyCode(layout.names, u"Ctrl+Alt+N"));
     }
 }
 BENCHMARK(BM_TextToHotKeyCode);
 
 void BM_ParseShortcutText(benchmark::State& state) {
-    test::ScopedKeyNames layout;
+    test::FakeLayout layout;
     for (auto _ : state)
-        benchmark::DoNotOptimize(ParseShortcutText(u"Shift+Ctrl+F11"));
+        benchmark::DoNotOptimize(ParseShortcutText(layout.names, u"Shift+Ctrl+F11"));
 }
 BENCHMARK(BM_ParseShortcutText);
 
 void BM_RegistrationPass10000Rows(benchmark::State& state) {
-    test::ScopedKeyNames layout;
+    test::FakeLayout layout;
     TaskTable table;
     FillLargeTable(table);
     for (auto _ : state) {
         state.PauseTiming();
         auto manager = std::make_unique<THotKeyManager>(std::make_unique<AcceptingHotKeys>());
         state.ResumeTiming();
-        manager->RegisterAllTaskHotKeys(table);
+        manager->RegisterAllTaskHotKeys(table, layout.names);
         benchmark::DoNotOptimize(manager->Registrations().size());
         state.PauseTiming();
         manager.reset();
@@ -123,13 +123,13 @@ void BM_RegistrationPass10000Rows(benchmark::State& state) {
 BENCHMARK(BM_RegistrationPass10000Rows)->Unit(benchmark::kMillisecond);
 
 void BM_OnePress10000Rows(benchmark::State& state) {
-    test::ScopedKeyNames layout;
+    test::FakeLayout layout;
     TaskTable table;
     FillLargeTable(table);
     NoActions actions;
-    const HotKeyCode pressed = TextToHotKeyCode(u"Ctrl+Alt+N");
+    const HotKeyCode pressed = TextToHotKeyCode(layout.names, u"Ctrl+Alt+N");
     for (auto _ : state)
-        DispatchHotKeyPress(table, pressed, actions);
+        DispatchHotKeyPress(table, layout.names, pressed, actions);
     state.counters["actions_per_press"] =
         benchmark::Counter(static_cast<double>(actions.performed) / state.iterations());
 }
@@ -137,13 +137,13 @@ BENCHMARK(BM_OnePress10000Rows)->Unit(benchmark::kMicrosecond);
 
 // The walk alone: a press that no row holds.
 void BM_OnePressNoMatch10000Rows(benchmark::State& state) {
-    test::ScopedKeyNames layout;
+    test::FakeLayout layout;
     TaskTable table;
     FillLargeTable(table);
     NoActions actions;
-    const HotKeyCode pressed = TextToHotKeyCode(u"Ctrl+Alt+Q");
+    const HotKeyCode pressed = TextToHotKeyCode(layout.names, u"Ctrl+Alt+Q");
     for (auto _ : state)
-        DispatchHotKeyPress(table, pressed, actions);
+        DispatchHotKeyPress(table, layout.names, pressed, actions);
     if (actions.performed != 0) state.SkipWithError("a row matched");
 }
 BENCHMARK(BM_OnePressNoMatch10000Rows)->Unit(benchmark::kMicrosecond);

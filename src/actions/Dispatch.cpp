@@ -3,8 +3,9 @@
 #include "actions/Dispatch.h"
 
 #include "actions/ProgramActions.h"
-#include "tasks/TaskTable.h"
 #include "base/Text.h"
+#include "tasks/TaskTable.h"
+#include "tasks/TaskVocabulary.h"
 
 namespace keyvane {
 
@@ -40,11 +41,9 @@ SplitCommand SplitDestination(std::u16string_view destination) {
 }
 
 int ShowCodeOfRunType(std::u16string_view runType) {
-    if (runType == u"Normal") return 1;
-    if (runType == u"Hide") return 0;
-    if (runType == u"Maximize") return 3;
-    if (runType == u"Minimze") return 6;
-    return 1;
+    for (const RunType& type : kRunTypes)
+        if (type.name == runType) return type.showCode;
+    return kRunTypes[0].showCode;
 }
 
 std::u16string ProgramFileName(std::u16string_view program) {
@@ -56,58 +55,59 @@ std::u16string ProgramFileName(std::u16string_view program) {
 
 namespace {
 
-// The actions that take no part of the destination's split, compared first.
-bool RunPowerOrTrayAction(std::u16string_view desc, const std::u16string& destination,
-                          ActionOperations& actions) {
-    if (desc == u"Power off computer")
-        actions.PowerOffComputer();
-    else if (desc == u"Reboot computer")
-        actions.RebootComputer();
-    else if (desc == u"Hibernate computer")
-        actions.HibernateComputer();
-    else if (desc == u"Stand by computer")
-        actions.StandByComputer();
-    else if (desc == u"Log off computer")
-        actions.LogOffComputer();
-    else if (desc == u"Open CD-Rom")
-        actions.OpenCDTray(destination);
-    else if (desc == u"Close CD-Rom")
-        actions.CloseCDTray(destination);
-    else
-        return false;
-    return true;
-}
-
-void RunProgramAction(std::u16string_view desc, const SplitCommand& command, int showCode,
-                      ActionOperations& actions) {
-    if (desc == u"Run selected program...")
-        actions.RunSelectedProgram(command.program, command.parameters, showCode);
-    else if (desc == u"Run My Computer")
-        actions.OpenSpecialFolder(SpecialFolder::MyComputer, showCode);
-    else if (desc == u"Run My Documents")
-        actions.OpenSpecialFolder(SpecialFolder::MyDocuments, showCode);
-    else if (desc == u"Close selected program...")
-        actions.CloseProgramByName(ProgramFileName(command.program));
-    else if (desc == u"Open Website...")
-        actions.OpenWebsite(command.program, showCode);
-    else if (desc == u"Minimize/Maximaze all windows")
-        actions.ToggleMinimizeAll();
-    else if (desc == u"Run Notepad")
-        actions.RunFixedProgram(u"notepad.exe", showCode);
-    else if (desc == u"Run Command Promt")
-        actions.RunFixedProgram(u"cmd.exe", showCode);
-    else if (desc == u"Run Calc")
-        actions.RunFixedProgram(u"calc.exe", showCode);
+void RunAction(Action action, const std::u16string& destination, std::u16string_view runType,
+               ActionOperations& actions) {
+    switch (action) {
+    // These take the destination as it is, or nothing.
+    case Action::PowerOff:
+        return actions.PowerOffComputer();
+    case Action::Reboot:
+        return actions.RebootComputer();
+    case Action::Hibernate:
+        return actions.HibernateComputer();
+    case Action::StandBy:
+        return actions.StandByComputer();
+    case Action::LogOff:
+        return actions.LogOffComputer();
+    case Action::OpenCdRom:
+        return actions.OpenCDTray(destination);
+    case Action::CloseCdRom:
+        return actions.CloseCDTray(destination);
+    case Action::MinimizeAll:
+        return actions.ToggleMinimizeAll();
+    case Action::CloseSelectedProgram:
+        return actions.CloseProgramByName(ProgramFileName(SplitDestination(destination).program));
+    // These show a window the run type decides about.
+    case Action::RunSelectedProgram: {
+        const SplitCommand command = SplitDestination(destination);
+        return actions.RunSelectedProgram(command.program, command.parameters,
+                                          ShowCodeOfRunType(runType));
+    }
+    case Action::OpenWebsite:
+        return actions.OpenWebsite(SplitDestination(destination).program,
+                                   ShowCodeOfRunType(runType));
+    case Action::RunMyComputer:
+        return actions.OpenSpecialFolder(SpecialFolder::MyComputer, ShowCodeOfRunType(runType));
+    case Action::RunMyDocuments:
+        return actions.OpenSpecialFolder(SpecialFolder::MyDocuments, ShowCodeOfRunType(runType));
+    case Action::RunNotepad:
+        return actions.RunFixedProgram(u"notepad.exe", ShowCodeOfRunType(runType));
+    case Action::RunCommandPrompt:
+        return actions.RunFixedProgram(u"cmd.exe", ShowCodeOfRunType(runType));
+    case Action::RunCalc:
+        return actions.RunFixedProgram(u"calc.exe", ShowCodeOfRunType(runType));
+    }
 }
 
 } // namespace
 
-void DispatchHotKeyPress(const TaskTable& table, HotKeyCode hotKey, ActionOperations& actions) {
+void DispatchHotKeyPress(const TaskTable& table, const HotKeyNames& names, HotKeyCode hotKey,
+                         ActionOperations& actions) {
     const int count = table.taskCount();
     if (count == 0) return;
     // Tasks are tied to a press by text, so a row written under another
     // keyboard layout (other key names) does not match.
-    const std::u16string pressed = HotKeyCodeToText(hotKey);
+    const std::u16string pressed = HotKeyCodeToText(names, hotKey);
     // A key without a name gives no text; it must not match rows that have
     // no hotkey at all.
     if (pressed.empty()) return;
@@ -116,12 +116,12 @@ void DispatchHotKeyPress(const TaskTable& table, HotKeyCode hotKey, ActionOperat
         // looked up by column name.
         if (table.textCell(Column::Hotkey, row) != pressed) continue;
         if (!table.cellFlag(u"Enabled", row)) continue;
-        const std::u16string desc = table.cellText(Column::Desc, row);
-        const std::u16string destination = table.cellText(Column::Dest, row);
-        if (RunPowerOrTrayAction(desc, destination, actions)) continue;
-        const SplitCommand command = SplitDestination(destination);
-        const int showCode = ShowCodeOfRunType(table.cellText(Column::Type_run, row));
-        RunProgramAction(desc, command, showCode, actions);
+        // A Desc that names no action (a hand-edited file) does nothing.
+        const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
+        if (!action) continue;
+        // Copies: an operation may change the table while it waits.
+        RunAction(*action, table.cellText(Column::Dest, row), table.cellText(Column::Type_run, row),
+                  actions);
     }
 }
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "actions/ActionOperations.h"
-#include "hotkeys/HotKeyManager.h"
+#include "hotkeys/HotKeyText.h"
 
 #include <cstddef>
 #include <string>
@@ -38,9 +38,11 @@ std::u16string ProgramFileName(std::u16string_view program);
 // anything else 1. Compared exactly.
 int ShowCodeOfRunType(std::u16string_view runType);
 
-// Runs the actions of one press. Operations report nothing back; an error one
-// of them throws ends the press and reaches the caller, as does an index
-// error when rows vanish while an operation waits (the count is read once).
-void DispatchHotKeyPress(const TaskTable& table, HotKeyCode hotKey, ActionOperations& actions);
+// Runs the actions of one press. The pressed code is matched by its text in
+// the given names. Operations report nothing back; an error one of them
+// throws ends the press and reaches the caller, as does an index error when
+// rows vanish while an operation waits (the count is read once).
+void DispatchHotKeyPress(const TaskTable& table, const HotKeyNames& names, HotKeyCode hotKey,
+                         ActionOperations& actions);
 
 } // namespace keyvane

@@ -4,9 +4,10 @@
 
 namespace keyvane {
 
-AppCore::AppCore(std::u16string taskListPath, std::unique_ptr<HotKeySystem> hotKeySystem,
+AppCore::AppCore(std::u16string taskListPath, HotKeyNames names,
+                 std::unique_ptr<HotKeySystem> hotKeySystem,
                  std::unique_ptr<ActionOperations> actions)
-    : store_(std::move(taskListPath)), hotKeys_(std::move(hotKeySystem)),
+    : names_(std::move(names)), store_(std::move(taskListPath)), hotKeys_(std::move(hotKeySystem)),
       actions_(std::move(actions)) {
     hotKeys_.OnHotKeyPressed = [this](HotKeyCode code, std::uint16_t) { HotKeyPressed(code); };
 }
@@ -16,11 +17,11 @@ TaskListStore::LoadResult AppCore::LoadTaskList() {
 }
 
 void AppCore::RegisterAllTaskHotKeys() {
-    hotKeys_.RegisterAllTaskHotKeys(tasks_);
+    hotKeys_.RegisterAllTaskHotKeys(tasks_, names_);
 }
 
 void AppCore::ReleaseUnusedHotKeys() {
-    hotKeys_.ReleaseUnusedRegistrations(tasks_);
+    hotKeys_.ReleaseUnusedRegistrations(tasks_, names_);
 }
 
 void AppCore::ReleaseAllHotKeys() {
@@ -33,7 +34,7 @@ void AppCore::SaveTaskList() {
 
 void AppCore::HotKeyPressed(HotKeyCode code) {
     // Presses arrive only from the message loop, after the actions exist.
-    if (actions_) DispatchHotKeyPress(tasks_, code, *actions_);
+    if (actions_) DispatchHotKeyPress(tasks_, names_, code, *actions_);
 }
 
 void AppCore::DeleteSelectedTasks() {
@@ -80,7 +81,7 @@ void AppCore::ResumeHotKeys() {
 
 void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow) {
     const int count = tasks_.taskCount();
-    const int row = WriteEditorRow(tasks_, commit, preset, appendedRow);
+    const int row = WriteEditorRow(tasks_, names_, commit, preset, appendedRow);
     if (tasks_.taskCount() > count) appendedRow = row;
     SaveTaskList();
     RegisterAllTaskHotKeys();

@@ -18,9 +18,12 @@ namespace keyvane {
 
 class AppCore {
   public:
-    // taskListPath: the full path of data\actions.cfg. The actions may come
-    // later (setActions): on Windows they need the editor's window.
-    AppCore(std::u16string taskListPath, std::unique_ptr<HotKeySystem> hotKeySystem,
+    // taskListPath: the full path of data\actions.cfg. names: the keyboard
+    // layout's names, set up at start, with which hotkey text is written and
+    // read for the whole run. The actions may come later (setActions): on
+    // Windows they need the editor's window.
+    AppCore(std::u16string taskListPath, HotKeyNames names,
+            std::unique_ptr<HotKeySystem> hotKeySystem,
             std::unique_ptr<ActionOperations> actions = nullptr);
     AppCore(const AppCore&) = delete;
     AppCore& operator=(const AppCore&) = delete;
@@ -28,6 +31,7 @@ class AppCore {
     TaskTable& tasks() { return tasks_; }
     const TaskTable& tasks() const { return tasks_; }
     THotKeyManager& hotKeys() { return hotKeys_; }
+    const HotKeyNames& hotKeyNames() const { return names_; }
     TaskListStore& store() { return store_; }
     void setActions(std::unique_ptr<ActionOperations> actions) { actions_ = std::move(actions); }
 
@@ -81,6 +85,7 @@ class AppCore {
     const IconPlan& iconPlan() const { return iconPlan_; }
 
   private:
+    HotKeyNames names_;
     TaskTable tasks_;
     TaskListStore store_;
     THotKeyManager hotKeys_;

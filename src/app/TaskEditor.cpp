@@ -1,13 +1,14 @@
 #include "app/TaskEditor.h"
 
-#include "hotkeys/HotKeyManager.h"
+#include "hotkeys/HotKeyText.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskVocabulary.h"
 
 #include <algorithm>
 
 namespace keyvane {
 
-EditPreset PresetForEdit(const TaskTable& table) {
+EditPreset PresetForEdit(const TaskTable& table, const HotKeyNames& names) {
     const int row = table.currentTask();
     EditPreset preset;
     TaskFields& f = preset.fields;
@@ -16,22 +17,21 @@ EditPreset PresetForEdit(const TaskTable& table) {
     f.destination = table.cellText(Column::Dest, row);
     const std::u16string runType = table.cellText(Column::Type_run, row);
 
-    preset.actionShown =
-        std::find(kActionNames.begin(), kActionNames.end(), desc) != kActionNames.end();
+    preset.actionShown = ActionFromName(desc).has_value();
     if (preset.actionShown) f.action = desc;
 
-    f.hotKey = ParseShortcutText(hotKey);
-    preset.hotKeyShown = hotKey.empty() || f.hotKey != 0;
+    preset.hotKeyShown = hotKey.empty() || CanShowInHotKeyField(names, hotKey);
+    f.hotKey = preset.hotKeyShown ? ParseShortcutText(names, hotKey) : 0;
 
     // A run type that is none of the four leaves the first one, "Normal".
-    f.runType = std::find(kRunTypes.begin(), kRunTypes.end(), runType) != kRunTypes.end()
-                    ? runType
-                    : std::u16string(kRunTypes[0]);
+    const bool known = std::any_of(kRunTypes.begin(), kRunTypes.end(),
+                                   [&](const RunType& type) { return type.name == runType; });
+    f.runType = known ? runType : std::u16string(kRunTypes[0].name);
     return preset;
 }
 
-int WriteEditorRow(TaskTable& table, const EditorCommit& commit, const EditPreset* preset,
-                   int appendedRow) {
+int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommit& commit,
+                   const EditPreset* preset, int appendedRow) {
     const TaskFields& f = commit.fields;
     int row = commit.addMode ? -1 : table.currentTask();
     if (appendedRow >= 0 && appendedRow < table.taskCount()) row = appendedRow;
@@ -42,7 +42,7 @@ int WriteEditorRow(TaskTable& table, const EditorCommit& commit, const EditPrese
     if (fresh || commit.actionPicked || !preset || preset->actionShown)
         table.setCellText(Column::Desc, row, f.action);
     if (fresh || commit.hotKeyChanged || !preset || preset->hotKeyShown)
-        table.setCellText(Column::Hotkey, row, HotKeyCodeToText(f.hotKey));
+        table.setCellText(Column::Hotkey, row, HotKeyCodeToText(names, f.hotKey));
     table.setCellText(Column::Dest, row, f.destination);
     table.setCellText(Column::Type_run, row, f.runType);
     table.endBatch();

@@ -9,6 +9,7 @@
 
 namespace keyvane {
 
+class HotKeyNames;
 class TaskTable;
 
 // The editor's four fields. hotKey is the hotkey field's value: the virtual
@@ -32,7 +33,7 @@ struct EditPreset {
 };
 
 // Reads the current row; throws IndexError when there is none.
-EditPreset PresetForEdit(const TaskTable& table);
+EditPreset PresetForEdit(const TaskTable& table, const HotKeyNames& names);
 
 // What OK hands over, after the window has filled an empty destination.
 struct EditorCommit {
@@ -51,8 +52,8 @@ struct EditorCommit {
 // session appended when its save failed: pressing OK again updates that row
 // instead of adding a second copy (pass -1 on the first OK). Returns the
 // row written.
-int WriteEditorRow(TaskTable& table, const EditorCommit& commit, const EditPreset* preset,
-                   int appendedRow);
+int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommit& commit,
+                   const EditPreset* preset, int appendedRow);
 
 // The letter of the first CD-ROM drive ("D"), or empty. driveMask: bit 0 is
 // A:; driveType(letter) gives the system's drive type (5 is CD-ROM).

@@ -1,6 +1,7 @@
 #include "app/TaskIcons.h"
 
 #include "tasks/TaskTable.h"
+#include "tasks/TaskVocabulary.h"
 
 #include <map>
 #include <tuple>
@@ -18,20 +19,26 @@ bool IconSourceOf(std::u16string_view desc, std::u16string_view dest, IconSource
         source = IconSource{kind, {}, 0};
         return true;
     };
-    if (desc == u"Run selected program..." || desc == u"Close selected program...")
-        return file(dest, 0);
-    if (desc == u"Run My Computer") return file(kShellLibrary, 15);
-    if (desc == u"Run My Documents") return file(kShellLibrary, 4);
-    if (desc == u"Run Calc") return file(u"calc.exe", 0);
-    if (desc == u"Run Notepad") return file(u"Notepad.exe", 0);
-    if (desc == u"Run Command Promt") return file(u"cmd.exe", 0);
-    if (desc == u"Power off computer") return file(kShellLibrary, 27);
-    if (desc == u"Reboot computer") return builtin(K::Reboot);
-    if (desc == u"Hibernate computer" || desc == u"Stand by computer") return builtin(K::Hibernate);
-    if (desc == u"Log off computer") return file(kShellLibrary, 44);
-    if (desc == u"Open Website...") return file(kShellLibrary, 13);
-    if (desc == u"Open CD-Rom" || desc == u"Close CD-Rom") return file(kShellLibrary, 188);
-    if (desc == u"Minimize/Maximaze all windows") return builtin(K::MinimizeAll);
+    const auto action = ActionFromName(desc);
+    if (!action) return false;
+    switch (*action) {
+    case Action::RunSelectedProgram:
+    case Action::CloseSelectedProgram: return file(dest, 0);
+    case Action::RunMyComputer: return file(kShellLibrary, 15);
+    case Action::RunMyDocuments: return file(kShellLibrary, 4);
+    case Action::RunCalc: return file(u"calc.exe", 0);
+    case Action::RunNotepad: return file(u"Notepad.exe", 0);
+    case Action::RunCommandPrompt: return file(u"cmd.exe", 0);
+    case Action::PowerOff: return file(kShellLibrary, 27);
+    case Action::Reboot: return builtin(K::Reboot);
+    case Action::Hibernate:
+    case Action::StandBy: return builtin(K::Hibernate);
+    case Action::LogOff: return file(kShellLibrary, 44);
+    case Action::OpenWebsite: return file(kShellLibrary, 13);
+    case Action::OpenCdRom:
+    case Action::CloseCdRom: return file(kShellLibrary, 188);
+    case Action::MinimizeAll: return builtin(K::MinimizeAll);
+    }
     return false;
 }
 

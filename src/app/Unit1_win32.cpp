@@ -132,6 +132,17 @@ void TForm1::CreatePages() {
     };
     grid_.Attach(GetDlgItem(pages_, IDC_FORM1_NEXTGRID1), core_.tasks(), std::move(events));
     core_.tasks().setChangeListener([this] { grid_.Refresh(); });
+    grid_.SetHotKeyMarks([this](int row) {
+        switch (HotKeyStateOf(core_.tasks().textCell(Column::Hotkey, row), core_.hotKeyNames(),
+                              core_.hotKeys())) {
+        case HotKeyState::NotRegistered:
+            return TaskGrid::HotKeyMark::Taken;
+        case HotKeyState::NotCanonical:
+            return TaskGrid::HotKeyMark::NotRecognised;
+        default:
+            return TaskGrid::HotKeyMark::None;
+        }
+    });
     ShowPage(0);
     LayOut();
     ShowWindow(pages_, SW_SHOW);
@@ -311,7 +322,7 @@ void TForm1::BitBtn1Click() {
 void TForm1::BitBtn2Click() {
     AddMode = 0;
     try {
-        form2_->PresetForEdit(PresetForEdit(core_.tasks()));
+        form2_->PresetForEdit(PresetForEdit(core_.tasks(), core_.hotKeyNames()));
     } catch (...) {
         // No current row: the editor opens with what it held.
         form2_->KeepFieldsForEdit();

@@ -12,6 +12,7 @@
 #include "base/ErrorReport.h"
 #include "base/Text.h"
 #include "base/WinText.h"
+#include "tasks/TaskVocabulary.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -24,30 +25,6 @@ namespace keyvane {
 TForm2* Form2 = nullptr;
 
 namespace {
-
-// The hotkey field's value (key + 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt)
-// and the system control's (key, then HOTKEYF_ flags in the high byte).
-WORD ToControl(std::uint16_t value) {
-    const BYTE key = static_cast<BYTE>(value & 0xFF);
-    BYTE flags = 0;
-    if (value & 0x2000) flags |= HOTKEYF_SHIFT;
-    if (value & 0x4000) flags |= HOTKEYF_CONTROL;
-    if (value & 0x8000) flags |= HOTKEYF_ALT;
-    // The control names the keypad's keys unless told these are the others.
-    if ((key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE)
-        flags |= HOTKEYF_EXT;
-    return MAKEWORD(key, flags);
-}
-
-std::uint16_t FromControl(WORD control) {
-    const BYTE flags = HIBYTE(control);
-    std::uint16_t value = LOBYTE(control);
-    if (value == 0) return 0;
-    if (flags & HOTKEYF_SHIFT) value |= 0x2000;
-    if (flags & HOTKEYF_CONTROL) value |= 0x4000;
-    if (flags & HOTKEYF_ALT) value |= 0x8000;
-    return value;
-}
 
 std::u16string WindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
@@ -65,10 +42,15 @@ std::u16string ComboText(HWND combo) {
     return FromWide(std::wstring_view(text.data(), static_cast<std::size_t>(length)));
 }
 
-int IndexOf(std::u16string_view text, const auto& names) {
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (names[i] == text) return static_cast<int>(i);
-    return -1;
+int ActionIndex(std::u16string_view text) {
+    const auto action = ActionFromName(text);
+    return action ? static_cast<int>(*action) : -1;
+}
+
+int RunTypeIndex(std::u16string_view text) {
+    for (std::size_t i = 0; i < kRunTypes.size(); ++i)
+        if (kRunTypes[i].name == text) return static_cast<int>(i);
+    return 0; // "Normal"
 }
 
 } // namespace
@@ -109,8 +91,8 @@ void TForm2::FormCreate() {
     SendMessageW(actions, CB_SETMINVISIBLE, static_cast<WPARAM>(kActionNames.size()), 0);
     SendMessageW(actions, CB_SETCURSEL, 10, 0); // "Run selected program..."
     HWND runTypes = GetDlgItem(handle_, IDC_FORM2_COMBOBOX3);
-    for (auto name : kRunTypes)
-        SendMessageW(runTypes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(name).c_str()));
+    for (const RunType& type : kRunTypes)
+        SendMessageW(runTypes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(type.name).c_str()));
     SendMessageW(runTypes, CB_SETCURSEL, 0, 0);
 
     SetButtonGlyph(GetDlgItem(handle_, IDC_FORM2_BITBTN4), GetModuleHandleW(nullptr), IDI_OK);
@@ -132,14 +114,14 @@ void TForm2::PresetForEdit(const EditPreset& preset) {
     preset_ = preset;
     const TaskFields& f = preset.fields;
     fileName_ = f.destination;
-    presetAction_ = IndexOf(f.action, kActionNames);
+    presetAction_ = ActionIndex(f.action);
     SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_SETCURSEL,
                         static_cast<WPARAM>(presetAction_), 0);
     SetHotKeyField(f.hotKey);
     presetHotKey_ = HotKeyField();
     SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, ToWide(f.destination).c_str());
     SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX3, CB_SETCURSEL,
-                        static_cast<WPARAM>(std::max(0, IndexOf(f.runType, kRunTypes))), 0);
+                        static_cast<WPARAM>(RunTypeIndex(f.runType)), 0);
 }
 
 void TForm2::KeepFieldsForEdit() {
@@ -159,11 +141,12 @@ void TForm2::ShowModal() {
 }
 
 void TForm2::SetHotKeyField(std::uint16_t value) {
-    SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_SETHOTKEY, ToControl(value), 0);
+    SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_SETHOTKEY, HotKeyControlFromField(value), 0);
 }
 
 std::uint16_t TForm2::HotKeyField() const {
-    return FromControl(static_cast<WORD>(SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_GETHOTKEY, 0, 0)));
+    return HotKeyFieldFromControl(static_cast<std::uint16_t>(
+        SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_GETHOTKEY, 0, 0)));
 }
 
 TaskFields TForm2::ReadFields() const {

@@ -26,11 +26,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // before it reads or writes anything.
     if (!ClaimSingleInstance()) return 0;
 
-    // Hotkey text uses the keyboard layout's key names from here on.
-    SetKeyNameSource(&SystemKeyNames());
-    SetUpLocalModifierNames();
-
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS | ICC_TAB_CLASSES | ICC_LINK_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
+                                                       ICC_HOTKEY_CLASS | ICC_TAB_CLASSES |
+                                                       ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
 
     // The shell object behind minimize-all needs the component-object
@@ -43,8 +41,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     } comApartment;
 
-    // Outlives the windows: they all call into it.
-    AppCore core(TaskListPathFor(ExecutablePath()), MakeSystemHotKeys());
+    // Outlives the windows: they all call into it. Hotkey text is written
+    // and read with the keyboard layout's names, set up before any window.
+    AppCore core(TaskListPathFor(ExecutablePath()), HotKeyNames(SystemKeyNames()),
+                 MakeSystemHotKeys());
 
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;

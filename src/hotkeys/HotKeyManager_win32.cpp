@@ -1,6 +1,5 @@
-// The Windows half of the hotkeys: key names of the current keyboard layout,
-// and the global hotkey service with the hidden window that receives
-// WM_HOTKEY for the hotkey component.
+// The Windows half of the hotkey component: the global hotkey service with
+// the hidden window that receives WM_HOTKEY.
 #include "hotkeys/HotKeyManager.h"
 
 #include "base/ErrorReport.h"
@@ -11,24 +10,6 @@
 namespace keyvane {
 
 namespace {
-
-class WindowsKeyNames final : public KeyNameSource {
-  public:
-    std::u16string KeyName(std::uint8_t key, bool extended) const override {
-        const UINT scanCode = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-        const LONG param = static_cast<LONG>((scanCode << 16) | (extended ? 0x01000000u : 0u));
-        if (param == 0) return {};
-        // Wide, so layouts with non-Latin key names keep them.
-        wchar_t buffer[256] = {};
-        const int length = GetKeyNameTextW(param, buffer, 256);
-        if (length <= 0) return {};
-        return FromWide(std::wstring_view(buffer, static_cast<std::size_t>(length)));
-    }
-
-    std::uintptr_t LayoutId() const override {
-        return reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(0));
-    }
-};
 
 constexpr wchar_t kWindowClass[] = L"KeyvaneHotKeyWindow";
 
@@ -89,11 +70,6 @@ class WindowsHotKeys final : public HotKeySystem {
 };
 
 } // namespace
-
-const KeyNameSource& SystemKeyNames() {
-    static const WindowsKeyNames names;
-    return names;
-}
 
 std::unique_ptr<HotKeySystem> MakeSystemHotKeys() {
     return std::make_unique<WindowsHotKeys>();

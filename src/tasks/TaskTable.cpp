@@ -23,27 +23,6 @@ const std::array<ColumnInfo, kColumnCount> kColumns = {{
     {u"Enabled", CellKind::Flag, u"Enabled", 6, 45, kCentre, kCentre},
 }};
 
-const std::array<std::u16string_view, 16> kActionNames = {
-    u"Run My Computer",
-    u"Run My Documents",
-    u"Run Calc",
-    u"Run Notepad",
-    u"Run Command Promt",
-    u"Power off computer",
-    u"Reboot computer",
-    u"Hibernate computer",
-    u"Stand by computer",
-    u"Log off computer",
-    u"Run selected program...",
-    u"Close selected program...",
-    u"Open Website...",
-    u"Open CD-Rom",
-    u"Close CD-Rom",
-    u"Minimize/Maximaze all windows",
-};
-
-const std::array<std::u16string_view, 4> kRunTypes = {u"Normal", u"Hide", u"Maximize", u"Minimze"};
-
 namespace {
 
 std::u16string Decimal(long long value) {

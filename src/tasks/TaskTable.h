@@ -67,11 +67,6 @@ extern const std::array<ColumnInfo, kColumnCount> kColumns;
 // Height in pixels a row is given when it is added: a 32x32 icon fits.
 inline constexpr int kNewRowHeight = 32;
 
-// The sixteen action names (values of Desc), in the editor's list order, and
-// the four run types (values of Type_run). Compared exactly, case included.
-extern const std::array<std::u16string_view, 16> kActionNames;
-extern const std::array<std::u16string_view, 4> kRunTypes;
-
 // Finds a column by name, ignoring ASCII letter case; throws UnknownColumnError.
 Column FindColumn(std::u16string_view name);
 

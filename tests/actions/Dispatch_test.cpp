@@ -1,9 +1,9 @@
 // The dispatcher's walk, against a fake that records every operation.
 #include "actions/Dispatch.h"
-#include "hotkeys/FakeKeyNames.h"
-#include "hotkeys/TaskRows.h"
-#include "tasks/TaskTable.h"
+#include "FakeKeyNames.h"
+#include "TaskRows.h"
 #include "base/Text.h"
+#include "tasks/TaskTable.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 namespace keyvane {
 namespace {
 
+using test::FakeLayout;
 using test::FillTable;
-using test::ScopedKeyNames;
 
 class RecordingActions final : public ActionOperations {
   public:
@@ -124,10 +124,10 @@ class DispatchTest : public ::testing::Test {
   protected:
     Calls Press(HotKeyCode code) {
         actions.calls.clear();
-        DispatchHotKeyPress(table, code, actions);
+        DispatchHotKeyPress(table, layout.names, code, actions);
         return actions.calls;
     }
-    ScopedKeyNames layout;
+    FakeLayout layout;
     TaskTable table;
     RecordingActions actions;
 };
@@ -242,7 +242,7 @@ TEST_F(DispatchTest, NestedPressRunsCompletelyInsideTheOuterOne) {
     actions.onCall = [&] {
         if (nested) return;
         nested = true;
-        DispatchHotKeyPress(table, kCtrlBit | kAltBit | 'M', actions);
+        DispatchHotKeyPress(table, layout.names, kCtrlBit | kAltBit | 'M', actions);
     };
     EXPECT_EQ(Press(kCtrlAltN), (Calls{"LogOff", "Fixed|calc.exe|1", "Fixed|notepad.exe|1"}));
 }

@@ -3,8 +3,8 @@
 #include "app/AppCore.h"
 
 #include "TestFiles.h"
-#include "hotkeys/FakeKeyNames.h"
-#include "hotkeys/TaskRows.h"
+#include "FakeKeyNames.h"
+#include "TaskRows.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,9 @@ struct FakeSystem final : HotKeySystem {
 
 class AppCoreTest : public ::testing::Test {
   protected:
-    AppCoreTest() : core(test::U16Path(dir / "data" / "actions.cfg"), std::make_unique<FakeSystem>(held)) {}
+    AppCoreTest()
+        : core(test::U16Path(dir / "data" / "actions.cfg"), layout.names,
+               std::make_unique<FakeSystem>(held)) {}
 
     // Rows "Run Calc" with Ctrl+Alt+1, +2, ... and the destination "rowN".
     void FillNumbered(int count) {
@@ -53,7 +55,7 @@ class AppCoreTest : public ::testing::Test {
     }
     bool Saved() const { return std::filesystem::exists(dir / "data" / "actions.cfg"); }
 
-    test::ScopedKeyNames layout;
+    test::FakeLayout layout;
     test::TempFolder dir;
     std::set<std::pair<int, int>> held; // what the system holds for us
     AppCore core;
@@ -94,7 +96,7 @@ TEST_F(AppCoreTest, MoveSwapsWithTheNeighbourAndAtTheEndsChangesNothing) {
 TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     test::FillTable(core.tasks(), {{u"Custom action", u"Win+Q", u"x", u"Turbo", false}});
     core.tasks().selectTask(0);
-    const EditPreset preset = PresetForEdit(core.tasks());
+    const EditPreset preset = PresetForEdit(core.tasks(), layout.names);
     EXPECT_FALSE(preset.actionShown);
     EXPECT_FALSE(preset.hotKeyShown) << "the field cannot hold the Win key";
     EXPECT_EQ(preset.fields.runType, u"Normal");

@@ -49,6 +49,7 @@ TEST(FileIO, OversizedFileIsRefused) {
     const auto file = dir / "huge.cfg";
     std::filesystem::path p = file;
     { std::ofstream out(p, std::ios::binary); }
+    ASSERT_EQ(kMaxDataFileBytes, 64u * 1024 * 1024);
     std::filesystem::resize_file(p, kMaxDataFileBytes + 1); // sparse, costs no disk
     EXPECT_THROW(ReadWholeFile(test::U16Path(file)), IoError);
 }

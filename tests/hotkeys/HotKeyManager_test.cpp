@@ -1,7 +1,7 @@
 // The registration bookkeeping against a fake of the system's hotkey service.
-#include "hotkeys/FakeKeyNames.h"
+#include "FakeKeyNames.h"
+#include "TaskRows.h"
 #include "hotkeys/HotKeyManager.h"
-#include "hotkeys/TaskRows.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 namespace keyvane {
 namespace {
 
+using test::FakeLayout;
 using test::FillTable;
-using test::ScopedKeyNames;
 
 // What the system holds; outlives the manager so the tests can look after it.
 struct SystemState {
@@ -75,7 +75,7 @@ class HotKeyManagerTest : public ::testing::Test {
     std::unique_ptr<THotKeyManager> MakeManager() {
         return std::make_unique<THotKeyManager>(std::make_unique<FakeHotKeySystem>(state));
     }
-    ScopedKeyNames layout;
+    FakeLayout layout;
     SystemState state;
 };
 
@@ -90,8 +90,8 @@ TEST_F(HotKeyManagerTest, RegistersUnderTheAtomOfTheCodeWithoutRepeat) {
     EXPECT_EQ(RegistrationAtomName(kCtrlShiftA), u"HotKeyManagerHotKey24641");
     EXPECT_EQ(state.atoms.at(u"HotKeyManagerHotKey24641").first, id);
     ASSERT_EQ(state.flagsPassed.size(), 1u);
-    // Held keys fire once: the system is asked not to repeat.
-    EXPECT_EQ(state.flagsPassed[0], kModControl | kModShift | kModNoRepeat);
+    // Held keys fire once: the system is asked not to repeat (MOD_NOREPEAT).
+    EXPECT_EQ(state.flagsPassed[0], 2 | 4 | 0x4000);
     EXPECT_EQ(state.ours.count({kModControl | kModShift, 0x41}), 1u);
     ASSERT_EQ(manager->Registrations().size(), 1u);
     EXPECT_EQ(manager->Registrations()[0].Code, kCtrlShiftA);
@@ -130,20 +130,20 @@ TEST_F(HotKeyManagerTest, PassRegistersEveryParsableRowEnabledOrNot) {
                          {u"Run Calc", u"Alt+F4"},
                      });
     auto manager = MakeManager();
-    manager->RegisterAllTaskHotKeys(table);
+    manager->RegisterAllTaskHotKeys(table, layout.names);
     ASSERT_EQ(manager->Registrations().size(), 2u);
     EXPECT_EQ(manager->Registrations()[0].Code, kCtrlAltN);
     EXPECT_EQ(manager->Registrations()[1].Code, kCtrlShiftA);
 
     // Running it again (the editor confirmed without changes) changes nothing.
-    manager->RegisterAllTaskHotKeys(table);
+    manager->RegisterAllTaskHotKeys(table, layout.names);
     EXPECT_EQ(manager->Registrations().size(), 2u);
     EXPECT_EQ(state.References(kCtrlAltN), 1);
     EXPECT_EQ(state.References(0x8073), 0);
 
     // A later pass offers the refused key again.
     state.heldElsewhere.clear();
-    manager->RegisterAllTaskHotKeys(table);
+    manager->RegisterAllTaskHotKeys(table, layout.names);
     EXPECT_TRUE(manager->HasRegistration(0x8073));
 }
 
@@ -161,11 +161,11 @@ TEST_F(HotKeyManagerTest, HotKeyMessageRaisesTheEventForRegisteredCodes) {
     auto manager = MakeManager();
     std::vector<std::pair<HotKeyCode, std::uint16_t>> pressed;
     const auto message = [&](std::uint16_t id, std::uint16_t mods, std::uint16_t key) {
-        manager->HandleWindowMessage(kWmHotKey, 0xABCD0000u | id,
+        manager->HandleWindowMessage(0x0312 /* WM_HOTKEY */, 0xABCD0000u | id,
                                      static_cast<std::intptr_t>((std::uint32_t(key) << 16) | mods));
     };
     const std::uint16_t id = manager->AddRegistration(kCtrlAltN);
-    const std::uint16_t winId = manager->AddRegistration(TextToHotKeyCode(u"Win+N"));
+    const std::uint16_t winId = manager->AddRegistration(TextToHotKeyCode(layout.names, u"Win+N"));
     message(id, kModControl | kModAlt, 'N'); // no handler yet: nothing happens
 
     manager->OnHotKeyPressed = [&](HotKeyCode code, std::uint16_t index) {
@@ -190,14 +190,14 @@ TEST_F(HotKeyManagerTest, UnusedRegistrationsAreGivenBack) {
                          {u"Run Calc", u"Alt+F4", u"", u"Normal", false},
                      });
     auto manager = MakeManager();
-    manager->RegisterAllTaskHotKeys(table);
+    manager->RegisterAllTaskHotKeys(table, layout.names);
     ASSERT_EQ(manager->Registrations().size(), 3u);
 
     // Delete one of two rows sharing a hotkey, and re-bind another.
     table.removeTask(2);
     table.setCellText(Column::Hotkey, 0, u"Ctrl+Alt+M");
-    manager->RegisterAllTaskHotKeys(table);
-    EXPECT_EQ(manager->ReleaseUnusedRegistrations(table), 1);
+    manager->RegisterAllTaskHotKeys(table, layout.names);
+    EXPECT_EQ(manager->ReleaseUnusedRegistrations(table, layout.names), 1);
 
     EXPECT_FALSE(manager->HasRegistration(kCtrlAltN));
     EXPECT_EQ(state.ours.count({kModControl | kModAlt, 'N'}), 0u);
@@ -208,13 +208,45 @@ TEST_F(HotKeyManagerTest, UnusedRegistrationsAreGivenBack) {
 
     // A released combination can be taken again by a later pass.
     table.setCellText(Column::Hotkey, 0, u"Ctrl+Alt+N");
-    manager->RegisterAllTaskHotKeys(table);
+    manager->RegisterAllTaskHotKeys(table, layout.names);
     EXPECT_TRUE(manager->HasRegistration(kCtrlAltN));
 
     table.removeAllTasks();
-    EXPECT_EQ(manager->ReleaseUnusedRegistrations(table), 4);
+    EXPECT_EQ(manager->ReleaseUnusedRegistrations(table, layout.names), 4);
     EXPECT_TRUE(state.ours.empty());
     EXPECT_TRUE(state.atoms.empty());
+}
+
+TEST_F(HotKeyManagerTest, StateOfEachRowsHotKeyForTheGridsMarks) {
+    state.heldElsewhere.insert({kModControl | kModAlt, 'Q'});
+    TaskTable table;
+    FillTable(table, {{u"Run Calc", u"Ctrl+Alt+N"}, {u"Run Calc", u"ctrl+alt+m"}});
+    auto manager = MakeManager();
+    manager->RegisterAllTaskHotKeys(table, layout.names);
+    struct Case {
+        std::u16string_view text;
+        HotKeyState state;
+    } cases[] = {
+        {u"Ctrl+Alt+N", HotKeyState::Ok},
+        {u"", HotKeyState::Empty},
+        {u"Foo+N", HotKeyState::Unparsable},
+        {u"Ctrl+Alt+Q", HotKeyState::NotRegistered}, // another program holds it
+        {u"Ctrl+Alt+P", HotKeyState::NotRegistered}, // no pass has offered it
+        {u"ctrl+alt+m", HotKeyState::NotCanonical},  // registered, but never matched
+        {u"Alt+Ctrl+N", HotKeyState::NotCanonical},
+        {u"Ctrl+Alt+ N", HotKeyState::NotCanonical},
+        {u"Ctrl+Alt+q", HotKeyState::NotCanonical}, // dead for two reasons: the text first
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(HotKeyStateOf(c.text, layout.names, *manager), c.state)
+            << std::string(c.text.begin(), c.text.end());
+    EXPECT_TRUE(manager->HasRegistration(kCtrlBit | kAltBit | 'M'));
+
+    // On a layout with its own words the text is canonical in those words.
+    layout.source.names[0x11] = u"Strg";
+    layout.Restart();
+    EXPECT_EQ(HotKeyStateOf(u"Strg+Alt+N", layout.names, *manager), HotKeyState::Ok);
+    EXPECT_EQ(HotKeyStateOf(u"Ctrl+Alt+N", layout.names, *manager), HotKeyState::NotCanonical);
 }
 
 } // namespace

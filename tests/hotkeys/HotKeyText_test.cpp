@@ -1,24 +1,41 @@
 // Hotkey codes and their text form, against a fixed Windows-like layout.
-#include "hotkeys/FakeKeyNames.h"
-#include "hotkeys/HotKeyManager.h"
+#include "FakeKeyNames.h"
+#include "hotkeys/HotKeyText.h"
 
 #include <gtest/gtest.h>
 
 namespace keyvane {
 namespace {
 
-using test::ScopedKeyNames;
+using test::FakeLayout;
+
+TEST(HotKeyCode, ValuesSharedWithTheFileAndTheSystemAreFixed) {
+    // The code bits are written into every task list as text; the flags are
+    // the system's. The tests below name them, so they are pinned here.
+    EXPECT_EQ(kShiftBit, 0x2000u);
+    EXPECT_EQ(kCtrlBit, 0x4000u);
+    EXPECT_EQ(kAltBit, 0x8000u);
+    EXPECT_EQ(kWinBit, 0x10000u);
+    EXPECT_EQ(kModAlt, 1);
+    EXPECT_EQ(kModControl, 2);
+    EXPECT_EQ(kModShift, 4);
+    EXPECT_EQ(kModWin, 8);
+    EXPECT_EQ(kHotKeyfShift, 0x01);
+    EXPECT_EQ(kHotKeyfControl, 0x02);
+    EXPECT_EQ(kHotKeyfAlt, 0x04);
+    EXPECT_EQ(kHotKeyfExt, 0x08);
+}
 
 TEST(HotKeyCode, MakeAndSplitAgree) {
     struct Case {
-        std::uint16_t flags, key;
+        std::uint16_t flags, key; // MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4, MOD_WIN 8
         HotKeyCode code;
     } cases[] = {
         {0, 0x41, 0x41},
-        {kModAlt, 0x73, 0x8073},
-        {kModControl | kModShift, 0x41, 0x6041},
-        {kModWin, 0x4E, 0x1004E},
-        {kModAlt | kModControl | kModShift | kModWin, 0xFF, 0x1E0FF},
+        {1, 0x73, 0x8073},
+        {2 | 4, 0x41, 0x6041},
+        {8, 0x4E, 0x1004E},
+        {1 | 2 | 4 | 8, 0xFF, 0x1E0FF},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MakeHotKeyCode(c.flags, c.key), c.code) << c.key;
@@ -29,8 +46,8 @@ TEST(HotKeyCode, MakeAndSplitAgree) {
 }
 
 TEST(HotKeyCode, SplitIgnoresBitsOutsideTheLayout) {
-    const HotKeyPair pair = SplitHotKeyCode(0xFFFE0000u | 0x1F00u | kCtrlBit | 0x41u);
-    EXPECT_EQ(pair.flags, kModControl);
+    const HotKeyPair pair = SplitHotKeyCode(0xFFFE0000u | 0x1F00u | 0x4000u | 0x41u);
+    EXPECT_EQ(pair.flags, 2);
     EXPECT_EQ(pair.key, 0x41);
 }
 
@@ -46,7 +63,8 @@ TEST(HotKeyCode, MediaKeys) {
 }
 
 TEST(HotKeyText, CodeToText) {
-    ScopedKeyNames layout;
+    FakeLayout layout;
+    const HotKeyNames& names = layout.names;
     struct Case {
         HotKeyCode code;
         std::u16string_view text;
@@ -64,11 +82,12 @@ TEST(HotKeyText, CodeToText) {
         {0x1F00 | 0x41, u"A"},                       // bits 8-12 are not modifiers
     };
     for (const Case& c : cases)
-        EXPECT_EQ(HotKeyCodeToText(c.code), c.text) << c.code;
+        EXPECT_EQ(HotKeyCodeToText(names, c.code), c.text) << c.code;
 }
 
 TEST(HotKeyText, TextToCode) {
-    ScopedKeyNames layout;
+    FakeLayout layout;
+    const HotKeyNames& names = layout.names;
     struct Case {
         std::u16string_view text;
         HotKeyCode code;
@@ -105,71 +124,76 @@ TEST(HotKeyText, TextToCode) {
         {u"Ctrl+Left Windows", kCtrlBit | 0x5B},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(TextToHotKeyCode(c.text), c.code) << std::string(c.text.begin(), c.text.end());
+        EXPECT_EQ(TextToHotKeyCode(names, c.text), c.code)
+            << std::string(c.text.begin(), c.text.end());
     }
 }
 
 TEST(HotKeyText, TextOfEveryNamedKeyParsesBack) {
-    ScopedKeyNames layout;
+    FakeLayout layout;
+    const HotKeyNames& names = layout.names;
     for (HotKeyCode key = 8; key < 256; ++key) {
         for (HotKeyCode mods : {0u, kCtrlBit, kShiftBit | kAltBit, kWinBit | kCtrlBit}) {
             const HotKeyCode code = key | mods;
-            const std::u16string text = HotKeyCodeToText(code);
-            const std::u16string name = KeyNameOfCode(key);
+            const std::u16string text = HotKeyCodeToText(names, code);
+            const std::u16string name = names.KeyName(key);
             if (name.empty() || name.find(u'+') != std::u16string::npos || key == 0x10 ||
                 key == 0x11 || key == 0x12 || key == 0x90 || key == 0xA0 || key == 0xA2 ||
                 key == 0xBF)
                 continue; // unnamed, modifier words, names shared with a lower key
-            EXPECT_EQ(TextToHotKeyCode(text), code) << std::string(text.begin(), text.end());
+            EXPECT_EQ(TextToHotKeyCode(names, text), code) << std::string(text.begin(), text.end());
         }
     }
 }
 
 TEST(HotKeyText, LocalModifierNamesFollowTheLayout) {
-    ScopedKeyNames layout;
-    layout.names.names[0x10] = u"Umschalt";
-    layout.names.names[0x11] = u"Strg";
-    layout.names.names[0x12] = u"Alt";
-    layout.Install();
-    EXPECT_EQ(LocalModifierNames().shift, u"Umschalt");
-    EXPECT_EQ(LocalModifierNames().win, u"Win");
-    EXPECT_EQ(HotKeyCodeToText(0x1E041), u"Strg+Umschalt+Alt+Win+A");
+    FakeLayout layout;
+    const HotKeyNames& names = layout.names;
+    layout.source.names[0x10] = u"Umschalt";
+    layout.source.names[0x11] = u"Strg";
+    layout.source.names[0x12] = u"Alt";
+    layout.Restart();
+    EXPECT_EQ(names.Modifiers().shift, u"Umschalt");
+    EXPECT_EQ(names.Modifiers().win, u"Win");
+    EXPECT_EQ(HotKeyCodeToText(names, 0x1E041), u"Strg+Umschalt+Alt+Win+A");
     // Both the layout's words and the English words are understood.
-    EXPECT_EQ(TextToHotKeyCode(u"Strg+Umschalt+A"), 0x6041u);
-    EXPECT_EQ(TextToHotKeyCode(u"Ctrl+Shift+A"), 0x6041u);
-    EXPECT_EQ(TextToHotKeyCode(u"Strg"), 0u);
+    EXPECT_EQ(TextToHotKeyCode(names, u"Strg+Umschalt+A"), 0x6041u);
+    EXPECT_EQ(TextToHotKeyCode(names, u"Ctrl+Shift+A"), 0x6041u);
+    EXPECT_EQ(TextToHotKeyCode(names, u"Strg"), 0u);
 
     // An Alt name in capitals alone makes the Win word capitals too.
-    layout.names.names[0x12] = u"ALT";
-    layout.Install();
-    EXPECT_EQ(LocalModifierNames().win, u"WIN");
-    EXPECT_EQ(HotKeyCodeToText(kWinBit | 0x41), u"WIN+A");
-    layout.names.names.erase(0x12);
-    layout.Install();
-    EXPECT_EQ(LocalModifierNames().alt, u"");
-    EXPECT_EQ(LocalModifierNames().win, u"WIN"); // the empty name counts as capitals
+    layout.source.names[0x12] = u"ALT";
+    layout.Restart();
+    EXPECT_EQ(names.Modifiers().win, u"WIN");
+    EXPECT_EQ(HotKeyCodeToText(names, kWinBit | 0x41), u"WIN+A");
+    layout.source.names.erase(0x12);
+    layout.Restart();
+    EXPECT_EQ(names.Modifiers().alt, u"");
+    EXPECT_EQ(names.Modifiers().win, u"WIN"); // the empty name counts as capitals
 }
 
 TEST(HotKeyText, NamesAreAskedOncePerLayout) {
-    ScopedKeyNames layout;
-    TextToHotKeyCode(u"Ctrl+F5");
-    const int asked = layout.names.asked;
+    FakeLayout layout;
+    const HotKeyNames& names = layout.names;
+    TextToHotKeyCode(names, u"Ctrl+F5");
+    const int asked = layout.source.asked;
     for (int i = 0; i < 100; ++i) {
-        TextToHotKeyCode(u"Ctrl+Page Down");
-        HotKeyCodeToText(0x6041);
-        ParseShortcutText(u"Ctrl+Home");
+        TextToHotKeyCode(names, u"Ctrl+Page Down");
+        HotKeyCodeToText(names, 0x6041);
+        ParseShortcutText(names, u"Ctrl+Home");
     }
-    EXPECT_EQ(layout.names.asked, asked);
+    EXPECT_EQ(layout.source.asked, asked);
 
     // A new layout with other names is picked up at the next call.
-    layout.names.names[0x41] = u"Q";
-    layout.names.layout = 0x040C;
-    EXPECT_EQ(HotKeyCodeToText(0x41), u"Q");
-    EXPECT_GT(layout.names.asked, asked);
+    layout.source.names[0x41] = u"Q";
+    layout.source.layout = 0x040C;
+    EXPECT_EQ(HotKeyCodeToText(names, 0x41), u"Q");
+    EXPECT_GT(layout.source.asked, asked);
 }
 
 TEST(HotKeyText, ParseShortcutText) {
-    ScopedKeyNames layout;
+    FakeLayout layout;
+    const HotKeyNames& names = layout.names;
     struct Case {
         std::u16string_view text;
         std::uint16_t value;
@@ -196,7 +220,72 @@ TEST(HotKeyText, ParseShortcutText) {
         {u"Ctrl+A ", 0},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ParseShortcutText(c.text), c.value) << std::string(c.text.begin(), c.text.end());
+        EXPECT_EQ(ParseShortcutText(names, c.text), c.value)
+            << std::string(c.text.begin(), c.text.end());
+}
+
+TEST(HotKeyText, RowsWrittenWithTheLayoutsWordsComeBackIntoTheField) {
+    // The Hotkey column holds the layout's modifier words; a row the field
+    // cannot show would be stored back empty by the editor's OK.
+    FakeLayout layout;
+    const HotKeyNames& names = layout.names;
+    layout.source.names[0x10] = u"Umschalt";
+    layout.source.names[0x11] = u"Strg";
+    layout.source.names[0x12] = u"Alt Gr"; // a word with a blank
+    layout.Restart();
+    struct Case {
+        std::u16string_view text;
+        std::uint16_t value;
+        bool shown;
+    } cases[] = {
+        {u"Strg+Alt Gr+N", 0xC04E, true},
+        {u"strg+umschalt+f5", 0x6074, true},
+        {u"Ctrl+Shift+Alt+N", 0xE04E, true}, // the English words still
+        {u"Strg+Alt Gr+Win+N", 0, false},    // the field holds no Win
+        {u"Win+N", 0, false},
+        {u"Strg+Entf", 0, false}, // a key name the field does not know
+        {u"Strg+", 0, false},
+        {u"Strg+Foo+N", 0, false},
+        {u"", 0, false},
+    };
+    for (const Case& c : cases) {
+        const std::string label(c.text.begin(), c.text.end());
+        EXPECT_EQ(ParseShortcutText(names, c.text), c.value) << label;
+        EXPECT_EQ(CanShowInHotKeyField(names, c.text), c.shown) << label;
+    }
+    // What the editor writes for the field's value reads back as that value.
+    for (std::uint16_t value : {0xC04E, 0x6074, 0x2041, 0x8073})
+        EXPECT_EQ(ParseShortcutText(names, HotKeyCodeToText(names, value)), value) << value;
+
+    // Wine names Ctrl "Control".
+    layout.source.names[0x11] = u"Control";
+    layout.source.names[0x12] = u"Alt";
+    layout.Restart();
+    EXPECT_EQ(ParseShortcutText(names, u"Control+Alt+N"), 0xC04E);
+    EXPECT_TRUE(CanShowInHotKeyField(names, u"Control+Alt+N"));
+}
+
+TEST(HotKeyField, ControlValueAndFieldValueConvertBothWays) {
+    struct Case {
+        std::uint16_t control, field;
+    } cases[] = {
+        // HOTKEYF_SHIFT 0x01, HOTKEYF_CONTROL 0x02, HOTKEYF_ALT 0x04 in the high byte.
+        {0x0041, 0x0041}, {0x0141, 0x2041}, {0x0241, 0x4041}, {0x0473, 0x8073},
+        {0x074E, 0xE04E}, {0x0A2E, 0x402E}, // Delete: extended, named as the column names it
+        {0x0F21, 0xE021},                   // Page Up, every modifier
+        {0x0260, 0x4060},                   // keypad 0: not extended
+        {0x0000, 0x0000},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(HotKeyFieldFromControl(c.control), c.field) << c.control;
+        EXPECT_EQ(HotKeyControlFromField(c.field), c.control) << c.field;
+    }
+    // One way only: the extended flag of a key that needs none is dropped,
+    // and a value without a key is no hotkey.
+    EXPECT_EQ(HotKeyFieldFromControl(0x0941), 0x2041);
+    EXPECT_EQ(HotKeyFieldFromControl(0x0700), 0);
+    EXPECT_EQ(HotKeyControlFromField(0xE000), 0);
+    EXPECT_EQ(HotKeyControlFromField(0x1F41), 0x0041); // bits 8-12 are no modifiers
 }
 
 } // namespace

@@ -115,6 +115,7 @@ TEST(TaskListStore, EveryTableTheProgramCanHoldLoadsBack) {
     // and one more row is refused before anything could be written.
     test::TempFolder dir;
     TaskListStore store(test::U16Path(dir / "actions.cfg"));
+    ASSERT_EQ(kMaxTasks, 100000) << "lists up to this size load; larger ones are kept aside";
     TaskTable t;
     t.appendTasks(kMaxTasks);
     EXPECT_THROW(t.appendTasks(1), TableFullError);

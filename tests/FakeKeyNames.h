@@ -3,7 +3,7 @@
 // is asked for, so a test can see the table is built once per layout.
 #pragma once
 
-#include "hotkeys/HotKeyManager.h"
+#include "hotkeys/HotKeyText.h"
 
 #include <map>
 #include <string>
@@ -90,20 +90,18 @@ class FakeKeyNames final : public KeyNameSource {
     mutable int asked = 0;
 };
 
-// Installs a fake layout and the modifier names it gives; restores the
-// defaults when it goes.
-class ScopedKeyNames {
+// A fake layout and the names the program would set up from it at start.
+// After a change to the fake's names, Restart takes them up as a new start
+// with that layout would.
+class FakeLayout {
   public:
-    ScopedKeyNames() { Install(); }
-    ~ScopedKeyNames() {
-        SetKeyNameSource(nullptr);
-        ResetLocalModifierNames();
-    }
-    void Install() {
-        SetKeyNameSource(&names);
-        SetUpLocalModifierNames();
-    }
-    FakeKeyNames names;
+    FakeLayout() = default;
+    FakeLayout(const FakeLayout&) = delete;
+    FakeLayout& operator=(const FakeLayout&) = delete;
+    void Restart() { names = HotKeyNames(source); }
+
+    FakeKeyNames source;
+    HotKeyNames names{source};
 };
 
 } // namespace keyvane::test

@@ -1,0 +1,322 @@
+// Hotkey codes and their text form. Nothing here touches the system: key
+// names come through the KeyNameSource a HotKeyNames object was made from.
+#include "hotkeys/HotKeyText.h"
+
+#include "base/Text.h"
+
+#include <algorithm>
+
+namespace keyvane {
+
+namespace {
+
+constexpr std::array<std::u16string_view, 18> kMediaKeyNames = {
+    u"Browser Back",        u"Browser Forward",    u"Browser Refresh",    u"Browser Stop",
+    u"Browser Search",      u"Browser Favorites",  u"Browser Start/Home", u"Volume Mute",
+    u"Volume Down",         u"Volume Up",          u"Next Track",         u"Previous Track",
+    u"Stop Media",          u"Play/Pause Media",   u"Start Mail",         u"Select Media",
+    u"Start Application 1", u"Start Application 2"};
+
+// Page Up to Down arrow, Insert and Delete sit in the extended key block; the
+// system names the numeric keypad's keys on the same scan codes otherwise.
+bool IsExtendedKey(unsigned key) {
+    return (key >= 33 && key <= 40) || key == 45 || key == 46;
+}
+
+std::u16string ShortcutNameOf(unsigned key, const std::u16string& layoutName) {
+    switch (key) {
+    case 8:
+        return u"BkSp";
+    case 9:
+        return u"Tab";
+    case 13:
+        return u"Enter";
+    case 27:
+        return u"Esc";
+    case 32:
+        return u"Space";
+    case 33:
+        return u"PgUp";
+    case 34:
+        return u"PgDn";
+    case 35:
+        return u"End";
+    case 36:
+        return u"Home";
+    case 37:
+        return u"Left";
+    case 38:
+        return u"Up";
+    case 39:
+        return u"Right";
+    case 40:
+        return u"Down";
+    case 45:
+        return u"Ins";
+    case 46:
+        return u"Del";
+    default:
+        break;
+    }
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+        return std::u16string(1, static_cast<char16_t>(key));
+    if (key >= 96 && key <= 105) return std::u16string(1, static_cast<char16_t>(u'0' + key - 96));
+    if (key >= 112 && key <= 135) {
+        std::u16string name = u"F";
+        for (char c : std::to_string(key - 111))
+            name += static_cast<char16_t>(c);
+        return name;
+    }
+    // None of the extended keys reaches here, so the layout's name is the one
+    // of the plain scan code.
+    return layoutName;
+}
+
+// The first key from 8 up whose name equals the word, letter case aside.
+std::uint16_t FindKey(const std::array<std::u16string, 256>& foldedNames,
+                      std::u16string_view word) {
+    for (unsigned key = 8; key < 256; ++key) {
+        const std::u16string& name = foldedNames[key];
+        if (name.size() != word.size()) continue;
+        std::size_t i = 0;
+        while (i < word.size() && AsciiLower(word[i]) == name[i])
+            ++i;
+        if (i == word.size()) return static_cast<std::uint16_t>(key);
+    }
+    return 0;
+}
+
+bool IsTrimmed(char16_t c) {
+    return c <= u' ';
+}
+
+std::u16string_view Trimmed(std::u16string_view s) {
+    while (!s.empty() && IsTrimmed(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsTrimmed(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Reads the pieces of hotkey text: split at "+", CR and LF, except inside a
+// run quoted with ' or "; leading blanks and line breaks skipped, empty
+// pieces dropped, each piece trimmed.
+class PieceReader {
+  public:
+    explicit PieceReader(std::u16string_view text) : text_(text) {}
+
+    bool Next(std::u16string_view& piece) {
+        while (pos_ < text_.size()) {
+            while (pos_ < text_.size() &&
+                   (text_[pos_] == u' ' || text_[pos_] == u'\r' || text_[pos_] == u'\n'))
+                ++pos_;
+            const std::size_t head = pos_;
+            char16_t quote = 0;
+            while (pos_ < text_.size()) {
+                const char16_t c = text_[pos_];
+                if (quote != 0) {
+                    if (c == quote) quote = 0;
+                } else if (c == u'\'' || c == u'"') {
+                    quote = c;
+                } else if (c == u'+' || c == u'\r' || c == u'\n') {
+                    break;
+                }
+                ++pos_;
+            }
+            const std::size_t end = pos_;
+            ++pos_; // the separator
+            if (end > head) {
+                piece = Trimmed(text_.substr(head, end - head));
+                return true;
+            }
+        }
+        return false;
+    }
+
+  private:
+    std::u16string_view text_;
+    std::size_t pos_ = 0;
+};
+
+std::uint16_t ModifierFlagOfWord(const HotKeyNames& names, std::u16string_view word) {
+    // A layout may give a modifier no name; nothing then is that word.
+    if (word.empty()) return 0;
+    for (const Modifier& m : kModifiers) {
+        if (EqualsIgnoreAsciiCase(word, m.word) ||
+            EqualsIgnoreAsciiCase(word, names.Modifiers().*m.layoutWord))
+            return m.flag;
+    }
+    return 0;
+}
+
+std::uint16_t KeyOfWord(const HotKeyNames& names, std::u16string_view word) {
+    // A piece of only control characters trims to nothing; it names no key
+    // (an unnamed key must not be picked by its empty name).
+    if (word.empty()) return 0;
+    if (word.size() == 1) {
+        const char16_t c = AsciiUpper(word[0]);
+        if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z')) return c;
+        return names.KeyByName(word);
+    }
+    // The numeric keypad's plus key is named "Num +"; the split cut it apart.
+    if (word == u"Num") word = u"Num +";
+    // A modifier word is never a key, in whatever letter case it is written.
+    if (ModifierFlagOfWord(names, word) != 0) return 0;
+    return names.KeyByName(word);
+}
+
+// Removes "word+" from the front of the text, ASCII letter case aside.
+bool TakeModifierPrefix(std::u16string_view& text, std::u16string_view word) {
+    if (word.empty() || text.size() <= word.size() || text[word.size()] != u'+' ||
+        !EqualsIgnoreAsciiCase(text.substr(0, word.size()), word))
+        return false;
+    text.remove_prefix(word.size() + 1);
+    return true;
+}
+
+} // namespace
+
+HotKeyCode MakeHotKeyCode(std::uint16_t flags, std::uint16_t key) {
+    HotKeyCode code = key;
+    for (const Modifier& m : kModifiers)
+        if (flags & m.flag) code += m.bit;
+    return code;
+}
+
+HotKeyPair SplitHotKeyCode(HotKeyCode code) {
+    HotKeyPair pair{0, static_cast<std::uint16_t>(code & 0xFF)};
+    for (const Modifier& m : kModifiers)
+        if (code & m.bit) pair.flags |= m.flag;
+    return pair;
+}
+
+bool IsMediaKey(std::uint16_t key) {
+    return key >= 0xA6 && key <= 0xB7;
+}
+
+std::u16string_view MediaKeyName(std::uint16_t key) {
+    return IsMediaKey(key) ? kMediaKeyNames[key - 0xA6] : std::u16string_view();
+}
+
+std::uint16_t HotKeyFieldFromControl(std::uint16_t controlValue) {
+    const std::uint16_t key = controlValue & 0xFF;
+    if (key == 0) return 0;
+    const unsigned controlFlags = controlValue >> 8;
+    std::uint16_t value = key;
+    for (const Modifier& m : kModifiers)
+        if (m.controlFlag != 0 && (controlFlags & m.controlFlag)) value |= m.bit;
+    return value;
+}
+
+std::uint16_t HotKeyControlFromField(std::uint16_t fieldValue) {
+    const std::uint16_t key = fieldValue & 0xFF;
+    if (key == 0) return 0;
+    unsigned controlFlags = IsExtendedKey(key) ? kHotKeyfExt : 0;
+    for (const Modifier& m : kModifiers)
+        if (m.controlFlag != 0 && (fieldValue & m.bit)) controlFlags |= m.controlFlag;
+    return static_cast<std::uint16_t>(controlFlags << 8 | key);
+}
+
+HotKeyNames::HotKeyNames(const KeyNameSource& source) : source_(&source) {
+    modifiers_.shift = KeyName(0x10);
+    modifiers_.ctrl = KeyName(0x11);
+    modifiers_.alt = KeyName(0x12);
+    const bool altAllCapitals = std::all_of(modifiers_.alt.begin(), modifiers_.alt.end(),
+                                            [](char16_t c) { return c >= u'A' && c <= u'Z'; });
+    modifiers_.win = altAllCapitals ? u"WIN" : u"Win";
+}
+
+const HotKeyNames::Table& HotKeyNames::Names() const {
+    const std::uintptr_t layout = source_ ? source_->LayoutId() : 0;
+    if (tableBuilt_ && tableLayout_ == layout) return table_;
+    for (unsigned key = 0; key < 256; ++key) {
+        std::u16string name;
+        if (source_) name = source_->KeyName(static_cast<std::uint8_t>(key), IsExtendedKey(key));
+        table_.shortcut[key] = AsciiLowered(ShortcutNameOf(key, name));
+        if (name.size() <= 1 && IsMediaKey(static_cast<std::uint16_t>(key)))
+            name = std::u16string(MediaKeyName(static_cast<std::uint16_t>(key)));
+        table_.folded[key] = AsciiLowered(name);
+        table_.names[key] = std::move(name);
+    }
+    tableLayout_ = layout;
+    tableBuilt_ = true;
+    return table_;
+}
+
+std::u16string HotKeyNames::KeyName(HotKeyCode code) const {
+    return Names().names[code & 0xFF];
+}
+
+std::uint16_t HotKeyNames::KeyByName(std::u16string_view word) const {
+    return FindKey(Names().folded, word);
+}
+
+std::uint16_t HotKeyNames::KeyByShortcutName(std::u16string_view word) const {
+    return FindKey(Names().shortcut, word);
+}
+
+std::u16string HotKeyCodeToText(const HotKeyNames& names, HotKeyCode code) {
+    if (code == 0) return {};
+    std::u16string text;
+    for (const Modifier& m : kModifiers) {
+        if (code & m.bit) {
+            text += names.Modifiers().*m.layoutWord;
+            text += u'+';
+        }
+    }
+    return text + names.KeyName(code);
+}
+
+HotKeyCode TextToHotKeyCode(const HotKeyNames& names, std::u16string_view text) {
+    PieceReader reader(text);
+    std::u16string_view piece;
+    if (!reader.Next(piece)) return 0;
+    std::uint16_t flags = 0;
+    std::u16string_view next;
+    while (reader.Next(next)) {
+        // Every piece before the last is a modifier word; an unknown word
+        // spoils the whole text.
+        const std::uint16_t flag = ModifierFlagOfWord(names, piece);
+        if (flag == 0) return 0;
+        flags |= flag;
+        piece = next;
+    }
+    const std::uint16_t key = KeyOfWord(names, piece);
+    return key == 0 ? 0 : MakeHotKeyCode(flags, key);
+}
+
+std::uint16_t ParseShortcutText(const HotKeyNames& names, std::u16string_view text) {
+    std::uint16_t bits = 0;
+    for (bool took = true; took;) {
+        took = false;
+        if (!text.empty() && text.front() == u'^') {
+            bits |= kCtrlBit;
+            text.remove_prefix(1);
+            took = true;
+            continue;
+        }
+        // The field holds no Win: a Win word is left in place and then
+        // names no key.
+        for (const Modifier& m : kModifiers) {
+            if (m.controlFlag == 0) continue;
+            // The layout's words too: the Hotkey column holds them ("Strg+"
+            // on a German layout), and a row that does not come back into
+            // the field would lose its hotkey at the editor's OK.
+            if (TakeModifierPrefix(text, m.word) ||
+                TakeModifierPrefix(text, names.Modifiers().*m.layoutWord)) {
+                bits |= static_cast<std::uint16_t>(m.bit);
+                took = true;
+                break;
+            }
+        }
+    }
+    if (text.empty()) return 0;
+    const std::uint16_t key = names.KeyByShortcutName(text);
+    return key == 0 ? 0 : static_cast<std::uint16_t>(key | bits);
+}
+
+bool CanShowInHotKeyField(const HotKeyNames& names, std::u16string_view text) {
+    return ParseShortcutText(names, text) != 0 && (TextToHotKeyCode(names, text) & kWinBit) == 0;
+}
+
+} // namespace keyvane

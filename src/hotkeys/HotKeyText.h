@@ -1,0 +1,165 @@
+// Hotkey codes and their text form.
+//
+// A hotkey code is an unsigned 32-bit value: bits 0-7 the virtual key, 0x2000
+// Shift, 0x4000 Ctrl, 0x8000 Alt, 0x10000 Win; 0 means no hotkey. The text
+// form ("Ctrl+Shift+A") is what the task table's Hotkey column holds; it uses
+// the keyboard layout's own key and modifier names, which a HotKeyNames
+// object holds. The editor's hotkey field holds the low 16 bits of a code
+// (never Win).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace keyvane {
+
+using HotKeyCode = std::uint32_t;
+
+// Modifier bits of a hotkey code.
+inline constexpr HotKeyCode kShiftBit = 0x2000;
+inline constexpr HotKeyCode kCtrlBit = 0x4000;
+inline constexpr HotKeyCode kAltBit = 0x8000;
+inline constexpr HotKeyCode kWinBit = 0x10000;
+
+// Modifier flags of the system's registration call (MOD_ALT ...).
+inline constexpr std::uint16_t kModAlt = 1;
+inline constexpr std::uint16_t kModControl = 2;
+inline constexpr std::uint16_t kModShift = 4;
+inline constexpr std::uint16_t kModWin = 8;
+
+// Modifier flags of the system's hotkey control, in the high byte of its
+// value (HOTKEYF_SHIFT ...). The control has no flag for Win.
+inline constexpr std::uint8_t kHotKeyfShift = 0x01;
+inline constexpr std::uint8_t kHotKeyfControl = 0x02;
+inline constexpr std::uint8_t kHotKeyfAlt = 0x04;
+// The key was an extended one: the control names it by the extended scan code.
+inline constexpr std::uint8_t kHotKeyfExt = 0x08;
+
+// The layout's words for the modifiers in produced text.
+struct ModifierNames {
+    std::u16string shift = u"Shift";
+    std::u16string ctrl = u"Ctrl";
+    std::u16string alt = u"Alt";
+    std::u16string win = u"Win";
+};
+
+// One modifier in each of its forms, in the order text names them.
+struct Modifier {
+    HotKeyCode bit;
+    std::uint16_t flag;       // registration flag
+    std::uint8_t controlFlag; // hotkey control flag; 0: the control cannot hold it
+    std::u16string_view word; // the English word, which the parsers always accept
+    std::u16string ModifierNames::*layoutWord;
+};
+inline constexpr std::array<Modifier, 4> kModifiers = {{
+    {kCtrlBit, kModControl, kHotKeyfControl, u"Ctrl", &ModifierNames::ctrl},
+    {kShiftBit, kModShift, kHotKeyfShift, u"Shift", &ModifierNames::shift},
+    {kAltBit, kModAlt, kHotKeyfAlt, u"Alt", &ModifierNames::alt},
+    {kWinBit, kModWin, 0, u"Win", &ModifierNames::win},
+}};
+
+// ---------------------------------------------------------------------------
+// Codes
+
+struct HotKeyPair {
+    std::uint16_t flags; // kModAlt | kModControl | kModShift | kModWin
+    std::uint16_t key;   // virtual key, 0-255
+};
+
+HotKeyCode MakeHotKeyCode(std::uint16_t flags, std::uint16_t key);
+// Bits 8-12 and 17-31 are ignored.
+HotKeyPair SplitHotKeyCode(HotKeyCode code);
+
+bool IsMediaKey(std::uint16_t key);
+// The fallback name of keys 0xA6-0xB7; empty for any other key.
+std::u16string_view MediaKeyName(std::uint16_t key);
+
+// The editor field's value (key plus 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt)
+// of the system hotkey control's value (key in the low byte, HOTKEYF flags in
+// the high byte), and back. A value without a key is no hotkey: 0. The
+// control's extended flag is set for the keys whose text names the extended
+// key, so the control shows the same name as the Hotkey column.
+std::uint16_t HotKeyFieldFromControl(std::uint16_t controlValue);
+std::uint16_t HotKeyControlFromField(std::uint16_t fieldValue);
+
+// ---------------------------------------------------------------------------
+// Key names
+
+// The key names of the keyboard layout in use. Windows asks the system; the
+// tests use a fixed table.
+class KeyNameSource {
+  public:
+    virtual ~KeyNameSource() = default;
+    // The layout's display name of the key, or empty when it has none.
+    virtual std::u16string KeyName(std::uint8_t key, bool extended) const = 0;
+    // Changes whenever the names may change (a new keyboard layout); the
+    // names are asked for again only then.
+    virtual std::uintptr_t LayoutId() const = 0;
+};
+
+// The names hotkey text is written and read with: the modifier words, fixed
+// when the object is made (once, at program start), and the key names of
+// the layout in use, asked of the source once per layout and kept, since
+// parsing looks keys up by name. Producing and parsing text use the same
+// object, so the text the program writes reads back.
+class HotKeyNames {
+  public:
+    // No layout: no key has a name, and the modifier words are the English ones.
+    HotKeyNames() = default;
+    // Takes the layout's names of Shift, Ctrl and Alt from the source; Win
+    // becomes "WIN" when the Alt name is all capital letters A-Z. The source
+    // must outlive this object.
+    explicit HotKeyNames(const KeyNameSource& source);
+
+    const ModifierNames& Modifiers() const { return modifiers_; }
+
+    // The name of the key alone (bits 0-7), as it appears at the end of text.
+    std::u16string KeyName(HotKeyCode code) const;
+    // The first key from 8 up whose name equals the word, ASCII letter case
+    // aside; 0 when none does.
+    std::uint16_t KeyByName(std::u16string_view word) const;
+    // The same by the editor field's own, shorter key names.
+    std::uint16_t KeyByShortcutName(std::u16string_view word) const;
+
+  private:
+    struct Table {
+        std::array<std::u16string, 256> names;    // key names as text shows them
+        std::array<std::u16string, 256> folded;   // the same, ASCII lower case
+        std::array<std::u16string, 256> shortcut; // the editor field's names, lower case
+    };
+    const Table& Names() const;
+
+    const KeyNameSource* source_ = nullptr;
+    ModifierNames modifiers_;
+    // A cache filled on first use: one user-interface thread, no lock.
+    mutable Table table_;
+    mutable std::uintptr_t tableLayout_ = 0;
+    mutable bool tableBuilt_ = false;
+};
+
+// Windows only (HotKeyText_win32.cpp): the layout's key names through
+// MapVirtualKeyW and GetKeyNameTextW.
+const KeyNameSource& SystemKeyNames();
+
+// ---------------------------------------------------------------------------
+// Text
+
+// "Ctrl+Shift+Alt+Win+" as far as set, then the key's name. Code 0 gives "".
+std::u16string HotKeyCodeToText(const HotKeyNames& names, HotKeyCode code);
+// The code of a text such as "Ctrl+Alt+N"; 0 when it is not a valid hotkey.
+// Modifier words are taken in English and in the layout's words.
+HotKeyCode TextToHotKeyCode(const HotKeyNames& names, std::u16string_view text);
+// The editor field's value (key plus 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt)
+// of stored text, by the field's own shorter key names; 0 when nothing
+// matches. Modifier words are taken in English ("Shift+", "Ctrl+" or "^",
+// "Alt+") and in the layout's words that HotKeyCodeToText writes.
+std::uint16_t ParseShortcutText(const HotKeyNames& names, std::u16string_view text);
+// Whether the editor's hotkey field can show a row's hotkey text: it parses
+// to a field value and has no Win modifier, which the field cannot hold. When
+// it cannot, the editor must keep the row's text rather than store the
+// field's empty value.
+bool CanShowInHotKeyField(const HotKeyNames& names, std::u16string_view text);
+
+} // namespace keyvane

@@ -155,6 +155,10 @@ void TForm1::ShowPage(int page) {
         ShowWindow(GetDlgItem(pages_, id), page == 0 ? SW_SHOW : SW_HIDE);
     for (int id : kOptionsPage)
         ShowWindow(GetDlgItem(pages_, id), page == 1 ? SW_SHOW : SW_HIDE);
+    // The keyboard focus must not stay on a control of the hidden page.
+    HWND focus = GetFocus();
+    if (focus && IsChild(pages_, focus) && !IsWindowVisible(focus))
+        SetFocus(GetDlgItem(pages_, page == 0 ? IDC_FORM1_NEXTGRID1 : IDC_FORM1_CHECKBOX1));
 }
 
 void TForm1::LayOut() {
@@ -201,6 +205,14 @@ void TForm1::LayOut() {
     place(IDC_FORM1_BITBTN6, area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH);
     place(IDC_FORM1_BITBTN4, area.left + Scaled(2), area.bottom - buttonH - Scaled(6), buttonW,
           buttonH);
+}
+
+bool TForm1::PreTranslateMessage(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || !(GetKeyState(VK_CONTROL) & 0x8000))
+        return false;
+    if (msg.hwnd != handle_ && !IsChild(handle_, msg.hwnd)) return false;
+    ShowPage(1 - page_); // two pages: either direction lands on the other
+    return true;
 }
 
 void TForm1::TasksChanged() {

@@ -45,6 +45,10 @@ class TForm1 {
     // its tasks are not lost with it.
     void Close();
 
+    // Keys the main window takes before the dialog manager: Ctrl+Tab and
+    // Ctrl+Shift+Tab switch pages. True when it took the message.
+    bool PreTranslateMessage(const MSG& msg);
+
     // The task icons and the grid after the table changed under them.
     void TaskIconsChanged();
     void TasksChanged();

@@ -81,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             break;
         }
         // Tab, the arrows and mnemonics among the main window's controls.
-        if (IsDialogMessageW(form1->pages(), &msg)) continue;
+        if (form1->PreTranslateMessage(msg) || IsDialogMessageW(form1->pages(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -1154,6 +1154,44 @@ def tray_menu_title_bar_close_and_second_start(t):
     t.expect_tasks(utf16_list("1,Run Notepad,,,Normal,0,True"), "after the tray's Exit")
 
 
+@case
+def screenshots_of_the_windows(t):
+    """Not a check of behaviour: pictures of every window for a person to
+    look at, written into the build folder, at 100% and at 150%."""
+    target = add_target(t)
+    holder = t.session.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT),
+                             str(ord("H")))
+    try:
+        wait_records(t, 1, "another program to take Ctrl+Alt+H")
+        data = utf16_list("1,Run Notepad,%s,,Normal,0,True" % ctrl_alt_text(t, "N"),
+                          "2,Open Website...,%s,http://example.org,Maximize,0,False"
+                          % ctrl_alt_text(t, "W"),
+                          "3,Run selected program...,%s,%s,Normal,0,True"
+                          % (ctrl_alt_text(t, "H"), target),
+                          "4,Reboot computer,ctrl+alt+x,,Normal,0,True",
+                          "5,Minimize/Maximaze all windows,%s,,Normal,0,True"
+                          % ctrl_alt_text(t, "M"),
+                          "6,Hibernate computer,,,Hide,0,True")
+        for scale, dpi in (("100", 96), ("150", 144)):
+            t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", str(dpi))
+            program = start_with_hotkeys(t, data)
+            show_main_window(t)
+            shot(t, "main-hotkeys-%s" % scale)
+            t.driver(["tabclick", MAIN_CAPTION, 900, 1])
+            t.driver(["sleep", 500])
+            shot(t, "main-options-%s" % scale)
+            t.driver(["tabclick", MAIN_CAPTION, 900, 0], ["lvselect", MAIN_CAPTION, GRID, "2"],
+                     ["click", MAIN_CAPTION, EDIT])
+            t.wait_until(lambda: t.find_window(EDITOR_CAPTION)[2], "the editor to open")
+            shot(t, "editor-%s" % scale)
+            t.driver(["close", EDITOR_CAPTION])
+            t.wait_until(lambda: not t.find_window(EDITOR_CAPTION)[2], "the editor to close")
+            t.close(program)
+    finally:
+        t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", "96")
+        holder.kill()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build-dir", required=True, help="MinGW build folder with keyvane.exe")

@@ -30,6 +30,12 @@
 //   list                             prints every top-level window: pid, visible,
 //                                    class, caption (for diagnosis)
 //   keyname VK [extended]            prints GetKeyNameTextW's name of the key
+//   childsend WINDOW ID MSG [W [L]]  a message without pointers to a control
+//   settext WINDOW ID TEXT           WM_SETTEXT to a control
+//   lvselect WINDOW ID ROW,ROW,...   selects exactly these grid rows (the first focused)
+//   lvclick WINDOW ID ROW COL [double]  a click at a grid cell's centre
+//   tabclick WINDOW ID INDEX         a click on a tab of a tab control
+//   (a control ID is looked for among all descendants of WINDOW)
 //   sleep MS                         only for pacing the user would see; tests
 //                                    wait for conditions instead
 #include <windows.h>
@@ -513,6 +519,25 @@ void Run(const std::vector<std::wstring>& args) {
         const HWND list = Child(Need(arg(1)), arg(2));
         ClickListViewCell(list, static_cast<int>(Number(arg(3))), static_cast<int>(Number(arg(4))),
                           args.size() > 5 && args[5] == L"double");
+    } else if (cmd == L"tabclick") {
+        // tabclick WINDOW ID INDEX: a click on a tab; the control then tells
+        // its parent itself (a WM_NOTIFY cannot be sent across processes).
+        const HWND tabs = Child(Need(arg(1)), arg(2));
+        HANDLE process = OpenOwner(tabs);
+        RECT r{};
+        {
+            RemoteBuffer remote(process, sizeof(RECT));
+            if (!SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(Number(arg(3))),
+                              reinterpret_cast<LPARAM>(remote.get())))
+                Fail(L"TCM_GETITEMRECT failed");
+            SIZE_T n = 0;
+            if (!ReadProcessMemory(process, remote.get(), &r, sizeof r, &n))
+                Fail(L"ReadProcessMemory failed");
+        }
+        CloseHandle(process);
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostOrFail(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostOrFail(tabs, WM_LBUTTONUP, 0, at);
     } else if (cmd == L"sleep") {
         Sleep(static_cast<DWORD>(Number(arg(1))));
     } else {

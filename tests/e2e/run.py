@@ -44,6 +44,7 @@ class CaseFailure(Exception):
 # The task list file. Expected files are written out literally: a model of
 # the reader and writer here would share any misreading with the program.
 
+
 def utf16_file(text):
     """The text as a UTF-16 LE file with its byte order mark (FF FE): only the
     encoding, no field logic."""
@@ -332,8 +333,9 @@ class Case:
     def wait_window_gone(self, caption, timeout=WINDOW_DEADLINE):
         self.driver(["gone", caption, int(timeout * 1000)], timeout=timeout + 30)
 
-    def start(self, exe="keyvane.exe"):
-        """Starts the case's copy of keyvane.exe and waits for its main window."""
+    def start(self, exe="keyvane.exe", ready=True):
+        """Starts the case's copy of keyvane.exe and waits for its main window
+        and, when ready, for the end of the start-up."""
         first = self.session.first_start
         self.session.first_start = False
         deadline = time.monotonic() + (FIRST_START_DEADLINE if first else WINDOW_DEADLINE)
@@ -352,14 +354,19 @@ class Case:
             if proc.returncode != 1 or attempt == 1:
                 self.fail(why)
             print("  .. %s; starting it again" % why, flush=True)
-        # The About box is made last, after the task list is loaded and the
-        # hotkeys registered: only then is the start-up over.
-        self.find_window(ABOUT_CAPTION, timeout=max(2.0, deadline - time.monotonic()))
-        if proc.poll() is not None:
-            self.fail("%s ended at start (exit %s)" % (exe, proc.returncode))
+        # Ended with the case from now on, whatever fails next.
         program = Program(proc, pid)
         self.programs.append(program)
+        if ready:
+            self.wait_ready(program, timeout=max(2.0, deadline - time.monotonic()))
         return program
+
+    def wait_ready(self, program, timeout=WINDOW_DEADLINE):
+        """Waits for the end of the start-up: the About box is made last, after
+        the task list is loaded and the hotkeys registered."""
+        self.find_window(ABOUT_CAPTION, timeout=timeout)
+        if program.proc.poll() is not None:
+            self.fail("keyvane.exe ended at start (exit %s)" % program.proc.returncode)
 
     def _wait_main_window(self, proc, deadline):
         """The process id of the main window's owner, or None when the
@@ -521,17 +528,29 @@ def big_endian_file_with_damaged_records(t):
 
 @case
 def unreadable_task_list_is_kept_aside_not_overwritten(t):
-    # Far larger than any task list: the program refuses to read it. The
-    # next save must keep it, as actions.cfg.bak, rather than wipe it.
+    # Far larger than any task list: the program refuses to read it, says so
+    # at start, and the next save keeps it beside an earlier rescue rather
+    # than over it or over the list.
     t.write_tasks(utf16_file("1,Run Calc,,,Normal,0,True\r\n"))
     size = 64 * 1024 * 1024 + 2
     os.truncate(t.tasks_path, size)
-    program = t.start()
+    earlier = utf16_file("1,Run Notepad,,,Normal,0,True\r\n")
+    with open(t.tasks_path + ".bak", "wb") as f:
+        f.write(earlier)
+    program = t.start(ready=False)
+    box = "#32770|Keyvane"
+    t.find_window(box)
+    text = " ".join(line.split("\t", 2)[-1] for line in t.driver(["children", box]))
+    t.expect("actions.cfg" in text and "actions.cfg.1.bak" in text,
+             "the message does not name the file and where it is kept: %r" % text)
+    t.driver(["command", box, 1])  # OK
+    t.wait_ready(program)
     t.close(program)
     t.expect_tasks(b"\xff\xfe", "after close")
-    backup = t.tasks_path + ".bak"
-    t.expect(os.path.exists(backup) and os.path.getsize(backup) == size,
-             "the unreadable file was not kept as actions.cfg.bak")
+    t.expect(Case.read_file(t.tasks_path + ".bak") == earlier, "the earlier rescue was replaced")
+    rescued = t.tasks_path + ".1.bak"
+    t.expect(os.path.exists(rescued) and os.path.getsize(rescued) == size,
+             "the unreadable file was not kept as actions.cfg.1.bak")
 
 
 @case

@@ -30,3 +30,40 @@ build_mingw() {
         -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" >/dev/null
     cmake --build build/mingw -j "$(nproc)" ${1:+--target "$@"}
 }
+
+# Starts a virtual display (Xvfb) on a free display number: exports DISPLAY
+# and sets XVFB_PID. With "setsid" as second argument it runs in a session of
+# its own, so Ctrl+C in the terminal does not end it. Fails, leaving nothing
+# running, unless the display answers within ten seconds.
+start_xvfb() {
+    local size=${1:-1024x768x24} displayfile number=""
+    displayfile=$(mktemp) || return 1
+    # -displayfd: Xvfb picks a free display and writes its number when ready.
+    if [ "${2:-}" = setsid ]; then
+        setsid Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+    else
+        Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+    fi
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        number=$(head -n1 "$displayfile")
+        [ -n "$number" ] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$displayfile"
+    if [ -z "$number" ] || ! timeout 10 xdpyinfo -display ":$number" >/dev/null 2>&1; then
+        echo "the virtual display (Xvfb) did not come up"
+        stop_xvfb
+        return 1
+    fi
+    export DISPLAY=":$number"
+}
+
+# Ends the display start_xvfb started, if any.
+stop_xvfb() {
+    [ -n "${XVFB_PID:-}" ] || return 0
+    kill "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
+}

@@ -16,30 +16,25 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No prompts to install the .NET and HTML engines on a first start.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-xvfb_pid=""
 wine_pid=""
+driver_out=$(mktemp)
 cleanup() {
     if [ -n "$wine_pid" ] && kill -0 "$wine_pid" 2>/dev/null; then
-        wine build/mingw/kvdriver.exe "$(winepath -w /tmp/keyvane-run-driver.txt 2>/dev/null)" \
+        timeout 30 wine build/mingw/kvdriver.exe "$(winepath -w "$driver_out" 2>/dev/null)" \
             close "Keyvane  -  http://keyvane.example.org" >/dev/null 2>&1 || true
         for _ in $(seq 100); do kill -0 "$wine_pid" 2>/dev/null || break; sleep 0.1; done
         kill "$wine_pid" 2>/dev/null || true
     fi
-    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+    stop_xvfb || true
+    rm -f "$driver_out"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 if [ -z "${DISPLAY:-}" ]; then
-    displayfile=$(mktemp)
     # Its own session too: Ctrl+C reaches the whole foreground group, and
     # the display must outlive the program while it saves and closes.
-    setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-    [ -s "$displayfile" ] || { echo "Xvfb did not start"; exit 1; }
-    export DISPLAY=":$(head -n1 "$displayfile")"
-    rm -f "$displayfile"
+    start_xvfb 1280x800x24 setsid || exit 1
     echo "No DISPLAY set: running on a virtual display $DISPLAY (Xvfb); nothing will be seen."
 fi
 

@@ -6,6 +6,10 @@
 #
 #   bash scripts/test.sh            everything
 #   KEYVANE_FUZZ_SECONDS=600 bash scripts/test.sh    fuzz longer
+#
+# Every Wine run has a time limit, so a hung Wine fails its stage instead of
+# holding the machine: KEYVANE_WINE_UNIT_TIMEOUT (seconds, default 600) for the
+# unit tests, KEYVANE_E2E_TIMEOUT (default 2400) for the whole end-to-end run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -14,9 +18,22 @@ ensure_packages || { echo "package installation failed"; exit 1; }
 
 jobs=$(nproc)
 fuzz_seconds=${KEYVANE_FUZZ_SECONDS:-10}
+wine_unit_timeout=${KEYVANE_WINE_UNIT_TIMEOUT:-600}
+e2e_timeout=${KEYVANE_E2E_TIMEOUT:-2400}
+unit_prefix="$PWD/build/wine-unit-prefix"
 passed=0
 failed=0
 failed_stages=()
+
+# Whatever way the script ends, the display and Wine's server go with it.
+cleanup() {
+    stop_xvfb
+    [ ! -d "$unit_prefix" ] || WINEPREFIX="$unit_prefix" timeout 30 wineserver -k >/dev/null 2>&1
+    return 0
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # Adds the counts of a GoogleTest log to the totals.
 count_gtest() {
@@ -51,34 +68,51 @@ native_tests() {
     return "$rc"
 }
 
+# Whether an exit status is timeout's: the limit passed (124), or the
+# command then ignored SIGTERM and was killed (137).
+timed_out() {
+    [ "$1" -eq 124 ] || [ "$1" -eq 137 ]
+}
+
+# Runs the Windows unit tests under Wine, within the time limit.
+run_wine_unit_tests() {
+    # Wine's children may keep our stdout open: the log goes to a file.
+    timeout --kill-after=30 "$wine_unit_timeout" \
+        wine build/mingw/keyvane_tests.exe --gtest_brief=1 >build/mingw/unit.log 2>&1
+    local rc=$?
+    if timed_out "$rc"; then
+        echo "the tests under Wine did not end within ${wine_unit_timeout}s" >>build/mingw/unit.log
+    fi
+    return "$rc"
+}
+
 wine_tests() {
     build_mingw || return 1
-    export WINEPREFIX="$PWD/build/wine-unit-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    local WINEPREFIX="$unit_prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="${DISPLAY:-}"
+    export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
     # Some tests make real windows, so they get a display of their own.
-    local displayfile xvfb_pid
-    displayfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-    local DISPLAY
-    DISPLAY=":$(head -n1 "$displayfile")"
-    export DISPLAY
-    rm -f "$displayfile"
-    [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
-    # Wine's children may keep our stdout open: the log goes to a file.
-    wine build/mingw/keyvane_tests.exe --gtest_brief=1 >build/mingw/unit.log 2>&1
+    start_xvfb 1024x768x24 || return 1
+    if [ ! -d "$WINEPREFIX" ]; then
+        timeout 300 wineboot -i >/dev/null 2>&1
+        if [ $? -eq 124 ]; then
+            echo "creating the Wine prefix took more than 300s"
+            stop_xvfb
+            return 1
+        fi
+    fi
+    run_wine_unit_tests
     local rc=$?
     # Wine now and then ends a new process before its first instruction; the
     # tests never ran then (no summary line), so start them once more.
-    if [ "$rc" -ne 0 ] && ! grep -q '^\[==========\]' build/mingw/unit.log; then
+    if [ "$rc" -ne 0 ] && ! timed_out "$rc" && ! grep -q '^\[==========\]' build/mingw/unit.log; then
         echo "the tests did not start under Wine (exit $rc); starting them again"
-        wine build/mingw/keyvane_tests.exe --gtest_brief=1 >build/mingw/unit.log 2>&1
+        run_wine_unit_tests
         rc=$?
     fi
     cat build/mingw/unit.log
     count_gtest build/mingw/unit.log
-    wineserver -k >/dev/null 2>&1
-    kill "$xvfb_pid" 2>/dev/null
+    timeout 30 wineserver -k >/dev/null 2>&1
+    stop_xvfb
     return "$rc"
 }
 
@@ -120,8 +154,11 @@ e2e() {
     # Incremental, so it costs nothing after the Wine stage; an exe left from
     # an earlier build must never be what the suite tests.
     build_mingw || return 1
-    python3 tests/e2e/run.py --build-dir build/mingw 2>&1 | tee build/mingw/e2e.log
+    # The runner ends every Wine process it started when it is told to stop.
+    timeout --kill-after=60 "$e2e_timeout" python3 tests/e2e/run.py --build-dir build/mingw 2>&1 |
+        tee build/mingw/e2e.log
     local rc=${PIPESTATUS[0]}
+    timed_out "$rc" && echo "the end-to-end run did not end within ${e2e_timeout}s"
     local line
     line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' build/mingw/e2e.log | tail -n1)
     if [ -n "$line" ]; then

@@ -8,24 +8,43 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace keyvane {
 
 using WindowId = std::uintptr_t;
 
-// The shell's own minimize-all and its undo.
+// One answer of the shell: its result code (an HRESULT) and the call that
+// gave it, for the error report.
+struct ShellResult {
+    std::uint32_t code = 0;
+    const char* call = "";
+};
+
+// The shell's own minimize-all and its undo. Each connects to the shell
+// first when need be; a failed connection answers with its own code.
 class DesktopShell {
   public:
-    enum class Outcome { Done, Unavailable };
-
     virtual ~DesktopShell() = default;
-
-    // Unavailable when the shell has no such service or does not implement
-    // it; any other failure throws (UTF-8 message).
-    virtual Outcome MinimizeAll() = 0;
-    virtual Outcome UndoMinimizeAll() = 0;
+    virtual ShellResult MinimizeAll() = 0;
+    virtual ShellResult UndoMinimizeAll() = 0;
 };
+
+enum class ShellVerdict {
+    Done,
+    // The shell has no such service (its class is missing or lacks the
+    // interface) or does not implement it: the windows are done by hand.
+    Unavailable,
+    // Anything else: the press fails and the error is reported.
+    Failed,
+};
+
+ShellVerdict JudgeShellResult(std::uint32_t code);
+
+// The report's text for a failed answer: the call, the system's text for the
+// code and the code in hex.
+std::string ShellFailureText(const ShellResult& result);
 
 struct DesktopWindow {
     WindowId id = 0;
@@ -56,7 +75,8 @@ class MinimizeAllToggle {
     MinimizeAllToggle(std::unique_ptr<DesktopShell> shell, std::unique_ptr<DesktopWindows> windows);
 
     // Minimizes when AllMinimized is false, restores otherwise, then flips it.
-    // An error from the shell propagates and leaves the flag as it was.
+    // A failed answer of the shell throws (ShellFailureText) and leaves the
+    // flag as it was.
     void Toggle();
 
     bool AllMinimized() const { return allMinimized_; }

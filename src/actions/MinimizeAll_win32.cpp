@@ -2,19 +2,13 @@
 // calls of the fallback.
 #include "actions/MinimizeAll.h"
 
-#include "base/Errors.h"
-#include "base/WinText.h"
-#include "base/Text.h"
-
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
 #include <shldisp.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <exception>
-#include <stdexcept>
-#include <string>
 
 namespace keyvane {
 namespace {
@@ -25,19 +19,17 @@ constexpr CLSID kShellClass = {
 constexpr IID kShellDispatchInterface = {
     0xd8f015c0, 0xc278, 0x11ce, {0xa4, 0x9e, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
-std::string ComErrorText(const char* what, HRESULT hr) {
-    const std::string text = SystemErrorText(static_cast<std::uint32_t>(hr));
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
-    std::string message = std::string(what) + " failed";
-    if (!text.starts_with("Error ")) message += ": " + text;
-    return message + " (" + code + ").";
+// The portable judgement names these codes by value.
+static_assert(static_cast<std::uint32_t>(E_NOTIMPL) == 0x80004001 &&
+              static_cast<std::uint32_t>(E_NOINTERFACE) == 0x80004002 &&
+              static_cast<std::uint32_t>(CLASS_E_CLASSNOTAVAILABLE) == 0x80040111 &&
+              static_cast<std::uint32_t>(REGDB_E_CLASSNOTREG) == 0x80040154);
+
+ShellResult Answer(HRESULT hr, const char* call) {
+    return {static_cast<std::uint32_t>(hr), call};
 }
 
-// The class is not there, or its object has no dispatch interface.
-bool MeansMissing(HRESULT hr) {
-    return hr == REGDB_E_CLASSNOTREG || hr == CLASS_E_CLASSNOTAVAILABLE || hr == E_NOINTERFACE;
-}
+constexpr const char* kConnecting = "Connecting to the shell";
 
 class ShellObject : public DesktopShell {
   public:
@@ -48,47 +40,39 @@ class ShellObject : public DesktopShell {
         if (shell_) shell_->Release();
     }
 
-    Outcome MinimizeAll() override {
-        IShellDispatch* shell = Connect();
-        return shell ? Judge("IShellDispatch::MinimizeAll", shell->MinimizeAll())
-                     : Outcome::Unavailable;
+    ShellResult MinimizeAll() override {
+        const HRESULT hr = Connect();
+        if (FAILED(hr)) return Answer(hr, kConnecting);
+        return Answer(shell_->MinimizeAll(), "IShellDispatch::MinimizeAll");
     }
 
-    Outcome UndoMinimizeAll() override {
-        IShellDispatch* shell = Connect();
-        return shell ? Judge("IShellDispatch::UndoMinimizeALL", shell->UndoMinimizeALL())
-                     : Outcome::Unavailable;
+    ShellResult UndoMinimizeAll() override {
+        const HRESULT hr = Connect();
+        if (FAILED(hr)) return Answer(hr, kConnecting);
+        return Answer(shell_->UndoMinimizeALL(), "IShellDispatch::UndoMinimizeALL");
     }
 
   private:
-    static Outcome Judge(const char* what, HRESULT hr) {
-        // Wine's shell answers E_NOTIMPL; the windows are then done by hand.
-        if (hr == E_NOTIMPL) return Outcome::Unavailable;
-        if (FAILED(hr)) throw std::runtime_error(ComErrorText(what, hr));
-        return Outcome::Done;
-    }
-
     // A running instance if one is registered, a new one otherwise; kept
-    // until destruction. Null when the shell has no such object.
-    IShellDispatch* Connect() {
-        if (shell_) return shell_;
+    // until destruction.
+    HRESULT Connect() {
+        if (shell_) return S_OK;
         IUnknown* instance = nullptr;
         HRESULT hr = ::GetActiveObject(kShellClass, nullptr, &instance);
         if (FAILED(hr) || !instance) {
             instance = nullptr;
             hr = ::CoCreateInstance(kShellClass, nullptr, CLSCTX_SERVER, IID_IUnknown,
                                     reinterpret_cast<void**>(&instance));
-            if (MeansMissing(hr)) return nullptr;
-            if (FAILED(hr)) throw std::runtime_error(ComErrorText("Connecting to the shell", hr));
+            if (FAILED(hr)) return hr;
+            if (!instance) return E_POINTER;
         }
         hr = instance->QueryInterface(kShellDispatchInterface, reinterpret_cast<void**>(&shell_));
         instance->Release();
-        if (FAILED(hr)) {
+        if (FAILED(hr) || !shell_) {
             shell_ = nullptr;
-            if (MeansMissing(hr)) return nullptr;
-            throw std::runtime_error(ComErrorText("Connecting to the shell", hr));
+            return FAILED(hr) ? hr : E_NOINTERFACE;
         }
-        return shell_;
+        return S_OK;
     }
 
     IShellDispatch* shell_ = nullptr;

@@ -43,7 +43,8 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
                      const std::u16string& parameters, int showCode);
 void ShellOpenAddress(void* ownerWindow, const std::u16string& address, int showCode);
 void ShellOpenSpecialFolder(SpecialFolder folder, int showCode);
-// Starts a program found by the system's search for programs.
+// Starts a program found by the system's search for programs and returns
+// once it waits for input, or after 30 s at most.
 void StartProgram(const std::u16string& commandLine, int showCode);
 void CloseProcessesByName(const std::u16string& fileName);
 

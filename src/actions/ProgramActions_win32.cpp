@@ -15,6 +15,8 @@ namespace keyvane {
 
 namespace {
 
+constexpr DWORD kInputIdleWaitMs = 30000;
+
 class WindowsProcesses final : public ProcessControl {
   public:
     std::vector<ProcessEntry> RunningProcesses() override {
@@ -76,11 +78,15 @@ void StartProgram(const std::u16string& commandLine, int showCode) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCode);
     PROCESS_INFORMATION started{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &started)) {
-        CloseHandle(started.hThread);
-        CloseHandle(started.hProcess);
-    }
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
+        return;
+    CloseHandle(started.hThread);
+    // The old launcher returned only once the program was ready for input (at
+    // most 30 s), so a later row of the same press (minimize-all, close by
+    // name) finds its window. A console program fails the wait at once.
+    WaitForInputIdle(started.hProcess, kInputIdleWaitMs);
+    CloseHandle(started.hProcess);
 }
 
 void CloseProcessesByName(const std::u16string& fileName) {

@@ -20,9 +20,12 @@
 //   tray WINDOW LPARAM               post the tray callback (message 1025)
 //   endsession WINDOW [logoff]       send WM_QUERYENDSESSION, then WM_ENDSESSION
 //                                    with its answer; prints "query R"
-//   keys KEY+KEY+...                 press the keys in order, release in reverse
-//                                    (SendInput); KEY is ctrl, shift, alt, win,
-//                                    a letter or digit, f1..f24, or a vk number
+//   keys KEY+KEY+... [COUNT]         press the keys in order, release in reverse
+//                                    (SendInput), COUNT times (1); KEY is ctrl,
+//                                    shift, alt, win, a letter or digit,
+//                                    f1..f24, or a vk number
+//   handles PID                      prints "handles N", the process's count of
+//                                    open handles
 //   text WINDOW [ID]                 prints the window's (or child's) text
 //   children WINDOW                  prints each child control: id, class, text
 //   listview WINDOW [ID]             prints every row of the list view (child ID,
@@ -386,6 +389,41 @@ void ReadListView(HWND list) {
     }
 }
 
+// The process's entries in the system's list of open handles
+// (SystemHandleInformation, in Wine's layout of an entry).
+DWORD HandlesInSystemList(DWORD pid) {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    struct List {
+        ULONG count;
+        Entry entries[1];
+    };
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) Fail(L"no NtQuerySystemInformation");
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    std::vector<char> buffer(1 << 16);
+    LONG status;
+    ULONG needed = 0;
+    while ((status = query(kSystemHandleInformation, buffer.data(),
+                           static_cast<ULONG>(buffer.size()), &needed)) == kInfoLengthMismatch)
+        buffer.resize(buffer.size() * 2);
+    if (status != 0) Fail(L"NtQuerySystemInformation failed");
+    const auto* list = reinterpret_cast<const List*>(buffer.data());
+    DWORD count = 0;
+    for (ULONG i = 0; i < list->count; ++i)
+        if (list->entries[i].ownerPid == pid) ++count;
+    return count;
+}
+
 // Runs one command; args[0] is its name.
 void Run(const std::vector<std::wstring>& args) {
     const std::wstring& cmd = args[0];
@@ -458,7 +496,19 @@ void Run(const std::vector<std::wstring>& args) {
                                  10000, &ignored))
             Fail(L"WM_ENDSESSION got no answer");
     } else if (cmd == L"keys") {
-        PressKeys(arg(1));
+        for (auto n = opt(2, 1); n > 0; --n)
+            PressKeys(arg(1));
+    } else if (cmd == L"handles") {
+        const DWORD pid = static_cast<DWORD>(Number(arg(1)));
+        const HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (!p) Fail(L"OpenProcess failed for process " + args[1]);
+        DWORD count = 0;
+        const BOOL ok = GetProcessHandleCount(p, &count);
+        CloseHandle(p);
+        if (!ok) Fail(L"GetProcessHandleCount failed");
+        // Wine answers 0 for every process; its system handle list is right.
+        if (count == 0) count = HandlesInSystemList(pid);
+        Print(L"handles " + std::to_wstring(count));
     } else if (cmd == L"text") {
         HWND w = Need(arg(1));
         if (args.size() > 2) w = Child(w, args[2]);

@@ -155,6 +155,8 @@ void TForm1::ShowPage(int page) {
         ShowWindow(GetDlgItem(pages_, id), page == 0 ? SW_SHOW : SW_HIDE);
     for (int id : kOptionsPage)
         ShowWindow(GetDlgItem(pages_, id), page == 1 ? SW_SHOW : SW_HIDE);
+    // Hidden group boxes leave their frames behind unless all is repainted.
+    RedrawWindow(pages_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     // The keyboard focus must not stay on a control of the hidden page.
     HWND focus = GetFocus();
     if (focus && IsChild(pages_, focus) && !IsWindowVisible(focus))

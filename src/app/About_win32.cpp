@@ -5,12 +5,13 @@
 #include "app/DialogHost_win32.h"
 #include "app/ModalLoop_win32.h"
 #include "app/resource.h"
+#include "base/AppInfo.h"
+#include "base/WinText.h"
 
 #include <stdexcept>
 
 namespace keyvane {
 
-TForm3* Form3 = nullptr;
 
 TForm3::TForm3(HINSTANCE instance, TForm1& form1) : form1_(form1) {
     if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_FORM3), form1.handle(),
@@ -30,6 +31,7 @@ void TForm3::ShowModal() {
 INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        SetDlgItemTextW(handle_, IDC_FORM3_LABEL1, ToWide(kAboutText).c_str());
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_FORM3_BITBTN1) {

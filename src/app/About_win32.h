@@ -27,6 +27,5 @@ class TForm3 {
     bool done_ = true;
 };
 
-extern TForm3* Form3;
 
 } // namespace keyvane

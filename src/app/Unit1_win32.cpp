@@ -20,7 +20,6 @@
 
 namespace keyvane {
 
-TForm1* Form1 = nullptr;
 std::uint8_t AddMode = 0;
 
 namespace {
@@ -222,6 +221,16 @@ void TForm1::TasksChanged() {
 }
 
 void TForm1::TaskIconsChanged() {
+    // The pictures only show in the grid, and taking them out of program
+    // files is slow: drawn once the message loop runs, so the hotkeys are
+    // registered first. Several changes before then draw once.
+    if (iconsPending_) return;
+    iconsPending_ = true;
+    PostMessageW(handle_, kDrawIconsMessage, 0, 0);
+}
+
+void TForm1::DrawTaskIcons() {
+    iconsPending_ = false;
     const BuiltInPictures pictures{IDB_REBOOT, IDB_HIBERNATE, IDB_MINIMIZEALL};
     HIMAGELIST icons =
         BuildTaskIconList(instance_, core_.iconPlan(), Scaled(kNewRowHeight), pictures);
@@ -507,6 +516,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (message) {
+    case kDrawIconsMessage:
+        Guarded([&] { DrawTaskIcons(); });
+        return 0;
     case WM_ACTIVATE:
         // Only a real focus counts: the tray menu puts the hidden window in
         // front without showing it.

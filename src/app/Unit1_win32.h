@@ -51,6 +51,7 @@ class TForm1 {
 
     // The task icons and the grid after the table changed under them.
     void TaskIconsChanged();
+    void DrawTaskIcons();
     void TasksChanged();
 
     // A second start of the program asks the running one to show itself
@@ -114,11 +115,12 @@ class TForm1 {
     // The activation step runs only the first time the window gets the focus.
     bool activatedOnce_ = false;
     int page_ = 0;
+    bool iconsPending_ = false;
+    static constexpr UINT kDrawIconsMessage = WM_APP + 1;
 };
 
 // Ends the message loop; wWinMain then destroys the windows in reverse order.
 void EndApplication();
 
-extern TForm1* Form1;
 
 } // namespace keyvane

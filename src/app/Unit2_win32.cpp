@@ -22,7 +22,6 @@
 
 namespace keyvane {
 
-TForm2* Form2 = nullptr;
 
 namespace {
 

@@ -65,6 +65,5 @@ class TForm2 {
     int appendedRow_ = -1;
 };
 
-extern TForm2* Form2;
 
 } // namespace keyvane

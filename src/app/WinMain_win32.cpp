@@ -51,11 +51,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::unique_ptr<TForm3> form3;
     try {
         form1 = std::make_unique<TForm1>(instance, core);
-        Form1 = form1.get();
         form2 = std::make_unique<TForm2>(instance, *form1, core);
-        Form2 = form2.get();
         form3 = std::make_unique<TForm3>(instance, *form1);
-        Form3 = form3.get();
         form1->SetOtherForms(form2.get(), form3.get());
     } catch (...) {
         // Without its windows the program cannot run at all. The windows
@@ -88,11 +85,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // Reverse order of creation: the editor releases its hotkeys before the
     // main window's destroy step saves the task list.
-    Form3 = nullptr;
     form3.reset();
-    Form2 = nullptr;
     form2.reset();
     form1.reset();
-    Form1 = nullptr;
     return exitCode;
 }

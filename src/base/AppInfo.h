@@ -2,6 +2,8 @@
 // the error report and the About box all take them from here.
 #pragma once
 
+#include "Version.h"
+
 #include <string_view>
 
 namespace keyvane {
@@ -12,6 +14,10 @@ inline constexpr std::u16string_view kWebAddress = u"http://keyvane.example.org"
 inline constexpr std::u16string_view kMainWindowCaption = u"Keyvane  -  http://keyvane.example.org";
 static_assert(kMainWindowCaption.starts_with(kApplicationTitle) &&
               kMainWindowCaption.ends_with(kWebAddress));
+
+// The About box's three lines; the version is the project's.
+inline constexpr std::u16string_view kAboutText =
+    u"Keyvane\nVersion " KEYVANE_VERSION_SHORT u"\nKeyvane \u2013 this is a manager hotkeys for Windows. ";
 
 inline constexpr std::u16string_view kEditorCaption = u"Add task";
 inline constexpr std::u16string_view kAboutCaption = u"About...";

@@ -16,12 +16,14 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No prompts to install the .NET and HTML engines on a first start.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
+# The caption the program gives its main window, from where the program keeps it.
+main_caption=$(sed -n 's/.*kMainWindowCaption = u"\(.*\)";/\1/p' src/base/AppInfo.h)
 wine_pid=""
 driver_out=$(mktemp)
 cleanup() {
     if [ -n "$wine_pid" ] && kill -0 "$wine_pid" 2>/dev/null; then
         timeout 30 wine build/mingw/kvdriver.exe "$(winepath -w "$driver_out" 2>/dev/null)" \
-            close "Keyvane  -  http://keyvane.example.org" >/dev/null 2>&1 || true
+            close "$main_caption" >/dev/null 2>&1 || true
         for _ in $(seq 100); do kill -0 "$wine_pid" 2>/dev/null || break; sleep 0.1; done
         kill "$wine_pid" 2>/dev/null || true
     fi
@@ -44,4 +46,6 @@ echo "Starting Keyvane on $DISPLAY (data in build/mingw/data). Ctrl+C closes it.
 setsid wine build/mingw/keyvane.exe &
 wine_pid=$!
 wait "$wine_pid" || true
+# The caption the program gives its main window, from where the program keeps it.
+main_caption=$(sed -n 's/.*kMainWindowCaption = u"\(.*\)";/\1/p' src/base/AppInfo.h)
 wine_pid=""

@@ -17,6 +17,7 @@ Standard library only.
 import argparse
 import os
 import select
+import re
 import shutil
 import signal
 import subprocess
@@ -26,9 +27,21 @@ import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-MAIN_CAPTION = "Keyvane  -  http://keyvane.example.org"
-EDITOR_CAPTION = "Add task"
-ABOUT_CAPTION = "About..."
+
+
+def _program_text(name):
+    """One of the program's own texts, read from where the program keeps
+    them, so the suite never holds a second copy that could drift."""
+    with open(os.path.join(HERE, "..", "..", "src", "base", "AppInfo.h"), encoding="utf-8") as f:
+        match = re.search(r"\b%s\s*=\s*u\"((?:[^\"\\]|\\.)*)\"" % name, f.read())
+    if not match:
+        raise SystemExit("e2e: %s not found in src/base/AppInfo.h" % name)
+    return match.group(1)
+
+
+MAIN_CAPTION = _program_text("kMainWindowCaption")
+EDITOR_CAPTION = _program_text("kEditorCaption")
+ABOUT_CAPTION = _program_text("kAboutCaption")
 
 # Deadlines in seconds, generous for a loaded 2-core machine.
 WINDOW_DEADLINE = 20

@@ -1,17 +1,25 @@
-// TForm3, the About box. It has no creation handler; the links come with it.
+// TForm3, the About box: the product picture, its name and version, and two
+// links, to the product's page and to a feedback mail. The links are
+// buttons drawn as links, so Tab reaches them and Enter or Space opens them.
 #include "app/About_win32.h"
 
-#include "app/Unit1_win32.h"
 #include "app/DialogHost_win32.h"
+#include "app/Glyphs_win32.h"
 #include "app/ModalLoop_win32.h"
+#include "app/Unit1_win32.h"
 #include "app/resource.h"
 #include "base/AppInfo.h"
 #include "base/WinText.h"
+
+#include <shellapi.h>
 
 #include <stdexcept>
 
 namespace keyvane {
 
+namespace {
+constexpr COLORREF kLinkColour = RGB(128, 128, 255);
+} // namespace
 
 TForm3::TForm3(HINSTANCE instance, TForm1& form1) : form1_(form1) {
     if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_FORM3), form1.handle(),
@@ -21,22 +29,125 @@ TForm3::TForm3(HINSTANCE instance, TForm1& form1) : form1_(form1) {
 
 TForm3::~TForm3() {
     if (handle_) DestroyWindow(handle_);
+    if (linkFont_) DeleteObject(linkFont_);
+    if (picture_) DestroyIcon(picture_);
 }
 
 void TForm3::ShowModal() {
     done_ = false;
+    SetFocus(GetDlgItem(handle_, IDC_FORM3_BITBTN1));
     RunModal(handle_, IsWindowVisible(form1_.handle()) ? form1_.handle() : nullptr, done_);
+}
+
+void TForm3::Label2Click() {
+    ShellExecuteW(handle_, L"open", ToWide(kProductPage).c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
+void TForm3::Image1Click() {
+    Label2Click();
+}
+
+void TForm3::Label3Click() {
+    // The default verb: whatever the user's mail program does with it.
+    ShellExecuteW(handle_, nullptr, ToWide(kFeedbackMail).c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
+void TForm3::BitBtn1Click() {
+    done_ = true; // shown again, unchanged, next time
+}
+
+void TForm3::FormCreate() {
+    SetDlgItemTextW(handle_, IDC_FORM3_LABEL1, ToWide(kAboutText).c_str());
+    HDC dc = GetDC(handle_);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(handle_, dc);
+    // "MS Sans Serif" at 10 points, underlined, as the links were designed.
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(10, dpi, 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfUnderline = TRUE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(font.lfFaceName, L"MS Shell Dlg");
+    linkFont_ = CreateFontIndirectW(&font);
+    const int size = MulDiv(128, dpi, 96);
+    picture_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ABOUT),
+                                             IMAGE_ICON, size, size, 0));
+    if (picture_)
+        SendDlgItemMessageW(handle_, IDC_FORM3_IMAGE1, STM_SETICON,
+                            reinterpret_cast<WPARAM>(picture_), 0);
+    SetButtonGlyph(GetDlgItem(handle_, IDC_FORM3_BITBTN1), GetModuleHandleW(nullptr), IDI_OK);
+}
+
+void TForm3::DrawLink(const DRAWITEMSTRUCT& item) {
+    wchar_t text[128] = {};
+    GetWindowTextW(item.hwndItem, text, 128);
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, kLinkColour);
+    HGDIOBJ old = SelectObject(item.hDC, linkFont_);
+    RECT box = item.rcItem;
+    DrawTextW(item.hDC, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        RECT measured = item.rcItem;
+        DrawTextW(item.hDC, text, -1, &measured, DT_CALCRECT | DT_SINGLELINE);
+        const int width = measured.right - measured.left;
+        RECT focus{(item.rcItem.left + item.rcItem.right - width) / 2 - 2, item.rcItem.top,
+                   (item.rcItem.left + item.rcItem.right + width) / 2 + 2, item.rcItem.bottom};
+        DrawFocusRect(item.hDC, &focus);
+    }
+    SelectObject(item.hDC, old);
 }
 
 INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextW(handle_, IDC_FORM3_LABEL1, ToWide(kAboutText).c_str());
+        FormCreate();
         return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDC_FORM3_BITBTN1) {
-            done_ = true; // shown again, unchanged, next time
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlID == IDC_FORM3_LABEL2 || item->CtlID == IDC_FORM3_LABEL3) {
+            DrawLink(*item);
             return TRUE;
+        }
+        break;
+    }
+    case WM_SETCURSOR: {
+        // The picture and the links take the hand, as links do.
+        const int id = GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
+        if (id == IDC_FORM3_IMAGE1 || id == IDC_FORM3_LABEL2 || id == IDC_FORM3_LABEL3) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            SetWindowLongPtrW(handle_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_FORM3_LABEL2:
+            Label2Click();
+            return TRUE;
+        case IDC_FORM3_LABEL3:
+            Label3Click();
+            return TRUE;
+        case IDC_FORM3_IMAGE1:
+            if (HIWORD(wParam) == STN_CLICKED) Image1Click();
+            return TRUE;
+        case IDOK: {
+            // Enter on a link opens it; anywhere else it is OK.
+            const int focus = GetDlgCtrlID(GetFocus());
+            if (focus == IDC_FORM3_LABEL2)
+                Label2Click();
+            else if (focus == IDC_FORM3_LABEL3)
+                Label3Click();
+            else
+                BitBtn1Click();
+            return TRUE;
+        }
+        case IDCANCEL:
+            BitBtn1Click();
+            return TRUE;
+        default:
+            break;
         }
         break;
     default:

@@ -15,6 +15,11 @@ inline constexpr std::u16string_view kMainWindowCaption = u"Keyvane  -  http://k
 static_assert(kMainWindowCaption.starts_with(kApplicationTitle) &&
               kMainWindowCaption.ends_with(kWebAddress));
 
+// The About box's links: the product's page and the feedback mail.
+inline constexpr std::u16string_view kProductPage = u"http://keyvane.example.org/#hk=1";
+inline constexpr std::u16string_view kFeedbackMail =
+    u"mailto:support@keyvane.example.org?subject=Feedback - Keyvane";
+
 // The About box's three lines; the version is the project's.
 inline constexpr std::u16string_view kAboutText =
     u"Keyvane\nVersion " KEYVANE_VERSION_SHORT u"\nKeyvane \u2013 this is a manager hotkeys for Windows. ";

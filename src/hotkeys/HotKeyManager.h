@@ -18,9 +18,10 @@ namespace keyvane {
 class TaskTable;
 
 // Asks the system not to repeat the hotkey message while the keys are held
-// (MOD_NOREPEAT), beside the modifier flags of the registration call.
+// (MOD_NOREPEAT); added to the modifier flags of every registration.
 inline constexpr std::uint16_t kModNoRepeat = 0x4000;
 
+// The system's hotkey message (WM_HOTKEY).
 inline constexpr std::uint32_t kWmHotKey = 0x0312;
 
 class THotKeyManager;
@@ -101,8 +102,8 @@ enum class HotKeyState {
     NotRegistered, // names a hotkey this program does not hold: another
                    // program has it
 };
-// A text that is not canonical is that whether or not its code is held:
-// the row stays dead until its text is stored again.
+// Not canonical wins over not registered: such a row cannot run until its
+// text is stored again, whoever holds the code.
 HotKeyState HotKeyStateOf(std::u16string_view text, const HotKeyNames& names,
                           const THotKeyManager& manager);
 

@@ -74,6 +74,33 @@ std::uint8_t* PutField(std::uint8_t* p, std::u16string_view text, const FieldSha
     return p;
 }
 
+// Records of either kind: their fields are strings or views of strings.
+template <class Record>
+std::vector<std::uint8_t> Encode(std::span<const Record> records) {
+    std::size_t units = 0;
+    for (const Record& record : records)
+        for (std::u16string_view field : record.fields)
+            units += Measure(field).units + 1; // and its ',' (the last: CR)
+    units += records.size();                   // the LF of each CR LF
+
+    std::vector<std::uint8_t> out(2 + 2 * units);
+    std::uint8_t* p = out.data();
+    *p++ = 0xFF;
+    *p++ = 0xFE;
+    for (const Record& record : records) {
+        for (int c = 0; c < kTaskFieldCount; ++c) {
+            const std::u16string_view field = record.fields[static_cast<std::size_t>(c)];
+            p = PutField(p, field, Measure(field));
+            if (c + 1 < kTaskFieldCount) {
+                p = PutUnit(p, kFieldSeparator);
+            } else {
+                p = PutUnit(PutUnit(p, u'\r'), u'\n');
+            }
+        }
+    }
+    return out;
+}
+
 // ---- Reader ---------------------------------------------------------------
 
 // The file's characters, by index, in each of the three encodings.
@@ -187,29 +214,12 @@ std::vector<TaskRecord> Decode(const Text& text) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeTaskList(std::span<const TaskRecord> records) {
-    std::size_t units = 0;
-    for (const TaskRecord& record : records)
-        for (const std::u16string& field : record.fields)
-            units += Measure(field).units + 1; // and its ',' (the last: CR)
-    units += records.size();                   // the LF of each CR LF
+std::vector<std::uint8_t> EncodeTaskList(std::span<const TaskRecordView> records) {
+    return Encode(records);
+}
 
-    std::vector<std::uint8_t> out(2 + 2 * units);
-    std::uint8_t* p = out.data();
-    *p++ = 0xFF;
-    *p++ = 0xFE;
-    for (const TaskRecord& record : records) {
-        for (int c = 0; c < kTaskFieldCount; ++c) {
-            const std::u16string& field = record.fields[static_cast<std::size_t>(c)];
-            p = PutField(p, field, Measure(field));
-            if (c + 1 < kTaskFieldCount) {
-                p = PutUnit(p, kFieldSeparator);
-            } else {
-                p = PutUnit(PutUnit(p, u'\r'), u'\n');
-            }
-        }
-    }
-    return out;
+std::vector<std::uint8_t> EncodeTaskList(std::span<const TaskRecord> records) {
+    return Encode(records);
 }
 
 std::vector<TaskRecord> DecodeTaskList(std::span<const std::uint8_t> bytes) {

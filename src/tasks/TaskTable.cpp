@@ -301,15 +301,29 @@ void TaskTable::sortByColumn(std::u16string_view column) {
     if (newCurrent >= 0) selectTask(newCurrent);
 }
 
-std::vector<TaskRecord> TaskTable::records() const {
-    std::vector<TaskRecord> out(rows_.size());
+TaskRecordViews TaskTable::records() const {
+    // The two number fields are made here, into one buffer reserved for the
+    // longest numbers, so it never moves while views into it are taken.
+    constexpr std::size_t kRowNumberUnits = 6; // up to kMaxTasks
+    constexpr std::size_t kImageUnits = 11;    // "-2147483648"
+    static_assert(kMaxTasks <= 999999);
+    TaskRecordViews out;
+    out.records.resize(rows_.size());
+    out.ownText.reserve(rows_.size() * (kRowNumberUnits + kImageUnits));
+    auto number = [&out](long long value) {
+        char digits[24];
+        char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        const std::size_t start = out.ownText.size();
+        out.ownText.insert(out.ownText.end(), &digits[0], end);
+        return std::u16string_view(out.ownText.data() + start, out.ownText.size() - start);
+    };
     for (std::size_t r = 0; r < rows_.size(); ++r) {
-        auto& fields = out[r].fields;
+        auto& fields = out.records[r].fields;
         const Row& row = rows_[r];
-        fields[0] = Decimal(static_cast<long long>(r) + 1);
+        fields[0] = number(static_cast<long long>(r) + 1);
         for (std::size_t i = 0; i < row.texts.size(); ++i)
             fields[1 + i] = row.texts[i];
-        fields[5] = Decimal(row.image);
+        fields[5] = number(row.image);
         fields[6] = row.enabled ? u"True" : u"False";
     }
     return out;

@@ -74,6 +74,36 @@ bool ParseInt32(std::u16string_view text, std::int32_t& out) {
     return true;
 }
 
+// The task list file has no way to write a lone CR, a lone LF or a '|' that
+// is not a line break: a CR and a '|' read back as CR LF, an LF as nothing.
+// Records (a file's, an import's) are taken in that form, so a table filled
+// from records shows and runs what its next save keeps.
+bool InFileForm(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == kLineBreakMark) return false;
+        if (c == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')) return false;
+        if (c == u'\n' && (i == 0 || text[i - 1] != u'\r')) return false;
+    }
+    return true;
+}
+
+void StoreInFileForm(std::u16string& cell, std::u16string_view text) {
+    if (InFileForm(text)) {
+        cell = text;
+        return;
+    }
+    std::u16string form;
+    form.reserve(text.size() * 2);
+    for (char16_t c : text) {
+        if (c == u'\r' || c == kLineBreakMark)
+            form += u"\r\n";
+        else if (c != u'\n')
+            form += c;
+    }
+    cell = std::move(form);
+}
+
 bool ParseFlag(std::u16string_view text) {
     return text == u"1" || EqualsIgnoreAsciiCase(text, u"true");
 }
@@ -338,8 +368,14 @@ void TaskTable::setRecords(std::vector<TaskRecord>&& records) {
         TaskRecord& record = records[r];
         Row& row = rows_[r];
         const int count = std::min(record.fieldCount, kTaskFieldCount);
-        for (int f = 1; f < count && f <= 4; ++f)
-            row.texts[static_cast<std::size_t>(f - 1)] = std::move(record.fields[static_cast<std::size_t>(f)]);
+        for (int f = 1; f < count && f <= 4; ++f) {
+            std::u16string& field = record.fields[static_cast<std::size_t>(f)];
+            std::u16string& cell = row.texts[static_cast<std::size_t>(f - 1)];
+            if (InFileForm(field))
+                cell = std::move(field); // all a decoded file holds
+            else
+                StoreInFileForm(cell, field);
+        }
         if (count > 5) ParseInt32(record.fields[5], row.image); // damaged: keeps 0
         if (count > 6) row.enabled = ParseFlag(record.fields[6]);
     }

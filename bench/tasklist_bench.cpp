@@ -100,7 +100,8 @@ long StatusKb(const std::string& key) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.compare(0, key.size() + 1, key + ":") == 0) return std::stol(line.substr(key.size() + 1));
+        if (line.compare(0, key.size() + 1, key + ":") == 0)
+            return std::stol(line.substr(key.size() + 1));
     return -1;
 }
 
@@ -136,7 +137,8 @@ void BM_LoadPeakMemory(benchmark::State& state) {
     const auto path = BenchFile();
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     const double fileBytes = static_cast<double>(bytes.size());
     bytes = {};
     TaskListStore store(U16(path));

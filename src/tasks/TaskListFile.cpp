@@ -75,8 +75,7 @@ std::uint8_t* PutField(std::uint8_t* p, std::u16string_view text, const FieldSha
 }
 
 // Records of either kind: their fields are strings or views of strings.
-template <class Record>
-std::vector<std::uint8_t> Encode(std::span<const Record> records) {
+template <class Record> std::vector<std::uint8_t> Encode(std::span<const Record> records) {
     std::size_t units = 0;
     for (const Record& record : records)
         for (std::u16string_view field : record.fields)
@@ -139,8 +138,7 @@ enum class FieldEnd { Separator, LineFeed, EndOfText };
 
 // Reads one field from index i to its end, giving its text to the sink;
 // returns how it ended and leaves i on the character after that end.
-template <class Text, class Sink>
-FieldEnd ReadField(const Text& text, std::size_t& i, Sink& sink) {
+template <class Text, class Sink> FieldEnd ReadField(const Text& text, std::size_t& i, Sink& sink) {
     unsigned quotes = 0;
     while (i < text.size) {
         const char16_t ch = text[i++];
@@ -172,8 +170,7 @@ FieldEnd ReadField(const Text& text, std::size_t& i, Sink& sink) {
     throw IoError("It holds more than " + std::to_string(kMaxTasks) + " tasks.");
 }
 
-template <class Text>
-std::vector<TaskRecord> Decode(const Text& text) {
+template <class Text> std::vector<TaskRecord> Decode(const Text& text) {
     // Every record but a last unended one ends at an LF: counting them first
     // refuses a hostile file before anything is built and sizes the list once.
     std::size_t lineFeeds = 0;

@@ -88,11 +88,8 @@ bool InFileForm(std::u16string_view text) {
     return true;
 }
 
-void StoreInFileForm(std::u16string& cell, std::u16string_view text) {
-    if (InFileForm(text)) {
-        cell = text;
-        return;
-    }
+std::u16string ToFileForm(std::u16string&& text) {
+    if (InFileForm(text)) return std::move(text); // all a decoded file holds
     std::u16string form;
     form.reserve(text.size() * 2);
     for (char16_t c : text) {
@@ -101,7 +98,7 @@ void StoreInFileForm(std::u16string& cell, std::u16string_view text) {
         else if (c != u'\n')
             form += c;
     }
-    cell = std::move(form);
+    return form;
 }
 
 bool ParseFlag(std::u16string_view text) {
@@ -334,12 +331,11 @@ void TaskTable::sortByColumn(std::u16string_view column) {
 TaskRecordViews TaskTable::records() const {
     // The two number fields are made here, into one buffer reserved for the
     // longest numbers, so it never moves while views into it are taken.
-    constexpr std::size_t kRowNumberUnits = 6; // up to kMaxTasks
-    constexpr std::size_t kImageUnits = 11;    // "-2147483648"
-    static_assert(kMaxTasks <= 999999);
+    const std::size_t rowNumberUnits = std::to_string(rows_.size()).size();
+    constexpr std::size_t kImageUnits = 11; // "-2147483648"
     TaskRecordViews out;
     out.records.resize(rows_.size());
-    out.ownText.reserve(rows_.size() * (kRowNumberUnits + kImageUnits));
+    out.ownText.reserve(rows_.size() * (rowNumberUnits + kImageUnits));
     auto number = [&out](long long value) {
         char digits[24];
         char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
@@ -368,14 +364,9 @@ void TaskTable::setRecords(std::vector<TaskRecord>&& records) {
         TaskRecord& record = records[r];
         Row& row = rows_[r];
         const int count = std::min(record.fieldCount, kTaskFieldCount);
-        for (int f = 1; f < count && f <= 4; ++f) {
-            std::u16string& field = record.fields[static_cast<std::size_t>(f)];
-            std::u16string& cell = row.texts[static_cast<std::size_t>(f - 1)];
-            if (InFileForm(field))
-                cell = std::move(field); // all a decoded file holds
-            else
-                StoreInFileForm(cell, field);
-        }
+        for (int f = 1; f < count && f <= 4; ++f)
+            row.texts[static_cast<std::size_t>(f - 1)] =
+                ToFileForm(std::move(record.fields[static_cast<std::size_t>(f)]));
         if (count > 5) ParseInt32(record.fields[5], row.image); // damaged: keeps 0
         if (count > 6) row.enabled = ParseFlag(record.fields[6]);
     }

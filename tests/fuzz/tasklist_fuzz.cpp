@@ -39,9 +39,9 @@ class Choices {
     // One UTF-16 unit: mostly the format's characters and other awkward
     // ones (unpaired surrogates, a byte order mark, NUL), else any unit.
     char16_t unit() {
-        static constexpr char16_t kAwkward[] = {u',',    u'"',    u'|',    u'\r', u'\n', u' ',
-                                                u'a',    u'1',    u'-',    0xD800, 0xDFFF, 0xFEFF,
-                                                0xFFFE, 0x0000, u'\t',   0x00E9};
+        static constexpr char16_t kAwkward[] = {u',',   u'"',   u'|',  u'\r',  u'\n',  u' ',
+                                                u'a',   u'1',   u'-',  0xD800, 0xDFFF, 0xFEFF,
+                                                0xFFFE, 0x0000, u'\t', 0x00E9};
         const std::uint8_t b = byte();
         if (b < 16) return kAwkward[b];
         if (b < 0xF0) return b;

@@ -2,8 +2,8 @@
 //
 // Both sides size their output before writing it: the writer makes one
 // byte vector of the exact length, the reader gives each field one string of
-// the exact length. A file of line-break marks grows fourfold on reading, so
-// a doubling string would otherwise hold twice that, plus a copy, at its peak.
+// the exact length. A file of line-break marks grows fourfold on reading; a
+// string grown by doubling would, at its peak, hold its old and new buffers.
 #include "tasks/TaskListFile.h"
 
 #include "base/Errors.h"

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace keyvane {
@@ -35,7 +36,29 @@ struct TaskRecord {
 // The table refuses to grow past it too, so every table saved loads back.
 inline constexpr int kMaxTasks = 100000;
 
+// A record as the writer takes it: the seven field texts, each viewing text
+// kept elsewhere, so a save copies none of it.
+struct TaskRecordView {
+    std::array<std::u16string_view, kTaskFieldCount> fields;
+};
+
+// Record views together with the text of the fields that have none of their
+// own to view (numbers a table keeps as integers). A move keeps the views
+// valid; a copy would not, so there is none.
+struct TaskRecordViews {
+    std::vector<TaskRecordView> records;
+    std::vector<char16_t> ownText;
+
+    TaskRecordViews() = default;
+    TaskRecordViews(TaskRecordViews&&) = default;
+    TaskRecordViews& operator=(TaskRecordViews&&) = default;
+};
+
+std::vector<std::uint8_t> EncodeTaskList(std::span<const TaskRecordView> records);
 std::vector<std::uint8_t> EncodeTaskList(std::span<const TaskRecord> records);
+inline std::vector<std::uint8_t> EncodeTaskList(const TaskRecordViews& views) {
+    return EncodeTaskList(std::span<const TaskRecordView>(views.records));
+}
 
 // The records of the file bytes. Accepts UTF-16 LE or BE with their byte
 // order marks, or single-byte text without one. Every byte sequence gives

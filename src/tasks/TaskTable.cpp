@@ -53,6 +53,33 @@ bool ParseInt32(std::u16string_view text, std::int32_t& out) {
     return true;
 }
 
+// The task list file has no way to write a lone CR, a lone LF or a '|' that
+// is not a line break: a CR and a '|' read back as CR LF, an LF as nothing.
+// Records (a file's, an import's) are taken in that form, so a table filled
+// from records shows and runs what its next save keeps.
+bool InFileForm(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == kLineBreakMark) return false;
+        if (c == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')) return false;
+        if (c == u'\n' && (i == 0 || text[i - 1] != u'\r')) return false;
+    }
+    return true;
+}
+
+std::u16string ToFileForm(std::u16string&& text) {
+    if (InFileForm(text)) return std::move(text); // all a decoded file holds
+    std::u16string form;
+    form.reserve(text.size() * 2);
+    for (char16_t c : text) {
+        if (c == u'\r' || c == kLineBreakMark)
+            form += u"\r\n";
+        else if (c != u'\n')
+            form += c;
+    }
+    return form;
+}
+
 bool ParseFlag(std::u16string_view text) {
     return text == u"1" || EqualsIgnoreAsciiCase(text, u"true");
 }
@@ -280,15 +307,28 @@ void TaskTable::sortByColumn(std::u16string_view column) {
     if (newCurrent >= 0) selectTask(newCurrent);
 }
 
-std::vector<TaskRecord> TaskTable::records() const {
-    std::vector<TaskRecord> out(rows_.size());
+TaskRecordViews TaskTable::records() const {
+    // The two number fields are made here, into one buffer reserved for the
+    // longest numbers, so it never moves while views into it are taken.
+    const std::size_t rowNumberUnits = std::to_string(rows_.size()).size();
+    constexpr std::size_t kImageUnits = 11; // "-2147483648"
+    TaskRecordViews out;
+    out.records.resize(rows_.size());
+    out.ownText.reserve(rows_.size() * (rowNumberUnits + kImageUnits));
+    auto number = [&out](long long value) {
+        char digits[24];
+        char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        const std::size_t start = out.ownText.size();
+        out.ownText.insert(out.ownText.end(), &digits[0], end);
+        return std::u16string_view(out.ownText.data() + start, out.ownText.size() - start);
+    };
     for (std::size_t r = 0; r < rows_.size(); ++r) {
-        auto& fields = out[r].fields;
+        auto& fields = out.records[r].fields;
         const Row& row = rows_[r];
-        fields[0] = Decimal(static_cast<long long>(r) + 1);
+        fields[0] = number(static_cast<long long>(r) + 1);
         for (std::size_t i = 0; i < row.texts.size(); ++i)
             fields[1 + i] = row.texts[i];
-        fields[5] = Decimal(row.image);
+        fields[5] = number(row.image);
         fields[6] = row.enabled ? u"True" : u"False";
     }
     return out;
@@ -304,7 +344,8 @@ void TaskTable::setRecords(std::vector<TaskRecord>&& records) {
         Row& row = rows_[r];
         const int count = std::min(record.fieldCount, kTaskFieldCount);
         for (int f = 1; f < count && f <= 4; ++f)
-            row.texts[static_cast<std::size_t>(f - 1)] = std::move(record.fields[static_cast<std::size_t>(f)]);
+            row.texts[static_cast<std::size_t>(f - 1)] =
+                ToFileForm(std::move(record.fields[static_cast<std::size_t>(f)]));
         if (count > 5) ParseInt32(record.fields[5], row.image); // damaged: keeps 0
         if (count > 6) row.enabled = ParseFlag(record.fields[6]);
     }

@@ -113,11 +113,14 @@ class TaskTable {
     // click; the current row stays on its task.
     void sortByColumn(std::u16string_view column);
 
-    // The rows as task list records, in row order (the store encodes them).
-    std::vector<TaskRecord> records() const;
+    // The rows as task list records, in row order, for the store to encode:
+    // views of the cells, valid until the table next changes.
+    TaskRecordViews records() const;
     // Replaces every row with the records' tasks (the store decodes them);
-    // fields a record lacks keep the new-row values. A damaged icon number
-    // keeps its 0: refusing it would drop the task at the next save.
+    // fields a record lacks keep the new-row values. Text fields are kept as
+    // the file can keep them (a lone CR and a '|' become CR LF, a lone LF is
+    // left out), so the table saves and loads back equal. A damaged icon
+    // number keeps its 0: refusing it would drop the task at the next save.
     // Throws TableFullError past kMaxTasks, leaving the table empty.
     void setRecords(std::vector<TaskRecord>&& records);
 

@@ -86,7 +86,7 @@ void TaskGrid::SetIcons(HIMAGELIST icons, const IconPlan* plan) {
 }
 
 void TaskGrid::Refresh() {
-    if (!list_) return;
+    if (!list_ || syncing_) return;
     syncing_ = true;
     const int count = table_->taskCount();
     if (ListView_GetItemCount(list_) != count)
@@ -115,16 +115,19 @@ void TaskGrid::SetColumnWidth(int column, int width) {
 
 void TaskGrid::SelectionToTable() {
     if (syncing_) return;
+    // Asks the view for its selected rows only: a grid of thousands of
+    // rows must not cost a message per row on every click.
+    syncing_ = true; // the batch's change notice must not push the view back
     const int count = table_->taskCount();
     const int focused = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
     table_->beginBatch();
     if (focused >= 0 && focused < count && focused != table_->currentTask())
         table_->selectTask(focused);
-    for (int row = 0; row < count; ++row) {
-        const bool selected = ListView_GetItemState(list_, row, LVIS_SELECTED) != 0;
-        if (table_->isTaskSelected(row) != selected) table_->setTaskSelected(row, selected);
-    }
-    syncing_ = true; // the batch's change notice must not push the view back
+    for (int row = 0; row < count; ++row)
+        if (table_->isTaskSelected(row)) table_->setTaskSelected(row, false);
+    for (int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED); row >= 0 && row < count;
+         row = ListView_GetNextItem(list_, row, LVNI_SELECTED))
+        table_->setTaskSelected(row, true);
     table_->endBatch();
     syncing_ = false;
 }

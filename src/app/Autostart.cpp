@@ -1,0 +1,12 @@
+// The rule for the autostart value's data.
+#include "app/Autostart.h"
+
+namespace keyvane {
+
+std::u16string AutostartRunValue(bool autoStart, std::u16string_view exePath) {
+    if (!autoStart) return {};
+    if (exePath.find(u' ') == std::u16string_view::npos) return std::u16string(exePath);
+    return u"\"" + std::u16string(exePath) + u"\"";
+}
+
+} // namespace keyvane

@@ -6,7 +6,10 @@ namespace keyvane {
 std::u16string AutostartRunValue(bool autoStart, std::u16string_view exePath) {
     if (!autoStart) return {};
     if (exePath.find(u' ') == std::u16string_view::npos) return std::u16string(exePath);
-    return u"\"" + std::u16string(exePath) + u"\"";
+    std::u16string quoted;
+    quoted.reserve(exePath.size() + 2);
+    quoted.append(1, u'"').append(exePath).append(1, u'"');
+    return quoted;
 }
 
 } // namespace keyvane

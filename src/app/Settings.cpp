@@ -272,8 +272,10 @@ SaveSettingsResult SaveSettings(const SettingsValues& settings, const WindowSize
         ErrorOf([&] { WriteFileAtomically(paths.settingsFile, EncodeSettingsFile(settings)); });
     if (!result.settingsFileError.empty()) {
         // Both files live in one folder: what stopped the first stops the second.
-        result.windowSizeFileError =
-            "\"" + ToUtf8(paths.windowSizeFile) + "\" was not written either.";
+        std::string& skipped = result.windowSizeFileError;
+        skipped.append(1, '"')
+            .append(ToUtf8(paths.windowSizeFile))
+            .append("\" was not written either.");
         return result;
     }
     result.windowSizeFileError = ErrorOf(

@@ -37,9 +37,12 @@ std::string_view Line(const Lines& lines, std::size_t index) {
     return lines[index];
 }
 
-// The line as the user would read it in the message.
+// The line as the user would read it in the message. A zero byte would end
+// the message text there, so it shows as U+FFFD.
 std::string Quoted(std::string_view line) {
-    return "'" + ToUtf8(SystemCodePageToUtf16(line)) + "'";
+    std::u16string text = SystemCodePageToUtf16(line);
+    std::replace(text.begin(), text.end(), u'\0', u'\uFFFD');
+    return "'" + ToUtf8(text) + "'";
 }
 
 // Optional sign, then decimal digits only.

@@ -101,6 +101,9 @@ TEST(Settings, SettingsFileAppliesLineByLineAndStopsAtTheFirstBadLine) {
         {"\r\n", "", "'' is not a valid boolean value"},
         {"yes\r\n", "", "'yes' is not a valid boolean value"},
         {"-1\r\n\xC9t\xE9\r\n", "auto=1", "'\xC3\x89t\xC3\xA9' is not a valid boolean value"},
+        // A zero byte must not cut the message short.
+        {std::string_view("0\r\n1\0z\r\n", 8), "auto=0",
+         "'1\xEF\xBF\xBDz' is not a valid boolean value"},
         {"-1\r\n0\r\n27\r\n1.5\r\n", "auto=1 tray=0 col0=27", "'1.5' is not a valid integer value"},
         {"-1\r\n0\r\n2147483648\r\n", "auto=1 tray=0", "'2147483648' is not a valid integer value"},
         {"-1\r\n0\r\n 27\r\n", "auto=1 tray=0", "' 27' is not a valid integer value"},

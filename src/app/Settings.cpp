@@ -124,12 +124,11 @@ bool ReadOptionFile(const std::u16string& path, std::vector<std::uint8_t>& bytes
     } catch (const IoError& e) {
         // "Cannot read file" and "File too large" become the one open error
         // users of this file know; the reason after the path is kept.
-        const std::string prefix = "Cannot open file \"" + ToUtf8(path) + "\". ";
-        std::string message = e.what();
         const std::string quotedPath = "\"" + ToUtf8(path) + "\". ";
-        const auto at = message.find(quotedPath);
-        if (at != std::string::npos) message = message.substr(at + quotedPath.size());
-        throw IoError(prefix + message);
+        std::string reason = e.what();
+        const auto at = reason.find(quotedPath);
+        if (at != std::string::npos) reason.erase(0, at + quotedPath.size());
+        throw IoError("Cannot open file " + quotedPath + reason);
     }
     return true;
 }

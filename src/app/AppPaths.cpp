@@ -17,4 +17,12 @@ std::u16string TaskListPathFor(std::u16string_view exePath) {
     return DirectoryOf(exePath) + u"\\data\\actions.cfg";
 }
 
+std::u16string SettingsPathFor(std::u16string_view exePath) {
+    return DirectoryOf(exePath) + u"\\data\\settings.cnfg";
+}
+
+std::u16string WindowSizePathFor(std::u16string_view exePath) {
+    return DirectoryOf(exePath) + u"\\data\\w_size.cnfg";
+}
+
 } // namespace keyvane

@@ -15,6 +15,9 @@ std::u16string DirectoryOf(std::u16string_view exePath);
 // The data folder and the task list file for the executable at exePath.
 std::u16string DataDirectoryFor(std::u16string_view exePath);
 std::u16string TaskListPathFor(std::u16string_view exePath);
+// The two option files: data\settings.cnfg and data\w_size.cnfg.
+std::u16string SettingsPathFor(std::u16string_view exePath);
+std::u16string WindowSizePathFor(std::u16string_view exePath);
 
 // The full path of the running executable (AppPaths_win32.cpp, AppPaths_posix.cpp).
 std::u16string ExecutablePath();

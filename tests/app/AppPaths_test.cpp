@@ -30,6 +30,8 @@ TEST(AppPaths, DataFilesLieBesideTheExecutable) {
     for (const auto& c : cases) {
         EXPECT_EQ(DataDirectoryFor(c.exe), c.dataDir);
         EXPECT_EQ(TaskListPathFor(c.exe), c.taskList);
+        EXPECT_EQ(SettingsPathFor(c.exe), c.dataDir + u"\\settings.cnfg");
+        EXPECT_EQ(WindowSizePathFor(c.exe), c.dataDir + u"\\w_size.cnfg");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "app/AppCore.h"
 
 #include "actions/Dispatch.h"
+#include "app/Version12List.h"
 
 namespace keyvane {
 
@@ -87,6 +88,25 @@ void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset,
     RegisterAllTaskHotKeys();
     ReleaseUnusedHotKeys();
     RebuildTaskIcons();
+}
+
+bool AppCore::ImportVersion12List(const std::u16string& path) {
+    std::vector<TaskRecord> records;
+    try {
+        records = ReadVersion12ListFile(path);
+    } catch (const Version12ListError&) {
+        return false;
+    } catch (const IoError&) {
+        return false;
+    }
+    AppendImportedTasks(tasks_, records);
+    RebuildTaskIcons();
+    return true;
+}
+
+void AppCore::FinishImport() {
+    SaveTaskList();
+    RegisterAllTaskHotKeys();
 }
 
 const IconPlan& AppCore::RebuildTaskIcons() {

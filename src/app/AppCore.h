@@ -80,6 +80,17 @@ class AppCore {
     // next OK updates that row instead of appending a second copy.
     void CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
 
+    // ---- Import of version 1.2 lists ----
+
+    // Appends the file's tasks, all or nothing, and renumbers the icons so
+    // the new rows show their own pictures. False when the file cannot be
+    // read or walked: nothing is appended (the window says "Error!").
+    // Throws TableFullError when the tasks would not fit.
+    bool ImportVersion12List(const std::u16string& path);
+    // Every import ends so, whether or not a file was chosen: the save and
+    // the registration pass.
+    void FinishImport();
+
     // Renumbers the Image cells and tells the window which pictures to draw.
     const IconPlan& RebuildTaskIcons();
     const IconPlan& iconPlan() const { return iconPlan_; }

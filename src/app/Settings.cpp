@@ -271,7 +271,8 @@ SaveSettingsResult SaveSettings(const SettingsValues& settings, const WindowSize
                                "\" under HKEY_CURRENT_USER\\" + ToUtf8(kRunKeyPath) + ". " +
                                result.runValueError;
     result.settingsFileError =
-        ErrorOf([&] { WriteFileAtomically(paths.settingsFile, EncodeSettingsFile(settings)); });
+        ErrorOf([&] { WriteFileAtomically(paths.settingsFile, EncodeSettingsFile(settings),
+                                     MissingFolder::Fail); });
     if (!result.settingsFileError.empty()) {
         // Both files live in one folder: what stopped the first stops the second.
         std::string& skipped = result.windowSizeFileError;
@@ -281,7 +282,8 @@ SaveSettingsResult SaveSettings(const SettingsValues& settings, const WindowSize
         return result;
     }
     result.windowSizeFileError = ErrorOf(
-        [&] { WriteFileAtomically(paths.windowSizeFile, EncodeWindowSizeFile(windowSize)); });
+        [&] { WriteFileAtomically(paths.windowSizeFile, EncodeWindowSizeFile(windowSize),
+                                  MissingFolder::Fail); });
     return result;
 }
 

@@ -146,7 +146,8 @@ struct SaveSettingsResult {
 
 // Writes the autostart value (AutostartRunValue of the option and exePath),
 // then the settings file, then the window-size file, each file replaced
-// whole and atomically. A failed settings file leaves the window-size file
+// whole and atomically; a missing data folder is not created (the task
+// list's save makes it). A failed settings file leaves the window-size file
 // unwritten. Never throws: the exit routes ignore the result, "Save" shows
 // SaveSettingsReportText of it.
 SaveSettingsResult SaveSettings(const SettingsValues& settings, const WindowSizeValues& windowSize,

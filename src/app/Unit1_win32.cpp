@@ -3,6 +3,7 @@
 #include "app/Unit1_win32.h"
 
 #include "app/About_win32.h"
+#include "app/AppPaths.h"
 #include "app/Glyphs_win32.h"
 #include "app/ModalLoop_win32.h"
 #include "app/SingleInstance_win32.h"
@@ -14,9 +15,11 @@
 #include "base/WinText.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace keyvane {
 
@@ -41,7 +44,9 @@ void EndApplication() {
     PostQuitMessage(0);
 }
 
-TForm1::TForm1(HINSTANCE instance, AppCore& core) : instance_(instance), core_(core) {
+TForm1::TForm1(HINSTANCE instance, AppCore& core)
+    : instance_(instance), core_(core), exePath_(ExecutablePath()),
+      settingsPaths_(SettingsPathsFor(exePath_)), autostart_(MakeRegistryAutostartStore()) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &TForm1::WindowProc;
@@ -245,8 +250,8 @@ void TForm1::Close() {
     EndApplication();
 }
 
-void TForm1::ShowMainWindow() {
-    ShowWindow(handle_, IsWindowVisible(handle_) ? SW_SHOWNA : SW_SHOW);
+void TForm1::ShowWindowInFront() {
+    ShowMainWindow();
     if (IsIconic(handle_)) ShowWindow(handle_, SW_RESTORE);
     SetForegroundWindow(handle_);
 }
@@ -258,12 +263,116 @@ UINT TForm1::ShowRunningInstanceMessage() {
 
 void TForm1::ShowFromSecondStart() {
     if (FrontOpenModal()) return;
-    ShowMainWindow();
+    ShowWindowInFront();
 }
 
-void TForm1::LoadSettings() {}
+void TForm1::SetAutoStartOption(bool set) {
+    CheckDlgButton(pages_, IDC_FORM1_CHECKBOX1, set ? BST_CHECKED : BST_UNCHECKED);
+}
 
-void TForm1::SaveSettings() {}
+void TForm1::SetTrayOnlyOption(bool set) {
+    CheckDlgButton(pages_, IDC_FORM1_CHECKBOX2, set ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void TForm1::SetColumnWidth(int column, int width) {
+    grid_.SetColumnWidth(column, width);
+}
+
+void TForm1::ShowMainWindow() {
+    if (!IsWindowVisible(handle_)) ShowWindow(handle_, SW_SHOW);
+    if (maximizeWhenShown_) {
+        maximizeWhenShown_ = false;
+        ShowWindow(handle_, SW_MAXIMIZE);
+    }
+}
+
+void TForm1::SetWindowWidth(int width) {
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    SetWindowPos(handle_, nullptr, 0, 0, width, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm1::SetWindowHeight(int height) {
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    SetWindowPos(handle_, nullptr, 0, 0, r.right - r.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm1::MaximizeWindow() {
+    if (IsWindowVisible(handle_))
+        ShowWindow(handle_, SW_MAXIMIZE);
+    else
+        maximizeWhenShown_ = true;
+}
+
+void TForm1::MoveWindowTo(int left, int top) {
+    SetWindowPos(handle_, HWND_TOP, left, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm1::KeepReachable() {
+    if (IsZoomed(handle_) || IsIconic(handle_)) return;
+    std::vector<ScreenRect> areas;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(monitor, &info))
+                reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back(
+                    {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&areas));
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    const ScreenRect now{r.left, r.top, r.right, r.bottom};
+    const ScreenRect kept = KeptReachable(now, areas, Scaled(420), Scaled(300));
+    if (!(kept == now))
+        SetWindowPos(handle_, nullptr, kept.left, kept.top, kept.right - kept.left,
+                     kept.bottom - kept.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm1::LoadSettings() {
+    // Failures reach the caller: the standard error report shows them, and
+    // what was applied before the failure stays.
+    keyvane::LoadSettings(settingsPaths_, *this);
+    KeepReachable();
+}
+
+SaveSettingsResult TForm1::SaveSettings() {
+    SettingsValues values;
+    values.autoStart = IsDlgButtonChecked(pages_, IDC_FORM1_CHECKBOX1) == BST_CHECKED;
+    values.trayOnly = IsDlgButtonChecked(pages_, IDC_FORM1_CHECKBOX2) == BST_CHECKED;
+    for (int c = 0; c < kStoredColumnCount; ++c)
+        values.columnWidths[static_cast<std::size_t>(c)] = grid_.ColumnWidth(c);
+
+    WindowSizeValues size;
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    if (IsIconic(handle_)) {
+        // A minimized window's rectangle is off screen; keep where it will
+        // come back to (the placement is in work-area coordinates).
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(handle_, &placement);
+        r = placement.rcNormalPosition;
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info))
+            OffsetRect(&r, info.rcWork.left - info.rcMonitor.left,
+                       info.rcWork.top - info.rcMonitor.top);
+    }
+    size.width = r.right - r.left;
+    size.height = r.bottom - r.top;
+    size.state = IsZoomed(handle_)   ? WindowState::Maximized
+                 : IsIconic(handle_) ? WindowState::Minimized
+                                     : WindowState::Normal;
+    size.left = r.left;
+    size.top = r.top;
+    return keyvane::SaveSettings(values, size, settingsPaths_, *autostart_, exePath_);
+}
 
 void TForm1::FormCreate() {
     tray_.Add(handle_, static_cast<HICON>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON,
@@ -324,7 +433,7 @@ void TForm1::Exit2Click() {
 
 void TForm1::File1Click() {
     if (FrontOpenModal()) return;
-    ShowMainWindow();
+    ShowWindowInFront();
 }
 
 void TForm1::About1Click() {
@@ -380,10 +489,32 @@ void TForm1::BitBtn8Click() {
 }
 
 void TForm1::BitBtn4Click() {
-    SaveSettings();
+    // The exit routes stay silent; "Save" says what it could not keep.
+    const std::u16string report = SaveSettingsReportText(SaveSettings());
+    if (!report.empty()) ModalMessageBox(handle_, W(report), MB_OK | MB_ICONWARNING);
 }
 
-void TForm1::BitBtn6Click() {}
+void TForm1::BitBtn6Click() {
+    std::vector<wchar_t> buffer(32768, L'\0');
+    const std::wstring start = ToWide(exePath_); // opens in the program's folder
+    std::copy_n(start.c_str(), std::min(start.size(), buffer.size() - 1), buffer.data());
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = handle_;
+    dialog.lpstrFilter = L"Hotkey list\0*.cnfg\0";
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    bool chosen = false;
+    {
+        ModalScope modal;
+        chosen = GetOpenFileNameW(&dialog) != FALSE;
+    }
+    if (chosen && !core_.ImportVersion12List(FromWide(buffer.data())))
+        ModalMessageBox(handle_, L"Error!", MB_OK);
+    core_.FinishImport();
+    grid_.Refresh();
+}
 
 void TForm1::NextGrid1Click() {
     core_.SaveTaskList();
@@ -397,11 +528,15 @@ void TForm1::TrayIconCallback(UINT mouseMessage) {
     switch (mouseMessage) {
     case WM_LBUTTONDOWN: {
         if (FrontOpenModal()) return;
-        ShowWindow(handle_, SW_SHOWNORMAL);
+        ShowMainWindow();
         ShowWindow(handle_, SW_HIDE);
         Sleep(10);
         ShowWindow(handle_, SW_RESTORE);
         SetForegroundWindow(handle_);
+        // What is on screen is replaced by the stored size; the position
+        // only by the first activation's full load.
+        ReapplyWindowSize(settingsPaths_.windowSizeFile, *this);
+        KeepReachable();
         break;
     }
     case WM_RBUTTONDOWN: {

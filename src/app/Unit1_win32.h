@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/AppCore.h"
+#include "app/Settings.h"
 #include "app/TaskGrid_win32.h"
 #include "app/TrayIcon_win32.h"
 
@@ -22,7 +23,7 @@ class TForm3;
 // current row. Set by Add and Edit.
 extern std::uint8_t AddMode;
 
-class TForm1 {
+class TForm1 final : private SettingsTarget {
   public:
     // Creates the hidden main window and runs FormCreate. Throws when the
     // window cannot be created.
@@ -97,11 +98,25 @@ class TForm1 {
     void ShowPage(int page);
     void LayOut();
     int Scaled(int pixels) const;
-    void ShowMainWindow();
+    void ShowWindowInFront();
     // When a modal window is open, exits must close it first.
     bool DeferExitForModal(UINT command);
-    void SaveSettings();
+    // The options, the column widths and the window's geometry: the files
+    // are read and written by the portable settings code, the window only
+    // applies and reports them.
     void LoadSettings();
+    SaveSettingsResult SaveSettings();
+    void KeepReachable();
+
+    // How the settings files change the window (SettingsTarget).
+    void SetAutoStartOption(bool set) override;
+    void SetTrayOnlyOption(bool set) override;
+    void SetColumnWidth(int column, int width) override;
+    void ShowMainWindow() override;
+    void SetWindowWidth(int width) override;
+    void SetWindowHeight(int height) override;
+    void MaximizeWindow() override;
+    void MoveWindowTo(int left, int top) override;
 
     HINSTANCE instance_ = nullptr;
     HWND handle_ = nullptr;
@@ -115,6 +130,12 @@ class TForm1 {
     // The activation step runs only the first time the window gets the focus.
     bool activatedOnce_ = false;
     int page_ = 0;
+    std::u16string exePath_;
+    SettingsPaths settingsPaths_;
+    std::unique_ptr<AutostartStore> autostart_;
+    // A maximized state read while the window was hidden: applied when it
+    // is shown, never showing it by itself.
+    bool maximizeWhenShown_ = false;
     bool iconsPending_ = false;
     static constexpr UINT kDrawIconsMessage = WM_APP + 1;
 };

@@ -19,8 +19,11 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path);
 
 // Writes to a temporary file beside the target, flushes it to disk and then
 // replaces the target in one step, so a failure at any point leaves the old
-// file as it was. Creates the parent folder when it is missing.
-void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes);
+// file as it was. Creates the parent folder when it is missing, unless told
+// not to (the write then fails).
+enum class MissingFolder { Create, Fail };
+void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes,
+                         MissingFolder missingFolder = MissingFolder::Create);
 
 // True when the path names an existing file (not a folder).
 bool FileExists(const std::u16string& path);

@@ -76,10 +76,11 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
     return bytes;
 }
 
-void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes) {
+void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes,
+                         MissingFolder missingFolder) {
     const std::string target = NativePath(path);
     const auto slash = target.rfind('/');
-    if (slash != std::string::npos && slash > 0) {
+    if (missingFolder == MissingFolder::Create && slash != std::string::npos && slash > 0) {
         const std::string dir = target.substr(0, slash);
         if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST)
             Fail(path, "Cannot create folder for", errno);

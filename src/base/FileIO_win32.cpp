@@ -61,9 +61,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
     return bytes;
 }
 
-void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes) {
+void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_t> bytes,
+                         MissingFolder missingFolder) {
     const auto slash = path.find_last_of(u"\\/");
-    if (slash != std::u16string::npos && slash > 0) {
+    if (missingFolder == MissingFolder::Create && slash != std::u16string::npos && slash > 0) {
         const std::u16string dir = path.substr(0, slash);
         if (!CreateDirectoryW(W(dir), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             Fail(path, "Cannot create folder for", GetLastError());

@@ -250,7 +250,13 @@ TEST(Settings, SaveWritesTheValueAndBothFilesAndTellsWhatItCouldNotKeep) {
     const WindowSizeValues size{640, 480, WindowState::Normal, -3, 12};
     FakeAutostart run;
 
+    // The data folder is the task list's to make: without it only the Run
+    // value is written, and the save says so.
     SaveSettingsResult saved = SaveSettings(settings, size, paths, run, u"C:\\kv.exe");
+    EXPECT_FALSE(saved.settingsFileError.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "My Tools" / "data"));
+    std::filesystem::create_directory(dir / "My Tools" / "data");
+    saved = SaveSettings(settings, size, paths, run, u"C:\\kv.exe");
     EXPECT_TRUE(saved.AllKept());
     EXPECT_EQ(SaveSettingsReportText(saved), u"");
     EXPECT_EQ(run.value, u"") << "a cleared option writes an empty value, never none";

@@ -295,11 +295,16 @@ TEST(Version12List, ImportAppendsNormalEnabledRowsAllOrNothing) {
 
     AppendImportedTasks(table, ReadVersion12ListFile(test::U16Path(dir / "good.cnfg")));
     ASSERT_EQ(table.taskCount(), 3);
-    const auto rows = table.records();
-    EXPECT_EQ(rows[1].fields,
+    const auto fields = [&](int row) {
+        std::array<std::u16string, kTaskFieldCount> out;
+        for (int c = 0; c < kTaskFieldCount; ++c)
+            out[static_cast<std::size_t>(c)] = table.cellText(static_cast<Column>(c), row);
+        return out;
+    };
+    EXPECT_EQ(fields(1),
               (std::array<std::u16string, kTaskFieldCount>{
                   u"2", u"Run program", u"Ctrl+E", u"\u00C9diteur.exe", u"Normal", u"0", u"True"}));
-    EXPECT_EQ(rows[2].fields,
+    EXPECT_EQ(fields(2),
               (std::array<std::u16string, kTaskFieldCount>{u"3", u"Run Calculator", u"Alt+C", u"",
                                                            u"Normal", u"0", u"True"}));
 

@@ -38,6 +38,8 @@
 //   lvselect WINDOW ID ROW,ROW,...   selects exactly these grid rows (the first focused)
 //   lvclick WINDOW ID ROW COL [double]  a click at a grid cell's centre
 //   tabclick WINDOW ID INDEX         a click on a tab of a tab control
+//   place WINDOW X Y W H             moves and sizes a top-level window
+//   rect WINDOW                      prints its left, top, right and bottom
 //   (a control ID is looked for among all descendants of WINDOW)
 //   sleep MS                         only for pacing the user would see; tests
 //                                    wait for conditions instead
@@ -588,6 +590,18 @@ void Run(const std::vector<std::wstring>& args) {
         const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         PostOrFail(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostOrFail(tabs, WM_LBUTTONUP, 0, at);
+    } else if (cmd == L"place") {
+        // place WINDOW X Y W H: moves and sizes a top-level window.
+        if (!SetWindowPos(Need(arg(1)), nullptr, static_cast<int>(Number(arg(2))),
+                          static_cast<int>(Number(arg(3))), static_cast<int>(Number(arg(4))),
+                          static_cast<int>(Number(arg(5))), SWP_NOZORDER | SWP_NOACTIVATE))
+            Fail(L"SetWindowPos failed");
+    } else if (cmd == L"rect") {
+        // rect WINDOW: prints "left top right bottom" of the window.
+        RECT r{};
+        if (!GetWindowRect(Need(arg(1)), &r)) Fail(L"GetWindowRect failed");
+        Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+              std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom));
     } else if (cmd == L"sleep") {
         Sleep(static_cast<DWORD>(Number(arg(1))));
     } else {

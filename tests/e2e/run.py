@@ -1088,9 +1088,9 @@ def shot(t, name):
 
 
 @case
-def editor_adds_a_task_whose_hotkey_works_at_once(t):
+def editor_adds_and_edits_tasks_whose_hotkeys_work_at_once(t):
     target = add_target(t)
-    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,True"))
+    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,False"))
     show_main_window(t)
     shot(t, "main-window")
     t.driver(["click", MAIN_CAPTION, ADD])
@@ -1101,7 +1101,7 @@ def editor_adds_a_task_whose_hotkey_works_at_once(t):
              ["settext", EDITOR_CAPTION, EDITOR_DEST, target + " added"])
     shot(t, "editor")
     t.driver(["click", EDITOR_CAPTION, EDITOR_OK])
-    t.wait_for_tasks(utf16_list("1,Run Notepad,,,Normal,0,True",
+    t.wait_for_tasks(utf16_list("1,Run Notepad,,,Normal,0,False",
                                 # saved before the icons are renumbered
                                 "2,Run selected program...,%s,%s added,Normal,0,True"
                                 % (ctrl_alt_text(t, "K"), target)),
@@ -1113,7 +1113,23 @@ def editor_adds_a_task_whose_hotkey_works_at_once(t):
     rows = grid_rows(t)
     t.expect(len(rows) == 2 and rows[1][2] == "Run selected program...",
              "the grid does not show the new task: %r" % rows)
-    t.close(program)
+    # Edit the first row in place: a new hotkey and action; it stays disabled.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "0"], ["click", MAIN_CAPTION, EDIT])
+    t.wait_until(lambda: t.find_window(EDITOR_CAPTION)[2], "the editor to open for Edit")
+    t.driver(["childsend", EDITOR_CAPTION, EDITOR_HOTKEY, HKM_SETHOTKEY,
+              ord("J") | (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8],
+             ["childsend", EDITOR_CAPTION, EDITOR_ACTION, CB_SETCURSEL, 2],
+             ["click", EDITOR_CAPTION, EDITOR_OK])
+    t.wait_for_tasks(utf16_list("1,Run Calc,%s,,Normal,0,False" % ctrl_alt_text(t, "J"),
+                                "2,Run selected program...,%s,%s added,Normal,1,True"
+                                % (ctrl_alt_text(t, "K"), target)),
+                     "the edited task in the file")
+    # The main menu's Exit ends at once without the close handlers; the
+    # destroy step still saves.
+    t.driver(["command", MAIN_CAPTION, 40001])
+    code = t.wait_exit(program)
+    t.expect(code == 0, "keyvane.exe ended with exit code %s" % code)
+    t.expect(t.read_file(t.path("data", "w_size.cnfg")) is not None, "no window size kept at exit")
 
 
 @case
@@ -1379,6 +1395,11 @@ def screenshots_of_the_windows(t):
             shot(t, "editor-%s" % scale)
             t.driver(["close", EDITOR_CAPTION])
             t.wait_until(lambda: not t.find_window(EDITOR_CAPTION)[2], "the editor to close")
+            t.driver(["command", MAIN_CAPTION, 40002])  # "Help" > "About..."
+            t.wait_until(lambda: t.find_window(ABOUT_CAPTION)[2], "the About box to open")
+            shot(t, "about-%s" % scale)
+            t.driver(["close", ABOUT_CAPTION])
+            t.wait_until(lambda: not t.find_window(ABOUT_CAPTION)[2], "the About box to close")
             t.close(program)
     finally:
         t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", "96")

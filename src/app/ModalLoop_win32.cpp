@@ -3,7 +3,11 @@
 #include "base/AppInfo.h"
 #include "base/WinText.h"
 
+#include <commdlg.h>
+
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace keyvane {
 namespace {
@@ -76,6 +80,24 @@ bool FrontOpenModal() {
 
 void CloseOpenModal() {
     if (HWND modal = FindOpenModal()) PostMessageW(modal, WM_CLOSE, 0, 0);
+}
+
+bool AskOpenFile(HWND owner, const wchar_t* filter, std::u16string& path) {
+    // Room for any path Windows allows, not only MAX_PATH.
+    std::vector<wchar_t> buffer(32768, L'\0');
+    const std::wstring start = ToWide(path);
+    std::copy_n(start.c_str(), std::min(start.size(), buffer.size() - 1), buffer.data());
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter;
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    ModalScope scope;
+    if (!GetOpenFileNameW(&dialog)) return false;
+    path = FromWide(buffer.data());
+    return true;
 }
 
 int ModalMessageBox(HWND owner, const wchar_t* text, UINT flags) {

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace keyvane {
 
 // Counts the open modal windows for as long as it lives.
@@ -30,6 +32,11 @@ HWND FindOpenModal();
 bool FrontOpenModal();
 // Asks the innermost open modal window to close, as Escape would.
 void CloseOpenModal();
+
+// The system's open-file dialog as a modal window of owner. path: the file
+// name it starts with; the chosen file's full path when the user confirms
+// (true). filter: pairs of label and patterns, each ending in a zero.
+bool AskOpenFile(HWND owner, const wchar_t* filter, std::u16string& path);
 
 // A message box owned by owner that counts as a modal window.
 int ModalMessageBox(HWND owner, const wchar_t* text, UINT flags);

@@ -495,22 +495,9 @@ void TForm1::BitBtn4Click() {
 }
 
 void TForm1::BitBtn6Click() {
-    std::vector<wchar_t> buffer(32768, L'\0');
-    const std::wstring start = ToWide(exePath_); // opens in the program's folder
-    std::copy_n(start.c_str(), std::min(start.size(), buffer.size() - 1), buffer.data());
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = handle_;
-    dialog.lpstrFilter = L"Hotkey list\0*.cnfg\0";
-    dialog.lpstrFile = buffer.data();
-    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    bool chosen = false;
-    {
-        ModalScope modal;
-        chosen = GetOpenFileNameW(&dialog) != FALSE;
-    }
-    if (chosen && !core_.ImportVersion12List(FromWide(buffer.data())))
+    std::u16string path = exePath_; // opens in the program's folder
+    const bool chosen = AskOpenFile(handle_, L"Hotkey list\0*.cnfg\0", path);
+    if (chosen && !core_.ImportVersion12List(path))
         ModalMessageBox(handle_, L"Error!", MB_OK);
     core_.FinishImport();
     grid_.Refresh();

@@ -158,20 +158,9 @@ TaskFields TForm2::ReadFields() const {
 }
 
 bool TForm2::AskProgramFile(std::u16string& path) {
-    std::vector<wchar_t> buffer(32768, L'\0');
-    const std::wstring start = ToWide(fileName_);
-    std::copy_n(start.c_str(), std::min<std::size_t>(start.size(), buffer.size() - 1),
-                buffer.data());
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = handle_;
-    dialog.lpstrFilter = L"All (*.exe, *.bat, *.com)\0*.exe;*.bat;*.com\0";
-    dialog.lpstrFile = buffer.data();
-    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    ModalScope modal;
-    if (!GetOpenFileNameW(&dialog)) return false;
-    path = FromWide(buffer.data());
+    path = fileName_;
+    if (!AskOpenFile(handle_, L"All (*.exe, *.bat, *.com)\0*.exe;*.bat;*.com\0", path))
+        return false;
     fileName_ = path;
     return true;
 }

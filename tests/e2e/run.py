@@ -1360,7 +1360,18 @@ def about_box_shows_its_texts_and_both_links_reach_the_shell(t):
              "got %r" % second["cmdline"])
     t.driver(["click", ABOUT_CAPTION, 1])  # OK
     t.wait_until(lambda: not t.find_window(ABOUT_CAPTION)[2], "the About box to close")
-    t.close(program)
+    # Modal windows stay single: "About..." again while it is open only
+    # brings it to the front, and the tray's "Exit" closes it first, then
+    # ends the program through its close path.
+    t.driver(["command", MAIN_CAPTION, 40004])
+    t.wait_until(lambda: t.find_window(ABOUT_CAPTION)[2], "the About box to open again")
+    t.driver(["command", MAIN_CAPTION, 40002])
+    abouts = [line for line in t.driver(["list"]) if line.endswith("\t" + ABOUT_CAPTION)]
+    t.expect(len(abouts) == 1, "more than one About box: %s" % abouts)
+    t.driver(["command", MAIN_CAPTION, MENU_EXIT1])
+    code = t.wait_exit(program)
+    t.expect(code == 0, "keyvane.exe ended with exit code %s" % code)
+    t.expect_tasks(utf16_list("1,Run Notepad,,,Normal,0,True"), "after the exit")
 
 
 @case

@@ -638,7 +638,8 @@ def failed_save_at_close_is_reported_and_loses_nothing(t):
     os.rmdir(t.tasks_path)
     t.close(program)
     t.expect_tasks(data, "after the second close")
-    leftovers = sorted(set(os.listdir(t.path("data"))) - {"actions.cfg"})
+    leftovers = sorted(set(os.listdir(t.path("data"))) -
+                       {"actions.cfg", "settings.cnfg", "w_size.cnfg"})
     t.expect(not leftovers, "temporary files left in data: %s" % leftovers)
 
 

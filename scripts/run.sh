@@ -46,6 +46,4 @@ echo "Starting Keyvane on $DISPLAY (data in build/mingw/data). Ctrl+C closes it.
 setsid wine build/mingw/keyvane.exe &
 wine_pid=$!
 wait "$wine_pid" || true
-# The caption the program gives its main window, from where the program keeps it.
-main_caption=$(sed -n 's/.*kMainWindowCaption = u"\(.*\)";/\1/p' src/base/AppInfo.h)
 wine_pid=""

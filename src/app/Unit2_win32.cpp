@@ -77,11 +77,12 @@ void TForm2::FormCreate() {
     }
     if (loaded.kind == TaskListStore::LoadResult::Kind::Unreadable) {
         // Starting with no tasks in silence would look like they were lost.
-        const std::u16string text =
+        // Said once the start-up is over, so the box holds nothing up.
+        unreadableWarning_ =
             FromUtf8(loaded.reason) + u"\n\nKeyvane starts without these tasks. The file is not "
                                       u"overwritten: it will be kept as \"" +
             loaded.rescuePath + u"\" when the task list is next saved.";
-        ModalMessageBox(nullptr, W(text), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+        PostMessageW(handle_, kWarnMessage, 0, 0);
     }
 
     HWND actions = GetDlgItem(handle_, IDC_FORM2_COMBOBOX1);
@@ -213,6 +214,9 @@ INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
         Guarded([&] { FormCreate(); });
         return FALSE; // the focus is set when the editor is shown
+    case kWarnMessage:
+        ModalMessageBox(nullptr, W(unreadableWarning_), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+        return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_FORM2_BITBTN4:

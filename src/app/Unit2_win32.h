@@ -63,6 +63,8 @@ class TForm2 {
     int presetAction_ = -1;
     std::uint16_t presetHotKey_ = 0;
     int appendedRow_ = -1;
+    std::u16string unreadableWarning_;
+    static constexpr UINT kWarnMessage = WM_APP + 2;
 };
 
 

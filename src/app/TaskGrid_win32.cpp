@@ -211,6 +211,8 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         if (view->iSubItem < 0 || view->iSubItem >= kColumnCount) return 0;
         table_->sortByColumn(kColumns[static_cast<std::size_t>(kViewColumns[view->iSubItem])].name);
         Refresh();
+        // A click like any other: the new order is on disk at once.
+        if (events_.click) events_.click();
         return 0;
     }
     case NM_CLICK: {

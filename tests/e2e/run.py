@@ -1169,7 +1169,10 @@ def delete_move_and_enabled_reach_the_file_and_free_the_hotkey(t):
 
 @case
 def tray_menu_title_bar_close_and_second_start(t):
-    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,True"))
+    target = add_target(t)
+    data = utf16_list("1,Run selected program...,%s,%s hidden,Normal,0,True"
+                      % (ctrl_alt_text(t, "G"), target))
+    program = start_with_hotkeys(t, data)
     # The right button opens the tray menu; Escape closes it, doing nothing.
     t.driver(["tray", MAIN_CAPTION, 516])
     t.wait_until(lambda: any(line.split("\t")[1:3] == ["1", "#32768"]
@@ -1184,6 +1187,8 @@ def tray_menu_title_bar_close_and_second_start(t):
     t.driver(["post", MAIN_CAPTION, WM_SYSCOMMAND, SC_CLOSE])
     t.wait_until(lambda: not t.find_window(MAIN_CAPTION)[2], "the main window to hide")
     t.expect(program.proc.poll() is None, "the title bar's close ended the program")
+    press(t, "ctrl+alt+g")
+    wait_records(t, 1, "the hotkey to act while the window is hidden")
     # A second start in the same folder shows the first one and ends.
     second = t.session.spawn(t.win_dir + "\\keyvane.exe")
     try:
@@ -1195,7 +1200,7 @@ def tray_menu_title_bar_close_and_second_start(t):
     t.driver(["command", MAIN_CAPTION, MENU_EXIT1])
     code = t.wait_exit(program)
     t.expect(code == 0, "keyvane.exe ended with exit code %s" % code)
-    t.expect_tasks(utf16_list("1,Run Notepad,,,Normal,0,True"), "after the tray's Exit")
+    t.expect_tasks(data, "after the tray's Exit")
 
 
 # ---------------------------------------------------------------------------

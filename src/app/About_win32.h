@@ -20,9 +20,9 @@ class TForm3 {
     void ShowModal();
 
     void FormCreate();
-    void Image1Click(); // the picture: the product's page
-    void Label2Click(); // "click here to visit our website"
-    void Label3Click(); // "click here to send feedback"
+    void Image1Click();  // the picture: the product's page
+    void Label2Click();  // "click here to visit our website"
+    void Label3Click();  // "click here to send feedback"
     void BitBtn1Click(); // "OK"
 
   private:
@@ -37,6 +37,5 @@ class TForm3 {
     HFONT linkFont_ = nullptr;
     HICON picture_ = nullptr;
 };
-
 
 } // namespace keyvane

@@ -270,9 +270,9 @@ SaveSettingsResult SaveSettings(const SettingsValues& settings, const WindowSize
         result.runValueError = "Cannot set the autostart value \"" + ToUtf8(kRunValueName) +
                                "\" under HKEY_CURRENT_USER\\" + ToUtf8(kRunKeyPath) + ". " +
                                result.runValueError;
-    result.settingsFileError =
-        ErrorOf([&] { WriteFileAtomically(paths.settingsFile, EncodeSettingsFile(settings),
-                                     MissingFolder::Fail); });
+    result.settingsFileError = ErrorOf([&] {
+        WriteFileAtomically(paths.settingsFile, EncodeSettingsFile(settings), MissingFolder::Fail);
+    });
     if (!result.settingsFileError.empty()) {
         // Both files live in one folder: what stopped the first stops the second.
         std::string& skipped = result.windowSizeFileError;
@@ -281,9 +281,10 @@ SaveSettingsResult SaveSettings(const SettingsValues& settings, const WindowSize
             .append("\" was not written either.");
         return result;
     }
-    result.windowSizeFileError = ErrorOf(
-        [&] { WriteFileAtomically(paths.windowSizeFile, EncodeWindowSizeFile(windowSize),
-                                  MissingFolder::Fail); });
+    result.windowSizeFileError = ErrorOf([&] {
+        WriteFileAtomically(paths.windowSizeFile, EncodeWindowSizeFile(windowSize),
+                            MissingFolder::Fail);
+    });
     return result;
 }
 

@@ -22,10 +22,9 @@ int Scaled(HWND window, int pixels) {
 
 // The view's columns in display order. The icon column comes first: a list
 // view keeps room for the row's picture in its first column anyway.
-constexpr Column kViewColumns[kColumnCount] = {Column::Image,    Column::NxNumberColumn1,
-                                               Column::Desc,     Column::Hotkey,
-                                               Column::Dest,     Column::Type_run,
-                                               Column::Enabled};
+constexpr Column kViewColumns[kColumnCount] = {
+    Column::Image, Column::NxNumberColumn1, Column::Desc,   Column::Hotkey,
+    Column::Dest,  Column::Type_run,        Column::Enabled};
 
 int ViewIndexOf(Column column) {
     for (int v = 0; v < kColumnCount; ++v)
@@ -48,8 +47,8 @@ void TaskGrid::Attach(HWND listView, TaskTable& table, Events events) {
     table_ = &table;
     events_ = std::move(events);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
-                                                 LVS_EX_DOUBLEBUFFER |
-                                                 LVS_EX_INFOTIP | LVS_EX_LABELTIP);
+                                                 LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP |
+                                                 LVS_EX_LABELTIP);
     SetWindowTheme(list_, L"Explorer", nullptr);
 
     for (int v = 0; v < kColumnCount; ++v) {
@@ -95,7 +94,8 @@ void TaskGrid::Refresh() {
     // show exactly those.
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     for (int row = 0; row < count; ++row)
-        if (table_->isTaskSelected(row)) ListView_SetItemState(list_, row, LVIS_SELECTED, LVIS_SELECTED);
+        if (table_->isTaskSelected(row))
+            ListView_SetItemState(list_, row, LVIS_SELECTED, LVIS_SELECTED);
     const int current = table_->currentTask();
     if (current >= 0 && current < count) {
         ListView_SetItemState(list_, current, LVIS_FOCUSED, LVIS_FOCUSED);
@@ -146,8 +146,8 @@ void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
     box.right = box.left + size;
     box.bottom = box.top + size;
     if (HTHEME theme = OpenThemeData(list_, L"BUTTON")) {
-        DrawThemeBackground(theme, dc, BP_CHECKBOX, checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL,
-                            &box, nullptr);
+        DrawThemeBackground(theme, dc, BP_CHECKBOX,
+                            checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL, &box, nullptr);
         CloseThemeData(theme);
     } else {
         DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
@@ -252,7 +252,8 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         if (tip->iItem < 0 || tip->iItem >= count || tip->cchTextMax <= 0) return 0;
         const std::wstring text = ToWide(TooltipOf(tip->iItem));
         if (text.empty()) return 0;
-        const auto n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
+        const auto n =
+            std::min<std::size_t>(text.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
         std::copy_n(text.c_str(), n, tip->pszText);
         tip->pszText[n] = L'\0';
         return 0;

@@ -21,9 +21,9 @@ class TaskGrid {
     enum class HotKeyMark { None, Taken, NotRecognised };
 
     struct Events {
-        std::function<void()> click;               // any click in the table
-        std::function<void()> edit;                // double click, Enter
-        std::function<void()> remove;              // the Delete key
+        std::function<void()> click;                // any click in the table
+        std::function<void()> edit;                 // double click, Enter
+        std::function<void()> remove;               // the Delete key
         std::function<void(int row)> toggleEnabled; // a click on the box, Space
     };
 

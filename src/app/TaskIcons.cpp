@@ -23,21 +23,34 @@ bool IconSourceOf(std::u16string_view desc, std::u16string_view dest, IconSource
     if (!action) return false;
     switch (*action) {
     case Action::RunSelectedProgram:
-    case Action::CloseSelectedProgram: return file(dest, 0);
-    case Action::RunMyComputer: return file(kShellLibrary, 15);
-    case Action::RunMyDocuments: return file(kShellLibrary, 4);
-    case Action::RunCalc: return file(u"calc.exe", 0);
-    case Action::RunNotepad: return file(u"Notepad.exe", 0);
-    case Action::RunCommandPrompt: return file(u"cmd.exe", 0);
-    case Action::PowerOff: return file(kShellLibrary, 27);
-    case Action::Reboot: return builtin(K::Reboot);
+    case Action::CloseSelectedProgram:
+        return file(dest, 0);
+    case Action::RunMyComputer:
+        return file(kShellLibrary, 15);
+    case Action::RunMyDocuments:
+        return file(kShellLibrary, 4);
+    case Action::RunCalc:
+        return file(u"calc.exe", 0);
+    case Action::RunNotepad:
+        return file(u"Notepad.exe", 0);
+    case Action::RunCommandPrompt:
+        return file(u"cmd.exe", 0);
+    case Action::PowerOff:
+        return file(kShellLibrary, 27);
+    case Action::Reboot:
+        return builtin(K::Reboot);
     case Action::Hibernate:
-    case Action::StandBy: return builtin(K::Hibernate);
-    case Action::LogOff: return file(kShellLibrary, 44);
-    case Action::OpenWebsite: return file(kShellLibrary, 13);
+    case Action::StandBy:
+        return builtin(K::Hibernate);
+    case Action::LogOff:
+        return file(kShellLibrary, 44);
+    case Action::OpenWebsite:
+        return file(kShellLibrary, 13);
     case Action::OpenCdRom:
-    case Action::CloseCdRom: return file(kShellLibrary, 188);
-    case Action::MinimizeAll: return builtin(K::MinimizeAll);
+    case Action::CloseCdRom:
+        return file(kShellLibrary, 188);
+    case Action::MinimizeAll:
+        return builtin(K::MinimizeAll);
     }
     return false;
 }

@@ -56,8 +56,7 @@ HIMAGELIST BuildTaskIconList(HINSTANCE instance, const IconPlan& plan, int size,
     for (const IconSource& source : plan.sources) {
         if (source.kind == IconSource::Kind::File) {
             HICON icon = ExtractSized(source.file, source.index, size);
-            if (!icon)
-                icon = ExtractSized(std::u16string(kShellLibrary), kFallbackIconIndex, size);
+            if (!icon) icon = ExtractSized(std::u16string(kShellLibrary), kFallbackIconIndex, size);
             if (icon) {
                 ImageList_AddIcon(list, icon);
                 DestroyIcon(icon);
@@ -69,10 +68,10 @@ HIMAGELIST BuildTaskIconList(HINSTANCE instance, const IconPlan& plan, int size,
         const int id = source.kind == IconSource::Kind::Reboot      ? pictures.reboot
                        : source.kind == IconSource::Kind::Hibernate ? pictures.hibernate
                                                                     : pictures.minimizeAll;
-        HBITMAP picture = id ? static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(id),
-                                                               IMAGE_BITMAP, 0, 0,
-                                                               LR_CREATEDIBSECTION))
-                             : nullptr;
+        HBITMAP picture =
+            id ? static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
+                                                 LR_CREATEDIBSECTION))
+               : nullptr;
         HBITMAP stretched = Stretched(picture, size);
         if (stretched)
             ImageList_Add(list, stretched, nullptr);

@@ -115,10 +115,10 @@ void TForm1::CreatePages() {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     const std::pair<int, int> glyphs[] = {
-        {IDC_FORM1_BITBTN1, IDI_ADD},    {IDC_FORM1_BITBTN2, IDI_EDIT},
-        {IDC_FORM1_BITBTN3, IDI_DELETE}, {IDC_FORM1_BITBTN5, IDI_DELETEALL},
+        {IDC_FORM1_BITBTN1, IDI_ADD},      {IDC_FORM1_BITBTN2, IDI_EDIT},
+        {IDC_FORM1_BITBTN3, IDI_DELETE},   {IDC_FORM1_BITBTN5, IDI_DELETEALL},
         {IDC_FORM1_BITBTN7, IDI_MOVEDOWN}, {IDC_FORM1_BITBTN8, IDI_MOVEUP},
-        {IDC_FORM1_BITBTN4, IDI_SAVE},   {IDC_FORM1_BITBTN6, IDI_IMPORT}};
+        {IDC_FORM1_BITBTN4, IDI_SAVE},     {IDC_FORM1_BITBTN6, IDI_IMPORT}};
     for (auto [button, icon] : glyphs)
         SetButtonGlyph(GetDlgItem(pages_, button), instance_, icon);
     CheckDlgButton(pages_, IDC_FORM1_CHECKBOX1, BST_CHECKED);
@@ -180,7 +180,8 @@ void TForm1::LayOut() {
     TabCtrl_AdjustRect(tabs, FALSE, &probe);
     const int strip = std::max<int>(probe.top - Scaled(2), Scaled(20));
     MoveWindow(tabs, m, m, client.right - 2 * m, strip, TRUE);
-    RECT area{m + Scaled(2), m + strip + Scaled(4), client.right - m - Scaled(2), client.bottom - m};
+    RECT area{m + Scaled(2), m + strip + Scaled(4), client.right - m - Scaled(2),
+              client.bottom - m};
     auto place = [&](int id, int x, int y, int w, int h) {
         MoveWindow(GetDlgItem(pages_, id), x, y, w, h, TRUE);
     };
@@ -203,10 +204,12 @@ void TForm1::LayOut() {
     }
 
     // "Options": the options' group, the import, and "Save" at the bottom.
-    place(IDC_FORM1_GROUPBOX2, area.left, area.top, std::min<int>(Scaled(320), area.right - area.left),
-          Scaled(76));
-    place(IDC_FORM1_CHECKBOX1, area.left + Scaled(12), area.top + Scaled(22), Scaled(290), Scaled(20));
-    place(IDC_FORM1_CHECKBOX2, area.left + Scaled(12), area.top + Scaled(46), Scaled(290), Scaled(20));
+    place(IDC_FORM1_GROUPBOX2, area.left, area.top,
+          std::min<int>(Scaled(320), area.right - area.left), Scaled(76));
+    place(IDC_FORM1_CHECKBOX1, area.left + Scaled(12), area.top + Scaled(22), Scaled(290),
+          Scaled(20));
+    place(IDC_FORM1_CHECKBOX2, area.left + Scaled(12), area.top + Scaled(46), Scaled(290),
+          Scaled(20));
     place(IDC_FORM1_LABEL1, area.left + Scaled(2), area.top + Scaled(92), Scaled(300), Scaled(16));
     place(IDC_FORM1_BITBTN6, area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH);
     place(IDC_FORM1_BITBTN4, area.left + Scaled(2), area.bottom - buttonH - Scaled(6), buttonW,
@@ -497,8 +500,7 @@ void TForm1::BitBtn4Click() {
 void TForm1::BitBtn6Click() {
     std::u16string path = exePath_; // opens in the program's folder
     const bool chosen = AskOpenFile(handle_, L"Hotkey list\0*.cnfg\0", path);
-    if (chosen && !core_.ImportVersion12List(path))
-        ModalMessageBox(handle_, L"Error!", MB_OK);
+    if (chosen && !core_.ImportVersion12List(path)) ModalMessageBox(handle_, L"Error!", MB_OK);
     core_.FinishImport();
     grid_.Refresh();
 }
@@ -558,20 +560,47 @@ void TForm1::EndSession(bool ending) {
 
 bool TForm1::Command(UINT id) {
     switch (id) {
-    case IDM_FORM1_EXIT1: Guarded([&] { Exit1Click(); }); return true;
-    case IDM_FORM1_EXIT2: Guarded([&] { Exit2Click(); }); return true;
-    case IDM_FORM1_FILE1: Guarded([&] { File1Click(); }); return true;
-    case IDM_FORM1_ABOUT1: Guarded([&] { About1Click(); }); return true;
-    case IDM_FORM1_ABOUT2: Guarded([&] { About2Click(); }); return true;
-    case IDC_FORM1_BITBTN1: Guarded([&] { BitBtn1Click(); }); return true;
-    case IDC_FORM1_BITBTN2: Guarded([&] { BitBtn2Click(); }); return true;
-    case IDC_FORM1_BITBTN3: Guarded([&] { BitBtn3Click(); }); return true;
-    case IDC_FORM1_BITBTN5: Guarded([&] { BitBtn5Click(); }); return true;
-    case IDC_FORM1_BITBTN7: Guarded([&] { BitBtn7Click(); }); return true;
-    case IDC_FORM1_BITBTN8: Guarded([&] { BitBtn8Click(); }); return true;
-    case IDC_FORM1_BITBTN4: Guarded([&] { BitBtn4Click(); }); return true;
-    case IDC_FORM1_BITBTN6: Guarded([&] { BitBtn6Click(); }); return true;
-    default: return false;
+    case IDM_FORM1_EXIT1:
+        Guarded([&] { Exit1Click(); });
+        return true;
+    case IDM_FORM1_EXIT2:
+        Guarded([&] { Exit2Click(); });
+        return true;
+    case IDM_FORM1_FILE1:
+        Guarded([&] { File1Click(); });
+        return true;
+    case IDM_FORM1_ABOUT1:
+        Guarded([&] { About1Click(); });
+        return true;
+    case IDM_FORM1_ABOUT2:
+        Guarded([&] { About2Click(); });
+        return true;
+    case IDC_FORM1_BITBTN1:
+        Guarded([&] { BitBtn1Click(); });
+        return true;
+    case IDC_FORM1_BITBTN2:
+        Guarded([&] { BitBtn2Click(); });
+        return true;
+    case IDC_FORM1_BITBTN3:
+        Guarded([&] { BitBtn3Click(); });
+        return true;
+    case IDC_FORM1_BITBTN5:
+        Guarded([&] { BitBtn5Click(); });
+        return true;
+    case IDC_FORM1_BITBTN7:
+        Guarded([&] { BitBtn7Click(); });
+        return true;
+    case IDC_FORM1_BITBTN8:
+        Guarded([&] { BitBtn8Click(); });
+        return true;
+    case IDC_FORM1_BITBTN4:
+        Guarded([&] { BitBtn4Click(); });
+        return true;
+    case IDC_FORM1_BITBTN6:
+        Guarded([&] { BitBtn6Click(); });
+        return true;
+    default:
+        return false;
     }
 }
 

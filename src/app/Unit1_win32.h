@@ -143,5 +143,4 @@ class TForm1 final : private SettingsTarget {
 // Ends the message loop; wWinMain then destroys the windows in reverse order.
 void EndApplication();
 
-
 } // namespace keyvane

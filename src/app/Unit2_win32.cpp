@@ -22,7 +22,6 @@
 
 namespace keyvane {
 
-
 namespace {
 
 std::u16string WindowText(HWND window) {
@@ -78,10 +77,10 @@ void TForm2::FormCreate() {
     if (loaded.kind == TaskListStore::LoadResult::Kind::Unreadable) {
         // Starting with no tasks in silence would look like they were lost.
         // Said once the start-up is over, so the box holds nothing up.
-        unreadableWarning_ =
-            FromUtf8(loaded.reason) + u"\n\nKeyvane starts without these tasks. The file is not "
-                                      u"overwritten: it will be kept as \"" +
-            loaded.rescuePath + u"\" when the task list is next saved.";
+        unreadableWarning_ = FromUtf8(loaded.reason) +
+                             u"\n\nKeyvane starts without these tasks. The file is not "
+                             u"overwritten: it will be kept as \"" +
+                             loaded.rescuePath + u"\" when the task list is next saved.";
         PostMessageW(handle_, kWarnMessage, 0, 0);
     }
 
@@ -92,7 +91,8 @@ void TForm2::FormCreate() {
     SendMessageW(actions, CB_SETCURSEL, 10, 0); // "Run selected program..."
     HWND runTypes = GetDlgItem(handle_, IDC_FORM2_COMBOBOX3);
     for (const RunType& type : kRunTypes)
-        SendMessageW(runTypes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(type.name).c_str()));
+        SendMessageW(runTypes, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(ToWide(type.name).c_str()));
     SendMessageW(runTypes, CB_SETCURSEL, 0, 0);
 
     SetButtonGlyph(GetDlgItem(handle_, IDC_FORM2_BITBTN4), GetModuleHandleW(nullptr), IDI_OK);
@@ -126,7 +126,8 @@ void TForm2::PresetForEdit(const EditPreset& preset) {
 
 void TForm2::KeepFieldsForEdit() {
     preset_.reset();
-    presetAction_ = static_cast<int>(SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_GETCURSEL, 0, 0));
+    presetAction_ =
+        static_cast<int>(SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_GETCURSEL, 0, 0));
     presetHotKey_ = HotKeyField();
 }
 
@@ -141,7 +142,8 @@ void TForm2::ShowModal() {
 }
 
 void TForm2::SetHotKeyField(std::uint16_t value) {
-    SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_SETHOTKEY, HotKeyControlFromField(value), 0);
+    SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_SETHOTKEY, HotKeyControlFromField(value),
+                        0);
 }
 
 std::uint16_t TForm2::HotKeyField() const {

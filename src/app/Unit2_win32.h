@@ -67,5 +67,4 @@ class TForm2 {
     static constexpr UINT kWarnMessage = WM_APP + 2;
 };
 
-
 } // namespace keyvane

@@ -9,7 +9,7 @@
 #include "art_ids.h"
 
 // Menus.
-#define IDR_FORM1_MAINMENU 50  // "File" > "Exit", "Help" > "About..."
+#define IDR_FORM1_MAINMENU 50   // "File" > "Exit", "Help" > "About..."
 #define IDR_FORM1_POPUPMENU1 51 // the tray menu
 
 // Menu commands.
@@ -28,12 +28,12 @@
 #define IDC_FORM1_PAGECONTROL1 900
 #define IDC_FORM1_GROUPBOX1 901 // "Hot Keys"
 #define IDC_FORM1_NEXTGRID1 902
-#define IDC_FORM1_BITBTN1 903 // "Add"
-#define IDC_FORM1_BITBTN2 904 // "Edit"
-#define IDC_FORM1_BITBTN3 905 // "Delete"
-#define IDC_FORM1_BITBTN5 906 // "Delete All"
-#define IDC_FORM1_BITBTN7 907 // "Move down"
-#define IDC_FORM1_BITBTN8 908 // "Move up"
+#define IDC_FORM1_BITBTN1 903   // "Add"
+#define IDC_FORM1_BITBTN2 904   // "Edit"
+#define IDC_FORM1_BITBTN3 905   // "Delete"
+#define IDC_FORM1_BITBTN5 906   // "Delete All"
+#define IDC_FORM1_BITBTN7 907   // "Move down"
+#define IDC_FORM1_BITBTN8 908   // "Move up"
 #define IDC_FORM1_GROUPBOX2 910 // "General"
 #define IDC_FORM1_CHECKBOX1 911 // "Auto start with Windows "
 #define IDC_FORM1_CHECKBOX2 912 // "Always start in system tray only"

@@ -22,7 +22,8 @@ inline constexpr std::u16string_view kFeedbackMail =
 
 // The About box's three lines; the version is the project's.
 inline constexpr std::u16string_view kAboutText =
-    u"Keyvane\nVersion " KEYVANE_VERSION_SHORT u"\nKeyvane \u2013 this is a manager hotkeys for Windows. ";
+    u"Keyvane\nVersion"
+    u" " KEYVANE_VERSION_SHORT u"\nKeyvane \u2013 this is a manager hotkeys for Windows. ";
 
 inline constexpr std::u16string_view kEditorCaption = u"Add task";
 inline constexpr std::u16string_view kAboutCaption = u"About...";

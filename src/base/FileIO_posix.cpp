@@ -23,7 +23,8 @@ std::string NativePath(const std::u16string& path) {
 }
 
 [[noreturn]] void Fail(const std::u16string& path, const char* what, int err) {
-    throw IoError(std::string(what) + " \"" + ToUtf8(path) + "\". " + SystemErrorText(static_cast<std::uint32_t>(err)));
+    throw IoError(std::string(what) + " \"" + ToUtf8(path) + "\". " +
+                  SystemErrorText(static_cast<std::uint32_t>(err)));
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {

@@ -115,7 +115,8 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     EXPECT_EQ(appended, -1);
 
     // Add: appends an enabled row with the field's hotkey.
-    EditorCommit add{{u"Run Notepad", static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
+    EditorCommit add{
+        {u"Run Notepad", static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
     core.CommitEditor(add, nullptr, appended);
     ASSERT_EQ(core.tasks().taskCount(), 2);
     EXPECT_EQ(core.tasks().cellText(Column::Hotkey, 1), u"Ctrl+Alt+N");

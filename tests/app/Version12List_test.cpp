@@ -304,9 +304,8 @@ TEST(Version12List, ImportAppendsNormalEnabledRowsAllOrNothing) {
     EXPECT_EQ(fields(1),
               (std::array<std::u16string, kTaskFieldCount>{
                   u"2", u"Run program", u"Ctrl+E", u"\u00C9diteur.exe", u"Normal", u"0", u"True"}));
-    EXPECT_EQ(fields(2),
-              (std::array<std::u16string, kTaskFieldCount>{u"3", u"Run Calculator", u"Alt+C", u"",
-                                                           u"Normal", u"0", u"True"}));
+    EXPECT_EQ(fields(2), (std::array<std::u16string, kTaskFieldCount>{
+                             u"3", u"Run Calculator", u"Alt+C", u"", u"Normal", u"0", u"True"}));
 
     // A damaged file after a good one brings nothing: no items are left over.
     EXPECT_THROW(ReadVersion12ListFile(test::U16Path(dir / "notes.cnfg")), Version12ListError);

@@ -72,7 +72,8 @@ TEST(TaskListStore, FailedSaveReportsAndKeepsTheOldFile) {
     test::WriteBytes(dir / "data", {1});
     TaskTable t;
     t.appendTasks(1);
-    EXPECT_THROW(TaskListStore(test::U16Path(dir / "data" / "actions.cfg")).saveTaskList(t), IoError);
+    EXPECT_THROW(TaskListStore(test::U16Path(dir / "data" / "actions.cfg")).saveTaskList(t),
+                 IoError);
 
     // The target is a folder: the replace step fails, the folder stays.
     std::filesystem::create_directories(dir / "x" / "actions.cfg" / "keep");

@@ -303,11 +303,11 @@ void SelectListViewRows(HWND list, const std::wstring& rows) {
         std::size_t start = 0;
         while (start <= rows.size()) {
             const std::size_t comma = rows.find(L',', start);
-            const std::wstring piece = rows.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+            const std::wstring piece = rows.substr(
+                start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
             if (!piece.empty()) {
                 const int row = static_cast<int>(Number(piece));
-                SetRowState(process, remote, list, row,
-                            LVIS_SELECTED | (first ? LVIS_FOCUSED : 0u),
+                SetRowState(process, remote, list, row, LVIS_SELECTED | (first ? LVIS_FOCUSED : 0u),
                             LVIS_SELECTED | (first ? LVIS_FOCUSED : 0u));
                 first = false;
             }

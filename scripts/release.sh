@@ -33,10 +33,15 @@ caption=$(sed -n 's/^inline constexpr std::u16string_view kMainWindowCaption = u
     src/base/AppInfo.h)
 [ -n "$caption" ] || { echo "no kMainWindowCaption in src/base/AppInfo.h"; exit 1; }
 
+# The time stamped into the program and the zip's file times: the commit's,
+# so they say when the release was made and stay the same for every build of
+# it (strip would write the current time into the program's header).
+stamp=$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)
+
 stage="$build/stage"
 rm -rf "$stage" "$out"
 mkdir -p "$stage" "$out"
-x86_64-w64-mingw32-strip -o "$stage/keyvane.exe" "$build/keyvane.exe"
+SOURCE_DATE_EPOCH=$stamp x86_64-w64-mingw32-strip -o "$stage/keyvane.exe" "$build/keyvane.exe"
 # Windows text files: CR LF, so every editor shows the lines.
 sed "s/@VERSION@/$version/g; s/\$/\r/" packaging/README.txt >"$stage/README.txt"
 sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
@@ -44,9 +49,6 @@ sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
 zip="keyvane-$version-win64.zip"
 setup="keyvane-$version-setup.exe"
 
-# The zip's file times: the commit's, so they say when the release was made
-# and stay the same for every build of it.
-stamp=$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)
 python3 - "$stage" "$out/$zip" "$stamp" <<'EOF'
 import os, sys, time, zipfile
 stage, target, stamp = sys.argv[1], sys.argv[2], int(sys.argv[3])

@@ -6,7 +6,9 @@
 ; HKCU. The task list lives beside the program, so the folder must stay
 ; writable: never Program Files.
 
-Unicode true
+; 64-bit, as the program: the installer then runs where keyvane.exe runs,
+; also on a Wine without its 32-bit half.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true

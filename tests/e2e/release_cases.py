@@ -146,6 +146,10 @@ def zip_holds_the_program_and_runs_from_a_fresh_folder(t, packages, install):
     for name in ("settings.cnfg", "w_size.cnfg"):
         t.expect(os.path.exists(os.path.join(data, name)), "%s not saved beside the program" % name)
     t.expect(not os.path.exists(t.path("data")), "data saved elsewhere than beside the program")
+    # Autostart is on by default: it points at the unpacked program.
+    autostart = t.session.reg_query(RUN_KEY, "Keyvane")
+    t.expect(autostart == t.win_dir + "\\portable\\keyvane.exe", "autostart value %r" % autostart)
+    t.session.wine("reg", "delete", RUN_KEY, "/v", "Keyvane", "/f")
 
 
 @case
@@ -210,7 +214,7 @@ def install_over_a_running_install_keeps_the_task_list(t, packages, install):
     t.expect(t.read_file(install.path("data", "actions.cfg")) == tasks,
              "the task list changed: %s" % run.describe_difference(
                  t.read_file(install.path("data", "actions.cfg")), tasks))
-    t.expect(sorted(os.listdir(install.dir)) == INSTALLED_FILES + ["data"],
+    t.expect(sorted(os.listdir(install.dir)) == sorted(INSTALLED_FILES + ["data"]),
              "files after the update: %s" % sorted(os.listdir(install.dir)))
     program = t.start(install.exe_from(t))
     run.press(t, "ctrl+alt+u")

@@ -89,14 +89,17 @@ def reg_values(session, key):
     return values
 
 
-def run_setup(t, packages, *args):
-    """Runs the installer to its end (silent setup waits for its work)."""
+def run_setup(t, packages, *args, check=True):
+    """Runs the installer to its end (silent setup waits for its work); returns
+    its exit code, which must be 0 when check."""
     local = os.path.join(t.session.root, os.path.basename(packages.setup))
     if not os.path.exists(local):
         shutil.copy2(packages.setup, local)
     code = t.session.wine("C:\\e2e\\" + os.path.basename(local), *args, timeout=SETUP_DEADLINE,
                           errors=t.path("setup.err"))
-    t.expect(code == 0, "setup %s ended with exit code %d" % (" ".join(args), code))
+    if check:
+        t.expect(code == 0, "setup %s ended with exit code %d" % (" ".join(args), code))
+    return code
 
 
 def ensure_installed(t, packages, install):
@@ -221,6 +224,27 @@ def install_over_a_running_install_keeps_the_task_list(t, packages, install):
     record = run.wait_records(t, 1, "the hotkey to work after the update")[0]
     t.expect(record["cmdline"].endswith(" updated"), "ran %r" % record["cmdline"])
     t.close(program)
+
+
+@case
+def setup_stops_without_touching_files_when_keyvane_does_not_close(t, packages, install):
+    ensure_installed(t, packages, install)
+    write_data(install, run.utf16_list("1,Run Calc,,,Normal,0,True"))
+    program = t.start(install.exe_from(t))
+    marker = b"left by the case"
+    with open(install.path("README.txt"), "wb") as f:
+        f.write(marker)
+    # A program that answers no message: stopped, as far as Windows can see.
+    os.kill(program.proc.pid, signal.SIGSTOP)
+    try:
+        code = run_setup(t, packages, "/S", check=False)
+    finally:
+        os.kill(program.proc.pid, signal.SIGCONT)
+    t.expect(code != 0, "setup reported success although Keyvane still ran")
+    t.expect(t.read_file(install.path("README.txt")) == marker, "setup replaced files of a running Keyvane")
+    t.close(program)
+    run_setup(t, packages, "/S")
+    t.expect(t.read_file(install.path("README.txt")) != marker, "setup did not replace README.txt")
 
 
 @case

@@ -7,6 +7,7 @@ KEYVANE_PACKAGES=(
     clang libclang-rt-dev
     mingw-w64 wine wine64
     xvfb xdotool x11-utils imagemagick
+    nsis
 )
 
 ensure_packages() {

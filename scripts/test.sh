@@ -9,7 +9,8 @@
 #
 # Every Wine run has a time limit, so a hung Wine fails its stage instead of
 # holding the machine: KEYVANE_WINE_UNIT_TIMEOUT (seconds, default 600) for the
-# unit tests, KEYVANE_E2E_TIMEOUT (default 2400) for the whole end-to-end run.
+# unit tests, KEYVANE_E2E_TIMEOUT (default 2400) for the whole end-to-end run,
+# KEYVANE_RELEASE_TIMEOUT (default 900) for the release packages' cases.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -20,6 +21,7 @@ jobs=$(nproc)
 fuzz_seconds=${KEYVANE_FUZZ_SECONDS:-10}
 wine_unit_timeout=${KEYVANE_WINE_UNIT_TIMEOUT:-600}
 e2e_timeout=${KEYVANE_E2E_TIMEOUT:-2400}
+release_timeout=${KEYVANE_RELEASE_TIMEOUT:-900}
 unit_prefix="$PWD/build/wine-unit-prefix"
 passed=0
 failed=0
@@ -168,12 +170,48 @@ e2e() {
     return "$rc"
 }
 
+# Adds the counts of a closing "e2e: N passed, M failed" line to the totals.
+count_e2e() {
+    local line
+    line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$1" | tail -n1)
+    if [ -n "$line" ]; then
+        passed=$((passed + $(echo "$line" | awk '{print $2}')))
+        failed=$((failed + $(echo "$line" | awk '{print $4}')))
+    fi
+}
+
+release_packages() {
+    # The driver and the target programs come from the MinGW tree.
+    build_mingw || return 1
+    bash scripts/release.sh || return 1
+    # A second build from scratch in other folders must give the same zip bytes.
+    rm -rf build/release-win-again build/release-out-again
+    KEYVANE_RELEASE_BUILD=build/release-win-again KEYVANE_RELEASE_OUT=build/release-out-again \
+        bash scripts/release.sh >build/release-again.log 2>&1 || { tail -n 20 build/release-again.log; return 1; }
+    local zip
+    zip=$(cd build/release-out && ls keyvane-*-win64.zip)
+    if cmp -s "build/release-out/$zip" "build/release-out-again/$zip"; then
+        echo "PASS two release builds give the same zip bytes"
+        passed=$((passed + 1))
+    else
+        echo "FAIL two release builds give different zips: $(cmp "build/release-out/$zip" "build/release-out-again/$zip")"
+        failed=$((failed + 1))
+    fi
+    timeout --kill-after=60 "$release_timeout" python3 tests/e2e/release_cases.py --build-dir build/mingw \
+        --packages build/release-out 2>&1 | tee build/mingw/release-e2e.log
+    local rc=${PIPESTATUS[0]}
+    timed_out "$rc" && echo "the release cases did not end within ${release_timeout}s"
+    count_e2e build/mingw/release-e2e.log
+    [ "$rc" -eq 0 ] && cmp -s "build/release-out/$zip" "build/release-out-again/$zip"
+}
+
 stage "native unit tests" native_tests build/native -DCMAKE_BUILD_TYPE=Debug
 stage "native unit tests, ASan+UBSan" native_tests build/sanitize -DCMAKE_BUILD_TYPE=Debug -DKEYVANE_SANITIZE=ON
 stage "benchmarks build" benchmarks_build
 stage "Windows unit tests under Wine" wine_tests
 stage "fuzzing (${fuzz_seconds}s a target)" fuzz
 stage "end-to-end under Wine" e2e
+stage "release packages under Wine" release_packages
 
 echo
 if [ ${#failed_stages[@]} -gt 0 ]; then

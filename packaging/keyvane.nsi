@@ -149,7 +149,13 @@ Section "-un.Keyvane"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\Keyvane.lnk"
-  DeleteRegValue HKCU "${RUN_KEY}" "Keyvane"
+  ; Only this copy's value: a portable copy elsewhere keeps its autostart.
+  ReadRegStr $0 HKCU "${RUN_KEY}" "Keyvane"
+  ${If} $0 == ""
+  ${OrIf} $0 == "$INSTDIR\keyvane.exe"
+  ${OrIf} $0 == '"$INSTDIR\keyvane.exe"'
+    DeleteRegValue HKCU "${RUN_KEY}" "Keyvane"
+  ${EndIf}
   DeleteRegKey HKCU "${UNINST_KEY}"
 SectionEnd
 

@@ -348,12 +348,7 @@ void ClickListViewCell(HWND list, int row, int column, bool twice) {
 // Reads every cell through LVM_GETITEMTEXTW with the item record and the text
 // buffer placed in the list view's own process (the message carries pointers).
 void ReadListView(HWND list) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                     PROCESS_QUERY_INFORMATION,
-                                 FALSE, pid);
-    if (!process) Fail(L"OpenProcess failed");
+    HANDLE process = OpenOwner(list);
     struct Closer {
         HANDLE h;
         ~Closer() { CloseHandle(h); }

@@ -19,8 +19,6 @@ import shutil
 import signal
 import subprocess
 import sys
-import time
-import traceback
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -295,22 +293,11 @@ def main():
         session.env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
         install = Install(session)
         for function in CASES:
-            name = function.__name__
-            t = run.Case(session, name)
-            try:
-                function(t, packages, install)
+            if run.run_case(session, function.__name__, function, packages, install,
+                            verbose=args.verbose):
                 passed += 1
-                print("PASS %s" % name, flush=True)
-            except run.CaseFailure as e:
+            else:
                 failed += 1
-                print("FAIL %s: %s" % (name, e), flush=True)
-            except Exception as e:  # a fault of the runner or the case itself
-                failed += 1
-                print("FAIL %s: %s: %s" % (name, type(e).__name__, e), flush=True)
-                if args.verbose:
-                    traceback.print_exc()
-            finally:
-                t.cleanup()
     print("e2e: %d passed, %d failed" % (passed, failed), flush=True)
     return 1 if failed else 0
 

@@ -1423,6 +1423,29 @@ def screenshots_of_the_windows(t):
         holder.kill()
 
 
+def run_case(session, name, function, *args, verbose=False, screenshots=False):
+    """Runs one case in its own folder, prints PASS or FAIL, and always
+    cleans up after it; returns whether it passed."""
+    t = Case(session, name)
+    started = time.monotonic()
+    try:
+        function(t, *args)
+        print("PASS %s" % name, flush=True)
+        return True
+    except CaseFailure as e:
+        if screenshots:
+            t.screenshot(os.path.join(session.build_dir, "e2e-%s.png" % name))
+        print("FAIL %s: %s" % (name, e), flush=True)
+    except Exception as e:  # a fault of the runner or the case itself
+        print("FAIL %s: %s: %s" % (name, type(e).__name__, e), flush=True)
+        if verbose:
+            traceback.print_exc()
+    finally:
+        t.cleanup()
+        session.log("%s took %.1fs" % (name, time.monotonic() - started))
+    return False
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build-dir", required=True, help="MinGW build folder with keyvane.exe")
@@ -1441,26 +1464,11 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     with Session(args.build_dir, prefix, verbose=args.verbose) as session:
         for function in chosen:
-            name = function.__name__
-            t = Case(session, name)
-            started = time.monotonic()
-            try:
-                function(t)
+            if run_case(session, function.__name__, function, verbose=args.verbose,
+                        screenshots=args.screenshots):
                 passed += 1
-                print("PASS %s" % name, flush=True)
-            except CaseFailure as e:
+            else:
                 failed += 1
-                if args.screenshots:
-                    t.screenshot(os.path.join(session.build_dir, "e2e-%s.png" % name))
-                print("FAIL %s: %s" % (name, e), flush=True)
-            except Exception as e:  # a fault of the runner or the case itself
-                failed += 1
-                print("FAIL %s: %s: %s" % (name, type(e).__name__, e), flush=True)
-                if args.verbose:
-                    traceback.print_exc()
-            finally:
-                t.cleanup()
-                session.log("%s took %.1fs" % (name, time.monotonic() - started))
     print("e2e: %d passed, %d failed" % (passed, failed), flush=True)
     return 1 if failed else 0
 

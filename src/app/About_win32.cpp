@@ -4,7 +4,7 @@
 #include "app/About_win32.h"
 
 #include "app/DialogHost_win32.h"
-#include "app/Glyphs_win32.h"
+#include "app/Scaling_win32.h"
 #include "app/ModalLoop_win32.h"
 #include "app/Unit1_win32.h"
 #include "app/resource.h"
@@ -58,18 +58,15 @@ void TForm3::BitBtn1Click() {
 
 void TForm3::FormCreate() {
     SetDlgItemTextW(handle_, IDC_FORM3_LABEL1, ToWide(kAboutText).c_str());
-    HDC dc = GetDC(handle_);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(handle_, dc);
     // "MS Sans Serif" at 10 points, underlined, as the links were designed.
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(10, dpi, 72);
+    font.lfHeight = -ScaleToDpi(handle_, MulDiv(10, 96, 72));
     font.lfWeight = FW_NORMAL;
     font.lfUnderline = TRUE;
     font.lfCharSet = DEFAULT_CHARSET;
     lstrcpyW(font.lfFaceName, L"MS Shell Dlg");
     linkFont_ = CreateFontIndirectW(&font);
-    const int size = MulDiv(128, dpi, 96);
+    const int size = ScaleToDpi(handle_, 128);
     picture_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ABOUT),
                                              IMAGE_ICON, size, size, 0));
     if (picture_)

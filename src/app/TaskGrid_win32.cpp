@@ -1,5 +1,6 @@
 #include "app/TaskGrid_win32.h"
 
+#include "app/Scaling_win32.h"
 #include "app/resource.h"
 #include "base/WinText.h"
 
@@ -12,13 +13,6 @@
 
 namespace keyvane {
 namespace {
-
-int Scaled(HWND window, int pixels) {
-    HDC dc = GetDC(window);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(window, dc);
-    return MulDiv(pixels, dpi, 96);
-}
 
 // The view's columns in display order. The icon column comes first: a list
 // view keeps room for the row's picture in its first column anyway.
@@ -57,13 +51,13 @@ void TaskGrid::Attach(HWND listView, TaskTable& table, Events events) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         column.fmt = info.align == ColumnInfo::Align::Centre ? LVCFMT_CENTER : LVCFMT_LEFT;
-        column.cx = Scaled(list_, info.width);
+        column.cx = ScaleToDpi(list_, info.width);
         column.pszText = const_cast<wchar_t*>(caption.c_str());
         column.iSubItem = v;
         ListView_InsertColumn(list_, v, &column);
     }
 
-    const int iconSize = Scaled(list_, 16);
+    const int iconSize = ScaleToDpi(list_, 16);
     warning_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
                                              MAKEINTRESOURCEW(IDI_HOTKEYWARNING), IMAGE_ICON,
                                              iconSize, iconSize, 0));
@@ -74,7 +68,7 @@ void TaskGrid::Attach(HWND listView, TaskTable& table, Events events) {
 
 void TaskGrid::SetIcons(HIMAGELIST icons, const IconPlan* plan) {
     if (!icons) {
-        const int size = Scaled(list_, kNewRowHeight);
+        const int size = ScaleToDpi(list_, kNewRowHeight);
         icons = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 1);
     }
     ListView_SetImageList(list_, icons, LVSIL_SMALL);
@@ -141,7 +135,7 @@ int TaskGrid::HitColumn(POINT point, int& row) const {
 }
 
 void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
-    const int size = Scaled(list_, 13);
+    const int size = ScaleToDpi(list_, 13);
     RECT box{(cell.left + cell.right - size) / 2, (cell.top + cell.bottom - size) / 2, 0, 0};
     box.right = box.left + size;
     box.bottom = box.top + size;
@@ -275,8 +269,8 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(u"Enabled", row));
             if (marks_ && warning_ && marks_(row) != HotKeyMark::None) {
                 ListView_GetSubItemRect(list_, row, kHotkey, LVIR_BOUNDS, &cell);
-                const int size = Scaled(list_, 16);
-                DrawIconEx(draw->nmcd.hdc, cell.left + Scaled(list_, 3),
+                const int size = ScaleToDpi(list_, 16);
+                DrawIconEx(draw->nmcd.hdc, cell.left + ScaleToDpi(list_, 3),
                            (cell.top + cell.bottom - size) / 2, warning_, size, size, 0, nullptr,
                            DI_NORMAL);
             }

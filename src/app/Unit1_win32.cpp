@@ -4,7 +4,7 @@
 
 #include "app/About_win32.h"
 #include "app/AppPaths.h"
-#include "app/Glyphs_win32.h"
+#include "app/Scaling_win32.h"
 #include "app/ModalLoop_win32.h"
 #include "app/SingleInstance_win32.h"
 #include "app/TaskIcons_win32.h"
@@ -63,11 +63,8 @@ TForm1::TForm1(HINSTANCE instance, AppCore& core)
 
     // Created hidden, centred on the work area: whether it is shown is for
     // the settings to decide.
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    const int width = MulDiv(kDesignWidth, dpi, 96);
-    const int height = MulDiv(kDesignHeight, dpi, 96);
+    const int width = ScaleToDpi(nullptr, kDesignWidth);
+    const int height = ScaleToDpi(nullptr, kDesignHeight);
     RECT work{0, 0, 1024, 768};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int left = work.left + (work.right - work.left - width) / 2;
@@ -89,10 +86,7 @@ TForm1::~TForm1() {
 }
 
 int TForm1::Scaled(int pixels) const {
-    HDC dc = GetDC(handle_);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(handle_, dc);
-    return MulDiv(pixels, dpi, 96);
+    return ScaleToDpi(handle_, pixels);
 }
 
 void TForm1::CreatePages() {

@@ -5,7 +5,7 @@
 #include "actions/SystemActions.h"
 #include "app/AppPaths.h"
 #include "app/DialogHost_win32.h"
-#include "app/Glyphs_win32.h"
+#include "app/Scaling_win32.h"
 #include "app/ModalLoop_win32.h"
 #include "app/Unit1_win32.h"
 #include "app/resource.h"

@@ -1,13 +1,17 @@
-#include "app/Glyphs_win32.h"
+#include "app/Scaling_win32.h"
 
 namespace keyvane {
 
+int ScaleToDpi(HWND window, int pixels) {
+    HDC dc = GetDC(window);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(window, dc);
+    return MulDiv(pixels, dpi, 96);
+}
+
 void SetButtonGlyph(HWND button, HINSTANCE instance, int iconId) {
     if (!button) return;
-    HDC dc = GetDC(button);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(button, dc);
-    const int size = MulDiv(16, dpi, 96);
+    const int size = ScaleToDpi(button, 16);
     // Shared: the system frees it with the program, and the button keeps
     // using it for as long as it lives.
     auto icon = static_cast<HICON>(

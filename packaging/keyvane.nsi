@@ -1,6 +1,7 @@
 ; Per-user setup of Keyvane, built by scripts/release.sh:
 ;   makensis /V2 /DVERSION=1.4.0 /DSTAGE=<folder with keyvane.exe, README.txt,
 ;            LICENSE.txt> /DICON=<keyvane.ico> /DMAIN_CAPTION=<main window caption>
+;            /DMAIN_CLASS=<main window class>
 ;            /DOUTFILE=<setup.exe> packaging/keyvane.nsi
 ; No administrator rights: everything goes under the user's own profile and
 ; HKCU. The task list lives beside the program, so the folder must stay
@@ -13,16 +14,16 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
 
-!ifndef VERSION | STAGE | ICON | MAIN_CAPTION | OUTFILE
-  !error "scripts/release.sh gives VERSION, STAGE, ICON, MAIN_CAPTION and OUTFILE"
+!ifndef VERSION | STAGE | ICON | MAIN_CAPTION | MAIN_CLASS | OUTFILE
+  !error "scripts/release.sh gives VERSION, STAGE, ICON, MAIN_CAPTION, MAIN_CLASS and OUTFILE"
 !endif
 
 !define PRODUCT "Keyvane"
 !define PUBLISHER "The Keyvane authors"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Keyvane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-; Keyvane's main window: its class and caption find the running copy.
-!define MAIN_CLASS "TForm1"
+; Keyvane's main window, found by its class and caption (MAIN_CLASS and
+; MAIN_CAPTION, from the program's own texts), is how setup reaches a running copy.
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws Keyvane's own artwork and writes it under src/app/res/:
+"""Draws Keyvane's own artwork and writes it under src/windows/res/:
   button glyphs (32-bit icons at 16, 20, 24 and 32 pixels, so they stay sharp
   at 100%, 125%, 150% and 200%), the grid's warning marker, the three built-in
   task pictures (24-bit bitmaps) and the About box's product picture.
@@ -682,7 +682,7 @@ def contact_sheet(out, png, zooms=(1, 2)):
 
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
-    out = os.path.join(here, "..", "src", "app", "res")
+    out = os.path.join(here, "..", "src", "windows", "res")
     sheet = None
     i = 0
     while i < len(argv):

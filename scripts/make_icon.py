@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the program icon (a key cap with a "K") at 16, 32 and 48 pixels and
-writes it as src/app/keyvane.ico. Standard library only, so it runs anywhere:
+writes it as src/windows/keyvane.ico. Standard library only, so it runs anywhere:
   python3 scripts/make_icon.py [output.ico]
 """
 import math
@@ -85,7 +85,7 @@ def icon_image(size):
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "src", "app", "keyvane.ico")
+        os.path.dirname(os.path.abspath(__file__)), "..", "src", "windows", "keyvane.ico")
     images = [icon_image(s) for s in SIZES]
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)

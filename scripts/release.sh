@@ -32,6 +32,9 @@ version=$(sed -n 's/^#define KEYVANE_VERSION_FULL "\(.*\)"$/\1/p' "$build/genera
 caption=$(sed -n 's/^inline constexpr std::u16string_view kMainWindowCaption = u"\(.*\)";$/\1/p' \
     src/base/AppInfo.h)
 [ -n "$caption" ] || { echo "no kMainWindowCaption in src/base/AppInfo.h"; exit 1; }
+class=$(sed -n 's/^inline constexpr std::u16string_view kMainWindowClass = u"\(.*\)";$/\1/p' \
+    src/base/AppInfo.h)
+[ -n "$class" ] || { echo "no kMainWindowClass in src/base/AppInfo.h"; exit 1; }
 
 # The time stamped into the program and the zip's file times: the commit's,
 # so they say when the release was made and stay the same for every build of
@@ -64,8 +67,8 @@ with zipfile.ZipFile(target, "w") as z:
 EOF
 
 makensis -V2 -NOCD -INPUTCHARSET UTF8 \
-    "-DVERSION=$version" "-DSTAGE=$stage" "-DICON=src/app/keyvane.ico" \
-    "-DMAIN_CAPTION=$caption" "-DOUTFILE=$out/$setup" packaging/keyvane.nsi
+    "-DVERSION=$version" "-DSTAGE=$stage" "-DICON=src/windows/keyvane.ico" \
+    "-DMAIN_CAPTION=$caption" "-DMAIN_CLASS=$class" "-DOUTFILE=$out/$setup" packaging/keyvane.nsi
 
 (cd "$out" && sha256sum "$zip" "$setup" >SHA256SUMS)
 ls -l "$out" | awk 'NR > 1 {print $5, $9}'

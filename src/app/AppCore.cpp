@@ -2,6 +2,7 @@
 
 #include "actions/Dispatch.h"
 #include "app/Version12List.h"
+#include "base/Text.h"
 
 namespace keyvane {
 
@@ -13,8 +14,60 @@ AppCore::AppCore(std::u16string taskListPath, HotKeyNames names,
     hotKeys_.OnHotKeyPressed = [this](HotKeyCode code, std::uint16_t) { HotKeyPressed(code); };
 }
 
-TaskListStore::LoadResult AppCore::LoadTaskList() {
-    return store_.loadTaskList(tasks_);
+void AppCore::Start() {
+    using Kind = TaskListStore::LoadResult::Kind;
+    const auto loaded = store_.loadTaskList(tasks_);
+    if (loaded.kind == Kind::Unreadable) {
+        // Starting with no tasks in silence would look like they were lost.
+        taskListReport_ = FromUtf8(loaded.reason) +
+                          u"\n\nKeyvane starts without these tasks. The file is not overwritten: "
+                          u"it will be kept as \"" +
+                          loaded.rescuePath + u"\" when the task list is next saved.";
+    } else if (loaded.kind == Kind::Unopened) {
+        taskListReport_ = FromUtf8(loaded.reason) +
+                          u"\n\nKeyvane starts without these tasks. The file is left as it is "
+                          u"and read again before the task list is next saved.";
+    }
+    RebuildTaskIcons();
+    RegisterAllTaskHotKeys();
+}
+
+void AppCore::AddOptionFileReport(std::u16string text) {
+    optionReports_.push_back(std::move(text));
+}
+
+std::vector<std::u16string> AppCore::TakeStartupReports() {
+    std::vector<std::u16string> reports = std::move(optionReports_);
+    optionReports_.clear();
+    if (!taskListReport_.empty()) reports.push_back(std::move(taskListReport_));
+    taskListReport_.clear();
+    return reports;
+}
+
+void AppCore::Exit() {
+    if (store_.loaded()) SaveTaskList();
+    hotKeys_.ReleaseAllRegistrations();
+}
+
+void AppCore::SaveTaskList() {
+    if (auto fileRecords = store_.retryUnopened()) {
+        // The file is readable at last: its tasks come first, then what the
+        // user made meanwhile, so neither is lost.
+        std::vector<TaskRecord> merged = std::move(*fileRecords);
+        for (const TaskRecordView& view : tasks_.records().records) {
+            TaskRecord& record = merged.emplace_back();
+            for (int f = 0; f < kTaskFieldCount; ++f)
+                record.fields[static_cast<std::size_t>(f)] =
+                    std::u16string(view.fields[static_cast<std::size_t>(f)]);
+        }
+        if (merged.size() > static_cast<std::size_t>(kMaxTasks))
+            throw TableFullError("The task list and the tasks added since start do not fit "
+                                 "into one table.");
+        tasks_.setRecords(std::move(merged));
+        RebuildTaskIcons();
+        if (!edit_) RegisterAllTaskHotKeys();
+    }
+    store_.saveTaskList(tasks_);
 }
 
 void AppCore::RegisterAllTaskHotKeys() {
@@ -22,20 +75,29 @@ void AppCore::RegisterAllTaskHotKeys() {
 }
 
 void AppCore::ReleaseUnusedHotKeys() {
-    hotKeys_.ReleaseUnusedRegistrations(tasks_, names_);
-}
-
-void AppCore::ReleaseAllHotKeys() {
-    hotKeys_.ReleaseAllRegistrations();
-}
-
-void AppCore::SaveTaskList() {
-    store_.saveTaskList(tasks_);
+    if (!edit_) hotKeys_.ReleaseUnusedRegistrations(tasks_, names_);
 }
 
 void AppCore::HotKeyPressed(HotKeyCode code) {
     // Presses arrive only from the message loop, after the actions exist.
     if (actions_) DispatchHotKeyPress(tasks_, names_, code, *actions_);
+}
+
+void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
+    const int count = tasks_.taskCount();
+    tasks_.beginBatch();
+    if (focused >= 0 && focused < count && focused != tasks_.currentTask())
+        tasks_.selectTask(focused);
+    for (int row = 0; row < count; ++row)
+        if (tasks_.isTaskSelected(row)) tasks_.setTaskSelected(row, false);
+    for (int row : selected)
+        if (row >= 0 && row < count) tasks_.setTaskSelected(row, true);
+    tasks_.endBatch();
+}
+
+void AppCore::SortTasks(Column column) {
+    tasks_.sortByColumn(kColumns[static_cast<std::size_t>(column)].name);
+    SaveTaskList();
 }
 
 void AppCore::DeleteSelectedTasks() {
@@ -72,21 +134,49 @@ void AppCore::ToggleEnabled(int row) {
     SaveTaskList();
 }
 
-void AppCore::SuspendHotKeys() {
+void AppCore::BeginAdd() {
+    edit_.emplace();
     hotKeys_.ReleaseAllRegistrations();
 }
 
-void AppCore::ResumeHotKeys() {
-    RegisterAllTaskHotKeys();
+std::optional<EditPreset> AppCore::BeginEdit() {
+    Edit edit;
+    edit.adding = false;
+    if (tasks_.currentTask() >= 0) edit.preset = PresetForEdit(tasks_, names_);
+    edit_ = std::move(edit);
+    hotKeys_.ReleaseAllRegistrations();
+    return edit_->preset;
 }
 
-void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow) {
+void AppCore::CommitEdit(const EditorCommit& commit) {
+    if (!edit_) return;
+    EditorCommit written = commit;
+    written.addMode = edit_->adding;
+    const EditPreset* preset = edit_->adding || !edit_->preset ? nullptr : &*edit_->preset;
+    WriteEditedRow(written, preset, edit_->appendedRow);
+}
+
+void AppCore::EndEdit() {
+    if (!edit_) return;
+    edit_.reset();
+    // The one registration pass of the edit, then what no row holds goes.
+    RegisterAllTaskHotKeys();
+    ReleaseUnusedHotKeys();
+}
+
+void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset,
+                           int& appendedRow) {
+    WriteEditedRow(commit, preset, appendedRow);
+    RegisterAllTaskHotKeys();
+    ReleaseUnusedHotKeys();
+}
+
+void AppCore::WriteEditedRow(const EditorCommit& commit, const EditPreset* preset,
+                             int& appendedRow) {
     const int count = tasks_.taskCount();
     const int row = WriteEditorRow(tasks_, names_, commit, preset, appendedRow);
     if (tasks_.taskCount() > count) appendedRow = row;
     SaveTaskList();
-    RegisterAllTaskHotKeys();
-    ReleaseUnusedHotKeys();
     RebuildTaskIcons();
 }
 

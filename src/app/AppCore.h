@@ -1,7 +1,8 @@
 // The application core: the one object that owns the task table, its store,
-// the hotkey registrations and the actions, and offers the program's
-// operations. Portable: the windows read their controls, call it and show
-// the result; the tests drive it with fakes.
+// the hotkey registrations and the actions, and runs the program's life:
+// start (load, registration pass, start-up reports), editing, import and
+// exit. Portable: the windows read their controls, call it and show the
+// result; the tests drive it with fakes.
 #pragma once
 
 #include "actions/ActionOperations.h"
@@ -12,7 +13,9 @@
 #include "tasks/TaskTable.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace keyvane {
 
@@ -20,43 +23,58 @@ class AppCore {
   public:
     // taskListPath: the full path of data\actions.cfg. names: the keyboard
     // layout's names, set up at start, with which hotkey text is written and
-    // read for the whole run. The actions may come later (setActions): on
-    // Windows they need the editor's window.
+    // read for the whole run. The actions may come later (setActions), as
+    // long as it is before the first hotkey press can arrive.
     AppCore(std::u16string taskListPath, HotKeyNames names,
             std::unique_ptr<HotKeySystem> hotKeySystem,
             std::unique_ptr<ActionOperations> actions = nullptr);
     AppCore(const AppCore&) = delete;
     AppCore& operator=(const AppCore&) = delete;
 
-    TaskTable& tasks() { return tasks_; }
     const TaskTable& tasks() const { return tasks_; }
+    // For the tests and the start-up only; windows change the table through
+    // the operations below.
+    TaskTable& tasks() { return tasks_; }
     THotKeyManager& hotKeys() { return hotKeys_; }
     const HotKeyNames& hotKeyNames() const { return names_; }
-    TaskListStore& store() { return store_; }
     void setActions(std::unique_ptr<ActionOperations> actions) { actions_ = std::move(actions); }
 
-    // ---- Start-up and shutdown ----
+    // ---- The program's life ----
 
-    // Loads the task list into the table; never throws for the file's sake.
-    // An unreadable file is reported in the result (the caller tells the
-    // user once) and kept aside at the first save.
-    TaskListStore::LoadResult LoadTaskList();
+    // Runs before any window exists: loads the task list (removing leftovers
+    // of interrupted saves), renumbers the icons and registers the hotkeys.
+    // A task list that cannot be read becomes a start-up report. Never
+    // throws for the file's sake.
+    void Start();
+    // A damaged option file, found by the main window while it starts.
+    void AddOptionFileReport(std::u16string text);
+    // What the user must be told about the start, once, after all windows
+    // exist: the option files' reports first, then the task list's. Empty
+    // when all went well; a second call returns nothing.
+    std::vector<std::u16string> TakeStartupReports();
+    // The last save and the release of every hotkey. Throws IoError when the
+    // save fails: nothing is released then, so the program can go on.
+    void Exit();
+
+    // The one save path: the whole table to the task list file. Refuses
+    // (IoError) before Start. A task list that could not be opened at start
+    // is read again first, and its tasks put before the rows made since.
+    void SaveTaskList();
+
     // The registration pass: every row's hotkey that parses, enabled or not.
     void RegisterAllTaskHotKeys();
     // Gives back the registrations no row holds any more.
     void ReleaseUnusedHotKeys();
-    // Ends every registration (the editor's destruction at exit).
-    void ReleaseAllHotKeys();
-
-    // The one save path: the whole table to the task list file. Throws
-    // IoError, leaving the old file.
-    void SaveTaskList();
 
     // ---- A hotkey press ----
     void HotKeyPressed(HotKeyCode code);
 
     // ---- Task commands of the main window; each saves at once ----
 
+    // The grid's selection: the focused row (-1: none) and the selected rows.
+    void SelectTasks(int focused, const std::vector<int>& selected);
+    // Sorts by a column (a header click) and saves the new order.
+    void SortTasks(Column column);
     // Removes every selected row, saves, and gives their hotkeys back.
     void DeleteSelectedTasks();
     // Removes every row, saves, gives every hotkey back.
@@ -68,16 +86,24 @@ class AppCore {
     void ToggleEnabled(int row);
 
     // ---- The task editor ----
+    // An edit runs from Begin to End. Meanwhile every hotkey is given back,
+    // so the editor's hotkey field receives the keys; End registers them
+    // again, once, whatever the OKs between did.
 
-    // While the editor is open the hotkey field must receive the keys, so
-    // every registration is given back; the editor's close brings them back.
-    void SuspendHotKeys();
-    void ResumeHotKeys();
-    // OK after the window filled an empty destination: writes the row,
-    // saves, registers, gives back what no row holds, and renumbers the
-    // icons. appendedRow: -1 when the editor opens; set to the row an OK
-    // appended, so that when the save fails (IoError; the row stays) the
-    // next OK updates that row instead of appending a second copy.
+    // Add: the editor's fields are set for a new task.
+    void BeginAdd();
+    // Edit: the current row's fields, or none without a current row (the
+    // editor then keeps what it held, and OK appends).
+    std::optional<EditPreset> BeginEdit();
+    // OK after the window filled an empty destination: writes the row and
+    // saves. Throws IoError when the save fails; the row stays, and the next
+    // OK of the same edit updates it instead of appending another.
+    void CommitEdit(const EditorCommit& commit);
+    void EndEdit();
+    bool editing() const { return edit_.has_value(); }
+
+    // The editor's OK outside an edit (kept for the tests of the row rules):
+    // writes, saves, registers and renumbers the icons.
     void CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
 
     // ---- Import of version 1.2 lists ----
@@ -91,17 +117,27 @@ class AppCore {
     // the registration pass.
     void FinishImport();
 
-    // Renumbers the Image cells and tells the window which pictures to draw.
+    // Renumbers the Image cells; the window draws the plan's pictures.
     const IconPlan& RebuildTaskIcons();
     const IconPlan& iconPlan() const { return iconPlan_; }
 
   private:
+    struct Edit {
+        bool adding = true;
+        std::optional<EditPreset> preset;
+        int appendedRow = -1;
+    };
+    void WriteEditedRow(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
+
     HotKeyNames names_;
     TaskTable tasks_;
     TaskListStore store_;
     THotKeyManager hotKeys_;
     std::unique_ptr<ActionOperations> actions_;
     IconPlan iconPlan_;
+    std::optional<Edit> edit_;
+    std::vector<std::u16string> optionReports_;
+    std::u16string taskListReport_;
 };
 
 } // namespace keyvane

@@ -16,6 +16,10 @@ namespace {
 
 using Lines = std::vector<std::string_view>;
 
+// Six short lines; anything much larger is damage, and is refused before
+// it is read or split.
+constexpr std::uint64_t kMaxOptionFileBytes = 64 * 1024;
+
 // Lines end at CR LF, CR or LF; a break after the last line adds no empty line.
 Lines SplitLines(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -37,10 +41,14 @@ std::string_view Line(const Lines& lines, std::size_t index) {
     return lines[index];
 }
 
-// The line as the user would read it in the message. A zero byte would end
-// the message text there, so it shows as U+FFFD.
+// The line as the user would read it in the message, at most its first
+// hundred bytes: a damaged file may hold one line of megabytes. A zero byte
+// would end the message text there, so it shows as U+FFFD.
 std::string Quoted(std::string_view line) {
-    std::u16string text = SystemCodePageToUtf16(line);
+    constexpr std::size_t kMaxQuoted = 100;
+    const bool cut = line.size() > kMaxQuoted;
+    std::u16string text = SystemCodePageToUtf16(line.substr(0, kMaxQuoted));
+    if (cut) text += u"...";
     std::replace(text.begin(), text.end(), u'\0', u'\uFFFD');
     return "'" + ToUtf8(text) + "'";
 }
@@ -120,7 +128,7 @@ std::string_view Flag(bool set) {
 bool ReadOptionFile(const std::u16string& path, std::vector<std::uint8_t>& bytes) {
     if (!FileExists(path)) return false; // a first start; a folder there fails the save
     try {
-        bytes = ReadWholeFile(path);
+        bytes = ReadWholeFile(path, kMaxOptionFileBytes);
     } catch (const IoError& e) {
         // "Cannot read file" and "File too large" become the one open error
         // users of this file know; the reason after the path is kept.

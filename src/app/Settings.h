@@ -42,11 +42,18 @@ struct SettingsValues {
 
 enum class WindowState : int { Normal = 0, Minimized = 1, Maximized = 2 };
 
+// The main window's designed outer size and the least it may be made, in
+// pixels at 96 dpi.
+inline constexpr int kDesignWindowWidth = 609;
+inline constexpr int kDesignWindowHeight = 449;
+inline constexpr int kMinWindowWidth = 420;
+inline constexpr int kMinWindowHeight = 300;
+
 struct WindowSizeValues {
-    // The window's outer bounds; the designed window is 609 by 449, centred
-    // (the window works out where that is).
-    int width = 609;
-    int height = 449;
+    // The window's outer bounds; the designed window is centred (the window
+    // works out where that is).
+    int width = kDesignWindowWidth;
+    int height = kDesignWindowHeight;
     WindowState state = WindowState::Normal;
     int left = 0;
     int top = 0;

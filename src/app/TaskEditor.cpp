@@ -17,8 +17,8 @@ EditPreset PresetForEdit(const TaskTable& table, const HotKeyNames& names) {
     f.destination = table.cellText(Column::Dest, row);
     const std::u16string runType = table.cellText(Column::Type_run, row);
 
-    preset.actionShown = ActionFromName(desc).has_value();
-    if (preset.actionShown) f.action = desc;
+    f.action = ActionFromName(desc);
+    preset.actionShown = f.action.has_value();
 
     preset.hotKeyShown = hotKey.empty() || CanShowInHotKeyField(names, hotKey);
     f.hotKey = preset.hotKeyShown ? ParseShortcutText(names, hotKey) : 0;
@@ -40,13 +40,20 @@ int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommi
 
     table.beginBatch();
     if (fresh || commit.actionPicked || !preset || preset->actionShown)
-        table.setCellText(Column::Desc, row, f.action);
+        table.setCellText(Column::Desc, row, f.action ? ActionName(*f.action) : std::u16string_view{});
     if (fresh || commit.hotKeyChanged || !preset || preset->hotKeyShown)
         table.setCellText(Column::Hotkey, row, HotKeyCodeToText(names, f.hotKey));
     table.setCellText(Column::Dest, row, f.destination);
     table.setCellText(Column::Type_run, row, f.runType);
     table.endBatch();
     return row;
+}
+
+DestinationFill DestinationFillFor(std::optional<Action> action) {
+    if (action == Action::RunSelectedProgram) return DestinationFill::AskForProgram;
+    if (action == Action::OpenCdRom || action == Action::CloseCdRom)
+        return DestinationFill::FirstCdDrive;
+    return DestinationFill::None;
 }
 
 std::u16string FirstCdDrive(std::uint32_t driveMask,

@@ -3,8 +3,11 @@
 // controls through these plain structs.
 #pragma once
 
+#include "tasks/TaskVocabulary.h"
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace keyvane {
@@ -15,7 +18,7 @@ class TaskTable;
 // The editor's four fields. hotKey is the hotkey field's value: the virtual
 // key plus 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt (0: empty).
 struct TaskFields {
-    std::u16string action; // empty: no action chosen in the list
+    std::optional<Action> action; // none: no action chosen in the list
     std::uint16_t hotKey = 0;
     std::u16string destination;
     std::u16string runType;
@@ -34,6 +37,11 @@ struct EditPreset {
 
 // Reads the current row; throws IndexError when there is none.
 EditPreset PresetForEdit(const TaskTable& table, const HotKeyNames& names);
+
+// The destination OK fills in when the user left it empty: a program to
+// ask for, or the first CD drive.
+enum class DestinationFill { None, AskForProgram, FirstCdDrive };
+DestinationFill DestinationFillFor(std::optional<Action> action);
 
 // What OK hands over, after the window has filled an empty destination.
 struct EditorCommit {

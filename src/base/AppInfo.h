@@ -25,7 +25,16 @@ inline constexpr std::u16string_view kAboutText =
     u"Keyvane\nVersion"
     u" " KEYVANE_VERSION_SHORT u"\nKeyvane \u2013 this is a manager hotkeys for Windows. ";
 
+// The dialogs' captions (their templates carry none) and the main window's
+// page names.
 inline constexpr std::u16string_view kEditorCaption = u"Add task";
 inline constexpr std::u16string_view kAboutCaption = u"About...";
+inline constexpr std::u16string_view kHotKeyPageName = u"HotKey View";
+inline constexpr std::u16string_view kOptionsPageName = u"Options";
+
+// The main window's class. Setup and the uninstaller find a running copy by
+// it (release.sh hands it to them), older versions included, so it keeps
+// the name it has always had.
+inline constexpr std::u16string_view kMainWindowClass = u"TForm1";
 
 } // namespace keyvane

@@ -16,6 +16,13 @@ class IoError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A file that is larger than its reader accepts: its contents, not the
+// disk, are at fault.
+class FileTooLargeError : public IoError {
+  public:
+    using IoError::IoError;
+};
+
 // The system's message for an error code (GetLastError on Windows, errno
 // natively), UTF-8, without the trailing line break; "Error N" when the
 // system has no text for it.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace keyvane {
@@ -15,7 +16,10 @@ namespace keyvane {
 // the program writes comes near it, so it can only be damage or mischief.
 inline constexpr std::uint64_t kMaxDataFileBytes = 64ull * 1024 * 1024;
 
-std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path);
+// Throws FileTooLargeError past maxBytes, IoError when the file cannot be
+// opened or read.
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path,
+                                        std::uint64_t maxBytes = kMaxDataFileBytes);
 
 // Writes to a temporary file beside the target, flushes it to disk and then
 // replaces the target in one step, so a failure at any point leaves the old
@@ -27,6 +31,13 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
 
 // True when the path names an existing file (not a folder).
 bool FileExists(const std::u16string& path);
+
+// Deletes what interrupted atomic writes of path left behind: the temporary
+// files "<path>.<digits>.tmp" beside it. Only call it while no other copy of
+// the program writes there. Never throws; returns how many it removed.
+int RemoveLeftoverTempFiles(const std::u16string& path);
+// Whether name is such a temporary file of the file named fileName.
+bool IsLeftoverTempName(std::u16string_view fileName, std::u16string_view name);
 
 // Renames a file, never replacing another: returns false and changes nothing
 // when the target exists already. Throws IoError on any other failure.

@@ -7,6 +7,7 @@
 #include "base/Text.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,7 +43,7 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 } // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, std::uint64_t maxBytes) {
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) Fail(path, "Cannot open file", errno);
     struct stat st {};
@@ -55,9 +56,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
         ::close(fd);
         Fail(path, "Cannot read file", EISDIR);
     }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxDataFileBytes) {
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
         ::close(fd);
-        Fail(path, "File too large", EFBIG);
+        throw FileTooLargeError("File too large \"" + ToUtf8(path) + "\". " + SystemErrorText(EFBIG));
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
@@ -105,6 +106,24 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
 bool FileExists(const std::u16string& path) {
     struct stat st {};
     return ::stat(NativePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+int RemoveLeftoverTempFiles(const std::u16string& path) {
+    const std::string target = NativePath(path);
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+    const std::u16string base = FromUtf8(slash == std::string::npos ? target : target.substr(slash + 1));
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (IsLeftoverTempName(base, FromUtf8(name)) &&
+            ::unlink((folder + "/" + name).c_str()) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 bool MoveFileNoReplace(const std::u16string& from, const std::u16string& to) {

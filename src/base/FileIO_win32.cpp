@@ -36,7 +36,7 @@ class Handle {
 
 } // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, std::uint64_t maxBytes) {
     // FILE_SHARE_DELETE: a second copy of the program may replace the file
     // (the last step of its save) while we read; we keep the old contents.
     Handle file(CreateFileW(W(path), GENERIC_READ,
@@ -45,8 +45,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
     if (!file.valid()) Fail(path, "Cannot open file", GetLastError());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) Fail(path, "Cannot read file", GetLastError());
-    if (static_cast<std::uint64_t>(size.QuadPart) > kMaxDataFileBytes)
-        Fail(path, "File too large", ERROR_FILE_TOO_LARGE);
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+        throw FileTooLargeError("File too large \"" + ToUtf8(path) + "\". " +
+                                SystemErrorText(ERROR_FILE_TOO_LARGE));
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
     std::size_t got = 0;
     while (got < bytes.size()) {
@@ -115,6 +116,24 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
 bool FileExists(const std::u16string& path) {
     const DWORD attributes = GetFileAttributesW(W(path));
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int RemoveLeftoverTempFiles(const std::u16string& path) {
+    const auto slash = path.find_last_of(u"\\/");
+    const std::u16string folder = slash == std::u16string::npos ? u"" : path.substr(0, slash + 1);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(W(path + u".*.tmp"), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int removed = 0;
+    do {
+        const std::u16string name = FromWide(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            IsLeftoverTempName(path.substr(folder.size()), name) &&
+            DeleteFileW(W(folder + name)))
+            ++removed;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return removed;
 }
 
 bool MoveFileNoReplace(const std::u16string& from, const std::u16string& to) {

@@ -11,6 +11,10 @@
 #include <map>
 #include <set>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace keyvane {
 namespace {
 
@@ -37,7 +41,9 @@ class AppCoreTest : public ::testing::Test {
   protected:
     AppCoreTest()
         : core(test::U16Path(dir / "data" / "actions.cfg"), layout.names,
-               std::make_unique<FakeSystem>(held)) {}
+               std::make_unique<FakeSystem>(held)) {
+        core.Start(); // no file yet: an empty table, and saving is allowed
+    }
 
     // Rows "Run Calc" with Ctrl+Alt+1, +2, ... and the destination "rowN".
     void FillNumbered(int count) {
@@ -116,7 +122,7 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
 
     // Add: appends an enabled row with the field's hotkey.
     EditorCommit add{
-        {u"Run Notepad", static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
+        {Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
     core.CommitEditor(add, nullptr, appended);
     ASSERT_EQ(core.tasks().taskCount(), 2);
     EXPECT_EQ(core.tasks().cellText(Column::Hotkey, 1), u"Ctrl+Alt+N");
@@ -127,7 +133,7 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
 TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
     // A file where the data folder should be: every save fails.
     test::WriteBytes(dir / "data", {1});
-    EditorCommit add{{u"Run Calc", 0, u"first", u"Normal"}};
+    EditorCommit add{{Action::RunCalc, 0, u"first", u"Normal"}};
     int appended = -1;
     EXPECT_THROW(core.CommitEditor(add, nullptr, appended), IoError);
     EXPECT_EQ(appended, 0);
@@ -137,7 +143,7 @@ TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
 
     // Edit mode on an empty table writes no row outside it: it appends.
     core.tasks().removeAllTasks();
-    EditorCommit edit{{u"Run Calc", 0, u"x", u"Normal"}, /*addMode=*/false};
+    EditorCommit edit{{Action::RunCalc, 0, u"x", u"Normal"}, /*addMode=*/false};
     appended = -1;
     EXPECT_THROW(core.CommitEditor(edit, nullptr, appended), IoError);
     EXPECT_EQ(core.tasks().taskCount(), 1);
@@ -159,6 +165,65 @@ TEST_F(AppCoreTest, IconNumbersCountTheRecognisedRowsAboveAndSourcesAreShared) {
     EXPECT_EQ(plan.sources.size(), 2u) << "each picture is made once";
     EXPECT_EQ(plan.entries, (std::vector<int>{0, 0, 1, 1}));
     EXPECT_EQ(plan.SourceOfImage(7), -1);
+}
+
+// A file that exists but cannot be opened, as a list another program holds
+// locked: a socket refuses open() even to root.
+struct UnopenableFile {
+    explicit UnopenableFile(const std::filesystem::path& path) : path(path) {
+        fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    }
+    ~UnopenableFile() { ::close(fd); }
+    void Release() { std::filesystem::remove(path); }
+    std::filesystem::path path;
+    int fd = -1;
+};
+
+TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
+    test::FakeLayout layout;
+    test::TempFolder dir;
+    std::filesystem::create_directories(dir / "data");
+    const auto file = dir / "data" / "actions.cfg";
+    // Leftovers of saves killed before their last step; not ours to keep.
+    test::WriteBytes(dir / "data" / "actions.cfg.4242.tmp", {1});
+    test::WriteBytes(dir / "data" / "actions.cfg.x.tmp", {1});
+    UnopenableFile locked(file);
+    std::set<std::pair<int, int>> held;
+    AppCore core(test::U16Path(file), layout.names, std::make_unique<FakeSystem>(held));
+    EXPECT_THROW(core.SaveTaskList(), IoError) << "nothing is saved before the load";
+    core.Start();
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / "actions.cfg.4242.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "data" / "actions.cfg.x.tmp")) << "not our name";
+
+    core.AddOptionFileReport(u"option file");
+    const auto reports = core.TakeStartupReports();
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0], u"option file") << "the option files' reports come first";
+    EXPECT_NE(reports[1].find(u"left as it is"), std::u16string::npos);
+    EXPECT_TRUE(core.TakeStartupReports().empty()) << "told once";
+
+    // While it is held, saves fail and the file stays as it is.
+    test::AppendRow(core.tasks(), {u"Run Notepad", u"Ctrl+Alt+N", u"new"});
+    EXPECT_THROW(core.SaveTaskList(), IoError);
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / "actions.cfg.bak"));
+
+    // Released: the file's tasks come first, the new one after, and the
+    // file's hotkeys are registered.
+    locked.Release();
+    test::WriteBytes(file, {'1', ',', 'R', 'u', 'n', ' ', 'C', 'a', 'l', 'c', ',', 'C', 't', 'r',
+                            'l', '+', 'A', 'l', 't', '+', '1', ',', 'o', 'l', 'd'});
+    core.SaveTaskList();
+    ASSERT_EQ(core.tasks().taskCount(), 2);
+    EXPECT_EQ(core.tasks().cellText(Column::Dest, 0), u"old");
+    EXPECT_EQ(core.tasks().cellText(Column::Dest, 1), u"new");
+    EXPECT_TRUE(held.count({kCtrlAlt, '1'}));
+    core.Exit();
+    EXPECT_TRUE(held.empty()) << "exit gives every hotkey back";
 }
 
 TEST(FirstCdDrive, FirstLetterWithACdRomDrive) {

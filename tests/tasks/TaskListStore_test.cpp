@@ -56,6 +56,8 @@ TEST(TaskListStore, SaveCreatesTheMissingDataFolderAndReplacesWhole) {
     const auto file = dir / "data" / "actions.cfg";
     TaskListStore store(test::U16Path(file));
     TaskTable t;
+    EXPECT_THROW(store.saveTaskList(t), IoError) << "nothing is saved before a load";
+    store.loadTaskList(t);
     t.setCellText(u"Desc", t.appendTasks(1), u"Run Calc");
     store.saveTaskList(t);
     EXPECT_EQ(test::ReadBytes(file), Utf16Le(u"1,Run Calc,,,,0,True\r\n"));
@@ -71,9 +73,10 @@ TEST(TaskListStore, FailedSaveReportsAndKeepsTheOldFile) {
     // The target's folder cannot be made: a file stands where it should be.
     test::WriteBytes(dir / "data", {1});
     TaskTable t;
+    TaskListStore missing(test::U16Path(dir / "data" / "actions.cfg"));
+    missing.loadTaskList(t);
     t.appendTasks(1);
-    EXPECT_THROW(TaskListStore(test::U16Path(dir / "data" / "actions.cfg")).saveTaskList(t),
-                 IoError);
+    EXPECT_THROW(missing.saveTaskList(t), IoError);
 
     // The target is a folder: the replace step fails, the folder stays.
     std::filesystem::create_directories(dir / "x" / "actions.cfg" / "keep");
@@ -118,6 +121,7 @@ TEST(TaskListStore, EveryTableTheProgramCanHoldLoadsBack) {
     TaskListStore store(test::U16Path(dir / "actions.cfg"));
     ASSERT_EQ(kMaxTasks, 100000) << "lists up to this size load; larger ones are kept aside";
     TaskTable t;
+    store.loadTaskList(t);
     t.appendTasks(kMaxTasks);
     EXPECT_THROW(t.appendTasks(1), TableFullError);
     EXPECT_EQ(t.taskCount(), kMaxTasks);

@@ -1,4 +1,4 @@
-#include "app/Scaling_win32.h"
+#include "windows/Scaling.h"
 
 namespace keyvane {
 

@@ -1,13 +1,13 @@
 // The program's entry: creates the three windows in order, runs the message
 // loop until the main window closes, then destroys the windows in reverse
 // order (the main window's destroy step saves the task list once more).
-#include "app/About_win32.h"
+#include "windows/AboutBox.h"
 #include "app/AppCore.h"
 #include "app/AppPaths.h"
-#include "app/SingleInstance_win32.h"
+#include "windows/SingleInstance.h"
 #include "base/ErrorReport.h"
-#include "app/Unit1_win32.h"
-#include "app/Unit2_win32.h"
+#include "windows/MainWindow.h"
+#include "windows/TaskEditorDialog.h"
 #include "hotkeys/HotKeyManager.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
-#include "app/SingleInstance_win32.h"
+#include "windows/SingleInstance.h"
 
 #include "app/AppPaths.h"
-#include "app/Unit1_win32.h"
+#include "windows/MainWindow.h"
 #include "base/Text.h"
 #include "base/WinText.h"
 

@@ -1,7 +1,7 @@
-#include "app/TaskGrid_win32.h"
+#include "windows/TaskGrid.h"
 
-#include "app/Scaling_win32.h"
-#include "app/resource.h"
+#include "windows/Scaling.h"
+#include "windows/resource.h"
 #include "base/WinText.h"
 
 #include <uxtheme.h>

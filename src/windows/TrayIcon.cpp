@@ -1,4 +1,4 @@
-#include "app/TrayIcon_win32.h"
+#include "windows/TrayIcon.h"
 
 #include "base/AppInfo.h"
 #include "base/WinText.h"

@@ -1,15 +1,15 @@
 // TForm1, the main window: its life from creation to destruction, the two
 // pages, the task commands, the tray icon and the exit routes.
-#include "app/Unit1_win32.h"
+#include "windows/MainWindow.h"
 
-#include "app/About_win32.h"
+#include "windows/AboutBox.h"
 #include "app/AppPaths.h"
-#include "app/Scaling_win32.h"
-#include "app/ModalLoop_win32.h"
-#include "app/SingleInstance_win32.h"
-#include "app/TaskIcons_win32.h"
-#include "app/Unit2_win32.h"
-#include "app/resource.h"
+#include "windows/Scaling.h"
+#include "windows/ModalLoop.h"
+#include "windows/SingleInstance.h"
+#include "windows/TaskIconList.h"
+#include "windows/TaskEditorDialog.h"
+#include "windows/resource.h"
 #include "base/AppInfo.h"
 #include "base/ErrorReport.h"
 #include "base/WinText.h"
@@ -32,11 +32,11 @@ constexpr wchar_t kClassName[] = L"TForm1";
 constexpr int kDesignWidth = 609;
 constexpr int kDesignHeight = 449;
 
-constexpr int kHotKeyPage[] = {IDC_FORM1_GROUPBOX1, IDC_FORM1_NEXTGRID1, IDC_FORM1_BITBTN1,
-                               IDC_FORM1_BITBTN2,   IDC_FORM1_BITBTN3,   IDC_FORM1_BITBTN5,
-                               IDC_FORM1_BITBTN7,   IDC_FORM1_BITBTN8};
-constexpr int kOptionsPage[] = {IDC_FORM1_GROUPBOX2, IDC_FORM1_CHECKBOX1, IDC_FORM1_CHECKBOX2,
-                                IDC_FORM1_LABEL1,    IDC_FORM1_BITBTN6,   IDC_FORM1_BITBTN4};
+constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GRID, IDC_MAIN_ADD,
+                               IDC_MAIN_EDIT,   IDC_MAIN_DELETE,   IDC_MAIN_DELETE_ALL,
+                               IDC_MAIN_MOVE_DOWN,   IDC_MAIN_MOVE_UP};
+constexpr int kOptionsPage[] = {IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART, IDC_MAIN_TRAY_ONLY,
+                                IDC_MAIN_IMPORT_LABEL,    IDC_MAIN_IMPORT,   IDC_MAIN_SAVE};
 
 } // namespace
 
@@ -70,12 +70,12 @@ TForm1::TForm1(HINSTANCE instance, AppCore& core)
     const int left = work.left + (work.right - work.left - width) / 2;
     const int top = work.top + (work.bottom - work.top - height) / 2;
     const std::wstring caption = ToWide(kMainWindowCaption);
-    HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FORM1_MAINMENU));
+    HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU));
     if (!CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, caption.c_str(),
                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height, nullptr,
                          menu, instance, this))
         throw std::runtime_error("CreateWindowExW failed for the main window");
-    popupMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FORM1_POPUPMENU1));
+    popupMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     CreatePages();
     Guarded([&] { FormCreate(); });
 }
@@ -90,10 +90,10 @@ int TForm1::Scaled(int pixels) const {
 }
 
 void TForm1::CreatePages() {
-    pages_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_FORM1), handle_, &TForm1::PagesProc,
+    pages_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN_PAGES), handle_, &TForm1::PagesProc,
                                 reinterpret_cast<LPARAM>(this));
     if (!pages_) throw std::runtime_error("CreateDialogParamW failed for the main window's pages");
-    HWND tabs = GetDlgItem(pages_, IDC_FORM1_PAGECONTROL1);
+    HWND tabs = GetDlgItem(pages_, IDC_MAIN_TABS);
     const wchar_t* captions[] = {L"HotKey View", L"Options"};
     for (int i = 0; i < 2; ++i) {
         TCITEMW item{};
@@ -103,20 +103,20 @@ void TForm1::CreatePages() {
     }
     // The page control lies under the pages' controls, and the group boxes
     // under the controls they frame.
-    SetWindowPos(GetDlgItem(pages_, IDC_FORM1_GROUPBOX1), HWND_BOTTOM, 0, 0, 0, 0,
+    SetWindowPos(GetDlgItem(pages_, IDC_MAIN_HOTKEYS_GROUP), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(GetDlgItem(pages_, IDC_FORM1_GROUPBOX2), HWND_BOTTOM, 0, 0, 0, 0,
+    SetWindowPos(GetDlgItem(pages_, IDC_MAIN_GENERAL_GROUP), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     const std::pair<int, int> glyphs[] = {
-        {IDC_FORM1_BITBTN1, IDI_ADD},      {IDC_FORM1_BITBTN2, IDI_EDIT},
-        {IDC_FORM1_BITBTN3, IDI_DELETE},   {IDC_FORM1_BITBTN5, IDI_DELETEALL},
-        {IDC_FORM1_BITBTN7, IDI_MOVEDOWN}, {IDC_FORM1_BITBTN8, IDI_MOVEUP},
-        {IDC_FORM1_BITBTN4, IDI_SAVE},     {IDC_FORM1_BITBTN6, IDI_IMPORT}};
+        {IDC_MAIN_ADD, IDI_ADD},      {IDC_MAIN_EDIT, IDI_EDIT},
+        {IDC_MAIN_DELETE, IDI_DELETE},   {IDC_MAIN_DELETE_ALL, IDI_DELETEALL},
+        {IDC_MAIN_MOVE_DOWN, IDI_MOVEDOWN}, {IDC_MAIN_MOVE_UP, IDI_MOVEUP},
+        {IDC_MAIN_SAVE, IDI_SAVE},     {IDC_MAIN_IMPORT, IDI_IMPORT}};
     for (auto [button, icon] : glyphs)
         SetButtonGlyph(GetDlgItem(pages_, button), instance_, icon);
-    CheckDlgButton(pages_, IDC_FORM1_CHECKBOX1, BST_CHECKED);
-    CheckDlgButton(pages_, IDC_FORM1_CHECKBOX2, BST_CHECKED);
+    CheckDlgButton(pages_, IDC_MAIN_AUTOSTART, BST_CHECKED);
+    CheckDlgButton(pages_, IDC_MAIN_TRAY_ONLY, BST_CHECKED);
 
     TaskGrid::Events events;
     events.click = [this] { Guarded([&] { NextGrid1Click(); }); };
@@ -128,7 +128,7 @@ void TForm1::CreatePages() {
             grid_.Refresh();
         });
     };
-    grid_.Attach(GetDlgItem(pages_, IDC_FORM1_NEXTGRID1), core_.tasks(), std::move(events));
+    grid_.Attach(GetDlgItem(pages_, IDC_MAIN_GRID), core_.tasks(), std::move(events));
     core_.tasks().setChangeListener([this] { grid_.Refresh(); });
     grid_.SetHotKeyMarks([this](int row) {
         switch (HotKeyStateOf(core_.tasks().textCell(Column::Hotkey, row), core_.hotKeyNames(),
@@ -148,7 +148,7 @@ void TForm1::CreatePages() {
 
 void TForm1::ShowPage(int page) {
     page_ = page;
-    TabCtrl_SetCurSel(GetDlgItem(pages_, IDC_FORM1_PAGECONTROL1), page);
+    TabCtrl_SetCurSel(GetDlgItem(pages_, IDC_MAIN_TABS), page);
     for (int id : kHotKeyPage)
         ShowWindow(GetDlgItem(pages_, id), page == 0 ? SW_SHOW : SW_HIDE);
     for (int id : kOptionsPage)
@@ -158,7 +158,7 @@ void TForm1::ShowPage(int page) {
     // The keyboard focus must not stay on a control of the hidden page.
     HWND focus = GetFocus();
     if (focus && IsChild(pages_, focus) && !IsWindowVisible(focus))
-        SetFocus(GetDlgItem(pages_, page == 0 ? IDC_FORM1_NEXTGRID1 : IDC_FORM1_CHECKBOX1));
+        SetFocus(GetDlgItem(pages_, page == 0 ? IDC_MAIN_GRID : IDC_MAIN_AUTOSTART));
 }
 
 void TForm1::LayOut() {
@@ -169,7 +169,7 @@ void TForm1::LayOut() {
     const int m = Scaled(4);
     // The page control shows only its tabs; the pages' controls stand on
     // the window's own face below them.
-    HWND tabs = GetDlgItem(pages_, IDC_FORM1_PAGECONTROL1);
+    HWND tabs = GetDlgItem(pages_, IDC_MAIN_TABS);
     RECT probe{0, 0, client.right, client.bottom};
     TabCtrl_AdjustRect(tabs, FALSE, &probe);
     const int strip = std::max<int>(probe.top - Scaled(2), Scaled(20));
@@ -183,14 +183,14 @@ void TForm1::LayOut() {
 
     // "HotKey View": the group box fills the page; the grid fills the box
     // above a 50-pixel bar of six buttons.
-    place(IDC_FORM1_GROUPBOX1, area.left, area.top, area.right - area.left, area.bottom - area.top);
+    place(IDC_MAIN_HOTKEYS_GROUP, area.left, area.top, area.right - area.left, area.bottom - area.top);
     const int bar = Scaled(50);
     const int gridTop = area.top + Scaled(18);
-    place(IDC_FORM1_NEXTGRID1, area.left + pad, gridTop, area.right - area.left - 2 * pad,
+    place(IDC_MAIN_GRID, area.left + pad, gridTop, area.right - area.left - 2 * pad,
           area.bottom - bar - gridTop);
     const int buttonsTop = area.bottom - bar + (bar - buttonH) / 2;
-    const int buttons[] = {IDC_FORM1_BITBTN1, IDC_FORM1_BITBTN2, IDC_FORM1_BITBTN3,
-                           IDC_FORM1_BITBTN5, IDC_FORM1_BITBTN7, IDC_FORM1_BITBTN8};
+    const int buttons[] = {IDC_MAIN_ADD, IDC_MAIN_EDIT, IDC_MAIN_DELETE,
+                           IDC_MAIN_DELETE_ALL, IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
     int x = area.left + pad;
     for (int id : buttons) {
         place(id, x, buttonsTop, buttonW, buttonH);
@@ -198,15 +198,15 @@ void TForm1::LayOut() {
     }
 
     // "Options": the options' group, the import, and "Save" at the bottom.
-    place(IDC_FORM1_GROUPBOX2, area.left, area.top,
+    place(IDC_MAIN_GENERAL_GROUP, area.left, area.top,
           std::min<int>(Scaled(320), area.right - area.left), Scaled(76));
-    place(IDC_FORM1_CHECKBOX1, area.left + Scaled(12), area.top + Scaled(22), Scaled(290),
+    place(IDC_MAIN_AUTOSTART, area.left + Scaled(12), area.top + Scaled(22), Scaled(290),
           Scaled(20));
-    place(IDC_FORM1_CHECKBOX2, area.left + Scaled(12), area.top + Scaled(46), Scaled(290),
+    place(IDC_MAIN_TRAY_ONLY, area.left + Scaled(12), area.top + Scaled(46), Scaled(290),
           Scaled(20));
-    place(IDC_FORM1_LABEL1, area.left + Scaled(2), area.top + Scaled(92), Scaled(300), Scaled(16));
-    place(IDC_FORM1_BITBTN6, area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH);
-    place(IDC_FORM1_BITBTN4, area.left + Scaled(2), area.bottom - buttonH - Scaled(6), buttonW,
+    place(IDC_MAIN_IMPORT_LABEL, area.left + Scaled(2), area.top + Scaled(92), Scaled(300), Scaled(16));
+    place(IDC_MAIN_IMPORT, area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH);
+    place(IDC_MAIN_SAVE, area.left + Scaled(2), area.bottom - buttonH - Scaled(6), buttonW,
           buttonH);
 }
 
@@ -264,11 +264,11 @@ void TForm1::ShowFromSecondStart() {
 }
 
 void TForm1::SetAutoStartOption(bool set) {
-    CheckDlgButton(pages_, IDC_FORM1_CHECKBOX1, set ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(pages_, IDC_MAIN_AUTOSTART, set ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void TForm1::SetTrayOnlyOption(bool set) {
-    CheckDlgButton(pages_, IDC_FORM1_CHECKBOX2, set ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(pages_, IDC_MAIN_TRAY_ONLY, set ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void TForm1::SetColumnWidth(int column, int width) {
@@ -340,8 +340,8 @@ void TForm1::LoadSettings() {
 
 SaveSettingsResult TForm1::SaveSettings() {
     SettingsValues values;
-    values.autoStart = IsDlgButtonChecked(pages_, IDC_FORM1_CHECKBOX1) == BST_CHECKED;
-    values.trayOnly = IsDlgButtonChecked(pages_, IDC_FORM1_CHECKBOX2) == BST_CHECKED;
+    values.autoStart = IsDlgButtonChecked(pages_, IDC_MAIN_AUTOSTART) == BST_CHECKED;
+    values.trayOnly = IsDlgButtonChecked(pages_, IDC_MAIN_TRAY_ONLY) == BST_CHECKED;
     for (int c = 0; c < kStoredColumnCount; ++c)
         values.columnWidths[static_cast<std::size_t>(c)] = grid_.ColumnWidth(c);
 
@@ -414,13 +414,13 @@ bool TForm1::DeferExitForModal(UINT command) {
 }
 
 void TForm1::Exit1Click() {
-    if (DeferExitForModal(IDM_FORM1_EXIT1)) return;
+    if (DeferExitForModal(IDM_TRAY_EXIT)) return;
     SaveSettings();
     Close();
 }
 
 void TForm1::Exit2Click() {
-    if (DeferExitForModal(IDM_FORM1_EXIT2)) return;
+    if (DeferExitForModal(IDM_MAIN_EXIT)) return;
     SaveSettings();
     tray_.Remove();
     // The close handlers do not run on this route; FormDestroy still saves.
@@ -554,43 +554,43 @@ void TForm1::EndSession(bool ending) {
 
 bool TForm1::Command(UINT id) {
     switch (id) {
-    case IDM_FORM1_EXIT1:
+    case IDM_TRAY_EXIT:
         Guarded([&] { Exit1Click(); });
         return true;
-    case IDM_FORM1_EXIT2:
+    case IDM_MAIN_EXIT:
         Guarded([&] { Exit2Click(); });
         return true;
-    case IDM_FORM1_FILE1:
+    case IDM_TRAY_SHOW:
         Guarded([&] { File1Click(); });
         return true;
-    case IDM_FORM1_ABOUT1:
+    case IDM_MAIN_ABOUT:
         Guarded([&] { About1Click(); });
         return true;
-    case IDM_FORM1_ABOUT2:
+    case IDM_TRAY_ABOUT:
         Guarded([&] { About2Click(); });
         return true;
-    case IDC_FORM1_BITBTN1:
+    case IDC_MAIN_ADD:
         Guarded([&] { BitBtn1Click(); });
         return true;
-    case IDC_FORM1_BITBTN2:
+    case IDC_MAIN_EDIT:
         Guarded([&] { BitBtn2Click(); });
         return true;
-    case IDC_FORM1_BITBTN3:
+    case IDC_MAIN_DELETE:
         Guarded([&] { BitBtn3Click(); });
         return true;
-    case IDC_FORM1_BITBTN5:
+    case IDC_MAIN_DELETE_ALL:
         Guarded([&] { BitBtn5Click(); });
         return true;
-    case IDC_FORM1_BITBTN7:
+    case IDC_MAIN_MOVE_DOWN:
         Guarded([&] { BitBtn7Click(); });
         return true;
-    case IDC_FORM1_BITBTN8:
+    case IDC_MAIN_MOVE_UP:
         Guarded([&] { BitBtn8Click(); });
         return true;
-    case IDC_FORM1_BITBTN4:
+    case IDC_MAIN_SAVE:
         Guarded([&] { BitBtn4Click(); });
         return true;
-    case IDC_FORM1_BITBTN6:
+    case IDC_MAIN_IMPORT:
         Guarded([&] { BitBtn6Click(); });
         return true;
     default:
@@ -634,7 +634,7 @@ INT_PTR TForm1::HandlePagesMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->idFrom == IDC_FORM1_PAGECONTROL1 && header->code == TCN_SELCHANGE) {
+        if (header->idFrom == IDC_MAIN_TABS && header->code == TCN_SELCHANGE) {
             ShowPage(TabCtrl_GetCurSel(header->hwndFrom));
             return TRUE;
         }

@@ -1,14 +1,14 @@
 // TForm2, the task editor dialog: its creation step, the fields, Browse, OK
 // and Close.
-#include "app/Unit2_win32.h"
+#include "windows/TaskEditorDialog.h"
 
 #include "actions/SystemActions.h"
 #include "app/AppPaths.h"
-#include "app/DialogHost_win32.h"
-#include "app/Scaling_win32.h"
-#include "app/ModalLoop_win32.h"
-#include "app/Unit1_win32.h"
-#include "app/resource.h"
+#include "windows/DialogHost.h"
+#include "windows/Scaling.h"
+#include "windows/ModalLoop.h"
+#include "windows/MainWindow.h"
+#include "windows/resource.h"
 #include "base/ErrorReport.h"
 #include "base/Text.h"
 #include "base/WinText.h"
@@ -55,7 +55,7 @@ int RunTypeIndex(std::u16string_view text) {
 
 TForm2::TForm2(HINSTANCE instance, TForm1& form1, AppCore& core) : form1_(form1), core_(core) {
     // Owned by the main window, so it has no taskbar button of its own.
-    if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_FORM2), form1.handle(),
+    if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_TASK_EDITOR), form1.handle(),
                             &ForwardingDialogProc<TForm2>, reinterpret_cast<LPARAM>(this)))
         throw std::runtime_error("CreateDialogParamW failed for the task editor");
     core_.setActions(MakeSystemActions(handle_));
@@ -84,29 +84,29 @@ void TForm2::FormCreate() {
         PostMessageW(handle_, kWarnMessage, 0, 0);
     }
 
-    HWND actions = GetDlgItem(handle_, IDC_FORM2_COMBOBOX1);
+    HWND actions = GetDlgItem(handle_, IDC_EDITOR_ACTION);
     for (auto name : kActionNames)
         SendMessageW(actions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(name).c_str()));
     SendMessageW(actions, CB_SETMINVISIBLE, static_cast<WPARAM>(kActionNames.size()), 0);
     SendMessageW(actions, CB_SETCURSEL, 10, 0); // "Run selected program..."
-    HWND runTypes = GetDlgItem(handle_, IDC_FORM2_COMBOBOX3);
+    HWND runTypes = GetDlgItem(handle_, IDC_EDITOR_RUN_TYPE);
     for (const RunType& type : kRunTypes)
         SendMessageW(runTypes, CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(ToWide(type.name).c_str()));
     SendMessageW(runTypes, CB_SETCURSEL, 0, 0);
 
-    SetButtonGlyph(GetDlgItem(handle_, IDC_FORM2_BITBTN4), GetModuleHandleW(nullptr), IDI_OK);
-    SetButtonGlyph(GetDlgItem(handle_, IDC_FORM2_BITBTN2), GetModuleHandleW(nullptr), IDI_CLOSE);
-    SetButtonGlyph(GetDlgItem(handle_, IDC_FORM2_BITBTN3), GetModuleHandleW(nullptr), IDI_BROWSE);
+    SetButtonGlyph(GetDlgItem(handle_, IDC_EDITOR_OK), GetModuleHandleW(nullptr), IDI_OK);
+    SetButtonGlyph(GetDlgItem(handle_, IDC_EDITOR_CLOSE), GetModuleHandleW(nullptr), IDI_CLOSE);
+    SetButtonGlyph(GetDlgItem(handle_, IDC_EDITOR_BROWSE), GetModuleHandleW(nullptr), IDI_BROWSE);
 
     core_.RegisterAllTaskHotKeys();
 }
 
 void TForm2::PresetForAdd() {
     preset_.reset();
-    SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_SETCURSEL, 0, 0);
-    SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX3, CB_SETCURSEL, 0, 0);
-    SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, L"");
+    SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_SETCURSEL, 0, 0);
+    SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, L"");
     // The hotkey field keeps whatever it last held.
 }
 
@@ -115,19 +115,19 @@ void TForm2::PresetForEdit(const EditPreset& preset) {
     const TaskFields& f = preset.fields;
     fileName_ = f.destination;
     presetAction_ = ActionIndex(f.action);
-    SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_SETCURSEL,
+    SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_SETCURSEL,
                         static_cast<WPARAM>(presetAction_), 0);
     SetHotKeyField(f.hotKey);
     presetHotKey_ = HotKeyField();
-    SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, ToWide(f.destination).c_str());
-    SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX3, CB_SETCURSEL,
+    SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, ToWide(f.destination).c_str());
+    SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_SETCURSEL,
                         static_cast<WPARAM>(RunTypeIndex(f.runType)), 0);
 }
 
 void TForm2::KeepFieldsForEdit() {
     preset_.reset();
     presetAction_ =
-        static_cast<int>(SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_GETCURSEL, 0, 0));
+        static_cast<int>(SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_GETCURSEL, 0, 0));
     presetHotKey_ = HotKeyField();
 }
 
@@ -135,28 +135,28 @@ void TForm2::ShowModal() {
     appendedRow_ = -1;
     done_ = false;
     core_.SuspendHotKeys();
-    SetFocus(GetDlgItem(handle_, IDC_FORM2_HOTKEY1));
+    SetFocus(GetDlgItem(handle_, IDC_EDITOR_HOTKEY));
     RunModal(handle_, form1_.handle(), done_);
     Guarded([&] { core_.ResumeHotKeys(); });
     form1_.TasksChanged();
 }
 
 void TForm2::SetHotKeyField(std::uint16_t value) {
-    SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_SETHOTKEY, HotKeyControlFromField(value),
+    SendDlgItemMessageW(handle_, IDC_EDITOR_HOTKEY, HKM_SETHOTKEY, HotKeyControlFromField(value),
                         0);
 }
 
 std::uint16_t TForm2::HotKeyField() const {
     return HotKeyFieldFromControl(static_cast<std::uint16_t>(
-        SendDlgItemMessageW(handle_, IDC_FORM2_HOTKEY1, HKM_GETHOTKEY, 0, 0)));
+        SendDlgItemMessageW(handle_, IDC_EDITOR_HOTKEY, HKM_GETHOTKEY, 0, 0)));
 }
 
 TaskFields TForm2::ReadFields() const {
     TaskFields f;
-    f.action = ComboText(GetDlgItem(handle_, IDC_FORM2_COMBOBOX1));
+    f.action = ComboText(GetDlgItem(handle_, IDC_EDITOR_ACTION));
     f.hotKey = HotKeyField();
-    f.destination = WindowText(GetDlgItem(handle_, IDC_FORM2_COMBOBOX2));
-    f.runType = ComboText(GetDlgItem(handle_, IDC_FORM2_COMBOBOX3));
+    f.destination = WindowText(GetDlgItem(handle_, IDC_EDITOR_DESTINATION));
+    f.runType = ComboText(GetDlgItem(handle_, IDC_EDITOR_RUN_TYPE));
     return f;
 }
 
@@ -171,7 +171,7 @@ bool TForm2::AskProgramFile(std::u16string& path) {
 void TForm2::BitBtn3Click() {
     fileName_ = ExecutablePath();
     std::u16string path;
-    if (AskProgramFile(path)) SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, W(path));
+    if (AskProgramFile(path)) SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, W(path));
 }
 
 void TForm2::BitBtn4Click() {
@@ -181,17 +181,17 @@ void TForm2::BitBtn4Click() {
         // A cancelled dialog leaves the destination empty: its last file
         // name may be this program's own path.
         if (AskProgramFile(path)) fields.destination = path;
-        SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, W(fields.destination));
+        SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, W(fields.destination));
     }
     if ((fields.action == u"Open CD-Rom" || fields.action == u"Close CD-Rom") &&
         fields.destination.empty()) {
         fields.destination = FirstCdDrive() + u":";
-        SetDlgItemTextW(handle_, IDC_FORM2_COMBOBOX2, W(fields.destination));
+        SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, W(fields.destination));
     }
     EditorCommit commit;
     commit.fields = fields;
     commit.addMode = AddMode == 1;
-    const auto action = SendDlgItemMessageW(handle_, IDC_FORM2_COMBOBOX1, CB_GETCURSEL, 0, 0);
+    const auto action = SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_GETCURSEL, 0, 0);
     commit.actionPicked = action != presetAction_;
     commit.hotKeyChanged = fields.hotKey != presetHotKey_;
     // A failed save throws from here: the dialog stays open, the row stays.
@@ -221,13 +221,13 @@ INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDC_FORM2_BITBTN4:
+        case IDC_EDITOR_OK:
             Guarded([&] { BitBtn4Click(); });
             return TRUE;
-        case IDC_FORM2_BITBTN2: // also Escape and the title bar's close
+        case IDC_EDITOR_CLOSE: // also Escape and the title bar's close
             Guarded([&] { BitBtn2Click(); });
             return TRUE;
-        case IDC_FORM2_BITBTN3:
+        case IDC_EDITOR_BROWSE:
             Guarded([&] { BitBtn3Click(); });
             return TRUE;
         default:

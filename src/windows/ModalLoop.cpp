@@ -1,4 +1,4 @@
-#include "app/ModalLoop_win32.h"
+#include "windows/ModalLoop.h"
 
 #include "base/AppInfo.h"
 #include "base/WinText.h"

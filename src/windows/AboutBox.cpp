@@ -1,13 +1,13 @@
 // TForm3, the About box: the product picture, its name and version, and two
 // links, to the product's page and to a feedback mail. The links are
 // buttons drawn as links, so Tab reaches them and Enter or Space opens them.
-#include "app/About_win32.h"
+#include "windows/AboutBox.h"
 
-#include "app/DialogHost_win32.h"
-#include "app/Scaling_win32.h"
-#include "app/ModalLoop_win32.h"
-#include "app/Unit1_win32.h"
-#include "app/resource.h"
+#include "windows/DialogHost.h"
+#include "windows/Scaling.h"
+#include "windows/ModalLoop.h"
+#include "windows/MainWindow.h"
+#include "windows/resource.h"
 #include "base/AppInfo.h"
 #include "base/WinText.h"
 
@@ -22,7 +22,7 @@ constexpr COLORREF kLinkColour = RGB(128, 128, 255);
 } // namespace
 
 TForm3::TForm3(HINSTANCE instance, TForm1& form1) : form1_(form1) {
-    if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_FORM3), form1.handle(),
+    if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), form1.handle(),
                             &ForwardingDialogProc<TForm3>, reinterpret_cast<LPARAM>(this)))
         throw std::runtime_error("CreateDialogParamW failed for the About box");
 }
@@ -35,7 +35,7 @@ TForm3::~TForm3() {
 
 void TForm3::ShowModal() {
     done_ = false;
-    SetFocus(GetDlgItem(handle_, IDC_FORM3_BITBTN1));
+    SetFocus(GetDlgItem(handle_, IDC_ABOUT_OK));
     RunModal(handle_, IsWindowVisible(form1_.handle()) ? form1_.handle() : nullptr, done_);
 }
 
@@ -57,7 +57,7 @@ void TForm3::BitBtn1Click() {
 }
 
 void TForm3::FormCreate() {
-    SetDlgItemTextW(handle_, IDC_FORM3_LABEL1, ToWide(kAboutText).c_str());
+    SetDlgItemTextW(handle_, IDC_ABOUT_TEXT, ToWide(kAboutText).c_str());
     // "MS Sans Serif" at 10 points, underlined, as the links were designed.
     LOGFONTW font{};
     font.lfHeight = -ScaleToDpi(handle_, MulDiv(10, 96, 72));
@@ -70,9 +70,9 @@ void TForm3::FormCreate() {
     picture_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ABOUT),
                                              IMAGE_ICON, size, size, 0));
     if (picture_)
-        SendDlgItemMessageW(handle_, IDC_FORM3_IMAGE1, STM_SETICON,
+        SendDlgItemMessageW(handle_, IDC_ABOUT_PICTURE, STM_SETICON,
                             reinterpret_cast<WPARAM>(picture_), 0);
-    SetButtonGlyph(GetDlgItem(handle_, IDC_FORM3_BITBTN1), GetModuleHandleW(nullptr), IDI_OK);
+    SetButtonGlyph(GetDlgItem(handle_, IDC_ABOUT_OK), GetModuleHandleW(nullptr), IDI_OK);
 }
 
 void TForm3::DrawLink(const DRAWITEMSTRUCT& item) {
@@ -102,7 +102,7 @@ INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item->CtlID == IDC_FORM3_LABEL2 || item->CtlID == IDC_FORM3_LABEL3) {
+        if (item->CtlID == IDC_ABOUT_WEB_LINK || item->CtlID == IDC_ABOUT_FEEDBACK_LINK) {
             DrawLink(*item);
             return TRUE;
         }
@@ -111,7 +111,7 @@ INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR: {
         // The picture and the links take the hand, as links do.
         const int id = GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
-        if (id == IDC_FORM3_IMAGE1 || id == IDC_FORM3_LABEL2 || id == IDC_FORM3_LABEL3) {
+        if (id == IDC_ABOUT_PICTURE || id == IDC_ABOUT_WEB_LINK || id == IDC_ABOUT_FEEDBACK_LINK) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             SetWindowLongPtrW(handle_, DWLP_MSGRESULT, TRUE);
             return TRUE;
@@ -120,21 +120,21 @@ INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDC_FORM3_LABEL2:
+        case IDC_ABOUT_WEB_LINK:
             Label2Click();
             return TRUE;
-        case IDC_FORM3_LABEL3:
+        case IDC_ABOUT_FEEDBACK_LINK:
             Label3Click();
             return TRUE;
-        case IDC_FORM3_IMAGE1:
+        case IDC_ABOUT_PICTURE:
             if (HIWORD(wParam) == STN_CLICKED) Image1Click();
             return TRUE;
         case IDOK: {
             // Enter on a link opens it; anywhere else it is OK.
             const int focus = GetDlgCtrlID(GetFocus());
-            if (focus == IDC_FORM3_LABEL2)
+            if (focus == IDC_ABOUT_WEB_LINK)
                 Label2Click();
-            else if (focus == IDC_FORM3_LABEL3)
+            else if (focus == IDC_ABOUT_FEEDBACK_LINK)
                 Label3Click();
             else
                 BitBtn1Click();

@@ -1,4 +1,4 @@
-#include "app/TaskIcons_win32.h"
+#include "windows/TaskIconList.h"
 
 #include "base/WinText.h"
 

@@ -6,8 +6,8 @@
 
 #include "app/AppCore.h"
 #include "app/Settings.h"
-#include "app/TaskGrid_win32.h"
-#include "app/TrayIcon_win32.h"
+#include "windows/TaskGrid.h"
+#include "windows/TrayIcon.h"
 
 #include <windows.h>
 

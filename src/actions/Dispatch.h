@@ -1,6 +1,6 @@
 // What a hotkey press does: every enabled task whose hotkey text equals the
-// pressed hotkey's text performs its action, in row order. TForm2's
-// HotKeyManager1HotKeyPressed hands each press to DispatchHotKeyPress.
+// pressed hotkey's text performs its action, in row order. The hotkey manager's
+// press handler hands each press to DispatchHotKeyPress.
 #pragma once
 
 #include "actions/ActionOperations.h"

@@ -1,4 +1,4 @@
-// TForm3, the About box: the product picture, its name and version, and two
+// The About box: the product picture, its name and version, and two
 // links, to the product's page and to a feedback mail. The links are
 // buttons drawn as links, so Tab reaches them and Enter or Space opens them.
 #include "windows/AboutBox.h"
@@ -6,7 +6,6 @@
 #include "windows/DialogHost.h"
 #include "windows/Scaling.h"
 #include "windows/ModalLoop.h"
-#include "windows/MainWindow.h"
 #include "windows/resource.h"
 #include "base/AppInfo.h"
 #include "base/WinText.h"
@@ -21,42 +20,43 @@ namespace {
 constexpr COLORREF kLinkColour = RGB(128, 128, 255);
 } // namespace
 
-TForm3::TForm3(HINSTANCE instance, TForm1& form1) : form1_(form1) {
-    if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), form1.handle(),
-                            &ForwardingDialogProc<TForm3>, reinterpret_cast<LPARAM>(this)))
+AboutBox::AboutBox(HINSTANCE instance, HWND owner) : owner_(owner) {
+    if (!CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), owner,
+                            &ForwardingDialogProc<AboutBox>, reinterpret_cast<LPARAM>(this)))
         throw std::runtime_error("CreateDialogParamW failed for the About box");
 }
 
-TForm3::~TForm3() {
+AboutBox::~AboutBox() {
     if (handle_) DestroyWindow(handle_);
     if (linkFont_) DeleteObject(linkFont_);
     if (picture_) DestroyIcon(picture_);
 }
 
-void TForm3::ShowModal() {
+void AboutBox::ShowModal() {
     done_ = false;
     SetFocus(GetDlgItem(handle_, IDC_ABOUT_OK));
-    RunModal(handle_, IsWindowVisible(form1_.handle()) ? form1_.handle() : nullptr, done_);
+    RunModal(handle_, IsWindowVisible(owner_) ? owner_ : nullptr, done_);
 }
 
-void TForm3::Label2Click() {
+void AboutBox::OpenProductPage() {
     ShellExecuteW(handle_, L"open", ToWide(kProductPage).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
-void TForm3::Image1Click() {
-    Label2Click();
+void AboutBox::OnPicture() {
+    OpenProductPage();
 }
 
-void TForm3::Label3Click() {
+void AboutBox::OpenFeedbackMail() {
     // The default verb: whatever the user's mail program does with it.
     ShellExecuteW(handle_, nullptr, ToWide(kFeedbackMail).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
-void TForm3::BitBtn1Click() {
+void AboutBox::OnOk() {
     done_ = true; // shown again, unchanged, next time
 }
 
-void TForm3::FormCreate() {
+void AboutBox::SetUpControls() {
+    SetWindowTextW(handle_, ToWide(kAboutCaption).c_str());
     SetDlgItemTextW(handle_, IDC_ABOUT_TEXT, ToWide(kAboutText).c_str());
     // "MS Sans Serif" at 10 points, underlined, as the links were designed.
     LOGFONTW font{};
@@ -75,7 +75,7 @@ void TForm3::FormCreate() {
     SetButtonGlyph(GetDlgItem(handle_, IDC_ABOUT_OK), GetModuleHandleW(nullptr), IDI_OK);
 }
 
-void TForm3::DrawLink(const DRAWITEMSTRUCT& item) {
+void AboutBox::DrawLink(const DRAWITEMSTRUCT& item) {
     wchar_t text[128] = {};
     GetWindowTextW(item.hwndItem, text, 128);
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
@@ -95,10 +95,10 @@ void TForm3::DrawLink(const DRAWITEMSTRUCT& item) {
     SelectObject(item.hDC, old);
 }
 
-INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR AboutBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        FormCreate();
+        SetUpControls();
         return TRUE;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -121,27 +121,27 @@ INT_PTR TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_ABOUT_WEB_LINK:
-            Label2Click();
+            OpenProductPage();
             return TRUE;
         case IDC_ABOUT_FEEDBACK_LINK:
-            Label3Click();
+            OpenFeedbackMail();
             return TRUE;
         case IDC_ABOUT_PICTURE:
-            if (HIWORD(wParam) == STN_CLICKED) Image1Click();
+            if (HIWORD(wParam) == STN_CLICKED) OnPicture();
             return TRUE;
         case IDOK: {
             // Enter on a link opens it; anywhere else it is OK.
             const int focus = GetDlgCtrlID(GetFocus());
             if (focus == IDC_ABOUT_WEB_LINK)
-                Label2Click();
+                OpenProductPage();
             else if (focus == IDC_ABOUT_FEEDBACK_LINK)
-                Label3Click();
+                OpenFeedbackMail();
             else
-                BitBtn1Click();
+                OnOk();
             return TRUE;
         }
         case IDCANCEL:
-            BitBtn1Click();
+            OnOk();
             return TRUE;
         default:
             break;

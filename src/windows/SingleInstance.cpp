@@ -1,7 +1,6 @@
 #include "windows/SingleInstance.h"
 
 #include "app/AppPaths.h"
-#include "windows/MainWindow.h"
 #include "base/Text.h"
 #include "base/WinText.h"
 
@@ -19,6 +18,11 @@ DWORD InstanceKey() {
     return key;
 }
 
+UINT ShowRunningInstanceMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Keyvane.ShowRunningInstance");
+    return message;
+}
+
 bool ClaimSingleInstance() {
     wchar_t name[64];
     wsprintfW(name, L"Local\\Keyvane-%08lX", static_cast<unsigned long>(InstanceKey()));
@@ -28,7 +32,7 @@ bool ClaimSingleInstance() {
     CloseHandle(mutex);
     // The running copy may come to the front when it answers.
     AllowSetForegroundWindow(ASFW_ANY);
-    PostMessageW(HWND_BROADCAST, TForm1::ShowRunningInstanceMessage(), InstanceKey(), 0);
+    PostMessageW(HWND_BROADCAST, ShowRunningInstanceMessage(), InstanceKey(), 0);
     return false;
 }
 

@@ -13,6 +13,10 @@ namespace keyvane {
 // running copy and a second start.
 DWORD InstanceKey();
 
+// The message a second start broadcasts, with InstanceKey() as wParam: the
+// running copy of the same folder shows its main window.
+UINT ShowRunningInstanceMessage();
+
 // Holds the folder's mutex for the process's life. False when another copy
 // of this folder runs: it has then been asked to show its main window.
 bool ClaimSingleInstance();

@@ -2,6 +2,7 @@
 
 #include "windows/Scaling.h"
 #include "windows/resource.h"
+#include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
 #include <uxtheme.h>
@@ -13,6 +14,22 @@
 
 namespace keyvane {
 namespace {
+
+// The visual styles' functions, from the system folder's uxtheme only (see
+// SystemLibrary.h); without them the grid draws the classic look.
+struct ThemeFunctions {
+    decltype(&SetWindowTheme) set = SystemFunction<decltype(SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
+    decltype(&OpenThemeData) open = SystemFunction<decltype(OpenThemeData)>(L"uxtheme.dll", "OpenThemeData");
+    decltype(&DrawThemeBackground) draw =
+        SystemFunction<decltype(DrawThemeBackground)>(L"uxtheme.dll", "DrawThemeBackground");
+    decltype(&CloseThemeData) close = SystemFunction<decltype(CloseThemeData)>(L"uxtheme.dll", "CloseThemeData");
+};
+
+const ThemeFunctions& Theme() {
+    static const ThemeFunctions functions;
+    return functions;
+}
+
 
 // The view's columns in display order. The icon column comes first: a list
 // view keeps room for the row's picture in its first column anyway.
@@ -36,14 +53,14 @@ TaskGrid::~TaskGrid() {
     if (warning_) DestroyIcon(warning_);
 }
 
-void TaskGrid::Attach(HWND listView, TaskTable& table, Events events) {
+void TaskGrid::Attach(HWND listView, const TaskTable& table, Events events) {
     list_ = listView;
     table_ = &table;
     events_ = std::move(events);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
                                                  LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP |
                                                  LVS_EX_LABELTIP);
-    SetWindowTheme(list_, L"Explorer", nullptr);
+    if (Theme().set) Theme().set(list_, L"Explorer", nullptr); // the system's list look
 
     for (int v = 0; v < kColumnCount; ++v) {
         const ColumnInfo& info = kColumns[static_cast<std::size_t>(kViewColumns[v])];
@@ -111,18 +128,13 @@ void TaskGrid::SelectionToTable() {
     if (syncing_) return;
     // Asks the view for its selected rows only: a grid of thousands of
     // rows must not cost a message per row on every click.
-    syncing_ = true; // the batch's change notice must not push the view back
+    syncing_ = true; // the table's change notice must not push the view back
     const int count = table_->taskCount();
-    const int focused = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
-    table_->beginBatch();
-    if (focused >= 0 && focused < count && focused != table_->currentTask())
-        table_->selectTask(focused);
-    for (int row = 0; row < count; ++row)
-        if (table_->isTaskSelected(row)) table_->setTaskSelected(row, false);
+    std::vector<int> selected;
     for (int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED); row >= 0 && row < count;
          row = ListView_GetNextItem(list_, row, LVNI_SELECTED))
-        table_->setTaskSelected(row, true);
-    table_->endBatch();
+        selected.push_back(row);
+    if (events_.select) events_.select(ListView_GetNextItem(list_, -1, LVNI_FOCUSED), selected);
     syncing_ = false;
 }
 
@@ -139,10 +151,11 @@ void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
     RECT box{(cell.left + cell.right - size) / 2, (cell.top + cell.bottom - size) / 2, 0, 0};
     box.right = box.left + size;
     box.bottom = box.top + size;
-    if (HTHEME theme = OpenThemeData(list_, L"BUTTON")) {
-        DrawThemeBackground(theme, dc, BP_CHECKBOX,
-                            checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL, &box, nullptr);
-        CloseThemeData(theme);
+    const ThemeFunctions& t = Theme();
+    if (HTHEME theme = t.open && t.draw && t.close ? t.open(list_, L"BUTTON") : nullptr) {
+        t.draw(theme, dc, BP_CHECKBOX, checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL, &box,
+               nullptr);
+        t.close(theme);
     } else {
         DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
     }
@@ -203,10 +216,9 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
     case LVN_COLUMNCLICK: {
         const auto* view = reinterpret_cast<NMLISTVIEW*>(header);
         if (view->iSubItem < 0 || view->iSubItem >= kColumnCount) return 0;
-        table_->sortByColumn(kColumns[static_cast<std::size_t>(kViewColumns[view->iSubItem])].name);
+        // Saved by the core: a click like any other puts the order on disk.
+        if (events_.sort) events_.sort(kViewColumns[view->iSubItem]);
         Refresh();
-        // A click like any other: the new order is on disk at once.
-        if (events_.click) events_.click();
         return 0;
     }
     case NM_CLICK: {

@@ -1,7 +1,7 @@
 // The task grid: a report-style list view in virtual mode over the core's
 // task table. The table stays the one store; the view asks it for each cell
-// it paints, so thousands of tasks cost nothing to show. Selection and the
-// focused row go into the table; header clicks sort through it.
+// it paints, so thousands of tasks cost nothing to show. The grid only reads
+// the table: selection and header clicks go to its owner, who asks the core.
 #pragma once
 
 #include "app/TaskIcons.h"
@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace keyvane {
 
@@ -25,6 +26,9 @@ class TaskGrid {
         std::function<void()> edit;                 // double click, Enter
         std::function<void()> remove;               // the Delete key
         std::function<void(int row)> toggleEnabled; // a click on the box, Space
+        // The view's focused row (-1: none) and selected rows.
+        std::function<void(int focused, const std::vector<int>& selected)> select;
+        std::function<void(Column column)> sort; // a header click
     };
 
     TaskGrid() = default;
@@ -33,7 +37,7 @@ class TaskGrid {
     ~TaskGrid();
 
     // Sets up columns, styles and the row height on an existing list view.
-    void Attach(HWND listView, TaskTable& table, Events events);
+    void Attach(HWND listView, const TaskTable& table, Events events);
     HWND handle() const { return list_; }
 
     // The pictures of the task icons, by IconPlan source index; the grid
@@ -57,7 +61,7 @@ class TaskGrid {
     std::u16string TooltipOf(int row) const;
 
     HWND list_ = nullptr;
-    TaskTable* table_ = nullptr;
+    const TaskTable* table_ = nullptr;
     Events events_;
     HIMAGELIST icons_ = nullptr;
     const IconPlan* plan_ = nullptr;

@@ -1,14 +1,13 @@
-// The program's entry: creates the three windows in order, runs the message
-// loop until the main window closes, then destroys the windows in reverse
-// order (the main window's destroy step saves the task list once more).
-#include "windows/AboutBox.h"
+// The program's entry: the core starts first (task list, hotkeys), then the
+// main window, then the message loop. The core runs the program's life;
+// the windows only show it.
+#include "actions/SystemActions.h"
 #include "app/AppCore.h"
 #include "app/AppPaths.h"
-#include "windows/SingleInstance.h"
 #include "base/ErrorReport.h"
-#include "windows/MainWindow.h"
-#include "windows/TaskEditorDialog.h"
 #include "hotkeys/HotKeyManager.h"
+#include "windows/MainWindow.h"
+#include "windows/SingleInstance.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -19,6 +18,10 @@
 using namespace keyvane;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Every DLL not loaded by then comes from the system folder only, never
+    // from the program's folder (a Downloads folder may hold anything).
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
     // Command-line arguments are not read, and the show command is ignored:
     // nothing shows the main window by itself; only the settings may.
 
@@ -26,14 +29,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // before it reads or writes anything.
     if (!ClaimSingleInstance()) return 0;
 
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
-                                                       ICC_HOTKEY_CLASS | ICC_TAB_CLASSES |
-                                                       ICC_LINK_CLASS};
-    InitCommonControlsEx(&controls);
-
     // The shell object behind minimize-all needs the component-object
-    // services on this thread. Declared before the windows so that it ends
-    // after them: the editor releases that object when it is destroyed.
+    // services on this thread, for as long as the actions live.
     struct ComApartment {
         HRESULT status = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         ~ComApartment() {
@@ -41,29 +38,28 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     } comApartment;
 
-    // Outlives the windows: they all call into it. Hotkey text is written
-    // and read with the keyboard layout's names, set up before any window.
+    // The hotkeys come first: a tray program starts at log-on, and the user
+    // presses a hotkey as soon as the desktop appears. No window exists yet,
+    // so nothing can run a message loop (or save) before the load.
     AppCore core(TaskListPathFor(ExecutablePath()), HotKeyNames(SystemKeyNames()),
                  MakeSystemHotKeys());
+    core.Start();
 
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
+                                                       ICC_HOTKEY_CLASS | ICC_TAB_CLASSES |
+                                                       ICC_LINK_CLASS};
+    InitCommonControlsEx(&controls);
+
+    std::unique_ptr<MainWindow> mainWindow;
     try {
-        form1 = std::make_unique<TForm1>(instance, core);
-        form2 = std::make_unique<TForm2>(instance, *form1, core);
-        form3 = std::make_unique<TForm3>(instance, *form1);
-        form1->SetOtherForms(form2.get(), form3.get());
+        mainWindow = std::make_unique<MainWindow>(instance, core);
     } catch (...) {
-        // Without its windows the program cannot run at all. The windows
-        // made so far are left to the process end: destroying the main
-        // window would save a task table that may never have been loaded.
+        // Without its window the program cannot be reached or ended: say
+        // why and end. The task list was loaded and nothing changed it.
         ReportHandlerFailure(std::current_exception());
-        form3.release();
-        form2.release();
-        form1.release();
         return 1;
     }
+    core.setActions(MakeSystemActions(mainWindow->handle()));
 
     MSG msg{};
     int exitCode = 0;
@@ -78,15 +74,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             break;
         }
         // Tab, the arrows and mnemonics among the main window's controls.
-        if (form1->PreTranslateMessage(msg) || IsDialogMessageW(form1->pages(), &msg)) continue;
+        if (mainWindow->PreTranslateMessage(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-
-    // Reverse order of creation: the editor releases its hotkeys before the
-    // main window's destroy step saves the task list.
-    form3.reset();
-    form2.reset();
-    form1.reset();
+    // The exit route has saved and given the hotkeys back; the actions go
+    // before the component-object services end.
+    core.setActions(nullptr);
     return exitCode;
 }

@@ -11,9 +11,13 @@
 #include <map>
 #include <set>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace keyvane {
 namespace {
@@ -168,7 +172,23 @@ TEST_F(AppCoreTest, IconNumbersCountTheRecognisedRowsAboveAndSourcesAreShared) {
 }
 
 // A file that exists but cannot be opened, as a list another program holds
-// locked: a socket refuses open() even to root.
+// locked: on Windows one opened without sharing, natively a socket, which
+// refuses open() even to root.
+#ifdef _WIN32
+struct UnopenableFile {
+    explicit UnopenableFile(const std::filesystem::path& path) {
+        test::WriteBytes(path, {'x'});
+        handle = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(handle, INVALID_HANDLE_VALUE);
+    }
+    ~UnopenableFile() { Release(); }
+    void Release() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
+    HANDLE handle = INVALID_HANDLE_VALUE;
+};
+#else
 struct UnopenableFile {
     explicit UnopenableFile(const std::filesystem::path& path) : path(path) {
         fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -182,6 +202,7 @@ struct UnopenableFile {
     std::filesystem::path path;
     int fd = -1;
 };
+#endif
 
 TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
     test::FakeLayout layout;

@@ -1,0 +1,242 @@
+// The main window's two pages: their controls, their layout at any size and
+// dpi, and the grid's wiring to the core.
+#include "windows/MainPages.h"
+
+#include "base/AppInfo.h"
+#include "base/ErrorReport.h"
+#include "base/WinText.h"
+#include "windows/Scaling.h"
+#include "windows/TaskIconList.h"
+#include "windows/resource.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace keyvane {
+
+namespace {
+
+constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GRID,       IDC_MAIN_ADD,
+                               IDC_MAIN_EDIT,          IDC_MAIN_DELETE,     IDC_MAIN_DELETE_ALL,
+                               IDC_MAIN_MOVE_DOWN,     IDC_MAIN_MOVE_UP};
+constexpr int kOptionsPage[] = {IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART, IDC_MAIN_TRAY_ONLY,
+                                IDC_MAIN_IMPORT_LABEL,  IDC_MAIN_IMPORT,    IDC_MAIN_SAVE};
+constexpr int kTaskButtons[] = {IDC_MAIN_ADD,        IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
+                                IDC_MAIN_DELETE_ALL, IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
+
+} // namespace
+
+MainPages::MainPages(HINSTANCE instance, HWND window, AppCore& core)
+    : instance_(instance), window_(window), core_(core) {
+    pages_ = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN_PAGES), window,
+                                &MainPages::PagesProc, reinterpret_cast<LPARAM>(this));
+    if (!pages_) throw std::runtime_error("CreateDialogParamW failed for the main window's pages");
+    SetUpControls();
+    ShowPage(0);
+    LayOut();
+    ShowWindow(pages_, SW_SHOW);
+}
+
+MainPages::~MainPages() {
+    // The table outlives the grid: it must not call into a grid that is gone.
+    core_.tasks().setChangeListener(nullptr);
+    if (pages_) DestroyWindow(pages_);
+}
+
+int MainPages::Scaled(int pixels) const {
+    return ScaleToDpi(window_, pixels);
+}
+
+void MainPages::SetUpControls() {
+    HWND tabs = GetDlgItem(pages_, IDC_MAIN_TABS);
+    const std::wstring names[] = {ToWide(kHotKeyPageName), ToWide(kOptionsPageName)};
+    for (int i = 0; i < 2; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(names[i].c_str());
+        TabCtrl_InsertItem(tabs, i, &item);
+    }
+    // The page control lies under the pages' controls, and the group boxes
+    // under the controls they frame.
+    for (int id : {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GENERAL_GROUP, IDC_MAIN_TABS})
+        SetWindowPos(GetDlgItem(pages_, id), HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const std::pair<int, int> glyphs[] = {
+        {IDC_MAIN_ADD, IDI_ADD},           {IDC_MAIN_EDIT, IDI_EDIT},
+        {IDC_MAIN_DELETE, IDI_DELETE},     {IDC_MAIN_DELETE_ALL, IDI_DELETEALL},
+        {IDC_MAIN_MOVE_DOWN, IDI_MOVEDOWN}, {IDC_MAIN_MOVE_UP, IDI_MOVEUP},
+        {IDC_MAIN_SAVE, IDI_SAVE},         {IDC_MAIN_IMPORT, IDI_IMPORT}};
+    for (auto [button, icon] : glyphs)
+        SetButtonGlyph(GetDlgItem(pages_, button), instance_, icon);
+
+    // The grid's events are commands of the main window, or go to the core.
+    const auto command = [this](int id) {
+        return [this, id] { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
+    };
+    TaskGrid::Events events;
+    events.click = [this] { Guarded([&] { core_.SaveTaskList(); }); };
+    events.edit = command(IDC_MAIN_EDIT);
+    events.remove = command(IDC_MAIN_DELETE);
+    events.toggleEnabled = [this](int row) {
+        Guarded([&] { core_.ToggleEnabled(row); });
+        grid_.Refresh();
+    };
+    events.select = [this](int focused, const std::vector<int>& selected) {
+        core_.SelectTasks(focused, selected);
+    };
+    events.sort = [this](Column column) { Guarded([&] { core_.SortTasks(column); }); };
+    grid_.Attach(GetDlgItem(pages_, IDC_MAIN_GRID), core_.tasks(), std::move(events));
+    core_.tasks().setChangeListener([this] { grid_.Refresh(); });
+    grid_.SetHotKeyMarks([this](int row) {
+        switch (HotKeyStateOf(core_.tasks().textCell(Column::Hotkey, row), core_.hotKeyNames(),
+                              core_.hotKeys())) {
+        case HotKeyState::NotRegistered:
+            return TaskGrid::HotKeyMark::Taken;
+        case HotKeyState::NotCanonical:
+            return TaskGrid::HotKeyMark::NotRecognised;
+        default:
+            return TaskGrid::HotKeyMark::None;
+        }
+    });
+}
+
+bool MainPages::Option(int id) const {
+    return IsDlgButtonChecked(pages_, id) == BST_CHECKED;
+}
+
+void MainPages::SetOption(int id, bool set) {
+    CheckDlgButton(pages_, id, set ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void MainPages::DrawTaskIcons() {
+    const BuiltInPictures pictures{IDB_REBOOT, IDB_HIBERNATE, IDB_MINIMIZEALL};
+    HIMAGELIST icons =
+        BuildTaskIconList(instance_, core_.iconPlan(), Scaled(kNewRowHeight), pictures);
+    grid_.SetIcons(icons, &core_.iconPlan());
+    grid_.Refresh();
+}
+
+void MainPages::ShowPage(int page) {
+    page_ = page;
+    TabCtrl_SetCurSel(GetDlgItem(pages_, IDC_MAIN_TABS), page);
+    for (int id : kHotKeyPage)
+        ShowWindow(GetDlgItem(pages_, id), page == 0 ? SW_SHOW : SW_HIDE);
+    for (int id : kOptionsPage)
+        ShowWindow(GetDlgItem(pages_, id), page == 1 ? SW_SHOW : SW_HIDE);
+    // Hidden group boxes leave their frames behind unless all is repainted.
+    RedrawWindow(pages_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // The keyboard focus must not stay on a control of the hidden page.
+    HWND focus = GetFocus();
+    if (focus && IsChild(pages_, focus) && !IsWindowVisible(focus))
+        SetFocus(GetDlgItem(pages_, page == 0 ? IDC_MAIN_GRID : IDC_MAIN_AUTOSTART));
+}
+
+void MainPages::LayOut() {
+    RECT client{};
+    GetClientRect(window_, &client);
+    MoveWindow(pages_, 0, 0, client.right, client.bottom, TRUE);
+    const int m = Scaled(4);
+    // The page control shows only its tabs; the pages' controls stand on
+    // the window's own face below them.
+    HWND tabs = GetDlgItem(pages_, IDC_MAIN_TABS);
+    RECT probe{0, 0, client.right, client.bottom};
+    TabCtrl_AdjustRect(tabs, FALSE, &probe);
+    const int strip = std::max<int>(probe.top - Scaled(2), Scaled(20));
+    MoveWindow(tabs, m, m, client.right - 2 * m, strip, TRUE);
+    RECT area{m + Scaled(2), m + strip + Scaled(4), client.right - m - Scaled(2),
+              client.bottom - m};
+    auto place = [&](int id, int x, int y, int w, int h) {
+        MoveWindow(GetDlgItem(pages_, id), x, y, w, h, TRUE);
+    };
+    const int buttonW = Scaled(85), buttonH = Scaled(28), gap = Scaled(6), pad = Scaled(8);
+
+    // "HotKey View": the group box fills the page; the grid fills the box
+    // above a 50-pixel bar of six buttons.
+    place(IDC_MAIN_HOTKEYS_GROUP, area.left, area.top, area.right - area.left,
+          area.bottom - area.top);
+    const int bar = Scaled(50);
+    const int gridTop = area.top + Scaled(18);
+    place(IDC_MAIN_GRID, area.left + pad, gridTop, area.right - area.left - 2 * pad,
+          area.bottom - bar - gridTop);
+    const int buttonsTop = area.bottom - bar + (bar - buttonH) / 2;
+    int x = area.left + pad;
+    for (int id : kTaskButtons) {
+        place(id, x, buttonsTop, buttonW, buttonH);
+        x += buttonW + gap;
+    }
+
+    // "Options": the options' group, the import, and "Save" at the bottom.
+    place(IDC_MAIN_GENERAL_GROUP, area.left, area.top,
+          std::min<int>(Scaled(320), area.right - area.left), Scaled(76));
+    place(IDC_MAIN_AUTOSTART, area.left + Scaled(12), area.top + Scaled(22), Scaled(290),
+          Scaled(20));
+    place(IDC_MAIN_TRAY_ONLY, area.left + Scaled(12), area.top + Scaled(46), Scaled(290),
+          Scaled(20));
+    place(IDC_MAIN_IMPORT_LABEL, area.left + Scaled(2), area.top + Scaled(92), Scaled(300),
+          Scaled(16));
+    place(IDC_MAIN_IMPORT, area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH);
+    place(IDC_MAIN_SAVE, area.left + Scaled(2), area.bottom - buttonH - Scaled(6), buttonW,
+          buttonH);
+}
+
+bool MainPages::PreTranslateMessage(MSG& msg) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) &&
+        (msg.hwnd == window_ || IsChild(window_, msg.hwnd))) {
+        ShowPage(1 - page_); // two pages: either direction lands on the other
+        return true;
+    }
+    return IsDialogMessageW(pages_, &msg) != FALSE;
+}
+
+INT_PTR CALLBACK MainPages::PagesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrW(window, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<MainPages*>(GetWindowLongPtrW(window, DWLP_USER));
+    return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR MainPages::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            // Enter: in the grid it is Edit; elsewhere the focused button.
+            HWND focus = GetFocus();
+            if (focus == grid_.handle()) {
+                SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_MAIN_EDIT, BN_CLICKED), 0);
+            } else if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
+                SendMessageW(focus, BM_CLICK, 0, 0);
+            }
+            return TRUE;
+        }
+        // Buttons are the main window's commands.
+        if (HIWORD(wParam) == BN_CLICKED) {
+            SendMessageW(window_, WM_COMMAND, wParam, lParam);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->idFrom == IDC_MAIN_TABS && header->code == TCN_SELCHANGE) {
+            ShowPage(TabCtrl_GetCurSel(header->hwndFrom));
+            return TRUE;
+        }
+        if (header->hwndFrom == grid_.handle()) {
+            bool handled = false;
+            LRESULT result = 0;
+            Guarded([&] { result = grid_.HandleNotify(header, handled); });
+            if (handled) {
+                SetWindowLongPtrW(pages_, DWLP_MSGRESULT, result);
+                return TRUE;
+            }
+        }
+        return FALSE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace keyvane

@@ -1,0 +1,58 @@
+// The main window's contents: the page control with "HotKey View" (the task
+// grid and its six buttons) and "Options" (the two option boxes, the import
+// and "Save"). Built the first time the window is shown, so a start in the
+// tray makes none of it. Button clicks reach the main window as WM_COMMAND
+// with the button's id.
+#pragma once
+
+#include "app/AppCore.h"
+#include "windows/TaskGrid.h"
+
+#include <windows.h>
+
+namespace keyvane {
+
+class MainPages {
+  public:
+    // Creates the pages as a child of window, over the whole client area.
+    // Throws when the controls cannot be made.
+    MainPages(HINSTANCE instance, HWND window, AppCore& core);
+    ~MainPages();
+    MainPages(const MainPages&) = delete;
+    MainPages& operator=(const MainPages&) = delete;
+
+    HWND handle() const { return pages_; }
+    TaskGrid& grid() { return grid_; }
+
+    // The option boxes: "Auto start with Windows " and "Always start in
+    // system tray only".
+    bool Option(int id) const;
+    void SetOption(int id, bool set);
+
+    // After the table changed: rows, selection and focus from the table.
+    void Refresh() { grid_.Refresh(); }
+    // The task pictures from the core's icon plan, at the window's dpi.
+    void DrawTaskIcons();
+
+    // Places every control for the window's client size.
+    void LayOut();
+    // Ctrl+Tab and Ctrl+Shift+Tab switch pages; the dialog manager does Tab,
+    // the arrows and mnemonics. True when the message was taken.
+    bool PreTranslateMessage(MSG& msg);
+
+  private:
+    static INT_PTR CALLBACK PagesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ShowPage(int page);
+    void SetUpControls();
+    int Scaled(int pixels) const;
+
+    HINSTANCE instance_;
+    HWND window_;
+    HWND pages_ = nullptr;
+    AppCore& core_;
+    TaskGrid grid_;
+    int page_ = 0;
+};
+
+} // namespace keyvane

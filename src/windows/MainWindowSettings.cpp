@@ -1,0 +1,153 @@
+// The main window and its option files: applying what they hold (before
+// the pages exist, into the remembered options), reading it back for a
+// save, and keeping the window on a screen.
+#include "windows/MainWindow.h"
+
+#include "base/ErrorReport.h"
+#include "base/Text.h"
+#include "windows/MainPages.h"
+#include "windows/resource.h"
+
+#include <vector>
+
+namespace keyvane {
+
+void MainWindow::LoadSettingsAtStart() {
+    // A damaged file is told once the loop runs, with the task list's news;
+    // what was applied before the bad line stays, and the files are not
+    // written back over it.
+    loadingAtStart_ = true;
+    try {
+        keyvane::LoadSettings(settingsPaths_, *this);
+        KeepReachable();
+        SaveSettings();
+    } catch (const std::exception& e) {
+        optionFileReported_ = true;
+        core_.AddOptionFileReport(FromUtf8(e.what()));
+    }
+    loadingAtStart_ = false;
+}
+
+void MainWindow::LoadSettingsOnFirstActivation() {
+    try {
+        keyvane::LoadSettings(settingsPaths_, *this);
+        KeepReachable();
+    } catch (...) {
+        // Told at start (or about to be, when the start's load showed the
+        // window): once per start is enough, and never from a box inside it.
+        if (!optionFileReported_ && !loadingAtStart_) throw;
+    }
+}
+
+SettingsValues MainWindow::CurrentOptions() const {
+    if (!pages_) return options_;
+    SettingsValues values;
+    values.autoStart = pages_->Option(IDC_MAIN_AUTOSTART);
+    values.trayOnly = pages_->Option(IDC_MAIN_TRAY_ONLY);
+    for (int c = 0; c < kStoredColumnCount; ++c)
+        values.columnWidths[static_cast<std::size_t>(c)] = pages_->grid().ColumnWidth(c);
+    return values;
+}
+
+SaveSettingsResult MainWindow::SaveSettings() {
+    WindowSizeValues size;
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    if (IsIconic(handle_)) {
+        // A minimized window's rectangle is off screen; keep where it will
+        // come back to (the placement is in work-area coordinates).
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(handle_, &placement);
+        r = placement.rcNormalPosition;
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info))
+            OffsetRect(&r, info.rcWork.left - info.rcMonitor.left,
+                       info.rcWork.top - info.rcMonitor.top);
+    }
+    size.width = r.right - r.left;
+    size.height = r.bottom - r.top;
+    size.state = IsZoomed(handle_)   ? WindowState::Maximized
+                 : IsIconic(handle_) ? WindowState::Minimized
+                                     : WindowState::Normal;
+    size.left = r.left;
+    size.top = r.top;
+    return keyvane::SaveSettings(CurrentOptions(), size, settingsPaths_, *autostart_, exePath_);
+}
+
+void MainWindow::KeepReachable() {
+    if (IsZoomed(handle_) || IsIconic(handle_)) return;
+    std::vector<ScreenRect> areas;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(monitor, &info))
+                reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back(
+                    {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&areas));
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    const ScreenRect now{r.left, r.top, r.right, r.bottom};
+    const ScreenRect kept =
+        KeptReachable(now, areas, Scaled(kMinWindowWidth), Scaled(kMinWindowHeight));
+    if (!(kept == now))
+        SetWindowPos(handle_, nullptr, kept.left, kept.top, kept.right - kept.left,
+                     kept.bottom - kept.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::SetAutoStartOption(bool set) {
+    options_.autoStart = set;
+    if (pages_) pages_->SetOption(IDC_MAIN_AUTOSTART, set);
+}
+
+void MainWindow::SetTrayOnlyOption(bool set) {
+    options_.trayOnly = set;
+    if (pages_) pages_->SetOption(IDC_MAIN_TRAY_ONLY, set);
+}
+
+void MainWindow::SetColumnWidth(int column, int width) {
+    if (column < 0 || column >= kStoredColumnCount) return;
+    options_.columnWidths[static_cast<std::size_t>(column)] = width;
+    if (pages_) pages_->grid().SetColumnWidth(column, width);
+}
+
+void MainWindow::ShowMainWindow() {
+    Pages();
+    if (!IsWindowVisible(handle_)) ShowWindow(handle_, SW_SHOW);
+    if (maximizeWhenShown_) {
+        maximizeWhenShown_ = false;
+        ShowWindow(handle_, SW_MAXIMIZE);
+    }
+}
+
+void MainWindow::SetWindowWidth(int width) {
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    SetWindowPos(handle_, nullptr, 0, 0, width, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::SetWindowHeight(int height) {
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    SetWindowPos(handle_, nullptr, 0, 0, r.right - r.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::MaximizeWindow() {
+    if (IsWindowVisible(handle_))
+        ShowWindow(handle_, SW_MAXIMIZE);
+    else
+        maximizeWhenShown_ = true;
+}
+
+void MainWindow::MoveWindowTo(int left, int top) {
+    SetWindowPos(handle_, HWND_TOP, left, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+} // namespace keyvane

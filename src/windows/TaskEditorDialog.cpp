@@ -78,7 +78,7 @@ void TaskEditorDialog::Run(bool adding) {
     done_ = false;
     SetFocus(GetDlgItem(handle_, IDC_EDITOR_HOTKEY));
     RunModal(handle_, owner_, done_);
-    // Whatever ended the editor, the hotkeys come back.
+    // Closed without OK: the hotkeys come back all the same.
     Guarded([&] { core_.EndEdit(); });
 }
 
@@ -179,6 +179,8 @@ void TaskEditorDialog::OnOk() {
     commit.hotKeyChanged = fields.hotKey != presetHotKey_;
     // A failed save throws from here: the dialog stays open, the row stays.
     core_.CommitEdit(commit);
+    // The hotkeys work again before the editor has gone from the screen.
+    core_.EndEdit();
     done_ = true;
 }
 

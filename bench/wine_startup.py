@@ -13,7 +13,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-import run  # noqa: E402  (the suite's Session, Case and driver)
+from support.case import MAIN_CAPTION, Case  # noqa: E402
+from support.drive import GRID, show_main_window  # noqa: E402
+from support.session import Session  # noqa: E402
 
 
 def task_list(count, programs):
@@ -56,13 +58,13 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     args = parser.parse_args()
     prefix = os.path.join(args.build_dir, "e2e-prefix")
-    with run.Session(args.build_dir, prefix) as session:
+    with Session(args.build_dir, prefix) as session:
         system32 = os.path.join(session.prefix, "drive_c", "windows", "system32")
         programs = sorted("C:\\windows\\system32\\" + n for n in os.listdir(system32)
                           if n.endswith(".exe"))[:36]
         results = {}
         # The first start of a session pays for Wine's caches: not measured.
-        warm = run.Case(session, "measure-warm-up")
+        warm = Case(session, "measure-warm-up")
         try:
             warm.write_tasks(task_list(1, programs))
             warm.close(warm.start())
@@ -71,7 +73,7 @@ def main():
         for count in (1, 1000, 10000):
             starts, memory = [], []
             for attempt in range(args.runs):
-                t = run.Case(session, "measure-%d-%d" % (count, attempt))
+                t = Case(session, "measure-%d-%d" % (count, attempt))
                 try:
                     t.write_tasks(task_list(count, programs))
                     began = time.monotonic()
@@ -81,10 +83,10 @@ def main():
                     memory.append(rss_anon_kib("measure-%d-%d" % (count, attempt)))
                     if count in (1, 10000) and attempt == 0:
                         began = time.monotonic()
-                        run.show_main_window(t)
+                        show_main_window(t)
                         shown = time.monotonic() - began
                         began = time.monotonic()
-                        t.driver(["lvselect", run.MAIN_CAPTION, run.GRID, str(count - 1)])
+                        t.driver(["lvselect", MAIN_CAPTION, GRID, str(count - 1)])
                         scrolled = time.monotonic() - began
                         # Both include starting the driver under Wine; the
                         # one-task figures are that baseline.

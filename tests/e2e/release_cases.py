@@ -4,7 +4,7 @@ the portable zip, a silent install, an update over it and a silent uninstall.
 
     python3 tests/e2e/release_cases.py --build-dir build/mingw --packages build/release-out
 
-Uses the suite's machinery (run.py) with a Wine prefix of its own, made anew
+Uses the suite's machinery (support/) with a Wine prefix of its own, made anew
 for every run (<build dir>/release-prefix), so installing and uninstalling
 never touch the main suite's prefix. The build folder gives the driver and
 the target programs; the packages folder what scripts/release.sh made.
@@ -17,12 +17,14 @@ import glob
 import os
 import shutil
 import signal
-import subprocess
 import sys
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import run  # noqa: E402  (the suite's Session, Case and driver)
+from support.case import (describe_difference, registry, run_cases, tasks_file,  # noqa: E402
+                          utf16_file, utf16_list)
+from support.drive import add_target, ctrl_alt_text, press, wait_records  # noqa: E402
+from support.session import Session  # noqa: E402
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Keyvane"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -70,23 +72,6 @@ class Install:
         return "..\\..\\users\\%s\\AppData\\Local\\Programs\\Keyvane\\keyvane.exe" % self.user
 
 
-def reg_values(session, key):
-    """Every value of a key as {name: (type, data)}, or None when the key is missing."""
-    out_path = os.path.join(session.root, "reg-values.txt")
-    with open(out_path, "wb") as out:
-        code = subprocess.run(["wine", "reg", "query", key], env=session.env, timeout=60,
-                              stdout=out, stderr=subprocess.DEVNULL).returncode
-    if code != 0:
-        return None
-    values = {}
-    with open(out_path, "rb") as f:
-        for line in f.read().decode("utf-8", "replace").splitlines():
-            parts = line.strip().split(None, 2)
-            if len(parts) >= 2 and parts[1].startswith("REG_"):
-                values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
-    return values
-
-
 def run_setup(t, packages, *args, check=True):
     """Runs the installer to its end (silent setup waits for its work); returns
     its exit code, which must be 0 when check."""
@@ -121,12 +106,7 @@ def mentions(data, text):
 
 # ---------------------------------------------------------------------------
 
-CASES = []
-
-
-def case(function):
-    CASES.append(function)
-    return function
+CASES, case = registry()
 
 
 @case
@@ -166,7 +146,7 @@ def silent_install_makes_files_shortcut_and_uninstall_entry(t, packages, install
     t.expect(link is not None, "no Start menu shortcut at %s" % install.shortcut)
     t.expect(mentions(link, install.win_dir + "\\keyvane.exe"),
              "the shortcut does not point at the installed keyvane.exe")
-    values = reg_values(t.session, UNINSTALL_KEY) or {}
+    values = t.session.reg_values(UNINSTALL_KEY) or {}
     uninstaller = install.win_dir + "\\uninstall.exe"
     want = {
         "DisplayName": "Keyvane",
@@ -187,12 +167,12 @@ def silent_install_makes_files_shortcut_and_uninstall_entry(t, packages, install
     t.expect(t.session.reg_query(RUN_KEY, "Keyvane") is None, "setup wrote an autostart value")
 
     # The installed program works: a hotkey from a prepared task list runs its program.
-    target = run.add_target(t)
-    write_data(install, run.tasks_file(
-        ("Run selected program...", run.ctrl_alt_text(t, "N"), target + " installed", "Normal")))
+    target = add_target(t)
+    write_data(install, tasks_file(
+        ("Run selected program...", ctrl_alt_text(t, "N"), target + " installed", "Normal")))
     program = t.start(install.exe_from(t))
-    run.press(t, "ctrl+alt+n")
-    record = run.wait_records(t, 1, "the hotkey's program to start")[0]
+    press(t, "ctrl+alt+n")
+    record = wait_records(t, 1, "the hotkey's program to start")[0]
     t.expect(record["cmdline"].endswith(" installed"), "ran %r" % record["cmdline"])
     t.close(program)
 
@@ -200,11 +180,11 @@ def silent_install_makes_files_shortcut_and_uninstall_entry(t, packages, install
 @case
 def install_over_a_running_install_keeps_the_task_list(t, packages, install):
     ensure_installed(t, packages, install)
-    target = run.add_target(t)
+    target = add_target(t)
     # As the program writes it, so its save at close changes no byte.
-    tasks = run.utf16_list("1,Run selected program...,%s,%s updated,Normal,0,True"
-                           % (run.ctrl_alt_text(t, "U"), target),
-                           "2,Open Website...,,http://example.org,Maximize,1,False")
+    tasks = utf16_list("1,Run selected program...,%s,%s updated,Normal,0,True"
+                       % (ctrl_alt_text(t, "U"), target),
+                       "2,Open Website...,,http://example.org,Maximize,1,False")
     write_data(install, tasks)
     program = t.start(install.exe_from(t))
     run_setup(t, packages, "/S")
@@ -213,13 +193,13 @@ def install_over_a_running_install_keeps_the_task_list(t, packages, install):
     t.expect(program.proc.returncode == 0, "keyvane.exe ended with exit code %s"
              % program.proc.returncode)
     t.expect(t.read_file(install.path("data", "actions.cfg")) == tasks,
-             "the task list changed: %s" % run.describe_difference(
+             "the task list changed: %s" % describe_difference(
                  t.read_file(install.path("data", "actions.cfg")), tasks))
     t.expect(sorted(os.listdir(install.dir)) == sorted(INSTALLED_FILES + ["data"]),
              "files after the update: %s" % sorted(os.listdir(install.dir)))
     program = t.start(install.exe_from(t))
-    run.press(t, "ctrl+alt+u")
-    record = run.wait_records(t, 1, "the hotkey to work after the update")[0]
+    press(t, "ctrl+alt+u")
+    record = wait_records(t, 1, "the hotkey to work after the update")[0]
     t.expect(record["cmdline"].endswith(" updated"), "ran %r" % record["cmdline"])
     t.close(program)
 
@@ -227,7 +207,7 @@ def install_over_a_running_install_keeps_the_task_list(t, packages, install):
 @case
 def setup_stops_without_touching_files_when_keyvane_does_not_close(t, packages, install):
     ensure_installed(t, packages, install)
-    write_data(install, run.utf16_list("1,Run Calc,,,Normal,0,True"))
+    write_data(install, utf16_list("1,Run Calc,,,Normal,0,True"))
     program = t.start(install.exe_from(t))
     marker = b"left by the case"
     with open(install.path("README.txt"), "wb") as f:
@@ -262,10 +242,10 @@ def silent_uninstall_closes_keyvane_and_keeps_only_its_data(t, packages, install
     t.expect(code == 0, "keyvane.exe ended with exit code %s" % code)
     t.wait_until(lambda: not os.path.exists(install.path("uninstall.exe")),
                  "the uninstaller to remove the program", timeout=60)
-    t.wait_until(lambda: reg_values(t.session, UNINSTALL_KEY) is None,
+    t.wait_until(lambda: t.session.reg_values(UNINSTALL_KEY) is None,
                  "the uninstall entry to go", timeout=60)
     t.expect(t.read_file(install.path("data", "actions.cfg"))
-             == run.utf16_file("1,Run Calc,,,Normal,0,True\r\n"),
+             == utf16_file("1,Run Calc,,,Normal,0,True\r\n"),
              "the task list was not saved by keyvane.exe's close: %r"
              % t.read_file(install.path("data", "actions.cfg")))
     t.expect(sorted(os.listdir(install.dir)) == ["data"],
@@ -286,18 +266,12 @@ def main():
     prefix = os.path.join(args.build_dir, "release-prefix")
     if os.path.exists(prefix):
         shutil.rmtree(prefix)
-    passed = failed = 0
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    with run.Session(args.build_dir, prefix, verbose=args.verbose) as session:
+    with Session(args.build_dir, prefix, verbose=args.verbose) as session:
         # Shortcuts made by setup must not become menu entries on this machine.
         session.env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
-        install = Install(session)
-        for function in CASES:
-            if run.run_case(session, function.__name__, function, packages, install,
-                            verbose=args.verbose):
-                passed += 1
-            else:
-                failed += 1
+        passed, failed = run_cases(session, CASES, packages, Install(session),
+                                   verbose=args.verbose)
     print("e2e: %d passed, %d failed" % (passed, failed), flush=True)
     return 1 if failed else 0
 

@@ -1,0 +1,289 @@
+"""Hotkeys and what their tasks do: run and close programs, open a website,
+the CD tray, minimize-all and log-off; a hotkey another program holds, and a
+soak of many presses. The power-off, reboot, hibernate and stand-by actions
+are never pressed: under Wine a forced power-off ends every process of the
+prefix, and the others do nothing that can be seen."""
+import time
+
+from support.case import WINDOW_DEADLINE, CaseFailure, registry, tasks_file, utf16_file
+from support.drive import (MOD_ALT, MOD_CONTROL, add_target, ctrl_alt_text, press,
+                           start_with_hotkeys, target_records, visible_windows, wait_records)
+
+CASES, case = registry()
+
+
+@case
+def run_selected_program_with_parameters_minimized(t):
+    target = add_target(t)
+    combo = ctrl_alt_text(t, "N")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", combo, target.upper() + " First Arg /X=Mixed", "Minimze")))
+    press(t, "ctrl+alt+n")
+    record = wait_records(t, 1, "the target to start")[0]
+    t.expect(record["cmdline"].endswith(" First Arg /X=Mixed"),
+             "parameters not passed as typed: %r" % record["cmdline"])
+    t.expect(record["show"] == "6", "show code %s, want 6 (minimized)" % record["show"])
+    t.close(program)
+
+
+@case
+def one_press_runs_every_enabled_matching_row_in_order(t):
+    target = add_target(t)
+    combo = ctrl_alt_text(t, "N")
+    sentinel = ctrl_alt_text(t, "M")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", combo, target + " first", "Normal"),
+        ("Run selected program...", combo, target + " disabled", "Normal", False),
+        ("Run selected program...", combo.lower(), target + " lowercase", "Normal"),
+        ("Run selected program...", combo, target + " second", "Hide"),
+        ("Run selected program...", sentinel, target + " sentinel", "Maximize")))
+    press(t, "ctrl+alt+n")
+    wait_records(t, 2, "both matching rows to run")
+    # Rows are run in one go; a later press shows the first has ended.
+    press(t, "ctrl+alt+m")
+    records = wait_records(t, 3, "the sentinel row to run")
+    words = [r["cmdline"].rsplit(" ", 1)[-1] for r in records]
+    t.expect(words == ["first", "second", "sentinel"],
+             "started %s, want first, second, sentinel" % words)
+    t.expect([r["show"] for r in records] == ["1", "0", "3"],
+             "show codes %s" % [r["show"] for r in records])
+    t.close(program)
+
+
+@case
+def fixed_program_is_ready_before_the_next_row_runs(t):
+    # A stand-in for Notepad that shows its window only after a while; the
+    # program's own folder is searched before the system's.
+    add_target(t, "notepad.exe")
+    with open(t.path("notepad.args"), "w") as f:
+        f.write("--window-after 1500\n")
+    target = add_target(t)
+    combo = ctrl_alt_text(t, "N")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run Notepad", combo, "", "Normal"),
+        ("Run selected program...", combo, target + " next-row", "Normal"),
+        ("Close selected program...", ctrl_alt_text(t, "K"), "notepad.exe", "Normal")))
+    press(t, "ctrl+alt+n")
+    slow = t.wait_until(lambda: [r for r in target_records(t, "notepad") if "window" in r],
+                        "the slow program to show its window")[0]
+    after = wait_records(t, 1, "the next row to run")[0]
+    window_time = int(slow["window"].split()[0])
+    t.expect(int(after["created"]) > window_time,
+             "the next row ran %.2f s before the started program had its window"
+             % ((window_time - int(after["created"])) / 1e7))
+    press(t, "ctrl+alt+k")
+    t.driver(["exited", slow["pid"], WINDOW_DEADLINE * 1000], timeout=WINDOW_DEADLINE + 30)
+    t.close(program)
+
+
+@case
+def close_selected_program_ends_every_copy(t):
+    add_target(t)
+    add_target(t, "kvother.exe")
+    copies = [t.spawn(t.win_dir + "\\kvtarget.exe", "--stay") for _ in range(2)]
+    other = t.spawn(t.win_dir + "\\kvother.exe", "--stay")
+    wait_records(t, 2, "two copies of the target to run")
+    wait_records(t, 1, "the other program to run", base="kvother")
+    combo = ctrl_alt_text(t, "N")
+    # Parameters after the program name, and another letter case.
+    program = start_with_hotkeys(t, tasks_file(
+        ("Close selected program...", combo, t.win_dir + "\\KvTarget.EXE --ignored", "Normal")))
+    press(t, "ctrl+alt+n")
+    for copy in copies:
+        t.expect_ends(copy, "a copy of the target is still running after the press")
+    t.expect(other.poll() is None, "a program of another name was closed too")
+    t.expect(program.proc.poll() is None, "keyvane.exe ended")
+    t.close(program)
+
+
+@case
+def open_website_hands_the_address_to_the_http_handler(t):
+    target = add_target(t)
+    # Under Wine 8 a handler under HKCU\Software\Classes is ignored.
+    t.session.reg_add(r"HKCR\http\shell\open\command", None, "REG_SZ",
+                      '"%s" "%%1"' % target)
+    address = "http://Example.ORG/Path/Page.html?Q=Mixed&r=1"
+    combo = ctrl_alt_text(t, "W")
+    program = start_with_hotkeys(t, tasks_file(("Open Website...", combo, address, "Normal")))
+    press(t, "ctrl+alt+w")
+    record = wait_records(t, 1, "the http handler to start")[0]
+    t.expect(address in record["cmdline"],
+             "the handler got %r, want the address %r" % (record["cmdline"], address))
+    t.close(program)
+
+
+@case
+def quoted_program_path_with_blanks_runs_and_closes(t):
+    # A path with blanks in quotes, as the shell's "Copy as path" gives it.
+    path = add_target(t, "kv target.exe")
+    # In the file the field is quoted and its own quote marks doubled.
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", ctrl_alt_text(t, "N"), '"""%s"" Quoted Arg"' % path, "Normal"),
+        ("Close selected program...", ctrl_alt_text(t, "K"), '"""%s"" --ignored"' % path,
+         "Normal")))
+    press(t, "ctrl+alt+n")
+    record = wait_records(t, 1, "the quoted program to start", base="kv target")[0]
+    t.expect(record["cmdline"].endswith(" Quoted Arg"),
+             "parameters not passed: %r" % record["cmdline"])
+    copy = t.spawn(t.win_dir + "\\kv target.exe", "--stay")
+    wait_records(t, 2, "a running copy of the quoted program", base="kv target")
+    press(t, "ctrl+alt+k")
+    t.expect_ends(copy, "the quoted program is still running after the close press")
+    t.close(program)
+
+
+@case
+def hotkey_held_elsewhere_is_not_registered(t):
+    target = add_target(t)
+    t.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT), str(ord("H")))
+    held = wait_records(t, 1, "another program to take Ctrl+Alt+H")[0]
+    t.expect(held.get("held") == "1", "the other program could not take the hotkey")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", ctrl_alt_text(t, "H"), target + " held-row", "Normal"),
+        ("Run selected program...", ctrl_alt_text(t, "J"), target + " free-row", "Normal")))
+    press(t, "ctrl+alt+h")
+    t.wait_until(lambda: any("pressed" in r["lines"] for r in target_records(t)),
+                 "the other program to get its hotkey")
+    press(t, "ctrl+alt+j")
+    t.wait_until(lambda: any(r["cmdline"].endswith("free-row") for r in target_records(t)),
+                 "the free hotkey's task to run")
+    started = [r["cmdline"] for r in target_records(t)]
+    t.expect(not any(c.endswith("held-row") for c in started),
+             "the held hotkey ran its task: %s" % started)
+    t.expect(program.proc.poll() is None, "keyvane.exe ended")
+    t.close(program)
+
+
+# The CD tray, minimize-all and log-off; a test window records its states.
+
+WINDOW_STATES = "kvwindow.txt"
+
+
+def window_states(t):
+    return (t.read_file(t.path(WINDOW_STATES)) or b"").decode("utf-8", "replace").split()
+
+
+def wait_window_state(t, count, state, what, timeout=WINDOW_DEADLINE):
+    """Waits until the test window has recorded count states, the last one state."""
+    t.wait_until(lambda: len(window_states(t)) >= count, what, timeout)
+    states = window_states(t)
+    t.expect(len(states) == count and states[-1] == state,
+             "the test window went through %s, want %d states ending in %s"
+             % (states, count, state))
+
+
+def show_test_window(t, caption):
+    """Starts the test window, which records each of its states in a file."""
+    t.spawn("C:\\e2e\\kvwindow.exe", t.win_dir + "\\" + WINDOW_STATES, caption)
+    wait_window_state(t, 1, "shown", "the test window to show")
+
+
+@case
+def open_cd_rom_without_drive_does_nothing_visible(t):
+    target = add_target(t)
+    # The drive texts as the editor stores them and as typed by hand.
+    program = start_with_hotkeys(t, tasks_file(
+        ("Open CD-Rom", ctrl_alt_text(t, "O"), "D:", "Normal"),
+        ("Close CD-Rom", ctrl_alt_text(t, "C"), "d:\\", "Normal"),
+        ("Open CD-Rom", ctrl_alt_text(t, "C"), "", "Normal"),
+        ("Run selected program...", ctrl_alt_text(t, "N"), target + " after-cd", "Normal")))
+    before = visible_windows(t)
+    press(t, "ctrl+alt+o")
+    press(t, "ctrl+alt+c")
+    # Presses are handled in order: once the last one has run, so have the CD rows.
+    press(t, "ctrl+alt+n")
+    record = wait_records(t, 1, "the task after the CD presses to run")[0]
+    t.expect(record["cmdline"].endswith("after-cd"), "unexpected start %r" % record["cmdline"])
+    after = visible_windows(t, ignore_pids=(record["pid"],))
+    t.expect(after == before, "the CD presses changed the visible windows: new %s, gone %s"
+             % (sorted(after - before), sorted(before - after)))
+    t.expect(program.proc.poll() is None, "keyvane.exe ended")
+    t.close(program)
+
+
+@case
+def minimize_all_tasks_share_one_flag(t):
+    show_test_window(t, "Keyvane test window")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Minimize/Maximaze all windows", ctrl_alt_text(t, "M"), "", "Normal"),
+        ("Minimize/Maximaze all windows", ctrl_alt_text(t, "R"), "", "Hide")))
+    t.expect(window_states(t) == ["shown"], "the start changed the test window: %s"
+             % window_states(t))
+    press(t, "ctrl+alt+m")
+    wait_window_state(t, 2, "minimized", "the first press to minimize the test window")
+    # The other task restores: the flag belongs to the program, not the task.
+    press(t, "ctrl+alt+r")
+    wait_window_state(t, 3, "restored", "the second press to restore the test window")
+    press(t, "ctrl+alt+r")
+    wait_window_state(t, 4, "minimized", "the third press to minimize again")
+    t.expect(not any(cls == "#32770" for _, cls, _ in visible_windows(t)),
+             "a message box is showing")
+    t.expect(program.proc.poll() is None, "keyvane.exe ended")
+    t.close(program)
+
+
+SOAK_WARM_UP = 200
+SOAK_PRESSES = 2000
+# Growth allowed over the soak: a leak of one handle, or of a few hundred
+# bytes, a press shows far above these.
+SOAK_HANDLE_SLACK = 8
+SOAK_MEMORY_SLACK_KIB = 256
+
+
+def rss_anon_kib(program):
+    """The private memory of the program: under Wine, the Unix process's
+    RssAnon (GetProcessMemoryInfo reports no private bytes)."""
+    with open("/proc/%d/status" % program.proc.pid) as f:
+        for line in f:
+            if line.startswith("RssAnon:"):
+                return int(line.split()[1])
+    raise CaseFailure("no RssAnon in /proc/%d/status" % program.proc.pid)
+
+
+@case
+def many_presses_keep_handles_and_memory(t):
+    show_test_window(t, "Keyvane soak window")
+    # The soak row runs code and starts nothing (there is no drive Q:);
+    # the other row shows, through the test window, when every press
+    # before it has been handled.
+    program = start_with_hotkeys(t, tasks_file(
+        ("Open CD-Rom", ctrl_alt_text(t, "O"), "Q:", "Normal"),
+        ("Minimize/Maximaze all windows", ctrl_alt_text(t, "M"), "", "Normal")))
+
+    def soak(presses, states, state):
+        started = time.monotonic()
+        t.driver(["keys", "ctrl+alt+o", presses], ["keys", "ctrl+alt+m"])
+        wait_window_state(t, states, state, "%d presses to be handled" % presses,
+                          timeout=WINDOW_DEADLINE + presses * 0.05)
+        handles = int(t.driver(["handles", program.pid])[0].split()[1])
+        return handles, rss_anon_kib(program), time.monotonic() - started
+
+    handles0, memory0, _ = soak(SOAK_WARM_UP, 2, "minimized")
+    handles1, memory1, took = soak(SOAK_PRESSES, 3, "restored")
+    print("  .. %d presses in %.1f s: handles %d -> %d, RssAnon %d -> %d KiB"
+          % (SOAK_PRESSES, took, handles0, handles1, memory0, memory1), flush=True)
+    t.expect(handles1 - handles0 <= SOAK_HANDLE_SLACK,
+             "handles grew from %d to %d over %d presses" % (handles0, handles1, SOAK_PRESSES))
+    t.expect(memory1 - memory0 <= SOAK_MEMORY_SLACK_KIB,
+             "private memory grew from %d to %d KiB over %d presses"
+             % (memory0, memory1, SOAK_PRESSES))
+    t.expect(not any(cls == "#32770" for _, cls, _ in visible_windows(t)),
+             "a message box is showing")
+    t.close(program)
+
+
+# Under Wine the log-off ends every process of the prefix; later cases start their own.
+@case
+def log_off_hotkey_ends_session_and_saves_tasks(t):
+    combo = ctrl_alt_text(t, "L")
+    # Single-byte lines without CR: the save writes them back as UTF-16 with
+    # CR LF, so the file shows whether the program saved it.
+    data = ("1,Log off computer,%s,,Normal,0,True\n"
+            "2,Run Calc,,,Hide,0,False\n" % combo).encode("ascii")
+    program = start_with_hotkeys(t, data)
+    t.expect_tasks(data, "before the press")
+    press(t, "ctrl+alt+l")
+    t.wait_exit(program)
+    t.expect_tasks(utf16_file("1,Log off computer,%s,,Normal,0,True\r\n"
+                              "2,Run Calc,,,Hide,1,False\r\n" % combo), "after the log-off")
+

@@ -1,0 +1,122 @@
+"""The main window, the task editor and the tray icon, driven as a user
+would: tray clicks, buttons, the grid and the editor's fields."""
+from support.case import EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, registry, utf16_list
+from support.drive import (ADD, DELETE, EDIT, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1, MOD_ALT,
+                           MOD_CONTROL, MOVE_UP, add_target, ctrl_alt_text, grid_rows, press,
+                           show_main_window, shot, start_with_hotkeys, visible_windows,
+                           wait_records)
+
+CASES, case = registry()
+
+EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_DEST, EDITOR_OK = 1004, 1005, 1006, 1
+HKM_SETHOTKEY, CB_SETCURSEL = 0x0401, 0x014E
+HOTKEYF_CONTROL, HOTKEYF_ALT = 0x02, 0x04
+WM_SYSCOMMAND, SC_CLOSE = 0x0112, 0xF060
+
+@case
+def editor_adds_and_edits_tasks_whose_hotkeys_work_at_once(t):
+    target = add_target(t)
+    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,False"))
+    show_main_window(t)
+    shot(t, "main-window")
+    t.driver(["click", MAIN_CAPTION, ADD])
+    t.wait_shown(EDITOR_CAPTION, "the editor to open")
+    t.driver(["childsend", EDITOR_CAPTION, EDITOR_HOTKEY, HKM_SETHOTKEY,
+              ord("K") | (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8],
+             ["childsend", EDITOR_CAPTION, EDITOR_ACTION, CB_SETCURSEL, 10],
+             ["settext", EDITOR_CAPTION, EDITOR_DEST, target + " added"])
+    shot(t, "editor")
+    t.driver(["click", EDITOR_CAPTION, EDITOR_OK])
+    t.wait_for_tasks(utf16_list("1,Run Notepad,,,Normal,0,False",
+                                # saved before the icons are renumbered
+                                "2,Run selected program...,%s,%s added,Normal,0,True"
+                                % (ctrl_alt_text(t, "K"), target)),
+                     "the added task in the file")
+    t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)
+    press(t, "ctrl+alt+k")
+    record = wait_records(t, 1, "the new task's program to start")[0]
+    t.expect(record["cmdline"].endswith(" added"), "wrong program: %r" % record["cmdline"])
+    rows = grid_rows(t)
+    t.expect(len(rows) == 2 and rows[1][2] == "Run selected program...",
+             "the grid does not show the new task: %r" % rows)
+    # Edit the first row in place: a new hotkey and action; it stays disabled.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "0"], ["click", MAIN_CAPTION, EDIT])
+    t.wait_shown(EDITOR_CAPTION, "the editor to open for Edit")
+    t.driver(["childsend", EDITOR_CAPTION, EDITOR_HOTKEY, HKM_SETHOTKEY,
+              ord("J") | (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8],
+             ["childsend", EDITOR_CAPTION, EDITOR_ACTION, CB_SETCURSEL, 2],
+             ["click", EDITOR_CAPTION, EDITOR_OK])
+    t.wait_for_tasks(utf16_list("1,Run Calc,%s,,Normal,0,False" % ctrl_alt_text(t, "J"),
+                                "2,Run selected program...,%s,%s added,Normal,1,True"
+                                % (ctrl_alt_text(t, "K"), target)),
+                     "the edited task in the file")
+    # The main menu's Exit ends at once without the close handlers; the
+    # destroy step still saves.
+    t.close(program, by=["command", MAIN_CAPTION, 40001])
+    t.expect(t.read_file(t.path("data", "w_size.cnfg")) is not None, "no window size kept at exit")
+
+
+@case
+def delete_move_and_enabled_reach_the_file_and_free_the_hotkey(t):
+    target = add_target(t)
+    keys = "12345"
+    rows = ["%d,Run selected program...,%s,%s row%s,Normal,0,True"
+            % (i + 1, ctrl_alt_text(t, k), target, k) for i, k in enumerate(keys)]
+    program = start_with_hotkeys(t, utf16_list(*rows))
+    show_main_window(t)
+    # Rows 1, 2 and 4 selected: Delete leaves the former 3 and 5.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "0,1,3"], ["click", MAIN_CAPTION, DELETE])
+    left = [rows[2].replace("3,", "1,", 1), rows[4].replace("5,", "2,", 1)]
+    # Every task's icon number follows its row after the rebuild at start.
+    want = [left[0].replace(",Normal,0,", ",Normal,2,"), left[1].replace(",Normal,0,", ",Normal,4,")]
+    t.wait_for_tasks(utf16_list(*want), "the deleted rows gone from the file")
+    # The deleted row's hotkey is given back: another program can take it.
+    holder = t.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT),
+                     str(ord("1")))
+    held = wait_records(t, 1, "another program to take the freed hotkey")
+    t.expect(held[0].get("held") == "1", "the deleted task's hotkey is still taken")
+    holder.kill()
+    # Move up on the second row swaps the two.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "1"], ["click", MAIN_CAPTION, MOVE_UP])
+    moved = [want[1].replace("2,", "1,", 1), want[0].replace("1,", "2,", 1)]
+    t.wait_for_tasks(utf16_list(*moved), "the moved row in the file")
+    # A click on an Enabled box reaches the file, and its hotkey stops acting.
+    t.driver(["lvclick", MAIN_CAPTION, GRID, 0, GRID_ENABLED_COLUMN])
+    off = [moved[0][:-len("True")] + "False", moved[1]]
+    t.wait_for_tasks(utf16_list(*off), "the cleared Enabled box in the file")
+    shot(t, "main-window-after-commands")
+    t.close(program)
+
+
+def tray_menu_shown(t):
+    return any(cls == "#32768" for _, cls, _ in visible_windows(t))
+
+
+@case
+def tray_menu_title_bar_close_and_second_start(t):
+    target = add_target(t)
+    data = utf16_list("1,Run selected program...,%s,%s hidden,Normal,0,True"
+                      % (ctrl_alt_text(t, "G"), target))
+    program = start_with_hotkeys(t, data)
+    # The right button opens the tray menu; Escape closes it, doing nothing.
+    t.driver(["tray", MAIN_CAPTION, 516])
+    t.wait_until(lambda: tray_menu_shown(t), "the tray menu to open")
+    shot(t, "tray-menu")
+    t.driver(["post", "#32768|", 0x0100, 0x1B])  # WM_KEYDOWN, Escape
+    t.wait_until(lambda: not tray_menu_shown(t), "the tray menu to close")
+    t.expect(not t.find_window(MAIN_CAPTION)[2], "the tray menu showed the main window")
+    # The title bar's close hides the window; the program stays.
+    show_main_window(t)
+    t.driver(["post", MAIN_CAPTION, WM_SYSCOMMAND, SC_CLOSE])
+    t.wait_shown(MAIN_CAPTION, "the main window to hide", shown=False)
+    t.expect(program.proc.poll() is None, "the title bar's close ended the program")
+    press(t, "ctrl+alt+g")
+    wait_records(t, 1, "the hotkey to act while the window is hidden")
+    # A second start in the same folder shows the first one and ends.
+    second = t.session.spawn(t.win_dir + "\\keyvane.exe")
+    t.expect_ends(second, "the second start is still running", timeout=EXIT_DEADLINE)
+    t.wait_shown(MAIN_CAPTION, "the first copy to show its window")
+    # The tray menu's Exit ends the program through its close path.
+    t.close(program, by=["command", MAIN_CAPTION, MENU_EXIT1])
+    t.expect_tasks(data, "after the tray's Exit")
+

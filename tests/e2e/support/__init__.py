@@ -1,0 +1,1 @@
+"""What the end-to-end cases share: session, case and drive."""

@@ -118,6 +118,35 @@ wine_tests() {
     return "$rc"
 }
 
+# No DLL planted beside keyvane.exe can be loaded into it: its import table
+# names only DLLs Windows always takes from its system folder (comctl32
+# aside, which the manifest takes from the side-by-side store), and every
+# load of another DLL passes the system-folder flag.
+dll_imports() {
+    build_mingw keyvane || return 1
+    local known=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll "
+    known+="ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll "
+    local name bad=0
+    for name in $(x86_64-w64-mingw32-objdump -p build/mingw/keyvane.exe |
+        sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z'); do
+        if [[ $known == *" $name "* ]]; then
+            passed=$((passed + 1))
+        else
+            echo "keyvane.exe imports $name, which Windows may load from the program's folder"
+            failed=$((failed + 1)); bad=1
+        fi
+    done
+    local loads
+    loads=$(grep -rn 'LoadLibrary' src | grep -v 'LOAD_LIBRARY_SEARCH_SYSTEM32' | grep -v '^src/[^:]*\.h:')
+    if [ -n "$loads" ]; then
+        echo "DLL loads without the system-folder flag:"; echo "$loads"
+        failed=$((failed + 1)); bad=1
+    else
+        passed=$((passed + 1))
+    fi
+    [ "$bad" -eq 0 ]
+}
+
 benchmarks_build() {
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKEYVANE_TESTS=OFF \
         -DKEYVANE_BENCH=ON >/dev/null && cmake --build build/release -j "$jobs"
@@ -209,6 +238,7 @@ stage "native unit tests" native_tests build/native -DCMAKE_BUILD_TYPE=Debug
 stage "native unit tests, ASan+UBSan" native_tests build/sanitize -DCMAKE_BUILD_TYPE=Debug -DKEYVANE_SANITIZE=ON
 stage "benchmarks build" benchmarks_build
 stage "Windows unit tests under Wine" wine_tests
+stage "DLLs come from the system folder" dll_imports
 stage "fuzzing (${fuzz_seconds}s a target)" fuzz
 stage "end-to-end under Wine" e2e
 stage "release packages under Wine" release_packages

@@ -225,6 +225,11 @@ LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& tar
     return outcome;
 }
 
+void RemoveLeftoverTempFiles(const SettingsPaths& paths) {
+    keyvane::RemoveLeftoverTempFiles(paths.settingsFile);
+    keyvane::RemoveLeftoverTempFiles(paths.windowSizeFile);
+}
+
 bool ReapplyWindowSize(const std::u16string& windowSizePath, SettingsTarget& target) {
     std::vector<std::uint8_t> bytes;
     if (!ReadOptionFile(windowSizePath, bytes)) return false;

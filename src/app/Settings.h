@@ -119,6 +119,10 @@ struct LoadSettingsOutcome {
 // not read.
 LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& target);
 
+// Deletes the temporary files of option file saves that were killed before
+// their last step. For the start, while no other copy writes there.
+void RemoveLeftoverTempFiles(const SettingsPaths& paths);
+
 // The tray icon's left click: width, height and maximized state again from
 // the window-size file, not the position. Nothing happens when the file does
 // not exist (returns false); throws like LoadSettings otherwise.

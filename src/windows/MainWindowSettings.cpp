@@ -16,6 +16,7 @@ void MainWindow::LoadSettingsAtStart() {
     // A damaged file is told once the loop runs, with the task list's news;
     // what was applied before the bad line stays, and the files are not
     // written back over it.
+    RemoveLeftoverTempFiles(settingsPaths_);
     loadingAtStart_ = true;
     try {
         keyvane::LoadSettings(settingsPaths_, *this);

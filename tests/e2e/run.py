@@ -25,7 +25,8 @@ from support.case import run_cases
 from support.session import Session
 
 # The modules of cases, in the order they run.
-CASES = [function for module in ("cases_tasklist", "cases_hotkeys", "cases_windows", "cases_options")
+CASES = [function for module in (
+    "cases_tasklist", "cases_life", "cases_hotkeys", "cases_windows", "cases_options")
          for function in importlib.import_module(module).CASES]
 
 

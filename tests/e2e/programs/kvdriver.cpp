@@ -38,6 +38,8 @@
 //   lvselect WINDOW ID ROW,ROW,...   selects exactly these grid rows (the first focused)
 //   lvclick WINDOW ID ROW COL [double]  a click at a grid cell's centre
 //   tabclick WINDOW ID INDEX         a click on a tab of a tab control
+//   hold FILE TIME                   opens FILE sharing nothing, as another program
+//                                    holding it locked; prints "held", keeps it TIME
 //   place WINDOW X Y W H             moves and sizes a top-level window
 //   rect WINDOW                      prints its left, top, right and bottom
 //   (a control ID is looked for among all descendants of WINDOW)
@@ -597,6 +599,12 @@ void Run(const std::vector<std::wstring>& args) {
         if (!GetWindowRect(Need(arg(1)), &r)) Fail(L"GetWindowRect failed");
         Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
               std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom));
+    } else if (cmd == L"hold") {
+        HANDLE file = CreateFileW(arg(1).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open " + arg(1));
+        Print(L"held");
+        Sleep(static_cast<DWORD>(Number(arg(2))));
+        CloseHandle(file);
     } else if (cmd == L"sleep") {
         Sleep(static_cast<DWORD>(Number(arg(1))));
     } else {

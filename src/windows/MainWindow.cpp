@@ -119,7 +119,6 @@ void MainWindow::OnExit() {
     SaveSettings(); // the exit stays silent about the options; "Save" tells
     core_.Exit();   // throws when the tasks cannot be saved: the program stays
     tray_.Remove();
-    ShowWindow(handle_, SW_HIDE);
     DestroyWindow(handle_);
 }
 
@@ -188,7 +187,9 @@ void MainWindow::OnTrayIcon(UINT mouseMessage) {
     case WM_LBUTTONDOWN: {
         if (FrontOpenModal()) return;
         ShowMainWindow();
-        if (IsIconic(handle_)) ShowWindow(handle_, SW_RESTORE);
+        // No hide before the restore: without a window manager to confirm
+        // the show, a hide waits two seconds (Wine).
+        ShowWindow(handle_, SW_RESTORE);
         SetForegroundWindow(handle_);
         // What is on screen is replaced by the stored size; the position
         // only by the first activation's full load.

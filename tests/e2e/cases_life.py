@@ -99,7 +99,7 @@ def leftovers_of_killed_saves_are_removed_at_start(t):
 def an_option_file_of_one_huge_line_is_reported_at_once(t):
     t.write_tasks(utf16_list(*THREE), options=False)
     with open(t.path("data", "settings.cnfg"), "wb") as f:
-        f.write(b"7" * (64 * 1024 * 1024))
+        f.write(b"x" * (64 * 1024 * 1024))
     program = t.start(ready=False)
     began = time.monotonic()
     text = box_text(t)

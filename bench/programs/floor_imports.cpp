@@ -1,0 +1,43 @@
+// Start-up floor with keyvane.exe's DLLs: the empty floor plus one cheap
+// call into each DLL keyvane.exe imports, so that the loader maps the same
+// set. Keep the list equal to
+//   x86_64-w64-mingw32-objdump -p keyvane.exe | grep 'DLL Name'
+#include "floor.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <shellapi.h>
+
+namespace {
+
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Each call does (next to) nothing; what counts is that it is imported.
+void TouchEachDll() {
+    RegCloseKey(nullptr);                                  // advapi32
+    InitCommonControls();                                  // comctl32
+    CommDlgExtendedError();                                // comdlg32
+    GetStockObject(DEFAULT_GUI_FONT);                      // gdi32
+    CoGetCurrentProcess();                                 // ole32
+    SysFreeString(nullptr);                                // oleaut32
+    int argc = 0;                                          // shell32
+    LocalFree(CommandLineToArgvW(GetCommandLineW(), &argc));
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    TouchEachDll();
+    const HWND main = floor_program::CreateTopLevel(instance, MainProc, L"FloorMain",
+                                                    keyvane::kMainWindowCaption);
+    if (!main || !floor_program::RegisterHotKeyOf(main)) return 2;
+    return floor_program::RunMessageLoop();
+}

@@ -29,8 +29,8 @@ inline HWND CreateTopLevel(HINSTANCE instance, WNDPROC proc, const wchar_t* clas
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
     RegisterClassW(&wc);
-    return CreateWindowExW(0, className, Wide(caption).c_str(), style, CW_USEDEFAULT,
-                           CW_USEDEFAULT, 609, 449, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExW(0, className, Wide(caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                           609, 449, nullptr, nullptr, instance, nullptr);
 }
 
 // Registers the hotkey on the main window; false when the hotkey is taken,

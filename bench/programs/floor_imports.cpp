@@ -22,13 +22,13 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 // Each call does (next to) nothing; what counts is that it is imported.
 void TouchEachDll() {
-    RegCloseKey(nullptr);                                  // advapi32
-    InitCommonControls();                                  // comctl32
-    CommDlgExtendedError();                                // comdlg32
-    GetStockObject(DEFAULT_GUI_FONT);                      // gdi32
-    CoGetCurrentProcess();                                 // ole32
-    SysFreeString(nullptr);                                // oleaut32
-    int argc = 0;                                          // shell32
+    RegCloseKey(nullptr);             // advapi32
+    InitCommonControls();             // comctl32
+    CommDlgExtendedError();           // comdlg32
+    GetStockObject(DEFAULT_GUI_FONT); // gdi32
+    CoGetCurrentProcess();            // ole32
+    SysFreeString(nullptr);           // oleaut32
+    int argc = 0;                     // shell32
     LocalFree(CommandLineToArgvW(GetCommandLineW(), &argc));
 }
 

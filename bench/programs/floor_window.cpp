@@ -51,8 +51,8 @@ void AddControls(HINSTANCE instance, HWND main) {
     ListView_InsertItem(list, &item);
     const wchar_t* buttons[] = {L"Add", L"Edit", L"Delete", L"Delete all", L"Down", L"Up"};
     for (int b = 0; b < 6; ++b)
-        CreateWindowExW(0, WC_BUTTONW, buttons[b], WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-                        16 + b * 91, client.bottom - 46, 85, 28, main,
+        CreateWindowExW(0, WC_BUTTONW, buttons[b], WS_CHILD | WS_VISIBLE | WS_TABSTOP, 16 + b * 91,
+                        client.bottom - 46, 85, 28, main,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(903 + b)), instance, nullptr);
 }
 
@@ -61,9 +61,9 @@ void AddControls(HINSTANCE instance, HWND main) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    const HWND main = floor_program::CreateTopLevel(instance, MainProc, L"FloorMain",
-                                                    keyvane::kMainWindowCaption,
-                                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
+    const HWND main =
+        floor_program::CreateTopLevel(instance, MainProc, L"FloorMain", keyvane::kMainWindowCaption,
+                                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
     if (!main) return 2;
     AddControls(instance, main);
     if (!floor_program::RegisterHotKeyOf(main)) return 2;

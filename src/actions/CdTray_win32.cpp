@@ -12,7 +12,8 @@ namespace {
 
 // winmm is loaded the first time a tray moves, from the system folder.
 MCIERROR SendMci(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parameters) {
-    static const auto send = SystemFunction<decltype(mciSendCommandW)>(L"winmm.dll", "mciSendCommandW");
+    static const auto send =
+        SystemFunction<decltype(mciSendCommandW)>(L"winmm.dll", "mciSendCommandW");
     return send ? send(device, message, flags, parameters) : MCIERR_DEVICE_NOT_INSTALLED;
 }
 
@@ -24,14 +25,14 @@ class MciCdTray : public CdTrayPlatform {
         open.lpstrDeviceType = L"CDAudio";
         open.lpstrElementName = name.c_str();
         if (SendMci(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
-                              reinterpret_cast<DWORD_PTR>(&open)) != 0)
+                    reinterpret_cast<DWORD_PTR>(&open)) != 0)
             return std::nullopt;
         return open.wDeviceID;
     }
 
     void SetDoor(DeviceId device, TrayDoor door) override {
         SendMci(MCIDEVICEID(device), MCI_SET,
-                          door == TrayDoor::Open ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED, 0);
+                door == TrayDoor::Open ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED, 0);
     }
 
     void CloseDevice(DeviceId device) override {

@@ -164,8 +164,7 @@ void AppCore::EndEdit() {
     ReleaseUnusedHotKeys();
 }
 
-void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset,
-                           int& appendedRow) {
+void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow) {
     WriteEditedRow(commit, preset, appendedRow);
     RegisterAllTaskHotKeys();
     ReleaseUnusedHotKeys();

@@ -40,7 +40,8 @@ int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommi
 
     table.beginBatch();
     if (fresh || commit.actionPicked || !preset || preset->actionShown)
-        table.setCellText(Column::Desc, row, f.action ? ActionName(*f.action) : std::u16string_view{});
+        table.setCellText(Column::Desc, row,
+                          f.action ? ActionName(*f.action) : std::u16string_view{});
     if (fresh || commit.hotKeyChanged || !preset || preset->hotKeyShown)
         table.setCellText(Column::Hotkey, row, HotKeyCodeToText(names, f.hotKey));
     table.setCellText(Column::Dest, row, f.destination);

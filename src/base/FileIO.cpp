@@ -13,7 +13,8 @@ bool IsLeftoverTempName(std::u16string_view fileName, std::u16string_view name) 
         return false;
     const auto digits =
         name.substr(fileName.size() + 1, name.size() - fileName.size() - 1 - kSuffix.size());
-    return std::all_of(digits.begin(), digits.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
 } // namespace keyvane

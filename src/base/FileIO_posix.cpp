@@ -58,7 +58,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, std::uint64_
     }
     if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
         ::close(fd);
-        throw FileTooLargeError("File too large \"" + ToUtf8(path) + "\". " + SystemErrorText(EFBIG));
+        throw FileTooLargeError("File too large \"" + ToUtf8(path) + "\". " +
+                                SystemErrorText(EFBIG));
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
@@ -112,7 +113,8 @@ int RemoveLeftoverTempFiles(const std::u16string& path) {
     const std::string target = NativePath(path);
     const auto slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-    const std::u16string base = FromUtf8(slash == std::string::npos ? target : target.substr(slash + 1));
+    const std::u16string base =
+        FromUtf8(slash == std::string::npos ? target : target.substr(slash + 1));
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return 0;
     int removed = 0;

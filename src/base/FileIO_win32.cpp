@@ -128,8 +128,7 @@ int RemoveLeftoverTempFiles(const std::u16string& path) {
     do {
         const std::u16string name = FromWide(found.cFileName);
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            IsLeftoverTempName(path.substr(folder.size()), name) &&
-            DeleteFileW(W(folder + name)))
+            IsLeftoverTempName(path.substr(folder.size()), name) && DeleteFileW(W(folder + name)))
             ++removed;
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -18,8 +18,8 @@ namespace keyvane {
 
 namespace {
 
-constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GRID,       IDC_MAIN_ADD,
-                               IDC_MAIN_EDIT,          IDC_MAIN_DELETE,     IDC_MAIN_DELETE_ALL,
+constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GRID,   IDC_MAIN_ADD,
+                               IDC_MAIN_EDIT,          IDC_MAIN_DELETE, IDC_MAIN_DELETE_ALL,
                                IDC_MAIN_MOVE_DOWN,     IDC_MAIN_MOVE_UP};
 constexpr int kOptionsPage[] = {IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART, IDC_MAIN_TRAY_ONLY,
                                 IDC_MAIN_IMPORT_LABEL,  IDC_MAIN_IMPORT,    IDC_MAIN_SAVE};
@@ -63,11 +63,14 @@ void MainPages::SetUpControls() {
     for (int id : {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GENERAL_GROUP, IDC_MAIN_TABS})
         SetWindowPos(GetDlgItem(pages_, id), HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    const std::pair<int, int> glyphs[] = {
-        {IDC_MAIN_ADD, IDI_ADD},           {IDC_MAIN_EDIT, IDI_EDIT},
-        {IDC_MAIN_DELETE, IDI_DELETE},     {IDC_MAIN_DELETE_ALL, IDI_DELETEALL},
-        {IDC_MAIN_MOVE_DOWN, IDI_MOVEDOWN}, {IDC_MAIN_MOVE_UP, IDI_MOVEUP},
-        {IDC_MAIN_SAVE, IDI_SAVE},         {IDC_MAIN_IMPORT, IDI_IMPORT}};
+    const std::pair<int, int> glyphs[] = {{IDC_MAIN_ADD, IDI_ADD},
+                                          {IDC_MAIN_EDIT, IDI_EDIT},
+                                          {IDC_MAIN_DELETE, IDI_DELETE},
+                                          {IDC_MAIN_DELETE_ALL, IDI_DELETEALL},
+                                          {IDC_MAIN_MOVE_DOWN, IDI_MOVEDOWN},
+                                          {IDC_MAIN_MOVE_UP, IDI_MOVEUP},
+                                          {IDC_MAIN_SAVE, IDI_SAVE},
+                                          {IDC_MAIN_IMPORT, IDI_IMPORT}};
     for (auto [button, icon] : glyphs)
         SetButtonGlyph(GetDlgItem(pages_, button), instance_, icon);
 

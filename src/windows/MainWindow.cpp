@@ -225,8 +225,8 @@ void MainWindow::OnEndSession(bool ending) {
 bool MainWindow::Command(UINT id) {
     void (MainWindow::*handler)() = nullptr;
     switch (id) {
-    case IDM_TRAY_EXIT:  // the tray's "Exit"
-    case IDM_MAIN_EXIT:  // "File" > "Exit"
+    case IDM_TRAY_EXIT: // the tray's "Exit"
+    case IDM_MAIN_EXIT: // "File" > "Exit"
         handler = &MainWindow::OnExit;
         break;
     case IDM_TRAY_SHOW: // "Show Main Window"

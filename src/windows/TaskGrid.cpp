@@ -18,18 +18,20 @@ namespace {
 // The visual styles' functions, from the system folder's uxtheme only (see
 // SystemLibrary.h); without them the grid draws the classic look.
 struct ThemeFunctions {
-    decltype(&SetWindowTheme) set = SystemFunction<decltype(SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
-    decltype(&OpenThemeData) open = SystemFunction<decltype(OpenThemeData)>(L"uxtheme.dll", "OpenThemeData");
+    decltype(&SetWindowTheme) set =
+        SystemFunction<decltype(SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
+    decltype(&OpenThemeData) open =
+        SystemFunction<decltype(OpenThemeData)>(L"uxtheme.dll", "OpenThemeData");
     decltype(&DrawThemeBackground) draw =
         SystemFunction<decltype(DrawThemeBackground)>(L"uxtheme.dll", "DrawThemeBackground");
-    decltype(&CloseThemeData) close = SystemFunction<decltype(CloseThemeData)>(L"uxtheme.dll", "CloseThemeData");
+    decltype(&CloseThemeData) close =
+        SystemFunction<decltype(CloseThemeData)>(L"uxtheme.dll", "CloseThemeData");
 };
 
 const ThemeFunctions& Theme() {
     static const ThemeFunctions functions;
     return functions;
 }
-
 
 // The view's columns in display order. The icon column comes first: a list
 // view keeps room for the row's picture in its first column anyway.

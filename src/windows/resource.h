@@ -10,7 +10,7 @@
 #include "art_ids.h"
 
 // Menus.
-#define IDR_MAIN_MENU 50   // "File" > "Exit", "Help" > "About..."
+#define IDR_MAIN_MENU 50 // "File" > "Exit", "Help" > "About..."
 #define IDR_TRAY_MENU 51 // the tray menu
 
 // Menu commands.
@@ -21,37 +21,37 @@
 #define IDM_TRAY_EXIT 40005  // tray "Exit"
 
 // Dialogs.
-#define IDD_MAIN_PAGES 99  // the main window's pages (a child of the main window)
+#define IDD_MAIN_PAGES 99   // the main window's pages (a child of the main window)
 #define IDD_TASK_EDITOR 100 // task editor, "Add task"
-#define IDD_ABOUT 101 // About box
+#define IDD_ABOUT 101       // About box
 
 // Main window.
 #define IDC_MAIN_TABS 900
 #define IDC_MAIN_HOTKEYS_GROUP 901 // "Hot Keys"
 #define IDC_MAIN_GRID 902
-#define IDC_MAIN_ADD 903   // "Add"
-#define IDC_MAIN_EDIT 904   // "Edit"
-#define IDC_MAIN_DELETE 905   // "Delete"
-#define IDC_MAIN_DELETE_ALL 906   // "Delete All"
-#define IDC_MAIN_MOVE_DOWN 907   // "Move down"
-#define IDC_MAIN_MOVE_UP 908   // "Move up"
+#define IDC_MAIN_ADD 903           // "Add"
+#define IDC_MAIN_EDIT 904          // "Edit"
+#define IDC_MAIN_DELETE 905        // "Delete"
+#define IDC_MAIN_DELETE_ALL 906    // "Delete All"
+#define IDC_MAIN_MOVE_DOWN 907     // "Move down"
+#define IDC_MAIN_MOVE_UP 908       // "Move up"
 #define IDC_MAIN_GENERAL_GROUP 910 // "General"
-#define IDC_MAIN_AUTOSTART 911 // "Auto start with Windows "
-#define IDC_MAIN_TRAY_ONLY 912 // "Always start in system tray only"
-#define IDC_MAIN_IMPORT_LABEL 913    // "Import hotkeys from v1.2"
-#define IDC_MAIN_IMPORT 914   // "Import"
-#define IDC_MAIN_SAVE 915   // "Save"
+#define IDC_MAIN_AUTOSTART 911     // "Auto start with Windows "
+#define IDC_MAIN_TRAY_ONLY 912     // "Always start in system tray only"
+#define IDC_MAIN_IMPORT_LABEL 913  // "Import hotkeys from v1.2"
+#define IDC_MAIN_IMPORT 914        // "Import"
+#define IDC_MAIN_SAVE 915          // "Save"
 
 // Task editor. OK and Close are IDOK and IDCANCEL, so Enter and
 // Escape work as the dialog manager gives them.
 #define IDC_EDITOR_GROUP 1001
-#define IDC_EDITOR_OK IDOK     // "OK"
+#define IDC_EDITOR_OK IDOK        // "OK"
 #define IDC_EDITOR_CLOSE IDCANCEL // "Close"
 #define IDC_EDITOR_HOTKEY 1004
-#define IDC_EDITOR_ACTION 1005 // Action
+#define IDC_EDITOR_ACTION 1005      // Action
 #define IDC_EDITOR_DESTINATION 1006 // Destination
-#define IDC_EDITOR_RUN_TYPE 1007 // Type of run
-#define IDC_EDITOR_BROWSE 1008   // "Browse"
+#define IDC_EDITOR_RUN_TYPE 1007    // Type of run
+#define IDC_EDITOR_BROWSE 1008      // "Browse"
 #define IDC_EDITOR_HOTKEY_LABEL 1009
 #define IDC_EDITOR_ACTION_LABEL 1010
 #define IDC_EDITOR_DESTINATION_LABEL 1011
@@ -61,5 +61,5 @@
 #define IDC_ABOUT_TEXT 1101
 #define IDC_ABOUT_OK IDOK // "OK"
 #define IDC_ABOUT_PICTURE 1103
-#define IDC_ABOUT_WEB_LINK 1104 // web page link
+#define IDC_ABOUT_WEB_LINK 1104      // web page link
 #define IDC_ABOUT_FEEDBACK_LINK 1105 // feedback link

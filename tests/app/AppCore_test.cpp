@@ -236,8 +236,8 @@ TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
     // Released: the file's tasks come first, the new one after, and the
     // file's hotkeys are registered.
     locked.Release();
-    test::WriteBytes(file, {'1', ',', 'R', 'u', 'n', ' ', 'C', 'a', 'l', 'c', ',', 'C', 't', 'r',
-                            'l', '+', 'A', 'l', 't', '+', '1', ',', 'o', 'l', 'd'});
+    test::WriteBytes(file, {'1', ',', 'R', 'u', 'n', ' ', 'C', 'a', 'l', 'c', ',', 'C', 't',
+                            'r', 'l', '+', 'A', 'l', 't', '+', '1', ',', 'o', 'l', 'd'});
     core.SaveTaskList();
     ASSERT_EQ(core.tasks().taskCount(), 2);
     EXPECT_EQ(core.tasks().cellText(Column::Dest, 0), u"old");

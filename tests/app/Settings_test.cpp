@@ -193,6 +193,23 @@ TEST(Settings, MissingFilesAreAFirstStartAndEachFileIsJudgedAlone) {
     EXPECT_EQ(tray.log, "");
 }
 
+TEST(Settings, AHugeLineIsQuotedShortAndAHugeFileIsNotRead) {
+    // One damaged line of megabytes once took minutes to quote in full.
+    FakeWindow window;
+    const std::string line(5000, 'x');
+    try {
+        ApplySettingsFile(Bytes(line.begin(), line.end()), window);
+        FAIL() << "a line of x loads";
+    } catch (const SettingsError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "'" + line.substr(0, 100) + "...' is not a valid boolean value");
+    }
+    test::TempFolder dir;
+    test::WriteBytes(dir / "settings.cnfg", Bytes(64 * 1024 + 1, '1'));
+    const std::u16string path = test::U16Path(dir / "settings.cnfg");
+    EXPECT_THROW(LoadSettings({path, path}, window), IoError);
+}
+
 TEST(Settings, FileThatCannotBeReadNamesItselfAndTheReason) {
 #ifdef _WIN32
     GTEST_SKIP() << "a device behind a file name is a native stand-in";

@@ -600,7 +600,8 @@ void Run(const std::vector<std::wstring>& args) {
         Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
               std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom));
     } else if (cmd == L"hold") {
-        HANDLE file = CreateFileW(arg(1).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file =
+            CreateFileW(arg(1).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open " + arg(1));
         Print(L"held");
         Sleep(static_cast<DWORD>(Number(arg(2))));

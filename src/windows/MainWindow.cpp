@@ -223,52 +223,34 @@ void MainWindow::OnEndSession(bool ending) {
 }
 
 bool MainWindow::Command(UINT id) {
-    void (MainWindow::*handler)() = nullptr;
-    switch (id) {
-    case IDM_TRAY_EXIT: // the tray's "Exit"
-    case IDM_MAIN_EXIT: // "File" > "Exit"
-        handler = &MainWindow::OnExit;
-        break;
-    case IDM_TRAY_SHOW: // "Show Main Window"
-        handler = &MainWindow::OnShowFromTray;
-        break;
-    case IDM_MAIN_ABOUT:
-    case IDM_TRAY_ABOUT:
-        handler = &MainWindow::OnAbout;
-        break;
-    case IDC_MAIN_ADD:
-        handler = &MainWindow::OnAdd;
-        break;
-    case IDC_MAIN_EDIT:
-        handler = &MainWindow::OnEdit;
-        break;
-    case IDC_MAIN_DELETE:
-        handler = &MainWindow::OnDelete;
-        break;
-    case IDC_MAIN_DELETE_ALL:
-        handler = &MainWindow::OnDeleteAll;
-        break;
-    case IDC_MAIN_MOVE_DOWN:
-        handler = &MainWindow::OnMoveDown;
-        break;
-    case IDC_MAIN_MOVE_UP:
-        handler = &MainWindow::OnMoveUp;
-        break;
-    case IDC_MAIN_SAVE:
-        handler = &MainWindow::OnSaveOptions;
-        break;
-    case IDC_MAIN_IMPORT:
-        handler = &MainWindow::OnImport;
-        break;
-    default:
-        return false;
+    static constexpr struct {
+        UINT id;
+        void (MainWindow::*handler)();
+    } kCommands[] = {
+        {IDM_TRAY_EXIT, &MainWindow::OnExit}, // the tray's "Exit"
+        {IDM_MAIN_EXIT, &MainWindow::OnExit}, // "File" > "Exit"
+        {IDM_TRAY_SHOW, &MainWindow::OnShowFromTray},
+        {IDM_MAIN_ABOUT, &MainWindow::OnAbout},
+        {IDM_TRAY_ABOUT, &MainWindow::OnAbout},
+        {IDC_MAIN_ADD, &MainWindow::OnAdd},
+        {IDC_MAIN_EDIT, &MainWindow::OnEdit},
+        {IDC_MAIN_DELETE, &MainWindow::OnDelete},
+        {IDC_MAIN_DELETE_ALL, &MainWindow::OnDeleteAll},
+        {IDC_MAIN_MOVE_DOWN, &MainWindow::OnMoveDown},
+        {IDC_MAIN_MOVE_UP, &MainWindow::OnMoveUp},
+        {IDC_MAIN_SAVE, &MainWindow::OnSaveOptions},
+        {IDC_MAIN_IMPORT, &MainWindow::OnImport},
+    };
+    for (const auto& command : kCommands) {
+        if (command.id != id) continue;
+        // The task commands act on the pages; a command posted from outside
+        // before the window was ever shown builds them first.
+        const bool onPages = id >= IDC_MAIN_TABS && id <= IDC_MAIN_SAVE;
+        if (onPages) Guarded([&] { Pages(); });
+        if (!onPages || pages_) Guarded([&] { (this->*command.handler)(); });
+        return true;
     }
-    // The task commands act on the pages; a command posted from outside
-    // before the window was ever shown builds them first.
-    const bool onPages = id >= IDC_MAIN_TABS && id <= IDC_MAIN_SAVE;
-    if (onPages) Guarded([&] { Pages(); });
-    if (!onPages || pages_) Guarded([&] { (this->*handler)(); });
-    return true;
+    return false;
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -45,8 +45,17 @@ std::vector<std::u16string> AppCore::TakeStartupReports() {
 }
 
 void AppCore::Exit() {
-    if (store_.loaded()) SaveTaskList();
+    SaveLastTime();
     hotKeys_.ReleaseAllRegistrations();
+}
+
+void AppCore::SaveLastTime() {
+    if (!store_.loaded()) return;
+    try {
+        SaveTaskList();
+    } catch (const IoError&) {
+        if (!(store_.unopened() && tasks_.taskCount() == 0)) throw;
+    }
 }
 
 void AppCore::SaveTaskList() {

@@ -55,6 +55,10 @@ class AppCore {
     // The last save and the release of every hotkey. Throws IoError when the
     // save fails: nothing is released then, so the program can go on.
     void Exit();
+    // The save of an exit or a session end: as SaveTaskList, except that a
+    // list still held by another program since the start, with no task made
+    // meanwhile, is left alone in silence (there is nothing to keep).
+    void SaveLastTime();
 
     // The one save path: the whole table to the task list file. Refuses
     // (IoError) before Start. A task list that could not be opened at start

@@ -43,6 +43,8 @@ class TaskListStore {
 
     // True once a load has run: before it, saveTaskList refuses.
     bool loaded() const { return state_ != State::NotLoaded; }
+    // An Unopened load that no read has settled yet.
+    bool unopened() const { return state_ == State::Unopened; }
 
     // After an Unopened load, reads the file again: its records when it
     // can now be read and parsed (the caller puts them before the rows it

@@ -219,7 +219,7 @@ void MainWindow::OnEndSession(bool ending) {
     // session this way too.
     if (!ending) return;
     SaveSettings();
-    core_.SaveTaskList();
+    core_.SaveLastTime();
 }
 
 bool MainWindow::Command(UINT id) {

@@ -3,6 +3,7 @@
 // autostart value or a console finds the same files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,14 @@ std::u16string WindowSizePathFor(std::u16string_view exePath);
 
 // The full path of the running executable (AppPaths_win32.cpp, AppPaths_posix.cpp).
 std::u16string ExecutablePath();
+
+// The folder as the file system resolves it (short names, substituted and
+// mapped drives and junctions followed), or empty when it cannot be opened.
+std::u16string FinalPathOf(std::u16string_view folder);
+
+// The key by which one copy of the program runs per data folder. Keyed on
+// the folder's final path, so two spellings of one folder get one key; on
+// the spelled path (letter case aside) when there is none.
+std::uint32_t InstanceKeyFor(std::u16string_view folder, std::u16string_view finalPath);
 
 } // namespace keyvane

@@ -23,4 +23,23 @@ std::u16string ExecutablePath() {
     }
 }
 
+std::u16string FinalPathOf(std::u16string_view folder) {
+    // Opening a folder needs backup semantics; no access is asked for.
+    HANDLE handle = CreateFileW(ToWide(folder).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return {};
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                        FILE_NAME_NORMALIZED);
+    if (n >= buffer.size()) {
+        buffer.resize(n + 1);
+        n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                      FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(handle);
+    if (n == 0 || n >= buffer.size()) return {};
+    return FromWide(std::wstring_view(buffer.data(), n));
+}
+
 } // namespace keyvane

@@ -34,6 +34,27 @@ class Handle {
     HANDLE h_;
 };
 
+// Puts temp in place of path. A virus scanner, the search indexer or a sync
+// client opens a file just written for a moment, and the replace then fails
+// with a sharing or lock violation or access denied: those are tried again
+// for about two seconds before they count. False with the last error set.
+bool ReplaceWhenFree(const std::u16string& temp, const std::u16string& path) {
+    DWORD waited = 0;
+    for (DWORD pause = 25;; pause = std::min<DWORD>(pause * 2, 400)) {
+        if (MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD err = GetLastError();
+        const bool busy = err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION ||
+                          err == ERROR_ACCESS_DENIED;
+        if (!busy || waited >= 2000) {
+            SetLastError(err);
+            return false;
+        }
+        Sleep(pause);
+        waited += pause;
+    }
+}
+
 } // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, std::uint64_t maxBytes) {
@@ -106,7 +127,7 @@ void WriteFileAtomically(const std::u16string& path, std::span<const std::uint8_
             Fail(path, "Cannot write file", err);
         }
     }
-    if (!MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!ReplaceWhenFree(temp, path)) {
         const DWORD err = GetLastError();
         DeleteFileW(W(temp));
         Fail(path, "Cannot write file", err);

@@ -14,6 +14,8 @@
 #include "windows/TaskEditorDialog.h"
 #include "windows/resource.h"
 
+#include <commctrl.h>
+
 #include <stdexcept>
 
 namespace keyvane {
@@ -26,10 +28,12 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &MainWindow::WindowProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, L"MAINICON");
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
+    // At the sizes the shell asks for at this dpi, scaled down from the
+    // largest picture rather than up from the smallest.
+    if (FAILED(LoadIconMetric(instance, L"MAINICON", LIM_LARGE, &wc.hIcon)))
+        wc.hIcon = LoadIconW(instance, L"MAINICON");
+    if (FAILED(LoadIconMetric(instance, L"MAINICON", LIM_SMALL, &wc.hIconSm)))
+        wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className.c_str();
@@ -49,6 +53,12 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height, nullptr,
                          menu, instance, this))
         throw std::runtime_error("CreateWindowExW failed for the main window");
+    // Run elevated, the window would not hear Explorer (its restart, the
+    // tray's clicks) nor a second start: messages above WM_USER from a lower
+    // integrity level are dropped unless let through.
+    for (UINT message : {RegisterWindowMessageW(L"TaskbarCreated"), ShowRunningInstanceMessage(),
+                         TrayIcon::kCallbackMessage})
+        if (message) ChangeWindowMessageFilterEx(handle_, message, MSGFLT_ALLOW, nullptr);
     trayMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     tray_.Add(handle_, wc.hIconSm);
     LoadSettingsAtStart();

@@ -8,12 +8,8 @@ namespace keyvane {
 
 DWORD InstanceKey() {
     static const DWORD key = [] {
-        // FNV-1a over the folder's UTF-16 units, ASCII letters folded.
-        std::uint32_t hash = 2166136261u;
-        for (char16_t c : AsciiLowered(DirectoryOf(ExecutablePath()))) {
-            hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
-        }
-        return static_cast<DWORD>(hash);
+        const std::u16string folder = DirectoryOf(ExecutablePath());
+        return static_cast<DWORD>(InstanceKeyFor(folder, FinalPathOf(folder)));
     }();
     return key;
 }

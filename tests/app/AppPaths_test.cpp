@@ -50,5 +50,17 @@ TEST(AppPaths, ExecutablePathNamesThisProgram) {
     EXPECT_NE(path.find(u"keyvane_tests"), std::u16string::npos);
 }
 
+TEST(AppPaths, OneFolderSpelledTwoWaysGetsOneInstanceKey) {
+    const std::u16string_view folder = u"C:\\Users\\Ann\\Keyvane";
+    const std::uint32_t key = InstanceKeyFor(folder, u"\\\\?\\C:\\Users\\Ann\\Keyvane");
+    EXPECT_EQ(key, InstanceKeyFor(u"c:\\users\\ann\\keyvane", u"")) << "an older copy's key";
+    // A short name, a substituted drive and a junction resolve to the same folder.
+    for (const auto spelled : {u"C:\\Users\\ANN~1\\Keyvane", u"K:\\", u"C:\\link"})
+        EXPECT_EQ(InstanceKeyFor(spelled, u"\\\\?\\C:\\Users\\Ann\\Keyvane"), key);
+    EXPECT_EQ(InstanceKeyFor(u"Z:\\kv", u"\\\\?\\UNC\\server\\share\\kv"),
+              InstanceKeyFor(u"\\\\server\\share\\kv", u""));
+    EXPECT_NE(InstanceKeyFor(u"C:\\a", u""), InstanceKeyFor(u"C:\\b", u""));
+}
+
 } // namespace
 } // namespace keyvane

@@ -1,12 +1,12 @@
 """The program's life where users lost data: an exit while a start-up
 message is open, a task list another program holds, leftovers of saves that
 were killed, an option file of one huge line, a save that fails after a
-move."""
+move, a save while a scanner holds the list for a moment."""
 import os
 import time
 
 from support.case import MAIN_CAPTION, ascii_file, registry, utf16_list
-from support.drive import GRID, show_main_window
+from support.drive import GRID, GRID_ENABLED_COLUMN, show_main_window
 
 CASES, case = registry()
 
@@ -26,6 +26,17 @@ def descs(t):
 def box_text(t):
     t.find_window(BOX)
     return " ".join(line.split("\t", 2)[-1] for line in t.driver(["children", BOX]))
+
+
+def hold(t, seconds):
+    """Holds the task list open, sharing nothing, as another program would;
+    returns once it is held."""
+    out = "hold-%d.txt" % len(t.helpers)
+    holder = t.spawn("C:\\e2e\\kvdriver.exe", t.win_dir + "\\" + out, "hold",
+                     t.win_dir + "\\data\\actions.cfg", str(int(seconds * 1000)))
+    t.wait_until(lambda: (t.read_file(t.path(out)) or b"").startswith(b"held"),
+                 "the list to be held")
+    return holder
 
 
 @case
@@ -64,10 +75,7 @@ def exit_while_a_start_up_message_is_open_keeps_every_task(t):
 @case
 def a_locked_task_list_is_kept_and_read_again_before_the_save(t):
     t.write_tasks(utf16_list(*THREE))
-    held = t.path("hold.txt")
-    holder = t.spawn("C:\\e2e\\kvdriver.exe", t.win_dir + "\\hold.txt", "hold",
-                     t.win_dir + "\\data\\actions.cfg", "120000")
-    t.wait_until(lambda: (t.read_file(held) or b"").startswith(b"held"), "the list to be held")
+    holder = hold(t, 120)
     program = t.start(ready=False)
     text = box_text(t)
     t.expect("actions.cfg" in text and "left as it is" in text,
@@ -80,6 +88,23 @@ def a_locked_task_list_is_kept_and_read_again_before_the_save(t):
     t.expect(descs(t) == ["Run Calc", "Run Notepad", "Run Command Promt"],
              "tasks after the lock was gone: %s" % descs(t))
     t.expect(not os.path.exists(t.tasks_path + ".bak"), "an intact list was kept aside")
+
+
+@case
+def a_save_waits_for_a_list_held_for_a_moment(t):
+    # A scanner or an indexer opens a file just written for a moment; a click
+    # that saves meanwhile waits for it instead of failing.
+    t.write_tasks(utf16_list(*THREE))
+    program = t.start()
+    show_main_window(t)
+    hold(t, 1.5)
+    t.driver(["lvclick", MAIN_CAPTION, GRID, 0, GRID_ENABLED_COLUMN])
+    t.wait_until(lambda: (t.read_tasks() or b"").decode("utf-16").startswith("1,Run Calc,,,Normal,0,False"),
+                 "the click's save", timeout=30)
+    t.driver(["send", MAIN_CAPTION, "WM_NULL", 0, 0])
+    boxes = [line for line in t.driver(["list"]) if "\t#32770\t" in line]
+    t.expect(not boxes, "an error was shown: %s" % boxes)
+    t.close(program)
 
 
 @case

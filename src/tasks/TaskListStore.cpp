@@ -33,7 +33,7 @@ TaskListStore::LoadResult TaskListStore::loadTaskList(TaskTable& table) {
         return result;
     }
     try {
-        table.setRecords(DecodeTaskList(ReadWholeFile(path_)));
+        table.setRecordsFromFile(ReadWholeFile(path_));
         result.kind = LoadResult::Kind::Loaded;
         return result;
     } catch (const std::exception& e) {

@@ -60,10 +60,26 @@ inline std::vector<std::uint8_t> EncodeTaskList(const TaskRecordViews& views) {
     return EncodeTaskList(std::span<const TaskRecordView>(views.records));
 }
 
+// Takes the records of a file from the reader one at a time, in file order.
+class TaskRecordSink {
+  public:
+    // Before the first record: at most this many follow.
+    virtual void expect(std::size_t records) = 0;
+    // The record's texts are as the file keeps them: a line break is CR LF,
+    // with no other CR or LF and no '|'. The sink may move them out; the
+    // reader fills the record again for the next task.
+    virtual void take(TaskRecord& record) = 0;
+
+  protected:
+    ~TaskRecordSink() = default;
+};
+
 // The records of the file bytes. Accepts UTF-16 LE or BE with their byte
 // order marks, or single-byte text without one. Every byte sequence gives
 // some records, except one of more than kMaxTasks records, which throws
-// IoError.
+// IoError: before any record is given, unless only an unended last record
+// is one too many.
+void DecodeTaskList(std::span<const std::uint8_t> bytes, TaskRecordSink& sink);
 std::vector<TaskRecord> DecodeTaskList(std::span<const std::uint8_t> bytes);
 
 } // namespace keyvane

@@ -59,7 +59,7 @@ TaskListStore::LoadResult TaskListStore::loadTaskList(TaskTable& table) {
         table.removeAllTasks();
     } else {
         try {
-            table.setRecords(DecodeTaskList(bytes));
+            table.setRecordsFromFile(bytes);
             result.kind = LoadResult::Kind::Loaded;
             return result;
         } catch (const std::exception& e) {

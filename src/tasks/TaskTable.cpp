@@ -58,6 +58,12 @@ bool ParseInt32(std::u16string_view text, std::int32_t& out) {
 // Records (a file's, an import's) are taken in that form, so a table filled
 // from records shows and runs what its next save keeps.
 bool InFileForm(std::u16string_view text) {
+    // Nearly every text holds none of the three: a pass without branches,
+    // which the compiler runs on several characters at once, tells.
+    unsigned found = 0;
+    for (char16_t c : text)
+        found |= (c == kLineBreakMark) | (c == u'\r') | (c == u'\n');
+    if (found == 0) return true;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
         if (c == kLineBreakMark) return false;
@@ -334,21 +340,44 @@ TaskRecordViews TaskTable::records() const {
     return out;
 }
 
+void TaskTable::fillRow(Row& row, TaskRecord& record, bool inFileForm) {
+    const int count = std::min(record.fieldCount, kTaskFieldCount);
+    for (int f = 1; f < count && f <= 4; ++f) {
+        auto& text = record.fields[static_cast<std::size_t>(f)];
+        auto& cell = row.texts[static_cast<std::size_t>(f - 1)];
+        if (inFileForm)
+            cell = std::move(text);
+        else
+            cell = ToFileForm(std::move(text));
+    }
+    if (count > 5) ParseInt32(record.fields[5], row.image); // damaged: keeps 0
+    if (count > 6) row.enabled = ParseFlag(record.fields[6]);
+}
+
 void TaskTable::setRecords(std::vector<TaskRecord>&& records) {
     BatchScope batch(*this);
     removeAllTasks();
     if (records.size() > static_cast<std::size_t>(kMaxTasks)) ThrowFull();
     rows_.resize(records.size());
-    for (std::size_t r = 0; r < records.size(); ++r) {
-        TaskRecord& record = records[r];
-        Row& row = rows_[r];
-        const int count = std::min(record.fieldCount, kTaskFieldCount);
-        for (int f = 1; f < count && f <= 4; ++f)
-            row.texts[static_cast<std::size_t>(f - 1)] =
-                ToFileForm(std::move(record.fields[static_cast<std::size_t>(f)]));
-        if (count > 5) ParseInt32(record.fields[5], row.image); // damaged: keeps 0
-        if (count > 6) row.enabled = ParseFlag(record.fields[6]);
-    }
+    for (std::size_t r = 0; r < records.size(); ++r)
+        fillRow(rows_[r], records[r], false);
+    changed();
+}
+
+void TaskTable::setRecordsFromFile(std::span<const std::uint8_t> bytes) {
+    // The reader never gives more than kMaxTasks records, and its texts are
+    // in the file's form already.
+    class RowFiller final : public TaskRecordSink {
+      public:
+        std::vector<Row> rows;
+        void expect(std::size_t count) override { rows.reserve(count); }
+        void take(TaskRecord& record) override { fillRow(rows.emplace_back(), record, true); }
+    };
+    RowFiller filler;
+    DecodeTaskList(bytes, filler);
+    BatchScope batch(*this);
+    removeAllTasks();
+    rows_ = std::move(filler.rows);
     changed();
 }
 

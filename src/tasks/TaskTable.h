@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -123,6 +124,10 @@ class TaskTable {
     // number keeps its 0: refusing it would drop the task at the next save.
     // Throws TableFullError past kMaxTasks, leaving the table empty.
     void setRecords(std::vector<TaskRecord>&& records);
+    // The same for the bytes of a task list file: setRecords(DecodeTaskList(
+    // bytes)) without the list of every record, each going into its row as
+    // it is read. Throws as the reader does, leaving the table unchanged.
+    void setRecordsFromFile(std::span<const std::uint8_t> bytes);
 
     // Told after every change outside a batch (the grid repaints from it).
     void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
@@ -145,6 +150,9 @@ class TaskTable {
         }
     };
 
+    // Fills a new row from a record; texts not known to be in the file's
+    // form are brought to it.
+    static void fillRow(Row& row, TaskRecord& record, bool inFileForm);
     Row& rowAt(int row);
     const Row& rowAt(int row) const;
     void changed();

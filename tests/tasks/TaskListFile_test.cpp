@@ -32,8 +32,22 @@ TaskTable Decoded(const Bytes& bytes) {
     return t;
 }
 
+// The store's way: rows filled as the reader goes, with no record list.
+TaskTable DecodedInPlace(const Bytes& bytes) {
+    TaskTable t;
+    t.setRecordsFromFile(bytes);
+    return t;
+}
+
 Bytes Encoded(const TaskTable& t) {
     return EncodeTaskList(t.records());
+}
+
+std::u16string Repeated(std::u16string_view part, int times) {
+    std::u16string out;
+    for (int i = 0; i < times; ++i)
+        out += part;
+    return out;
 }
 
 // The seven cells of a row as text, joined by '/' for readable failures.
@@ -90,6 +104,10 @@ TEST(TaskListFile, SaveAndLoadReproduceEveryValue) {
          u"False"},
         {u"Run Calc", u"", u"", u"", u"0", u"True"},
         {u"\"\"", u",", u"\u00e9\u4e2d\U0001F600 line\r\nbreak", u"Hide", u"12", u"True"},
+        // Longer than the reader's field buffer, marks on both sides of its
+        // 64-character blocks.
+        {std::u16string(200, u'x'), u"", Repeated(u"ab,\"c\r\n", 60), u"", u"0", u"False"},
+        {Repeated(u"\",", 150), u"k", Repeated(u"1234567", 40), u"Hide", u"7", u"True"},
     };
     TaskTable t;
     for (const auto& cells : rows) {
@@ -97,10 +115,12 @@ TEST(TaskListFile, SaveAndLoadReproduceEveryValue) {
         for (int c = 0; c < 6; ++c)
             t.setCellText(static_cast<Column>(c + 1), r, cells[c]);
     }
-    const TaskTable back = Decoded(Encoded(t));
-    ASSERT_EQ(back.taskCount(), t.taskCount());
-    for (int r = 0; r < t.taskCount(); ++r)
-        EXPECT_EQ(RowText(back, r), RowText(t, r));
+    const Bytes file = Encoded(t);
+    for (const TaskTable& back : {Decoded(file), DecodedInPlace(file)}) {
+        ASSERT_EQ(back.taskCount(), t.taskCount());
+        for (int r = 0; r < t.taskCount(); ++r)
+            EXPECT_EQ(RowText(back, r), RowText(t, r)) << "row " << r;
+    }
 }
 
 TEST(TaskListFile, ReaderRules) {
@@ -137,14 +157,32 @@ TEST(TaskListFile, ReaderRules) {
         {"one byte only", Bytes{'x'}, {u"1/////0/True"}},
         {"high bytes are Latin-1", Bytes{'1', ',', 0xE9, '\n'}, {u"1/\u00e9////0/True"}},
         {"nothing", Bytes{}, {}},
+        {"short record after a full one",
+         Utf16Le(u"1,A,k,d,t,5,False\r\n2,B\r\n"),
+         {u"1/A/k/d/t/5/False", u"2/B////0/True"}},
     };
     for (const auto& c : cases) {
-        const TaskTable t = Decoded(c.file);
-        std::vector<std::u16string> got;
-        for (int r = 0; r < t.taskCount(); ++r)
-            got.push_back(RowText(t, r));
-        EXPECT_EQ(got, c.rows) << c.name;
+        for (const TaskTable& t : {Decoded(c.file), DecodedInPlace(c.file)}) {
+            std::vector<std::u16string> got;
+            for (int r = 0; r < t.taskCount(); ++r)
+                got.push_back(RowText(t, r));
+            EXPECT_EQ(got, c.rows) << c.name;
+        }
     }
+}
+
+TEST(TaskListFile, OneTaskPastTheLimitRefusesTheWholeFile) {
+    // Only the unended last line is one too many: the line feed count lets
+    // it through, and the rows are already being filled when it is found.
+    Bytes file(kMaxTasks, '\n');
+    file.push_back('x');
+    EXPECT_THROW(DecodeTaskList(file), IoError);
+    TaskTable t;
+    t.appendTasks(2);
+    EXPECT_THROW(t.setRecordsFromFile(file), IoError);
+    EXPECT_EQ(t.taskCount(), 2) << "no partial table";
+    file.pop_back();
+    EXPECT_EQ(DecodedInPlace(file).taskCount(), kMaxTasks);
 }
 
 TEST(TaskListFile, DamagedImageKeepsZeroAndTheRestLoads) {

@@ -149,7 +149,7 @@ void AppCore::BeginAdd() {
 }
 
 std::optional<EditPreset> AppCore::BeginEdit() {
-    Edit edit;
+    EditSession edit;
     edit.adding = false;
     if (tasks_.currentTask() >= 0) edit.preset = PresetForEdit(tasks_, names_);
     edit_ = std::move(edit);

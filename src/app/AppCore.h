@@ -19,6 +19,15 @@
 
 namespace keyvane {
 
+// One run of the task editor, from Add or Edit to its close.
+struct EditSession {
+    bool adding = true;
+    std::optional<EditPreset> preset; // Edit of a row: what the fields showed
+    // The row an OK of this session appended, or -1; a second OK after a
+    // failed save updates it instead of appending another.
+    int appendedRow = -1;
+};
+
 class AppCore {
   public:
     // taskListPath: the full path of data\actions.cfg. names: the keyboard
@@ -126,11 +135,6 @@ class AppCore {
     const IconPlan& iconPlan() const { return iconPlan_; }
 
   private:
-    struct Edit {
-        bool adding = true;
-        std::optional<EditPreset> preset;
-        int appendedRow = -1;
-    };
     void WriteEditedRow(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
 
     HotKeyNames names_;
@@ -139,7 +143,7 @@ class AppCore {
     THotKeyManager hotKeys_;
     std::unique_ptr<ActionOperations> actions_;
     IconPlan iconPlan_;
-    std::optional<Edit> edit_;
+    std::optional<EditSession> edit_;
     std::vector<std::u16string> optionReports_;
     std::u16string taskListReport_;
 };

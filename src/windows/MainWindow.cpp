@@ -126,8 +126,11 @@ bool MainWindow::DeferForModal(UINT message, WPARAM wParam) {
 
 void MainWindow::OnExit() {
     if (DeferForModal(WM_CLOSE, 0)) return;
+    // The tasks first: their save makes the data folder on a first start,
+    // which the option files need. It throws when the tasks cannot be
+    // saved, and the program stays.
+    core_.Exit();
     SaveSettings(); // the exit stays silent about the options; "Save" tells
-    core_.Exit();   // throws when the tasks cannot be saved: the program stays
     tray_.Remove();
     DestroyWindow(handle_);
 }
@@ -228,8 +231,8 @@ void MainWindow::OnEndSession(bool ending) {
     // everything worth keeping is written now. "Log off computer" ends the
     // session this way too.
     if (!ending) return;
-    SaveSettings();
     core_.SaveLastTime();
+    SaveSettings();
 }
 
 bool MainWindow::Command(UINT id) {

@@ -6,7 +6,9 @@
 #include "hotkeys/HotKeyText.h"
 
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
 
 namespace keyvane::test {
 
@@ -68,24 +70,45 @@ class FakeKeyNames final : public KeyNameSource {
 
     std::u16string KeyName(std::uint8_t key, bool extended) const override {
         ++asked;
-        // The navigation block shares its scan codes with the numeric keypad:
-        // without the extended flag the system names the keypad key.
-        static const std::map<int, std::pair<std::u16string, std::u16string>> shared = {
-            {33, {u"Page Up", u"Num 9"}}, {34, {u"Page Down", u"Num 3"}},
-            {35, {u"End", u"Num 1"}},     {36, {u"Home", u"Num 7"}},
-            {37, {u"Left", u"Num 4"}},    {38, {u"Up", u"Num 8"}},
-            {39, {u"Right", u"Num 6"}},   {40, {u"Down", u"Num 2"}},
-            {45, {u"Insert", u"Num 0"}},  {46, {u"Delete", u"Num Del"}},
-        };
-        if (const auto s = shared.find(key); s != shared.end())
+        if (const auto s = navigation.find(key); s != navigation.end())
             return extended ? s->second.first : s->second.second;
+        if (const auto e = extendedNames.find(key); extended && e != extendedNames.end())
+            return e->second;
         const auto it = names.find(key);
         return it == names.end() ? std::u16string() : it->second;
+    }
+
+    bool IsExtendedKey(std::uint8_t key) const override { return extendedKeys.count(key) != 0; }
+
+    std::u16string TypedText(std::uint8_t key, std::uint16_t flags) const override {
+        const auto it = typed.find({key, flags});
+        return it == typed.end() ? std::u16string() : it->second;
     }
 
     std::uintptr_t LayoutId() const override { return layout; }
 
     std::map<int, std::u16string> names;
+    // The navigation block shares its scan codes with the numeric keypad:
+    // without the extended flag the system names the keypad key (extended
+    // name, plain name).
+    std::map<int, std::pair<std::u16string, std::u16string>> navigation = {
+        {33, {u"Page Up", u"Num 9"}},  {34, {u"Page Down", u"Num 3"}}, {35, {u"End", u"Num 1"}},
+        {36, {u"Home", u"Num 7"}},     {37, {u"Left", u"Num 4"}},      {38, {u"Up", u"Num 8"}},
+        {39, {u"Right", u"Num 6"}},    {40, {u"Down", u"Num 2"}},      {45, {u"Insert", u"Num 0"}},
+        {46, {u"Delete", u"Num Del"}},
+    };
+    // The names of extended scan codes that differ from the plain code's.
+    std::map<int, std::u16string> extendedNames = {
+        {13, u"Num Enter"},  {0x2C, u"Prnt Scrn"},  {0x5D, u"Application"}, {0x6F, u"Num /"},
+        {0x90, u"Num Lock"}, {0xA3, u"Right Ctrl"}, {0xA5, u"Right Alt"},
+    };
+    // The keys the layout maps to extended scan codes. Wine reports none of
+    // the keypad's; the Windows key and the menu key are not in the system's
+    // documented list.
+    std::set<int> extendedKeys = {0x5B, 0x5C, 0x5D};
+    // What a key types with modifier flags (MOD_SHIFT 4, MOD_CONTROL 2,
+    // MOD_ALT 1); an English layout types nothing with AltGr.
+    std::map<std::pair<int, std::uint16_t>, std::u16string> typed;
     std::uintptr_t layout = 0x0409;
     mutable int asked = 0;
 };

@@ -111,10 +111,14 @@ void DispatchHotKeyPress(const TaskTable& table, const HotKeyNames& names, HotKe
     // A key without a name gives no text; it must not match rows that have
     // no hotkey at all.
     if (pressed.empty()) return;
+    // The system reports the virtual key alone: a press may as well have
+    // come from the key's keypad twin (the same text when it has none).
+    const std::u16string onKeypad = HotKeyCodeToText(names, hotKey | kKeypadBit);
     for (int row = 0; row < count; ++row) {
         // The text first: it rules out nearly every row, and the flag is
         // looked up by column name.
-        if (table.textCell(Column::Hotkey, row) != pressed) continue;
+        const std::u16string_view text = table.textCell(Column::Hotkey, row);
+        if (text != pressed && text != onKeypad) continue;
         if (!table.cellFlag(u"Enabled", row)) continue;
         // A Desc that names no action (a hand-edited file) does nothing.
         const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));

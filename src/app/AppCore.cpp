@@ -144,7 +144,7 @@ void AppCore::ToggleEnabled(int row) {
 }
 
 void AppCore::BeginAdd() {
-    edit_.emplace();
+    edit_ = Edit{};
     hotKeys_.ReleaseAllRegistrations();
 }
 

@@ -16,7 +16,7 @@ class HotKeyNames;
 class TaskTable;
 
 // The editor's four fields. hotKey is the hotkey field's value: the virtual
-// key plus 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt (0: empty).
+// key plus 0x0100 keypad, 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt (0: empty).
 struct TaskFields {
     std::optional<Action> action; // none: no action chosen in the list
     std::uint16_t hotKey = 0;

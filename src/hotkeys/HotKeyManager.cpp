@@ -24,7 +24,18 @@ THotKeyManager::~THotKeyManager() {
     system_.reset();
 }
 
+namespace {
+
+// The system registers a virtual key: a keypad twin and its main-block key
+// are one hotkey to it.
+HotKeyCode SystemCode(HotKeyCode code) {
+    return code & ~kKeypadBit;
+}
+
+} // namespace
+
 std::uint16_t THotKeyManager::AddRegistration(HotKeyCode code) {
+    code = SystemCode(code);
     // The system would refuse a pair this window holds already; asking it
     // anyway is a wasted atom reference per row on every pass.
     if (code == 0 || HasRegistration(code)) return 0;
@@ -43,6 +54,7 @@ std::uint16_t THotKeyManager::AddRegistration(HotKeyCode code) {
 }
 
 bool THotKeyManager::ReleaseRegistration(HotKeyCode code) {
+    code = SystemCode(code);
     const auto it = std::find_if(registrations_.rbegin(), registrations_.rend(),
                                  [code](const HotKeyRegistration& r) { return r.Code == code; });
     if (it == registrations_.rend()) return false;
@@ -65,7 +77,7 @@ void THotKeyManager::ReleaseAllRegistrations() {
 }
 
 bool THotKeyManager::HasRegistration(HotKeyCode code) const {
-    return codes_.count(code) != 0;
+    return codes_.count(SystemCode(code)) != 0;
 }
 
 void THotKeyManager::HandleWindowMessage(std::uint32_t message, std::uintptr_t wParam,
@@ -88,7 +100,7 @@ int THotKeyManager::ReleaseUnusedRegistrations(const TaskTable& table, const Hot
     std::unordered_set<HotKeyCode> used;
     const int count = table.taskCount();
     for (int row = 0; row < count; ++row)
-        used.insert(TextToHotKeyCode(names, table.textCell(Column::Hotkey, row)));
+        used.insert(SystemCode(TextToHotKeyCode(names, table.textCell(Column::Hotkey, row))));
     std::vector<HotKeyCode> unused;
     for (auto it = registrations_.rbegin(); it != registrations_.rend(); ++it)
         if (used.count(it->Code) == 0) unused.push_back(it->Code);
@@ -105,6 +117,7 @@ HotKeyState HotKeyStateOf(std::u16string_view text, const HotKeyNames& names,
     // A press is matched by the text this program writes for its code.
     if (HotKeyCodeToText(names, code) != text) return HotKeyState::NotCanonical;
     if (!manager.HasRegistration(code)) return HotKeyState::NotRegistered;
+    if (!CharacterTakenFromAltGr(names, code).empty()) return HotKeyState::TakesCharacter;
     return HotKeyState::Ok;
 }
 

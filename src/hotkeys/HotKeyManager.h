@@ -62,6 +62,8 @@ class THotKeyManager {
 
     // Returns the registration id, or 0 when the system refused the code or
     // this manager already holds it (the list keeps one entry per code).
+    // Codes that differ in the keypad bit alone are one registration, kept
+    // without the bit, in these calls and the two below.
     std::uint16_t AddRegistration(HotKeyCode code);
     // Unregisters and forgets the entry of the code; true when the system
     // released the hotkey. The atom reference is returned in every case.
@@ -94,16 +96,20 @@ class THotKeyManager {
 
 // Whether a row's hotkey can work, for the mark in its Hotkey cell.
 enum class HotKeyState {
-    Ok,            // registered, and a press finds the row
-    Empty,         // no hotkey
-    Unparsable,    // text that names no hotkey: never registered
-    NotCanonical,  // names a hotkey, but not in the form a press is matched
-                   // with (another letter case, order or layout): never runs
-    NotRegistered, // names a hotkey this program does not hold: another
-                   // program has it
+    Ok,             // registered, and a press finds the row
+    Empty,          // no hotkey
+    Unparsable,     // text that names no hotkey: never registered
+    NotCanonical,   // names a hotkey, but not in the form a press is matched
+                    // with (another letter case, order or layout): never runs
+    NotRegistered,  // names a hotkey this program does not hold: another
+                    // program has it
+    TakesCharacter, // registered, but AltGr types a character with its key
+                    // on the layout in use: in any program, typing that
+                    // character runs the row instead (CharacterTakenFromAltGr)
 };
 // Not canonical wins over not registered: such a row cannot run until its
-// text is stored again, whoever holds the code.
+// text is stored again, whoever holds the code. A character taken counts
+// only for a hotkey that works.
 HotKeyState HotKeyStateOf(std::u16string_view text, const HotKeyNames& names,
                           const THotKeyManager& manager);
 

@@ -17,11 +17,34 @@ constexpr std::array<std::u16string_view, 18> kMediaKeyNames = {
     u"Stop Media",          u"Play/Pause Media",   u"Start Mail",         u"Select Media",
     u"Start Application 1", u"Start Application 2"};
 
-// Page Up to Down arrow, Insert and Delete sit in the extended key block; the
-// system names the numeric keypad's keys on the same scan codes otherwise.
-bool IsExtendedKey(unsigned key) {
+// Page Up to Down arrow, Insert and Delete: the navigation block, whose keys
+// send extended scan codes. The numeric keypad (Num Lock off) sends the same
+// virtual keys on the plain scan codes, which the system names as keypad keys.
+bool IsNavigationKey(unsigned key) {
     return (key >= 33 && key <= 40) || key == 45 || key == 46;
 }
+
+// The keys the system documents as extended that have a virtual key of their
+// own: the navigation block, Print Screen, the keypad's "/", Num Lock and the
+// right Ctrl and Alt. Named by their plain scan code, they would take the
+// name of another key ("/" of the main block, "Num *", "Pause"). The layout
+// may add more (the Windows keys, media keys).
+bool IsExtendedKey(unsigned key) {
+    return IsNavigationKey(key) || key == 0x2C || key == 0x6F || key == 0x90 || key == 0xA3 ||
+           key == 0xA5;
+}
+
+// Whether the key a field value names (its keypad bit included) sends the
+// extended scan code: the keypad's Enter does, its navigation keys do not.
+bool SendsExtendedCode(std::uint16_t value) {
+    const unsigned key = value & 0xFF;
+    const bool keypad = (value & kKeypadBit) != 0;
+    if (key == 13) return keypad;
+    if (IsNavigationKey(key)) return !keypad;
+    return IsExtendedKey(key);
+}
+
+constexpr char16_t kKeypadPrefix[] = u"Num ";
 
 std::u16string ShortcutNameOf(unsigned key, const std::u16string& layoutName) {
     switch (key) {
@@ -67,8 +90,7 @@ std::u16string ShortcutNameOf(unsigned key, const std::u16string& layoutName) {
             name += static_cast<char16_t>(c);
         return name;
     }
-    // None of the extended keys reaches here, so the layout's name is the one
-    // of the plain scan code.
+    // The layout's name, as the Hotkey column shows it.
     return layoutName;
 }
 
@@ -183,6 +205,10 @@ HotKeyCode MakeHotKeyCode(std::uint16_t flags, std::uint16_t key) {
     return code;
 }
 
+bool HasKeypadTwin(std::uint16_t key) {
+    return key == 13 || IsNavigationKey(key);
+}
+
 HotKeyPair SplitHotKeyCode(HotKeyCode code) {
     HotKeyPair pair{0, static_cast<std::uint16_t>(code & 0xFF)};
     for (const Modifier& m : kModifiers)
@@ -203,6 +229,10 @@ std::uint16_t HotKeyFieldFromControl(std::uint16_t controlValue) {
     if (key == 0) return 0;
     const unsigned controlFlags = controlValue >> 8;
     std::uint16_t value = key;
+    // The extended flag tells twins apart; other keys are extended or not
+    // by themselves.
+    if (HasKeypadTwin(key) && ((controlFlags & kHotKeyfExt) != 0) != SendsExtendedCode(key))
+        value |= kKeypadBit;
     for (const Modifier& m : kModifiers)
         if (m.controlFlag != 0 && (controlFlags & m.controlFlag)) value |= m.bit;
     return value;
@@ -211,7 +241,7 @@ std::uint16_t HotKeyFieldFromControl(std::uint16_t controlValue) {
 std::uint16_t HotKeyControlFromField(std::uint16_t fieldValue) {
     const std::uint16_t key = fieldValue & 0xFF;
     if (key == 0) return 0;
-    unsigned controlFlags = IsExtendedKey(key) ? kHotKeyfExt : 0;
+    unsigned controlFlags = SendsExtendedCode(fieldValue & (0xFF | kKeypadBit)) ? kHotKeyfExt : 0;
     for (const Modifier& m : kModifiers)
         if (m.controlFlag != 0 && (fieldValue & m.bit)) controlFlags |= m.controlFlag;
     return static_cast<std::uint16_t>(controlFlags << 8 | key);
@@ -230,13 +260,35 @@ const HotKeyNames::Table& HotKeyNames::Names() const {
     const std::uintptr_t layout = source_ ? source_->LayoutId() : 0;
     if (tableBuilt_ && tableLayout_ == layout) return table_;
     for (unsigned key = 0; key < 256; ++key) {
+        const auto k = static_cast<std::uint8_t>(key);
         std::u16string name;
-        if (source_) name = source_->KeyName(static_cast<std::uint8_t>(key), IsExtendedKey(key));
+        // The extended code where the key has one: the plain code of such a
+        // key is another key's.
+        if (source_) name = source_->KeyName(k, IsExtendedKey(key) || source_->IsExtendedKey(k));
         table_.shortcut[key] = AsciiLowered(ShortcutNameOf(key, name));
-        if (name.size() <= 1 && IsMediaKey(static_cast<std::uint16_t>(key)))
-            name = std::u16string(MediaKeyName(static_cast<std::uint16_t>(key)));
+        if (name.size() <= 1 && IsMediaKey(k)) name = std::u16string(MediaKeyName(k));
         table_.folded[key] = AsciiLowered(name);
         table_.names[key] = std::move(name);
+    }
+    // A keypad twin goes by the layout's name of its own scan code, unless
+    // that names another key too (a keypad digit shares its scan code with
+    // the navigation key of Num Lock off); then by "Num " and the main
+    // key's name. A name that stays ambiguous leaves the twin without one.
+    table_.keypad.fill({});
+    table_.keypadFolded.fill({});
+    const auto isFree = [this](const std::u16string& folded) {
+        return !folded.empty() && FindKey(table_.folded, folded) == 0 &&
+               FindKey(table_.keypadFolded, folded) == 0;
+    };
+    for (unsigned key = 0; key < 256 && source_; ++key) {
+        if (!HasKeypadTwin(static_cast<std::uint16_t>(key))) continue;
+        std::u16string name =
+            source_->KeyName(static_cast<std::uint8_t>(key), SendsExtendedCode(key | kKeypadBit));
+        if (!isFree(AsciiLowered(name)))
+            name = table_.names[key].empty() ? std::u16string() : kKeypadPrefix + table_.names[key];
+        if (!isFree(AsciiLowered(name))) continue;
+        table_.keypadFolded[key] = AsciiLowered(name);
+        table_.keypad[key] = std::move(name);
     }
     tableLayout_ = layout;
     tableBuilt_ = true;
@@ -244,15 +296,25 @@ const HotKeyNames::Table& HotKeyNames::Names() const {
 }
 
 std::u16string HotKeyNames::KeyName(HotKeyCode code) const {
-    return Names().names[code & 0xFF];
+    const Table& table = Names();
+    const std::u16string& keypad = table.keypad[code & 0xFF];
+    if ((code & kKeypadBit) && !keypad.empty()) return keypad;
+    return table.names[code & 0xFF];
 }
 
 std::uint16_t HotKeyNames::KeyByName(std::u16string_view word) const {
-    return FindKey(Names().folded, word);
+    const Table& table = Names();
+    if (const std::uint16_t key = FindKey(table.folded, word)) return key;
+    const std::uint16_t twin = FindKey(table.keypadFolded, word);
+    return twin == 0 ? 0 : static_cast<std::uint16_t>(twin | kKeypadBit);
 }
 
 std::uint16_t HotKeyNames::KeyByShortcutName(std::u16string_view word) const {
     return FindKey(Names().shortcut, word);
+}
+
+std::u16string HotKeyNames::TypedText(std::uint8_t key, std::uint16_t flags) const {
+    return source_ ? source_->TypedText(key, flags) : std::u16string();
 }
 
 std::u16string HotKeyCodeToText(const HotKeyNames& names, HotKeyCode code) {
@@ -282,7 +344,7 @@ HotKeyCode TextToHotKeyCode(const HotKeyNames& names, std::u16string_view text) 
         piece = next;
     }
     const std::uint16_t key = KeyOfWord(names, piece);
-    return key == 0 ? 0 : MakeHotKeyCode(flags, key);
+    return key == 0 ? 0 : MakeHotKeyCode(flags, key & 0xFF) | (key & kKeypadBit);
 }
 
 std::uint16_t ParseShortcutText(const HotKeyNames& names, std::u16string_view text) {
@@ -317,6 +379,16 @@ std::uint16_t ParseShortcutText(const HotKeyNames& names, std::u16string_view te
 
 bool CanShowInHotKeyField(const HotKeyNames& names, std::u16string_view text) {
     return ParseShortcutText(names, text) != 0 && (TextToHotKeyCode(names, text) & kWinBit) == 0;
+}
+
+std::u16string CharacterTakenFromAltGr(const HotKeyNames& names, HotKeyCode code) {
+    if ((code & (kCtrlBit | kAltBit | kWinBit)) != (kCtrlBit | kAltBit)) return {};
+    const HotKeyPair pair = SplitHotKeyCode(code);
+    std::u16string text = names.TypedText(static_cast<std::uint8_t>(pair.key), pair.flags);
+    // Ctrl makes some keys give a control character, which nobody types as text.
+    const bool control =
+        std::any_of(text.begin(), text.end(), [](char16_t c) { return c < u' ' || c == 0x7F; });
+    return control ? std::u16string() : text;
 }
 
 } // namespace keyvane

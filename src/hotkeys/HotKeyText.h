@@ -1,9 +1,10 @@
 // Hotkey codes and their text form.
 //
-// A hotkey code is an unsigned 32-bit value: bits 0-7 the virtual key, 0x2000
-// Shift, 0x4000 Ctrl, 0x8000 Alt, 0x10000 Win; 0 means no hotkey. The text
-// form ("Ctrl+Shift+A") is what the task table's Hotkey column holds; it uses
-// the keyboard layout's own key and modifier names, which a HotKeyNames
+// A hotkey code is an unsigned 32-bit value: bits 0-7 the virtual key, 0x0100
+// the numeric keypad's key of a virtual key it shares with the main block,
+// 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt, 0x10000 Win; 0 means no hotkey. The
+// text form ("Ctrl+Shift+A") is what the task table's Hotkey column holds; it
+// uses the keyboard layout's own key and modifier names, which a HotKeyNames
 // object holds. The editor's hotkey field holds the low 16 bits of a code
 // (never Win).
 #pragma once
@@ -22,6 +23,14 @@ inline constexpr HotKeyCode kShiftBit = 0x2000;
 inline constexpr HotKeyCode kCtrlBit = 0x4000;
 inline constexpr HotKeyCode kAltBit = 0x8000;
 inline constexpr HotKeyCode kWinBit = 0x10000;
+
+// The keypad's Enter, and the keypad's Insert, Delete, Home, End, Page Up,
+// Page Down and arrows (Num Lock off), have the virtual keys of main-block
+// keys. The system's hotkeys cannot tell the two apart: RegisterHotKey takes
+// a virtual key, and WM_HOTKEY reports one. The bit only keeps the key the
+// user pressed in the text, so the row names that key; registration and a
+// press ignore it. It is dropped from a key that has no keypad twin.
+inline constexpr HotKeyCode kKeypadBit = 0x0100;
 
 // Modifier flags of the system's registration call (MOD_ALT ...).
 inline constexpr std::uint16_t kModAlt = 1;
@@ -69,31 +78,44 @@ struct HotKeyPair {
 };
 
 HotKeyCode MakeHotKeyCode(std::uint16_t flags, std::uint16_t key);
-// Bits 8-12 and 17-31 are ignored.
+// Bits 8-12 (the keypad bit among them) and 17-31 are ignored.
 HotKeyPair SplitHotKeyCode(HotKeyCode code);
+
+// Whether the virtual key has a twin on the numeric keypad (Enter, Insert,
+// Delete, Home, End, Page Up, Page Down, the arrows).
+bool HasKeypadTwin(std::uint16_t key);
 
 bool IsMediaKey(std::uint16_t key);
 // The fallback name of keys 0xA6-0xB7; empty for any other key.
 std::u16string_view MediaKeyName(std::uint16_t key);
 
-// The editor field's value (key plus 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt)
-// of the system hotkey control's value (key in the low byte, HOTKEYF flags in
-// the high byte), and back. A value without a key is no hotkey: 0. The
-// control's extended flag is set for the keys whose text names the extended
-// key, so the control shows the same name as the Hotkey column.
+// The editor field's value (key plus 0x0100 keypad, 0x2000 Shift, 0x4000
+// Ctrl, 0x8000 Alt) of the system hotkey control's value (key in the low
+// byte, HOTKEYF flags in the high byte), and back. A value without a key is
+// no hotkey: 0. The control's extended flag tells a keypad twin from its
+// main-block key (the keypad's Enter is extended, its navigation keys are
+// not), and is set for the keys extended by themselves (the keypad's "/",
+// Num Lock), so the control shows the same name as the Hotkey column.
 std::uint16_t HotKeyFieldFromControl(std::uint16_t controlValue);
 std::uint16_t HotKeyControlFromField(std::uint16_t fieldValue);
 
 // ---------------------------------------------------------------------------
 // Key names
 
-// The key names of the keyboard layout in use. Windows asks the system; the
-// tests use a fixed table.
+// The key names of the keyboard layout in use, and what its keys type.
+// Windows asks the system; the tests use a fixed table.
 class KeyNameSource {
   public:
     virtual ~KeyNameSource() = default;
-    // The layout's display name of the key, or empty when it has none.
+    // The layout's display name of the key on the virtual key's scan code,
+    // with the extended-key prefix when extended; empty when it has none.
     virtual std::u16string KeyName(std::uint8_t key, bool extended) const = 0;
+    // Whether the layout maps the virtual key to an extended scan code.
+    virtual bool IsExtendedKey(std::uint8_t key) const = 0;
+    // What the key types with these modifiers (kModShift, kModControl,
+    // kModAlt) on the layout the user types with now; a dead key gives its
+    // own character. Empty when it types nothing.
+    virtual std::u16string TypedText(std::uint8_t key, std::uint16_t flags) const = 0;
     // Changes whenever the names may change (a new keyboard layout); the
     // names are asked for again only then.
     virtual std::uintptr_t LayoutId() const = 0;
@@ -115,19 +137,26 @@ class HotKeyNames {
 
     const ModifierNames& Modifiers() const { return modifiers_; }
 
-    // The name of the key alone (bits 0-7), as it appears at the end of text.
+    // The name of the key alone (bits 0-7 and the keypad bit), as it appears
+    // at the end of text.
     std::u16string KeyName(HotKeyCode code) const;
     // The first key from 8 up whose name equals the word, ASCII letter case
-    // aside; 0 when none does.
+    // aside, else the keypad twin of that name (key plus kKeypadBit); 0 when
+    // none does.
     std::uint16_t KeyByName(std::u16string_view word) const;
     // The same by the editor field's own, shorter key names.
     std::uint16_t KeyByShortcutName(std::u16string_view word) const;
+    // What the source says the key types with the modifiers; empty without
+    // a source. Asked anew each time: the user may switch layouts.
+    std::u16string TypedText(std::uint8_t key, std::uint16_t flags) const;
 
   private:
     struct Table {
         std::array<std::u16string, 256> names;    // key names as text shows them
         std::array<std::u16string, 256> folded;   // the same, ASCII lower case
         std::array<std::u16string, 256> shortcut; // the editor field's names, lower case
+        std::array<std::u16string, 256> keypad;   // keypad twins' names; empty: no twin
+        std::array<std::u16string, 256> keypadFolded;
     };
     const Table& Names() const;
 
@@ -140,7 +169,7 @@ class HotKeyNames {
 };
 
 // Windows only (HotKeyText_win32.cpp): the layout's key names through
-// MapVirtualKeyW and GetKeyNameTextW.
+// MapVirtualKeyW and GetKeyNameTextW, typed text through ToUnicodeEx.
 const KeyNameSource& SystemKeyNames();
 
 // ---------------------------------------------------------------------------
@@ -161,5 +190,12 @@ std::uint16_t ParseShortcutText(const HotKeyNames& names, std::u16string_view te
 // it cannot, the editor must keep the row's text rather than store the
 // field's empty value.
 bool CanShowInHotKeyField(const HotKeyNames& names, std::u16string_view text);
+
+// The character a Ctrl+Alt hotkey (Shift or not, no Win) takes away from
+// typing: Windows reports AltGr as Ctrl+Alt, so a hotkey on keys that AltGr
+// makes type a character swallows that character in every program. Empty
+// for any other hotkey, and when the keys type nothing or only a control
+// character.
+std::u16string CharacterTakenFromAltGr(const HotKeyNames& names, HotKeyCode code);
 
 } // namespace keyvane

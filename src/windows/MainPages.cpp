@@ -92,15 +92,19 @@ void MainPages::SetUpControls() {
     events.sort = [this](Column column) { Guarded([&] { core_.SortTasks(column); }); };
     grid_.Attach(GetDlgItem(pages_, IDC_MAIN_GRID), core_.tasks(), std::move(events));
     core_.tasks().setChangeListener([this] { grid_.Refresh(); });
-    grid_.SetHotKeyMarks([this](int row) {
-        switch (HotKeyStateOf(core_.tasks().textCell(Column::Hotkey, row), core_.hotKeyNames(),
-                              core_.hotKeys())) {
+    grid_.SetHotKeyMarks([this](int row) -> TaskGrid::RowMark {
+        const std::u16string_view text = core_.tasks().textCell(Column::Hotkey, row);
+        const HotKeyNames& names = core_.hotKeyNames();
+        switch (HotKeyStateOf(text, names, core_.hotKeys())) {
         case HotKeyState::NotRegistered:
-            return TaskGrid::HotKeyMark::Taken;
+            return {TaskGrid::HotKeyMark::Taken, {}};
         case HotKeyState::NotCanonical:
-            return TaskGrid::HotKeyMark::NotRecognised;
+            return {TaskGrid::HotKeyMark::NotRecognised, {}};
+        case HotKeyState::TakesCharacter:
+            return {TaskGrid::HotKeyMark::TakesCharacter,
+                    CharacterTakenFromAltGr(names, TextToHotKeyCode(names, text))};
         default:
-            return TaskGrid::HotKeyMark::None;
+            return {};
         }
     });
 }

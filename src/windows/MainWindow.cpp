@@ -314,6 +314,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (Command(LOWORD(wParam))) return 0;
         break;
+    case WM_INPUTLANGCHANGE:
+        // The characters AltGr types, which the grid marks, follow the layout.
+        if (pages_) InvalidateRect(pages_->grid().handle(), nullptr, FALSE);
+        break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) {
             // The title bar's close hides; the program goes on in the tray.

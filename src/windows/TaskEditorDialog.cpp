@@ -75,6 +75,7 @@ void TaskEditorDialog::Run(bool adding) {
     } else {
         KeepFieldsForEdit();
     }
+    ShowHotKeyWarning();
     done_ = false;
     SetFocus(GetDlgItem(handle_, IDC_EDITOR_HOTKEY));
     RunModal(handle_, owner_, done_);
@@ -115,6 +116,13 @@ void TaskEditorDialog::SetHotKeyField(std::uint16_t value) {
 std::uint16_t TaskEditorDialog::HotKeyField() const {
     return HotKeyFieldFromControl(static_cast<std::uint16_t>(
         SendDlgItemMessageW(handle_, IDC_EDITOR_HOTKEY, HKM_GETHOTKEY, 0, 0)));
+}
+
+void TaskEditorDialog::ShowHotKeyWarning() {
+    const std::u16string character = CharacterTakenFromAltGr(core_.hotKeyNames(), HotKeyField());
+    const std::u16string text =
+        character.empty() ? u"" : u"Takes the character " + character + u" that AltGr types";
+    SetDlgItemTextW(handle_, IDC_EDITOR_HOTKEY_WARNING, W(text));
 }
 
 int TaskEditorDialog::ActionField() const {
@@ -204,9 +212,16 @@ INT_PTR TaskEditorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         case IDC_EDITOR_BROWSE:
             Guarded([&] { OnBrowse(); });
             return TRUE;
+        case IDC_EDITOR_HOTKEY:
+            // The hotkey control tells of each new key with EN_CHANGE.
+            if (HIWORD(wParam) == EN_CHANGE) Guarded([&] { ShowHotKeyWarning(); });
+            return TRUE;
         default:
             break;
         }
+        break;
+    case WM_INPUTLANGCHANGE:
+        Guarded([&] { ShowHotKeyWarning(); });
         break;
     default:
         break;

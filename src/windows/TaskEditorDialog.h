@@ -36,6 +36,9 @@ class TaskEditorDialog {
     TaskFields ReadFields() const;
     void SetHotKeyField(std::uint16_t value);
     std::uint16_t HotKeyField() const;
+    // The line under the hotkey field: the character its hotkey takes from
+    // AltGr on the layout in use, if any.
+    void ShowHotKeyWarning();
     int ActionField() const;
     // The file dialog for a program; true and the path when confirmed.
     bool AskProgramFile(std::u16string& path);

@@ -164,11 +164,15 @@ void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
 }
 
 std::u16string TaskGrid::TooltipOf(int row) const {
-    switch (marks_ ? marks_(row) : HotKeyMark::None) {
+    const RowMark mark = marks_ ? marks_(row) : RowMark{};
+    switch (mark.mark) {
     case HotKeyMark::Taken:
         return u"This hotkey is in use by another program";
     case HotKeyMark::NotRecognised:
         return u"Open this task and press OK to store the hotkey in the form Keyvane recognises";
+    case HotKeyMark::TakesCharacter:
+        return u"This hotkey takes the character " + mark.character +
+               u" that AltGr types on your keyboard layout";
     default:
         return {};
     }
@@ -281,7 +285,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             RECT cell{};
             ListView_GetSubItemRect(list_, row, kEnabled, LVIR_BOUNDS, &cell);
             DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(u"Enabled", row));
-            if (marks_ && warning_ && marks_(row) != HotKeyMark::None) {
+            if (marks_ && warning_ && marks_(row).mark != HotKeyMark::None) {
                 ListView_GetSubItemRect(list_, row, kHotkey, LVIR_BOUNDS, &cell);
                 const int size = ScaleToDpi(list_, 16);
                 DrawIconEx(draw->nmcd.hdc, cell.left + ScaleToDpi(list_, 3),

@@ -18,8 +18,13 @@ namespace keyvane {
 
 class TaskGrid {
   public:
-    // Why a row's hotkey cannot act, shown as a mark in its Hotkey cell.
-    enum class HotKeyMark { None, Taken, NotRecognised };
+    // Why a row's hotkey cannot act, or what it takes from typing, shown as
+    // a mark in its Hotkey cell.
+    enum class HotKeyMark { None, Taken, NotRecognised, TakesCharacter };
+    struct RowMark {
+        HotKeyMark mark = HotKeyMark::None;
+        std::u16string character; // the one TakesCharacter names
+    };
 
     struct Events {
         std::function<void()> click;                // any click in the table
@@ -43,7 +48,7 @@ class TaskGrid {
     // The pictures of the task icons, by IconPlan source index; the grid
     // takes the image list over. A row shows its Image number's picture.
     void SetIcons(HIMAGELIST icons, const IconPlan* plan);
-    void SetHotKeyMarks(std::function<HotKeyMark(int row)> marks) { marks_ = std::move(marks); }
+    void SetHotKeyMarks(std::function<RowMark(int row)> marks) { marks_ = std::move(marks); }
 
     // After the table changed: row count, selection and focus from the table.
     void Refresh();
@@ -65,7 +70,7 @@ class TaskGrid {
     Events events_;
     HIMAGELIST icons_ = nullptr;
     const IconPlan* plan_ = nullptr;
-    std::function<HotKeyMark(int row)> marks_;
+    std::function<RowMark(int row)> marks_;
     HICON warning_ = nullptr;
     bool syncing_ = false; // the grid is setting the view's selection itself
     std::wstring textBuffer_;

@@ -56,6 +56,7 @@
 #define IDC_EDITOR_ACTION_LABEL 1010
 #define IDC_EDITOR_DESTINATION_LABEL 1011
 #define IDC_EDITOR_RUN_TYPE_LABEL 1012
+#define IDC_EDITOR_HOTKEY_WARNING 1013 // the character the hotkey takes from AltGr
 
 // About box.
 #define IDC_ABOUT_TEXT 1101

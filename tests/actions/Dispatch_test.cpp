@@ -191,6 +191,17 @@ TEST_F(DispatchTest, MatchesEnabledRowsByExactTextInRowOrder) {
     EXPECT_EQ(Press(kCtrlBit | 'N'), Calls{});
 }
 
+TEST_F(DispatchTest, PressRunsTheRowsOfTheKeyAndOfItsKeypadTwin) {
+    // The system reports Enter for both Enter keys; each row names its own.
+    FillTable(table, {
+                         {u"Run Notepad", u"Ctrl+Enter"},
+                         {u"Run Calc", u"Ctrl+Num Enter"},
+                         {u"Run Command Promt", u"Ctrl+Num Page Up"},
+                     });
+    EXPECT_EQ(Press(kCtrlBit | 13), (Calls{"Fixed|notepad.exe|1", "Fixed|calc.exe|1"}));
+    EXPECT_EQ(Press(kCtrlBit | 33), (Calls{"Fixed|cmd.exe|1"}));
+}
+
 TEST_F(DispatchTest, EmptyTableAndUnnamedKeysDoNothing) {
     EXPECT_EQ(Press(kCtrlAltN), Calls{});
     FillTable(table, {{u"Run Calc", u""}});

@@ -6,8 +6,9 @@ prefix, and the others do nothing that can be seen."""
 import time
 
 from support.case import WINDOW_DEADLINE, CaseFailure, registry, tasks_file, utf16_file
-from support.drive import (MOD_ALT, MOD_CONTROL, add_target, ctrl_alt_text, press,
-                           start_with_hotkeys, target_records, visible_windows, wait_records)
+from support.drive import (MOD_ALT, MOD_CONTROL, VK_CONTROL, VK_MENU, add_target, ctrl_alt_text,
+                           press, start_with_hotkeys, target_records, visible_windows,
+                           wait_records)
 
 CASES, case = registry()
 
@@ -151,6 +152,30 @@ def hotkey_held_elsewhere_is_not_registered(t):
     t.expect(not any(c.endswith("held-row") for c in started),
              "the held hotkey ran its task: %s" % started)
     t.expect(program.proc.poll() is None, "keyvane.exe ended")
+    t.close(program)
+
+
+@case
+def keypad_keys_run_the_rows_that_name_them(t):
+    # The main block's "/" and the keypad's are two keys the system names
+    # alike without the extended flag; Enter and the keypad's Enter are one
+    # virtual key, so either press runs the keypad's row.
+    target = add_target(t)
+
+    def text(vk, *extended):
+        ctrl, alt, name = t.driver(["keyname", VK_CONTROL], ["keyname", VK_MENU],
+                                   ["keyname", vk, *extended])
+        return "%s+%s+%s" % (ctrl, alt, name)
+
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", text(0xBF), target + " main-slash", "Normal"),
+        ("Run selected program...", text(0x6F, "extended"), target + " keypad-slash", "Normal"),
+        ("Run selected program...", text(0x0D, "extended"), target + " keypad-enter", "Normal")))
+    for count, combo in enumerate(["ctrl+alt+191", "ctrl+alt+111", "ctrl+alt+13"], 1):
+        press(t, combo)
+        wait_records(t, count, "the row of %s to run" % combo)
+    words = [r["cmdline"].rsplit(" ", 1)[-1] for r in target_records(t)]
+    t.expect(words == ["main-slash", "keypad-slash", "keypad-enter"], "started %s" % words)
     t.close(program)
 
 

@@ -249,5 +249,38 @@ TEST_F(HotKeyManagerTest, StateOfEachRowsHotKeyForTheGridsMarks) {
     EXPECT_EQ(HotKeyStateOf(u"Ctrl+Alt+N", layout.names, *manager), HotKeyState::NotCanonical);
 }
 
+TEST_F(HotKeyManagerTest, KeypadTwinsShareOneRegistration) {
+    // The system knows the virtual key alone: Enter and the keypad's Enter
+    // are one pair, held while either row uses it.
+    TaskTable table;
+    FillTable(table, {{u"Run Calc", u"Ctrl+Enter"}, {u"Run Calc", u"Ctrl+Num Enter"}});
+    auto manager = MakeManager();
+    manager->RegisterAllTaskHotKeys(table, layout.names);
+    EXPECT_EQ(state.ours.size(), 1u);
+    EXPECT_EQ(state.ours.count({kModControl, 13}), 1u);
+    EXPECT_EQ(HotKeyStateOf(u"Ctrl+Num Enter", layout.names, *manager), HotKeyState::Ok);
+    table.removeTask(0);
+    EXPECT_EQ(manager->ReleaseUnusedRegistrations(table, layout.names), 0);
+    EXPECT_TRUE(manager->HasRegistration(kCtrlBit | 13));
+    table.removeAllTasks();
+    EXPECT_EQ(manager->ReleaseUnusedRegistrations(table, layout.names), 1);
+    EXPECT_TRUE(state.ours.empty());
+}
+
+TEST_F(HotKeyManagerTest, RowTakingAnAltGrCharacterIsMarkedYetRegistered) {
+    layout.source.typed = {{{'Q', kModControl | kModAlt}, u"@"},
+                           {{'E', kModControl | kModAlt}, u"\u20AC"}};
+    state.heldElsewhere.insert({kModControl | kModAlt, 'E'});
+    TaskTable table;
+    FillTable(table, {{u"Run Calc", u"Ctrl+Alt+Q"}, {u"Run Calc", u"Ctrl+Alt+1"}});
+    auto manager = MakeManager();
+    manager->RegisterAllTaskHotKeys(table, layout.names);
+    EXPECT_TRUE(manager->HasRegistration(kCtrlBit | kAltBit | 'Q'));
+    EXPECT_EQ(HotKeyStateOf(u"Ctrl+Alt+Q", layout.names, *manager), HotKeyState::TakesCharacter);
+    EXPECT_EQ(HotKeyStateOf(u"Ctrl+Alt+1", layout.names, *manager), HotKeyState::Ok);
+    // Another program's hotkey takes the character, not this one.
+    EXPECT_EQ(HotKeyStateOf(u"Ctrl+Alt+E", layout.names, *manager), HotKeyState::NotRegistered);
+}
+
 } // namespace
 } // namespace keyvane

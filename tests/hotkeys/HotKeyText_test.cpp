@@ -146,6 +146,78 @@ TEST(HotKeyText, TextOfEveryNamedKeyParsesBack) {
     }
 }
 
+TEST(HotKeyText, KeypadKeysAndTheirTwinsKeepNamesOfTheirOwn) {
+    // Every key the user can press writes a text of its own that reads back
+    // as that key; rows stored before read as they did, but for the keys
+    // whose name another key had.
+    FakeLayout layout;
+    const HotKeyNames& names = layout.names;
+    struct Case {
+        HotKeyCode code;
+        std::u16string_view text;
+    } cases[] = {
+        {kCtrlBit | 13, u"Ctrl+Enter"},
+        {kCtrlBit | kKeypadBit | 13, u"Ctrl+Num Enter"},
+        {kCtrlBit | 33, u"Ctrl+Page Up"},
+        {kCtrlBit | kKeypadBit | 33, u"Ctrl+Num Page Up"}, // "Num 9" is the keypad digit's
+        {kCtrlBit | 105, u"Ctrl+Num 9"},
+        {kKeypadBit | 46, u"Num Delete"}, // "Num Del" is the decimal point's
+        {110, u"Num Del"},
+        {kCtrlBit | 0x6F, u"Ctrl+Num /"},
+        {kCtrlBit | 0xBF, u"Ctrl+/"},        // read as the keypad's "/" once
+        {kCtrlBit | 0x90, u"Ctrl+Num Lock"}, // was "Pause", Pause's name
+        {kCtrlBit | 0x2C, u"Ctrl+Prnt Scrn"},
+        {kCtrlBit | 0x5D, u"Ctrl+Application"}, // extended as the layout says
+    };
+    for (const Case& c : cases) {
+        const std::string label(c.text.begin(), c.text.end());
+        EXPECT_EQ(HotKeyCodeToText(names, c.code), c.text) << label;
+        EXPECT_EQ(TextToHotKeyCode(names, c.text), c.code) << label;
+    }
+    EXPECT_EQ(HotKeyCodeToText(names, kKeypadBit | 'A'), u"A"); // no twin: the bit is dropped
+
+    // Wine names the keypad's keys apart and reports no extended codes for
+    // them; the keypad's "/" keeps its extended name all the same.
+    layout.source.navigation[33].second = u"KP_Prior";
+    layout.source.extendedKeys.clear();
+    layout.Restart();
+    EXPECT_EQ(HotKeyCodeToText(names, kKeypadBit | 33), u"KP_Prior");
+    EXPECT_EQ(TextToHotKeyCode(names, u"kp_prior"), kKeypadBit | 33);
+    EXPECT_EQ(HotKeyCodeToText(names, 0x6F), u"Num /");
+}
+
+TEST(HotKeyText, CharacterTakenFromAltGr) {
+    FakeLayout layout;
+    // What AltGr types on the fake layout, as on German and Polish ones.
+    layout.source.typed = {
+        {{'E', kModControl | kModAlt}, u"\u20AC"},
+        {{'Q', kModControl | kModAlt}, u"@"},
+        {{'7', kModControl | kModAlt}, u"{"},
+        {{'A', kModShift | kModControl | kModAlt}, u"\u0104"},
+        {{'C', kModControl | kModAlt}, u"\x03"},
+        {{'E', kModControl}, u"\x05"},
+    };
+    struct Case {
+        HotKeyCode code;
+        std::u16string_view character;
+    } cases[] = {
+        {kCtrlBit | kAltBit | 'E', u"\u20AC"},
+        {kCtrlBit | kAltBit | 'Q', u"@"},
+        {kCtrlBit | kAltBit | '7', u"{"},
+        {kCtrlBit | kAltBit | '1', u""},
+        {kShiftBit | kCtrlBit | kAltBit | 'A', u"\u0104"}, // AltGr with Shift types too
+        {kCtrlBit | kAltBit | 'A', u""},
+        {kShiftBit | kCtrlBit | kAltBit | 'E', u""},
+        {kWinBit | kCtrlBit | kAltBit | 'E', u""}, // AltGr never comes with Win
+        {kCtrlBit | 'E', u""},
+        {kAltBit | 'E', u""},
+        {kCtrlBit | kAltBit | 'C', u""}, // a control character is no typing
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CharacterTakenFromAltGr(layout.names, c.code), c.character) << c.code;
+    EXPECT_EQ(CharacterTakenFromAltGr(HotKeyNames(), kCtrlBit | kAltBit | 'E'), u"");
+}
+
 TEST(HotKeyText, LocalModifierNamesFollowTheLayout) {
     FakeLayout layout;
     const HotKeyNames& names = layout.names;
@@ -274,7 +346,10 @@ TEST(HotKeyField, ControlValueAndFieldValueConvertBothWays) {
         {0x074E, 0xE04E}, {0x0A2E, 0x402E}, // Delete: extended, named as the column names it
         {0x0F21, 0xE021},                   // Page Up, every modifier
         {0x0260, 0x4060},                   // keypad 0: not extended
-        {0x0000, 0x0000},
+        {0x0000, 0x0000}, {0x020D, 0x400D}, // Enter
+        {0x0A0D, 0x410D},                   // the keypad's Enter, extended
+        {0x0221, 0x4121},                   // the keypad's Page Up (Num Lock off), not extended
+        {0x0A6F, 0x406F},                   // the keypad's "/", extended by itself
     };
     for (const Case& c : cases) {
         EXPECT_EQ(HotKeyFieldFromControl(c.control), c.field) << c.control;
@@ -286,6 +361,8 @@ TEST(HotKeyField, ControlValueAndFieldValueConvertBothWays) {
     EXPECT_EQ(HotKeyFieldFromControl(0x0700), 0);
     EXPECT_EQ(HotKeyControlFromField(0xE000), 0);
     EXPECT_EQ(HotKeyControlFromField(0x1F41), 0x0041); // bits 8-12 are no modifiers
+    EXPECT_EQ(HotKeyFieldFromControl(0x026F), 0x406F);
+    EXPECT_EQ(HotKeyControlFromField(0x4141), 0x0241); // a keypad bit without a twin
 }
 
 } // namespace

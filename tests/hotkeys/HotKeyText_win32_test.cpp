@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <set>
+#include <string>
+
 namespace keyvane {
 namespace {
 
@@ -28,6 +31,38 @@ TEST(SystemKeyNames, TheLayoutsModifierWordsReadBackIntoTheField) {
     for (std::uint16_t value : {0xC04E, 0x6074, 0x2041}) {
         const std::u16string text = HotKeyCodeToText(names, value);
         EXPECT_EQ(ParseShortcutText(names, text), value) << std::string(text.begin(), text.end());
+    }
+}
+
+TEST(SystemKeyNames, KeypadKeysReadBackApartFromTheKeysThatShareTheirCodes) {
+    // Each key writes a text no other key writes, which reads back as that
+    // key, whatever names this system's layout gives them.
+    const HotKeyNames names(SystemKeyNames());
+    const HotKeyCode codes[] = {VK_DIVIDE,  VK_OEM_2,
+                                VK_RETURN,  VK_RETURN | kKeypadBit,
+                                VK_PRIOR,   VK_PRIOR | kKeypadBit,
+                                VK_DELETE,  VK_DELETE | kKeypadBit,
+                                VK_DECIMAL, VK_MULTIPLY,
+                                VK_SNAPSHOT};
+    std::set<std::u16string> texts;
+    for (HotKeyCode code : codes) {
+        const std::u16string text = HotKeyCodeToText(names, kCtrlBit | code);
+        const std::string label(text.begin(), text.end());
+        EXPECT_TRUE(texts.insert(text).second) << label;
+        EXPECT_EQ(TextToHotKeyCode(names, text), kCtrlBit | code) << label;
+    }
+}
+
+TEST(SystemKeyNames, TypedTextAndExtendedCodes) {
+    const KeyNameSource& names = SystemKeyNames();
+    EXPECT_EQ(names.TypedText('A', 0), u"a");
+    EXPECT_EQ(names.TypedText('A', kModShift), u"A");
+    EXPECT_TRUE(names.IsExtendedKey(VK_RCONTROL));
+    EXPECT_FALSE(names.IsExtendedKey('A'));
+    // The US layout has no AltGr: no Ctrl+Alt hotkey takes a character.
+    if (reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(0)) == 0x04090409) {
+        for (HotKeyCode key : {'E', 'Q', '7'})
+            EXPECT_EQ(CharacterTakenFromAltGr(HotKeyNames(names), kCtrlBit | kAltBit | key), u"");
     }
 }
 

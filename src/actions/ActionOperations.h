@@ -32,6 +32,7 @@ class ActionOperations {
     virtual void OpenSpecialFolder(SpecialFolder folder, int showCode) = 0;
     virtual void CloseProgramByName(const std::u16string& fileName) = 0;
     virtual void OpenWebsite(const std::u16string& address, int showCode) = 0;
+    // program is the file name of one of the system's own programs.
     virtual void RunFixedProgram(const std::u16string& program, int showCode) = 0;
 };
 

@@ -1,11 +1,25 @@
 // Step logic of the power and session operations; see Power.h.
 #include "actions/Power.h"
 
+#include "base/Errors.h"
+#include "base/Text.h"
+
 namespace keyvane {
 
 namespace {
 
 constexpr std::u16string_view kNtFamily = u"Windows NT";
+
+enum class SleepState { StandBy, Hibernate };
+
+// "<what> failed: <the system's reason>", or "<what> failed." when the
+// system gave none.
+void TellFailure(PowerPlatform& platform, std::string_view what, PowerPlatform::Failure error) {
+    if (!error) return;
+    std::string text = std::string(what) + " failed";
+    text += *error == 0 ? std::string(".") : std::string(": ").append(SystemErrorText(*error));
+    platform.ShowPowerFailure(FromUtf8(text));
+}
 
 // Closes the token on every road out of an operation.
 class TokenGuard {
@@ -46,22 +60,50 @@ bool EnableShutdownPrivilegeOrSay(PowerPlatform& platform) {
     return true;
 }
 
-void ExitWithPrivilege(PowerPlatform& platform, std::uint32_t flags) {
+void ExitWithPrivilege(PowerPlatform& platform, std::uint32_t flags, std::string_view what) {
     // Only the NT family knows privileges; the others take the request as is.
     if (GetPlatformName(platform).starts_with(kNtFamily) && !EnableShutdownPrivilegeOrSay(platform))
         return;
-    platform.ExitSession(flags);
+    TellFailure(platform, what, platform.ExitSession(flags, kPlannedShutdownReason));
 }
 
-void ChangePowerState(PowerPlatform& platform, bool suspend, bool force) {
-    auto token = platform.OpenProcessToken();
-    if (!token) return;
-    TokenGuard guard(platform, *token);
-    // The lookup's result is not examined: with an empty identifier nothing
-    // is enabled, and the system refuses the request by itself.
-    std::uint64_t luid = platform.LookupShutdownPrivilege().value_or(0);
-    if (!platform.AdjustTokenPrivileges(*token, luid, false)) return;
-    platform.SetSystemPowerState(suspend, force);
+// Why the computer cannot enter the state, or empty when it can. Stand-by
+// is missing on machines that only have the modern, always-connected
+// standby; hibernation is often switched off, which removes the file.
+std::u16string MissingStateText(SleepState state, const PowerCapabilities& capabilities) {
+    if (state == SleepState::StandBy)
+        return capabilities.standBy
+                   ? u""
+                   : u"Stand by is not possible: this computer has no stand-by sleep state (S3).";
+    if (!capabilities.hibernate)
+        return u"Hibernate is not possible: this computer has no hibernation state (S4).";
+    if (!capabilities.hibernateFileOn)
+        return u"Hibernate is not possible: hibernation is switched off on this computer.";
+    return u"";
+}
+
+void EnterSleepState(PowerPlatform& platform, SleepState state) {
+    // A computer that cannot tell is asked all the same; the request then
+    // says whether it could.
+    if (const auto capabilities = platform.QueryPowerCapabilities()) {
+        const std::u16string missing = MissingStateText(state, *capabilities);
+        if (!missing.empty()) return platform.ShowPowerFailure(missing);
+    }
+    const bool hibernate = state == SleepState::Hibernate;
+    PowerPlatform::Failure error;
+    {
+        auto token = platform.OpenProcessToken();
+        if (!token) return;
+        TokenGuard guard(platform, *token);
+        // The lookup's result is not examined: with an empty identifier
+        // nothing is enabled, and the system refuses the request by itself.
+        std::uint64_t luid = platform.LookupShutdownPrivilege().value_or(0);
+        if (!platform.AdjustTokenPrivileges(*token, luid, false)) return;
+        // Forced for hibernation as it always was; the system ignores the flag.
+        error = platform.SetSuspendState(hibernate, hibernate, false);
+    }
+    // The box waits for the user: the token is closed first.
+    TellFailure(platform, hibernate ? "Hibernate" : "Stand by", error);
 }
 
 } // namespace
@@ -82,23 +124,23 @@ std::u16string GetPlatformName(PowerPlatform& platform) {
 }
 
 void PowerOffComputer(PowerPlatform& platform) {
-    ExitWithPrivilege(platform, kExitPowerOff | kExitForce);
+    ExitWithPrivilege(platform, kExitPowerOff | kExitForce, "Power off");
 }
 
 void RebootComputer(PowerPlatform& platform) {
-    ExitWithPrivilege(platform, kExitReboot | kExitForce);
+    ExitWithPrivilege(platform, kExitReboot | kExitForce, "Reboot");
 }
 
 void HibernateComputer(PowerPlatform& platform) {
-    ChangePowerState(platform, false, true);
+    EnterSleepState(platform, SleepState::Hibernate);
 }
 
 void StandByComputer(PowerPlatform& platform) {
-    ChangePowerState(platform, true, false);
+    EnterSleepState(platform, SleepState::StandBy);
 }
 
 void LogOffComputer(PowerPlatform& platform) {
-    platform.ExitSession(kExitLogOff);
+    TellFailure(platform, "Log off", platform.ExitSession(kExitLogOff, kPlannedShutdownReason));
 }
 
 } // namespace keyvane

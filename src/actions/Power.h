@@ -1,7 +1,8 @@
 // Power off, reboot, hibernate, stand by and log off. The order of the
-// privilege steps, which failure shows which box and which one ends the
-// request silently live here, against PowerPlatform, so they are tested with a
-// fake; Power_win32.cpp makes the real calls.
+// privilege steps, whether the computer has the power state asked for, which
+// failure shows which box and which one ends the request silently live here,
+// against PowerPlatform, so they are tested with a fake; Power_win32.cpp
+// makes the real calls.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,18 @@ inline constexpr std::uint32_t kExitLogOff = 0x00;
 inline constexpr std::uint32_t kExitReboot = 0x02;
 inline constexpr std::uint32_t kExitForce = 0x04;
 inline constexpr std::uint32_t kExitPowerOff = 0x08;
+
+// The reason every session request gives: other, planned (the system's
+// SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_FLAG_PLANNED). A zero reason would
+// be logged as an unplanned shutdown.
+inline constexpr std::uint32_t kPlannedShutdownReason = 0x80000000;
+
+// The sleep states the system reports it can enter.
+struct PowerCapabilities {
+    bool standBy = false;         // sleep state S3
+    bool hibernate = false;       // sleep state S4
+    bool hibernateFileOn = false; // the hibernation file exists (hibernation is switched on)
+};
 
 // The system calls the power operations need. A token is an opaque handle the
 // platform hands out; every token that OpenProcessToken returned is given back
@@ -44,16 +57,26 @@ class PowerPlatform {
 
     // A modal box without owner: this title, the body "Exit Error", OK.
     virtual void ShowExitError(const std::u16string& title) = 0;
+    // A modal box without owner: the application title, this text, OK.
+    virtual void ShowPowerFailure(const std::u16string& text) = 0;
 
-    // The requests; their results are not used.
-    virtual void ExitSession(std::uint32_t flags) = 0;
-    virtual void SetSystemPowerState(bool suspend, bool force) = 0;
+    // The sleep states the system has; nullopt when it cannot tell.
+    virtual std::optional<PowerCapabilities> QueryPowerCapabilities() = 0;
+
+    // The requests. Each returns the system's error code when it failed,
+    // nothing when the system took it.
+    using Failure = std::optional<std::uint32_t>;
+    virtual Failure ExitSession(std::uint32_t flags, std::uint32_t reason) = 0;
+    virtual Failure SetSuspendState(bool hibernate, bool force, bool wakeEventsDisabled) = 0;
 };
 
 // "Win32s", "Windows 95", "Windows NT", or empty when the query fails or the
 // identifier is unknown.
 std::u16string GetPlatformName(PowerPlatform& platform);
 
+// Each tells the user in one box when the system refuses the request, with
+// the system's reason; hibernate and stand by also when the computer lacks
+// the state.
 void PowerOffComputer(PowerPlatform& platform);
 void RebootComputer(PowerPlatform& platform);
 void HibernateComputer(PowerPlatform& platform);

@@ -1,12 +1,23 @@
 // The power and session calls of the system.
 #include "actions/Power.h"
 
+#include "base/AppInfo.h"
+#include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
 #include <windows.h>
+#include <powrprof.h>
 
 namespace keyvane {
 namespace {
+
+static_assert(kPlannedShutdownReason == (SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_FLAG_PLANNED));
+
+// powrprof is no known DLL: loaded from the system folder on first use, so a
+// file of that name beside the program is never loaded.
+template <class Function> Function* PowerFunction(const char* name) {
+    return SystemFunction<Function>(L"powrprof.dll", name);
+}
 
 class WindowsPowerPlatform : public PowerPlatform {
   public:
@@ -60,11 +71,30 @@ class WindowsPowerPlatform : public PowerPlatform {
         ::MessageBoxW(nullptr, L"Exit Error", W(title), MB_OK);
     }
 
-    void ExitSession(std::uint32_t flags) override { ::ExitWindowsEx(flags, 0); }
+    void ShowPowerFailure(const std::u16string& text) override {
+        const std::u16string title(kApplicationTitle);
+        ::MessageBoxW(nullptr, W(text), W(title), MB_OK);
+    }
 
-    void SetSystemPowerState(bool suspend, bool force) override {
-        // The system takes any nonzero value as true; all bits set, as ever.
-        ::SetSystemPowerState(suspend ? -1 : 0, force ? -1 : 0);
+    std::optional<PowerCapabilities> QueryPowerCapabilities() override {
+        static const auto query =
+            PowerFunction<decltype(::GetPwrCapabilities)>("GetPwrCapabilities");
+        SYSTEM_POWER_CAPABILITIES capabilities{};
+        if (!query || !query(&capabilities)) return std::nullopt;
+        return PowerCapabilities{capabilities.SystemS3 != FALSE, capabilities.SystemS4 != FALSE,
+                                 capabilities.HiberFilePresent != FALSE};
+    }
+
+    Failure ExitSession(std::uint32_t flags, std::uint32_t reason) override {
+        if (::ExitWindowsEx(flags, reason)) return std::nullopt;
+        return ::GetLastError();
+    }
+
+    Failure SetSuspendState(bool hibernate, bool force, bool wakeEventsDisabled) override {
+        static const auto suspend = PowerFunction<decltype(::SetSuspendState)>("SetSuspendState");
+        if (!suspend) return ERROR_MOD_NOT_FOUND;
+        if (suspend(hibernate, force, wakeEventsDisabled)) return std::nullopt;
+        return ::GetLastError();
     }
 
   private:

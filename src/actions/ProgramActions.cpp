@@ -1,7 +1,11 @@
-// Process matching for "Close selected program...".
+// Process matching for "Close selected program..." and what it tells the
+// user, and the working folder of a chosen program.
 #include "actions/ProgramActions.h"
 
+#include "base/Errors.h"
 #include "base/Text.h"
+
+#include <algorithm>
 
 namespace keyvane {
 
@@ -18,15 +22,62 @@ bool ProcessNameMatches(std::u16string_view exeFile, std::u16string_view name) {
            EqualsIgnoreAsciiCase(exeFile, name);
 }
 
-int CloseMatchingProcesses(ProcessControl& processes, std::u16string_view name) {
-    if (name.empty()) return 0;
-    int tried = 0;
+CloseResult CloseMatchingProcesses(ProcessControl& processes, std::u16string_view name) {
+    CloseResult result;
+    if (name.empty()) return result;
     for (const ProcessEntry& entry : processes.RunningProcesses()) {
         if (!ProcessNameMatches(entry.exeFile, name)) continue;
-        processes.Terminate(entry.id);
-        ++tried;
+        ++result.tried;
+        if (auto error = processes.Terminate(entry.id))
+            result.failures.push_back({entry.id, *error});
     }
-    return tried;
+    return result;
+}
+
+std::u16string CloseFailureMessage(std::u16string_view name, const CloseResult& result) {
+    const std::size_t failed = result.failures.size();
+    if (failed == 0) return {};
+    std::string text = "Could not close ";
+    if (result.tried > 1) {
+        text += std::to_string(failed);
+        if (failed < static_cast<std::size_t>(result.tried)) {
+            text += " of ";
+            text += std::to_string(result.tried);
+        }
+        text += " running copies of ";
+    }
+    text += ToUtf8(name) + ":";
+    // Copies refused for the same reason (all elevated, say) give it once.
+    std::vector<std::uint32_t> told;
+    for (const CloseFailure& failure : result.failures) {
+        if (std::find(told.begin(), told.end(), failure.error) != told.end()) continue;
+        told.push_back(failure.error);
+        text += ' ';
+        text += SystemErrorText(failure.error);
+    }
+    return FromUtf8(text);
+}
+
+std::u16string ProgramStartFolder(std::u16string_view program) {
+    // No file name holds a double quote, so dropping them loses nothing.
+    std::u16string path(program);
+    std::erase(path, u'"');
+    const std::size_t first = path.find_first_not_of(u' ');
+    if (first == std::u16string::npos) return {};
+    path = path.substr(first, path.find_last_not_of(u' ') - first + 1);
+
+    const std::u16string lower = AsciiLowered(path);
+    const bool isProgram =
+        lower.ends_with(u".exe") || lower.ends_with(u".bat") || lower.ends_with(u".com");
+    const bool onDrive = lower.size() > 2 && lower[0] >= u'a' && lower[0] <= u'z' &&
+                         lower[1] == u':' && (lower[2] == u'\\' || lower[2] == u'/');
+    const bool onNetwork = path.starts_with(u"\\\\");
+    if (!isProgram || !(onDrive || onNetwork)) return {};
+    const std::size_t last = path.find_last_of(u"\\/");
+    if (onNetwork && last < 3) return {}; // no server name
+    // A program in a drive's root keeps the backslash: "C:" alone would mean
+    // that drive's current folder.
+    return path.substr(0, onDrive && last == 2 ? 3 : last);
 }
 
 } // namespace keyvane

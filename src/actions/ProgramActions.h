@@ -1,11 +1,13 @@
 // Starting and stopping programs: the portable part is how a running process
-// is matched by name and the walk that ends every match; the Windows half
-// hands programs, folders and addresses to the shell and ends processes.
+// is matched by name, the walk that ends every match and what it tells the
+// user, and the folder a chosen program starts in; the Windows half hands
+// programs, folders and addresses to the shell and ends processes.
 #pragma once
 
 #include "actions/ActionOperations.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,22 +32,48 @@ class ProcessControl {
   public:
     virtual ~ProcessControl() = default;
     virtual std::vector<ProcessEntry> RunningProcesses() = 0;
-    // Ends the process outright with exit code 0; failures are dropped.
-    virtual void Terminate(std::uint32_t id) = 0;
+    // Ends the process outright with exit code 0. Returns the system's error
+    // code when it could not be ended, nothing when it was (or had already
+    // ended by itself).
+    virtual std::optional<std::uint32_t> Terminate(std::uint32_t id) = 0;
 };
 
-// Ends every running process of the program name; returns how many it tried.
-int CloseMatchingProcesses(ProcessControl& processes, std::u16string_view name);
+struct CloseFailure {
+    std::uint32_t id;
+    std::uint32_t error; // the system's error code
+};
+
+struct CloseResult {
+    int tried = 0; // matching processes
+    std::vector<CloseFailure> failures;
+};
+
+// Ends every running process of the program name; says how many it tried
+// and which of them it could not end.
+CloseResult CloseMatchingProcesses(ProcessControl& processes, std::u16string_view name);
+
+// The one message that tells the user which processes of the program name
+// stayed, with the system's reason for each distinct error; empty when
+// nothing failed.
+std::u16string CloseFailureMessage(std::u16string_view name, const CloseResult& result);
+
+// The working folder a chosen program starts in, as a shortcut's default:
+// the folder of a full path (drive or network) to an .exe, .bat or .com,
+// quotes dropped; empty, which keeps the shell's default, for anything else
+// (a bare or relative name, a document, a web address).
+std::u16string ProgramStartFolder(std::u16string_view program);
 
 // Windows only (ProgramActions_win32.cpp). ownerWindow is an HWND or null.
-// Every result of the system is dropped: the program reports none of these.
+// The starts drop the system's results: the program reports none of them.
 void ShellRunProgram(void* ownerWindow, const std::u16string& program,
                      const std::u16string& parameters, int showCode);
 void ShellOpenAddress(void* ownerWindow, const std::u16string& address, int showCode);
 void ShellOpenSpecialFolder(SpecialFolder folder, int showCode);
-// Starts a program found by the system's search for programs and returns
-// once it waits for input, or after 30 s at most.
-void StartProgram(const std::u16string& commandLine, int showCode);
+// Starts the program of this file name from the system folder, never from a
+// search, and returns once it waits for input, or after 30 s at most.
+void StartSystemProgram(const std::u16string& fileName, int showCode);
+// Ends every process of the name; one message box tells about those that
+// could not be ended.
 void CloseProcessesByName(const std::u16string& fileName);
 
 } // namespace keyvane

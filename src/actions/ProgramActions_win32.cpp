@@ -2,6 +2,7 @@
 // no text is squeezed through the 8-bit code page.
 #include "actions/ProgramActions.h"
 
+#include "base/AppInfo.h"
 #include "base/WinText.h"
 
 #include <windows.h>
@@ -34,11 +35,31 @@ class WindowsProcesses final : public ProcessControl {
         return entries;
     }
 
-    void Terminate(std::uint32_t id) override {
+    std::optional<std::uint32_t> Terminate(std::uint32_t id) override {
         const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id);
-        if (!process) return;
-        TerminateProcess(process, 0);
+        if (!process) {
+            const DWORD error = GetLastError();
+            // The process ended between the snapshot and now.
+            if (error == ERROR_INVALID_PARAMETER) return std::nullopt;
+            return error;
+        }
+        std::optional<std::uint32_t> failure;
+        if (!TerminateProcess(process, 0)) {
+            const DWORD error = GetLastError();
+            // A process that has already ended refuses with access denied.
+            if (!(error == ERROR_ACCESS_DENIED && HasEnded(id))) failure = error;
+        }
         CloseHandle(process);
+        return failure;
+    }
+
+  private:
+    static bool HasEnded(std::uint32_t id) {
+        const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+        if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+        const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        CloseHandle(process);
+        return ended;
     }
 };
 
@@ -46,7 +67,10 @@ class WindowsProcesses final : public ProcessControl {
 
 void ShellRunProgram(void* ownerWindow, const std::u16string& program,
                      const std::u16string& parameters, int showCode) {
-    ShellExecuteW(static_cast<HWND>(ownerWindow), L"open", W(program), W(parameters), L"",
+    // A program named by its full path starts in its own folder, as a
+    // shortcut starts it, rather than in Keyvane's.
+    const std::u16string folder = ProgramStartFolder(program);
+    ShellExecuteW(static_cast<HWND>(ownerWindow), L"open", W(program), W(parameters), W(folder),
                   showCode);
 }
 
@@ -68,17 +92,22 @@ void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
     CoTaskMemFree(items);
 }
 
-void StartProgram(const std::u16string& commandLine, int showCode) {
-    // CreateProcessW searches for the program as the old 8-bit launcher did
-    // (program folder, current folder, system folders, PATH) and hands the
-    // show code on through the startup information.
-    std::wstring line = ToWide(commandLine);
+void StartSystemProgram(const std::u16string& fileName, int showCode) {
+    // By full path: a search for the bare name looks in Keyvane's own folder
+    // first, so a program of the same name planted there would run instead.
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    const std::wstring path = std::wstring(folder, length) + L"\\" + ToWide(fileName);
+    // The program sees its own path, quoted, as its first argument.
+    std::wstring line = L"\"" + path + L"\"";
+    // The show code goes on through the startup information.
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCode);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))
         return;
     CloseHandle(started.hThread);
@@ -91,7 +120,13 @@ void StartProgram(const std::u16string& commandLine, int showCode) {
 
 void CloseProcessesByName(const std::u16string& fileName) {
     WindowsProcesses processes;
-    CloseMatchingProcesses(processes, fileName);
+    const std::u16string message =
+        CloseFailureMessage(fileName, CloseMatchingProcesses(processes, fileName));
+    if (message.empty()) return;
+    // No owner, as the power failures: the main window stays usable while
+    // the box is open.
+    const std::u16string title(kApplicationTitle);
+    MessageBoxW(nullptr, W(message), W(title), MB_OK);
 }
 
 } // namespace keyvane

@@ -49,7 +49,7 @@ class SystemActions final : public ActionOperations {
         ShellOpenAddress(owner_, address, showCode);
     }
     void RunFixedProgram(const std::u16string& program, int showCode) override {
-        StartProgram(program, showCode);
+        StartSystemProgram(program, showCode);
     }
 
   private:

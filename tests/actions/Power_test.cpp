@@ -1,8 +1,11 @@
 // The power operations' step order against a fake that records every call.
 #include "actions/Power.h"
+#include "base/Errors.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,8 @@ class FakePowerPlatform : public PowerPlatform {
     bool lookupSucceeds = true;
     bool adjustReturns = true;
     std::uint32_t errorAfterAdjust = 0;
+    std::optional<PowerCapabilities> capabilities = PowerCapabilities{true, true, true};
+    Failure requestError; // what both requests answer
 
     std::vector<std::string> calls;
     int openTokens = 0;
@@ -54,12 +59,24 @@ class FakePowerPlatform : public PowerPlatform {
     void ShowExitError(const std::u16string& title) override {
         calls.push_back("box " + Narrow(title));
     }
-    void ExitSession(std::uint32_t flags) override {
-        calls.push_back("exit " + std::to_string(flags));
+    void ShowPowerFailure(const std::u16string& text) override {
+        calls.push_back("tell " + ToUtf8(text));
     }
-    void SetSystemPowerState(bool suspend, bool force) override {
-        calls.push_back(std::string("power suspend=") + (suspend ? "1" : "0") +
-                        " force=" + (force ? "1" : "0"));
+    std::optional<PowerCapabilities> QueryPowerCapabilities() override {
+        calls.push_back("capabilities");
+        return capabilities;
+    }
+    Failure ExitSession(std::uint32_t flags, std::uint32_t reason) override {
+        char text[48];
+        std::snprintf(text, sizeof text, "exit %u reason 0x%08X", unsigned(flags),
+                      unsigned(reason));
+        calls.push_back(text);
+        return requestError;
+    }
+    Failure SetSuspendState(bool hibernate, bool force, bool wakeEventsDisabled) override {
+        calls.push_back(std::string("suspend hibernate=") + (hibernate ? "1" : "0") + " force=" +
+                        (force ? "1" : "0") + " wake-off=" + (wakeEventsDisabled ? "1" : "0"));
+        return requestError;
     }
 
   private:
@@ -88,9 +105,10 @@ struct ExitCase {
     std::string request;
 };
 
+// Forced, with a planned reason.
 const ExitCase kForcedExits[] = {
-    {"power off", PowerOffComputer, "exit 12"},
-    {"reboot", RebootComputer, "exit 6"},
+    {"power off", PowerOffComputer, "exit 12 reason 0x80000000"},
+    {"reboot", RebootComputer, "exit 6 reason 0x80000000"},
 };
 
 TEST(PowerOffAndReboot, NtFamilyEnablesPrivilegeThenSendsForcedRequest) {
@@ -158,9 +176,12 @@ struct PowerStateCase {
     std::string request;
 };
 
+const std::string kHibernateRequest = "suspend hibernate=1 force=1 wake-off=0";
+const std::string kStandByRequest = "suspend hibernate=0 force=0 wake-off=0";
+
 const PowerStateCase kPowerStates[] = {
-    {"hibernate", HibernateComputer, "power suspend=0 force=1"},
-    {"stand by", StandByComputer, "power suspend=1 force=0"},
+    {"hibernate", HibernateComputer, kHibernateRequest},
+    {"stand by", StandByComputer, kStandByRequest},
 };
 
 TEST(HibernateAndStandBy, EnablePrivilegeWithoutPlatformTestThenRequest) {
@@ -168,9 +189,9 @@ TEST(HibernateAndStandBy, EnablePrivilegeWithoutPlatformTestThenRequest) {
         FakePowerPlatform platform;
         platform.platformId = 1; // not consulted
         op.operation(platform);
-        std::vector<std::string> expected = {"open token", "lookup",
-                                             "adjust 77 luid 19 without previous", op.request,
-                                             "close token 77"};
+        std::vector<std::string> expected = {"capabilities", "open token",
+                                             "lookup",       "adjust 77 luid 19 without previous",
+                                             op.request,     "close token 77"};
         EXPECT_EQ(platform.calls, expected) << op.what;
     }
 }
@@ -180,15 +201,77 @@ TEST(HibernateAndStandBy, FailuresEndSilently) {
         FakePowerPlatform noToken;
         noToken.tokenOpens = false;
         op.operation(noToken);
-        EXPECT_EQ(noToken.calls, std::vector<std::string>{"open token"}) << op.what;
+        EXPECT_EQ(noToken.calls, (std::vector<std::string>{"capabilities", "open token"}))
+            << op.what;
 
         FakePowerPlatform refused;
         refused.adjustReturns = false;
         refused.errorAfterAdjust = 5;
         op.operation(refused);
-        std::vector<std::string> expected = {
-            "open token", "lookup", "adjust 77 luid 19 without previous", "close token 77"};
+        std::vector<std::string> expected = {"capabilities", "open token", "lookup",
+                                             "adjust 77 luid 19 without previous",
+                                             "close token 77"};
         EXPECT_EQ(refused.calls, expected) << op.what;
+    }
+}
+
+TEST(HibernateAndStandBy, RequestOnlyAStateTheComputerHas) {
+    const std::string noStandBy =
+        "tell Stand by is not possible: this computer has no stand-by sleep state (S3).";
+    const std::string noHibernate =
+        "tell Hibernate is not possible: this computer has no hibernation state (S4).";
+    const std::string switchedOff =
+        "tell Hibernate is not possible: hibernation is switched off on this computer.";
+    struct Case {
+        const char* what;
+        ExitOperation operation;
+        std::optional<PowerCapabilities> capabilities; // S3, S4, hibernation file
+        std::string outcome;                           // the box, or the request sent
+    } cases[] = {
+        {"modern standby only", StandByComputer, PowerCapabilities{false, true, true}, noStandBy},
+        {"no S4", HibernateComputer, PowerCapabilities{true, false, false}, noHibernate},
+        {"hibernation off", HibernateComputer, PowerCapabilities{true, true, false}, switchedOff},
+        {"stand by without S4", StandByComputer, PowerCapabilities{true, false, false},
+         kStandByRequest},
+        {"hibernate without S3", HibernateComputer, PowerCapabilities{false, true, true},
+         kHibernateRequest},
+        // A computer that cannot tell is asked all the same.
+        {"stand by, unknown", StandByComputer, std::nullopt, kStandByRequest},
+        {"hibernate, unknown", HibernateComputer, std::nullopt, kHibernateRequest},
+    };
+    for (const Case& c : cases) {
+        FakePowerPlatform platform;
+        platform.capabilities = c.capabilities;
+        c.operation(platform);
+        if (c.outcome.starts_with("tell ")) {
+            EXPECT_EQ(platform.calls, (std::vector<std::string>{"capabilities", c.outcome}))
+                << c.what;
+        } else {
+            ASSERT_EQ(platform.calls.size(), 6u) << c.what;
+            EXPECT_EQ(platform.calls[4], c.outcome) << c.what;
+        }
+    }
+}
+
+TEST(PowerRequests, RefusalTellsWhichRequestAndTheSystemsReason) {
+    struct Case {
+        ExitOperation operation;
+        std::string name;
+    } cases[] = {
+        {PowerOffComputer, "Power off"}, {RebootComputer, "Reboot"},
+        {LogOffComputer, "Log off"},     {HibernateComputer, "Hibernate"},
+        {StandByComputer, "Stand by"},
+    };
+    for (const Case& c : cases) {
+        for (std::uint32_t code : {5u, 0u}) {
+            FakePowerPlatform platform;
+            platform.requestError = code;
+            c.operation(platform);
+            const std::string reason = code == 0 ? "." : ": " + SystemErrorText(code);
+            ASSERT_FALSE(platform.calls.empty());
+            EXPECT_EQ(platform.calls.back(), "tell " + c.name + " failed" + reason) << c.name;
+            EXPECT_EQ(platform.openTokens, 0) << c.name;
+        }
     }
 }
 
@@ -200,9 +283,9 @@ TEST(HibernateAndStandBy, LookupFailureAndNotAllAssignedStillSendRequest) {
         platform.lookupSucceeds = false;
         platform.errorAfterAdjust = 1300;
         op.operation(platform);
-        std::vector<std::string> expected = {"open token", "lookup",
-                                             "adjust 77 luid 0 without previous", op.request,
-                                             "close token 77"};
+        std::vector<std::string> expected = {"capabilities", "open token",
+                                             "lookup",       "adjust 77 luid 0 without previous",
+                                             op.request,     "close token 77"};
         EXPECT_EQ(platform.calls, expected) << op.what;
     }
 }
@@ -211,7 +294,7 @@ TEST(LogOffComputer, SendsUnforcedLogOffOnly) {
     FakePowerPlatform platform;
     platform.tokenOpens = false;
     LogOffComputer(platform);
-    EXPECT_EQ(platform.calls, std::vector<std::string>{"exit 0"});
+    EXPECT_EQ(platform.calls, std::vector<std::string>{"exit 0 reason 0x80000000"});
 }
 
 } // namespace

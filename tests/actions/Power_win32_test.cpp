@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <windows.h>
 
 namespace keyvane {
@@ -30,6 +32,14 @@ TEST(SystemPowerPlatform, EnablingShutdownPrivilegeLeavesNoError) {
         EXPECT_EQ(platform.LastError(), 0u) << keepPrevious;
     }
     platform.CloseToken(*token);
+}
+
+TEST(SystemPowerPlatform, ReadsTheSleepStatesFromTheSystemFolder) {
+    // powrprof is loaded by hand; a failed load would read as "cannot tell".
+    const auto capabilities = SystemPowerPlatform().QueryPowerCapabilities();
+    ASSERT_TRUE(capabilities);
+    std::printf("S3 %d, S4 %d, hibernation file %d\n", capabilities->standBy,
+                capabilities->hibernate, capabilities->hibernateFileOn);
 }
 
 TEST(SystemCdTray, OpenFailsForDriveThatIsNoCd) {

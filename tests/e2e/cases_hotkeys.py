@@ -1,8 +1,10 @@
 """Hotkeys and what their tasks do: run and close programs, open a website,
-the CD tray, minimize-all and log-off; a hotkey another program holds, and a
-soak of many presses. The power-off, reboot, hibernate and stand-by actions
-are never pressed: under Wine a forced power-off ends every process of the
-prefix, and the others do nothing that can be seen."""
+the CD tray, minimize-all, stand-by and log-off; a hotkey another program
+holds, and a soak of many presses. The power-off, reboot and hibernate
+actions are never pressed: under Wine a forced power-off ends every process
+of the prefix, and the others do nothing that can be seen. Stand-by is: Wine
+reports no stand-by sleep state, so the program says so."""
+import contextlib
 import time
 
 from support.case import WINDOW_DEADLINE, CaseFailure, registry, tasks_file, utf16_file
@@ -51,29 +53,76 @@ def one_press_runs_every_enabled_matching_row_in_order(t):
     t.close(program)
 
 
+# The fixed programs come from the system folder, so these cases run the
+# prefix's own Notepad (window class "Notepad") and close it again.
+
+def notepad_pids(t):
+    return {pid for pid, cls, _ in visible_windows(t) if cls == "Notepad"}
+
+
+@contextlib.contextmanager
+def closing_notepads(t):
+    """Makes sure no Notepad is open before the case, and none after it: the
+    case's close row ends them, and a failing case leaves none either."""
+    t.expect(not notepad_pids(t), "a Notepad is open before the case")
+    try:
+        yield
+        press(t, "ctrl+alt+k")
+        t.wait_until(lambda: not notepad_pids(t), "the close row to end Notepad")
+    finally:
+        for pid in notepad_pids(t):
+            t.session.wine("taskkill", "/f", "/pid", str(pid))
+
+
 @case
 def fixed_program_is_ready_before_the_next_row_runs(t):
-    # A stand-in for Notepad that shows its window only after a while; the
-    # program's own folder is searched before the system's.
-    add_target(t, "notepad.exe")
-    with open(t.path("notepad.args"), "w") as f:
-        f.write("--window-after 1500\n")
-    target = add_target(t)
+    # The next row minimizes every window: Notepad's only if it exists by then.
     combo = ctrl_alt_text(t, "N")
     program = start_with_hotkeys(t, tasks_file(
         ("Run Notepad", combo, "", "Normal"),
-        ("Run selected program...", combo, target + " next-row", "Normal"),
+        ("Minimize/Maximaze all windows", combo, "", "Normal"),
         ("Close selected program...", ctrl_alt_text(t, "K"), "notepad.exe", "Normal")))
+    with closing_notepads(t):
+        press(t, "ctrl+alt+n")
+        window = t.wait_until(lambda: ["%s|%s" % (cls, caption) for _, cls, caption
+                                       in visible_windows(t) if cls == "Notepad"],
+                              "Notepad to show its window")[0]
+        # The system parks a minimized window at -32000, -32000.
+        t.wait_until(lambda: t.driver(["rect", window])[0].startswith("-32000 -32000 "),
+                     "the next row to minimize Notepad's window")
+    t.close(program)
+
+
+@case
+def fixed_program_planted_beside_keyvane_does_not_run(t):
+    # A search for the bare name would look in the program's own folder first.
+    add_target(t, "notepad.exe")
+    combo = ctrl_alt_text(t, "N")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run Notepad", combo, "", "Normal"),
+        ("Run selected program...", combo, add_target(t) + " after-notepad", "Normal"),
+        ("Close selected program...", ctrl_alt_text(t, "K"), "notepad.exe", "Normal")))
+    with closing_notepads(t):
+        press(t, "ctrl+alt+n")
+        wait_records(t, 1, "the row after Run Notepad to run")
+        planted = target_records(t, "notepad")
+        t.expect(not planted, "the planted notepad.exe ran: %s" % [r["cmdline"] for r in planted])
+        pids = t.wait_until(lambda: notepad_pids(t), "the system's Notepad to show its window")
+        t.expect(program.pid not in pids, "the Notepad window belongs to keyvane.exe")
+    t.close(program)
+
+
+@case
+def run_selected_program_starts_in_its_own_folder(t):
+    # Keyvane runs in the runner's working folder, not the program's.
+    target = add_target(t, folder="tools")
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", ctrl_alt_text(t, "N"), target + " in-tools", "Normal")))
     press(t, "ctrl+alt+n")
-    slow = t.wait_until(lambda: [r for r in target_records(t, "notepad") if "window" in r],
-                        "the slow program to show its window")[0]
-    after = wait_records(t, 1, "the next row to run")[0]
-    window_time = int(slow["window"].split()[0])
-    t.expect(int(after["created"]) > window_time,
-             "the next row ran %.2f s before the started program had its window"
-             % ((window_time - int(after["created"])) / 1e7))
-    press(t, "ctrl+alt+k")
-    t.driver(["exited", slow["pid"], WINDOW_DEADLINE * 1000], timeout=WINDOW_DEADLINE + 30)
+    record = wait_records(t, 1, "the program to start", folder="tools")[0]
+    want = t.win_dir + "\\tools"
+    t.expect(record["cwd"].rstrip("\\").lower() == want.lower(),
+             "the program started in %r, want %r" % (record["cwd"], want))
     t.close(program)
 
 
@@ -176,6 +225,22 @@ def keypad_keys_run_the_rows_that_name_them(t):
         wait_records(t, count, "the row of %s to run" % combo)
     words = [r["cmdline"].rsplit(" ", 1)[-1] for r in target_records(t)]
     t.expect(words == ["main-slash", "keypad-slash", "keypad-enter"], "started %s" % words)
+    t.close(program)
+
+
+@case
+def stand_by_the_computer_lacks_is_told(t):
+    # As on machines that only have the modern standby.
+    box = "#32770|Keyvane"
+    program = start_with_hotkeys(t, tasks_file(
+        ("Stand by computer", ctrl_alt_text(t, "S"), "", "Normal")))
+    press(t, "ctrl+alt+s")
+    t.find_window(box)
+    text = " ".join(line.split("\t", 2)[-1] for line in t.driver(["children", box]))
+    t.expect("Stand by is not possible" in text and "(S3)" in text, "the message says %r" % text)
+    t.driver(["command", box, 1])  # OK
+    t.wait_until(lambda: not any(cls == "#32770" for _, cls, _ in visible_windows(t)),
+                 "the message to close")
     t.close(program)
 
 

@@ -5,19 +5,13 @@
 //   created <process creation time, 100 ns units>
 //   show <STARTUPINFO wShowWindow, or "none" without STARTF_USESHOWWINDOW>
 //   cmdline <the command line as the program received it>
+//   cwd <the working folder it started in>
 //
 //   kvtarget.exe [ARGS...]               records, then ends
 //   kvtarget.exe --stay [ARGS...]        records, then runs until ended
 //   kvtarget.exe --hold MODS VK [ARGS]   registers the hotkey for itself first,
 //                                        adds "held 1" (or 0), runs until ended
 //                                        and adds "pressed" for every press
-//   kvtarget.exe --window-after MS [ARGS]   waits MS, shows a window, adds
-//                                        "window <time, 100 ns units>" and
-//                                        runs until ended: a program that is
-//                                        slow to become ready for input
-//
-// Started without arguments, it takes them from <exe folder>\<exe name>.args
-// when that file exists (one line): the fixed programs are started bare.
 //
 // A program that runs ends by itself after two minutes, so none outlives a run.
 #include <windows.h>
@@ -51,22 +45,6 @@ void Add(const std::wstring& line) {
     Save();
 }
 
-// The first line of a small UTF-8 file; empty when there is none.
-std::wstring ReadArgsFile(const std::wstring& path) {
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return {};
-    char bytes[1024] = {};
-    const std::size_t n = std::fread(bytes, 1, sizeof bytes - 1, f);
-    std::fclose(f);
-    std::string line(bytes, n);
-    line = line.substr(0, line.find_first_of("\r\n"));
-    std::wstring wide(line.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(),
-                            static_cast<int>(wide.size()))));
-    return wide;
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -80,13 +58,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring base(exe);
     if (base.size() > 4) base.resize(base.size() - 4); // ".exe"
     recordPath = base + L"-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-    if (argc == 1) {
-        const std::wstring more = ReadArgsFile(base + L".args");
-        if (!more.empty()) {
-            argv = CommandLineToArgvW((L"x " + more).c_str(), &argc);
-            if (!argv) return 1;
-        }
-    }
 
     FILETIME created{}, unused{};
     GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
@@ -98,7 +69,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     const bool stay = argc > 1 && std::wstring(argv[1]) == L"--stay";
     const bool hold = argc > 3 && std::wstring(argv[1]) == L"--hold";
-    const bool lateWindow = argc > 2 && std::wstring(argv[1]) == L"--window-after";
     bool held = false;
     if (hold) {
         const UINT mods = static_cast<UINT>(wcstoul(argv[2], nullptr, 0));
@@ -112,23 +82,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                                         : std::wstring(L"none")) +
               L"\n";
     record += L"cmdline " + std::wstring(GetCommandLineW()) + L"\n";
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    record += L"cwd " + std::wstring(folder) + L"\n";
     if (hold) record += std::wstring(L"held ") + (held ? L"1" : L"0") + L"\n";
     Save();
-    if (lateWindow) {
-        // No message call before the window exists: the first one is what
-        // tells the system the program is ready for input.
-        Sleep(static_cast<DWORD>(wcstoul(argv[2], nullptr, 0)));
-        const HWND window =
-            CreateWindowExW(0, L"STATIC", L"kvtarget late window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                            60, 60, 240, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        FILETIME now{};
-        GetSystemTimeAsFileTime(&now);
-        Add(L"window " +
-            std::to_wstring((static_cast<unsigned long long>(now.dwHighDateTime) << 32) |
-                            now.dwLowDateTime) +
-            (window ? L"" : L" (not created)"));
-    }
-    if (!stay && !hold && !lateWindow) return 0;
+    if (!stay && !hold) return 0;
 
     const ULONGLONG deadline = GetTickCount64() + 120000;
     for (;;) {

@@ -37,20 +37,27 @@ def press(t, combo):
     t.driver(["keys", combo])
 
 
-def add_target(t, name="kvtarget.exe"):
-    """Copies the target program into the case's folder; returns its Windows path."""
-    shutil.copy2(os.path.join(t.session.root, "kvtarget.exe"), t.path(name))
-    return t.win_dir + "\\" + name
+def add_target(t, name="kvtarget.exe", folder=None):
+    """Copies the target program into the case's folder (or a folder inside
+    it); returns its Windows path."""
+    parts = [folder, name] if folder else [name]
+    if folder:
+        os.makedirs(t.path(folder), exist_ok=True)
+    shutil.copy2(os.path.join(t.session.root, "kvtarget.exe"), t.path(*parts))
+    return "\\".join([t.win_dir] + parts)
 
 
-def target_records(t, base="kvtarget"):
-    """What every start of the target wrote, oldest process first."""
+def target_records(t, base="kvtarget", folder=None):
+    """What every start of the target wrote, oldest process first; the target
+    writes beside itself."""
     records = []
-    for name in os.listdir(t.dir):
+    where = t.path(folder) if folder else t.dir
+    for name in os.listdir(where):
         if not (name.startswith(base + "-") and name.endswith(".txt")):
             continue
         record = {"pid": int(name[len(base) + 1:-4]), "lines": []}
-        for line in (t.read_file(t.path(name)) or b"").decode("utf-8", "replace").splitlines():
+        for line in (t.read_file(os.path.join(where, name)) or b"").decode(
+                "utf-8", "replace").splitlines():
             key, _, value = line.partition(" ")
             record["lines"].append(line)
             record.setdefault(key, value)
@@ -58,9 +65,11 @@ def target_records(t, base="kvtarget"):
     return sorted(records, key=lambda r: int(r.get("created", "0")))
 
 
-def wait_records(t, count, what, base="kvtarget"):
-    return t.wait_until(lambda: len(target_records(t, base)) >= count and target_records(t, base),
-                        what)
+def wait_records(t, count, what, base="kvtarget", folder=None):
+    def enough():
+        records = target_records(t, base, folder)
+        return len(records) >= count and records
+    return t.wait_until(enough, what)
 
 
 def visible_windows(t, ignore_pids=()):

@@ -144,7 +144,7 @@ void AppCore::ToggleEnabled(int row) {
 }
 
 void AppCore::BeginAdd() {
-    edit_ = Edit{};
+    edit_ = EditSession{};
     hotKeys_.ReleaseAllRegistrations();
 }
 

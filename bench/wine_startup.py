@@ -25,7 +25,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from support.case import MAIN_CAPTION, Case  # noqa: E402  (the suite's machinery)
-from support.drive import GRID, show_main_window  # noqa: E402
+from support.drive import FILTER, GRID, show_main_window  # noqa: E402
 from support.session import Session  # noqa: E402
 
 FLOORS = ("floor_empty", "floor_imports", "floor_window")
@@ -99,6 +99,11 @@ def measure(session, subject, round_name, programs, samples):
             began = time.monotonic()
             t.driver(["lvselect", MAIN_CAPTION, GRID, str(count - 1)])
             got.setdefault("scroll", []).append(time.monotonic() - began)
+        if subject.startswith("keyvane ") and subject in SHOWN:
+            # A keystroke in the search box: the grid shows the rows found
+            # when the box answers (timed inside the driver, without its start).
+            lines = t.driver(["settext", MAIN_CAPTION, FILTER, "system32\\c"])
+            got.setdefault("filter", []).append(float(lines[-1].split()[1]))
         t.close(program)
     finally:
         t.cleanup()
@@ -129,10 +134,12 @@ def main():
 
     median = {s: {k: statistics.median(v) for k, v in figures.items()}
               for s, figures in samples.items()}
-    columns = ("start", "rss", "show", "scroll")
+    columns = ("start", "rss", "show", "scroll", "filter")
     print("medians of %d rounds (start: to the last hotkey registered; rss: RssAnon "
-          "1 s after a tray-only start; show and scroll include a driver start)" % args.runs)
-    print("%-16s %9s %9s %9s %9s" % ("subject", "start s", "rss MiB", "show s", "scroll s"))
+          "1 s after a tray-only start; show and scroll include a driver start; filter: one "
+          "keystroke in the search box)" % args.runs)
+    print("%-16s %9s %9s %9s %9s %9s"
+          % ("subject", "start s", "rss MiB", "show s", "scroll s", "filter ms"))
     for subject in subjects:
         row = median[subject]
         print("%-16s" % subject + "".join(

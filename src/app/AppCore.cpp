@@ -123,6 +123,16 @@ void AppCore::DeleteSelectedTasks() {
 }
 
 void AppCore::DeleteAllTasks() {
+    if (filter_.active()) {
+        // "All" is every row the user sees; the hidden ones stay.
+        tasks_.beginBatch();
+        tasks_.selectTask(-1);
+        for (int v = 0; v < filter_.visibleCount(); ++v)
+            tasks_.setTaskSelected(filter_.TableRow(v), true);
+        tasks_.endBatch();
+        DeleteSelectedTasks();
+        return;
+    }
     tasks_.removeAllTasks();
     SaveTaskList();
     ReleaseUnusedHotKeys();
@@ -173,6 +183,17 @@ void AppCore::EndEdit() {
     ReleaseUnusedHotKeys();
 }
 
+HotKeyAdvice AppCore::AdviseEditorHotKey(HotKeyCode code) {
+    if (code == 0 || TakesTyping(names_, code)) return AdviseHotKey(names_, code, false, {});
+    int skipRow = -1;
+    if (edit_)
+        skipRow = edit_->appendedRow >= 0 ? edit_->appendedRow
+                  : edit_->adding         ? -1
+                                          : tasks_.currentTask();
+    return AdviseHotKey(names_, code, hotKeys_.IsHeldElsewhere(code),
+                        TasksWithHotKey(tasks_, names_, code, skipRow));
+}
+
 void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow) {
     WriteEditedRow(commit, preset, appendedRow);
     RegisterAllTaskHotKeys();
@@ -186,6 +207,36 @@ void AppCore::WriteEditedRow(const EditorCommit& commit, const EditPreset* prese
     if (tasks_.taskCount() > count) appendedRow = row;
     SaveTaskList();
     RebuildTaskIcons();
+}
+
+void AppCore::SetTaskFilter(std::u16string_view text) {
+    filter_.SetText(text);
+    DeselectHiddenTasks();
+}
+
+void AppCore::RefreshTaskFilter() {
+    filter_.Rebuild();
+    DeselectHiddenTasks();
+}
+
+void AppCore::DeselectHiddenTasks() {
+    if (!filter_.active()) return;
+    const int current = tasks_.currentTask();
+    if (current >= 0 && filter_.VisibleRow(current) < 0) {
+        // No current row then: Edit must not open a task the user cannot see.
+        std::vector<int> kept;
+        for (int v = 0; v < filter_.visibleCount(); ++v)
+            if (tasks_.isTaskSelected(filter_.TableRow(v))) kept.push_back(filter_.TableRow(v));
+        tasks_.beginBatch();
+        tasks_.selectTask(-1);
+        for (int row : kept)
+            tasks_.setTaskSelected(row, true);
+        tasks_.endBatch();
+        return;
+    }
+    for (int row = 0; row < tasks_.taskCount(); ++row)
+        if (tasks_.isTaskSelected(row) && filter_.VisibleRow(row) < 0)
+            tasks_.setTaskSelected(row, false);
 }
 
 bool AppCore::ImportVersion12List(const std::u16string& path) {

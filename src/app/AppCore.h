@@ -7,6 +7,7 @@
 
 #include "actions/ActionOperations.h"
 #include "app/TaskEditor.h"
+#include "app/TaskFilter.h"
 #include "app/TaskIcons.h"
 #include "hotkeys/HotKeyManager.h"
 #include "tasks/TaskListStore.h"
@@ -90,7 +91,8 @@ class AppCore {
     void SortTasks(Column column);
     // Removes every selected row, saves, and gives their hotkeys back.
     void DeleteSelectedTasks();
-    // Removes every row, saves, gives every hotkey back.
+    // Removes every row (with a filter, every row it shows), saves, gives
+    // their hotkeys back.
     void DeleteAllTasks();
     // Moves the current row one place; false (nothing changed, nothing
     // saved) at the ends of the table or without a current row.
@@ -115,9 +117,27 @@ class AppCore {
     void EndEdit();
     bool editing() const { return edit_.has_value(); }
 
+    // What the editor says of a combination the user pressed in its hotkey
+    // field, and whether it refuses it. Asks the system whether another
+    // program holds it (none of ours is held during an edit); the row being
+    // edited does not count as another task with it.
+    HotKeyAdvice AdviseEditorHotKey(HotKeyCode code);
+
     // The editor's OK outside an edit (kept for the tests of the row rules):
     // writes, saves, registers and renumbers the icons.
     void CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
+
+    // ---- The grid's filter ----
+    // The grid shows only the rows whose description, hotkey or destination
+    // contain the text, letter case aside; empty text shows all. Hidden rows
+    // are never selected nor current, so every command acts on rows the
+    // user sees, Delete All too (Move still moves within the whole table).
+
+    void SetTaskFilter(std::u16string_view text);
+    // Matches the rows again after the table changed, and lets go of hidden
+    // rows the change selected (a new task the filter hides).
+    void RefreshTaskFilter();
+    const TaskFilter& taskFilter() const { return filter_; }
 
     // ---- Import of version 1.2 lists ----
 
@@ -136,9 +156,11 @@ class AppCore {
 
   private:
     void WriteEditedRow(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
+    void DeselectHiddenTasks();
 
     HotKeyNames names_;
     TaskTable tasks_;
+    TaskFilter filter_{tasks_};
     TaskListStore store_;
     THotKeyManager hotKeys_;
     std::unique_ptr<ActionOperations> actions_;

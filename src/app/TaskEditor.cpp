@@ -22,6 +22,12 @@ EditPreset PresetForEdit(const TaskTable& table, const HotKeyNames& names) {
 
     preset.hotKeyShown = hotKey.empty() || CanShowInHotKeyField(names, hotKey);
     f.hotKey = preset.hotKeyShown ? ParseShortcutText(names, hotKey) : 0;
+    // A Win hotkey the program wrote shows as it is; OK writes it back alike.
+    const HotKeyCode code = TextToHotKeyCode(names, hotKey);
+    if ((code & kWinBit) && HotKeyCodeToText(names, code) == hotKey) {
+        preset.hotKeyShown = true;
+        f.hotKey = code;
+    }
 
     // A run type that is none of the four leaves the first one, "Normal".
     const bool known = std::any_of(kRunTypes.begin(), kRunTypes.end(),
@@ -55,6 +61,87 @@ DestinationFill DestinationFillFor(std::optional<Action> action) {
     if (action == Action::OpenCdRom || action == Action::CloseCdRom)
         return DestinationFill::FirstCdDrive;
     return DestinationFill::None;
+}
+
+bool TakesTyping(const HotKeyNames& names, HotKeyCode code) {
+    if (code == 0 || (code & (kCtrlBit | kAltBit | kWinBit))) return false;
+    const HotKeyPair pair = SplitHotKeyCode(code);
+    switch (pair.key) {
+    case 8:  // Backspace
+    case 9:  // Tab
+    case 13: // Enter
+    case 32: // Space
+    case 37: // the arrows
+    case 38:
+    case 39:
+    case 40:
+        return true;
+    default:
+        break;
+    }
+    const std::u16string typed = names.TypedText(static_cast<std::uint8_t>(pair.key), pair.flags);
+    return std::any_of(typed.begin(), typed.end(),
+                       [](char16_t c) { return c >= u' ' && c != 0x7F; });
+}
+
+std::vector<int> TasksWithHotKey(const TaskTable& table, const HotKeyNames& names, HotKeyCode code,
+                                 int skipRow) {
+    std::vector<int> tasks;
+    const HotKeyCode wanted = code & ~kKeypadBit;
+    if (wanted == 0) return tasks;
+    for (int row = 0; row < table.taskCount(); ++row) {
+        if (row == skipRow) continue;
+        if ((TextToHotKeyCode(names, table.textCell(Column::Hotkey, row)) & ~kKeypadBit) == wanted)
+            tasks.push_back(row + 1);
+    }
+    return tasks;
+}
+
+namespace {
+
+std::u16string Number(int n) {
+    std::u16string text;
+    for (char c : std::to_string(n))
+        text += static_cast<char16_t>(c);
+    return text;
+}
+
+// "Task 3 uses", "Tasks 3 and 5 use", "Tasks 3, 5, 8 and 2 more use".
+std::u16string SharedText(const std::vector<int>& tasks) {
+    constexpr std::size_t kNamed = 3;
+    if (tasks.size() == 1) return u"Task " + Number(tasks[0]) + u" uses this hotkey too";
+    std::u16string text = u"Tasks ";
+    const std::size_t named = std::min(tasks.size(), kNamed);
+    for (std::size_t i = 0; i < named; ++i) {
+        if (i > 0) text += (i + 1 == named && tasks.size() <= kNamed) ? u" and " : u", ";
+        text += Number(tasks[i]);
+    }
+    if (tasks.size() > kNamed)
+        text += u" and " + Number(static_cast<int>(tasks.size() - kNamed)) + u" more";
+    return text + u" use this hotkey too";
+}
+
+} // namespace
+
+HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldElsewhere,
+                          const std::vector<int>& sharedWith) {
+    HotKeyAdvice advice;
+    if (code == 0) return advice;
+    if (TakesTyping(names, code)) {
+        advice.refused = true;
+        advice.text = u"Not taken: " + HotKeyCodeToText(names, code) +
+                      u" is needed for typing; add Ctrl, Alt or Win";
+        return advice;
+    }
+    std::vector<std::u16string> lines;
+    if (heldElsewhere) lines.push_back(u"This hotkey is in use by another program");
+    const std::u16string character = CharacterTakenFromAltGr(names, code);
+    if (!character.empty())
+        lines.push_back(u"Takes the character " + character + u" that AltGr types");
+    if (!sharedWith.empty()) lines.push_back(SharedText(sharedWith));
+    for (const std::u16string& line : lines)
+        advice.text += (advice.text.empty() ? u"" : u"\n") + line;
+    return advice;
 }
 
 std::u16string FirstCdDrive(std::uint32_t driveMask,

@@ -1,25 +1,27 @@
 // The task editor's logic, apart from its window: what Edit shows for a row,
-// what OK writes back, and the first CD drive. The window reads and sets its
+// what OK writes back, which captured hotkeys it takes and what it says of
+// them, and the first CD drive. The window reads and sets its
 // controls through these plain structs.
 #pragma once
 
+#include "hotkeys/HotKeyText.h"
 #include "tasks/TaskVocabulary.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace keyvane {
 
-class HotKeyNames;
 class TaskTable;
 
-// The editor's four fields. hotKey is the hotkey field's value: the virtual
-// key plus 0x0100 keypad, 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt (0: empty).
+// The editor's four fields. hotKey is the hotkey field's value, a hotkey
+// code (Win included; 0: empty).
 struct TaskFields {
     std::optional<Action> action; // none: no action chosen in the list
-    std::uint16_t hotKey = 0;
+    HotKeyCode hotKey = 0;
     std::u16string destination;
     std::u16string runType;
 };
@@ -62,6 +64,28 @@ struct EditorCommit {
 // row written.
 int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommit& commit,
                    const EditPreset* preset, int appendedRow);
+
+// Whether a hotkey would take ordinary typing from every program: a key that
+// types a character, Space, Enter, Tab, Backspace or an arrow, with no Ctrl,
+// Alt or Win. The capture refuses such a combination.
+bool TakesTyping(const HotKeyNames& names, HotKeyCode code);
+
+// The task numbers (row + 1) of the rows whose hotkey is the code, skipping
+// skipRow (the row being edited; -1: none). The keypad bit aside, as a press
+// runs the rows of both keys.
+std::vector<int> TasksWithHotKey(const TaskTable& table, const HotKeyNames& names, HotKeyCode code,
+                                 int skipRow);
+
+// What the line under the hotkey field says of a captured combination,
+// most important first, one line each.
+struct HotKeyAdvice {
+    bool refused = false; // the field keeps what it held
+    std::u16string text;
+};
+// heldElsewhere: the system refused it to a trial registration while none
+// of ours was held. sharedWith: TasksWithHotKey.
+HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldElsewhere,
+                          const std::vector<int>& sharedWith);
 
 // The letter of the first CD-ROM drive ("D"), or empty. driveMask: bit 0 is
 // A:; driveType(letter) gives the system's drive type (5 is CD-ROM).

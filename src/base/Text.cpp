@@ -88,4 +88,78 @@ bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+namespace {
+
+// Blocks where each capital is followed by its small letter (even capital,
+// odd small, or the other way round where noted).
+struct PairBlock {
+    char16_t first, last;
+    bool capitalOdd;
+};
+constexpr PairBlock kPairBlocks[] = {
+    {0x0100, 0x012F, false}, {0x0132, 0x0137, false}, {0x0139, 0x0148, true},
+    {0x014A, 0x0177, false}, {0x0179, 0x017E, true},  {0x01DE, 0x01EF, false},
+    {0x01F8, 0x021F, false}, {0x0222, 0x0233, false}, {0x03D8, 0x03EF, false},
+    {0x0460, 0x0481, false}, {0x048A, 0x04BF, false}, {0x04C1, 0x04CE, true},
+    {0x04D0, 0x052F, false}, {0x1E00, 0x1E95, false}, {0x1EA0, 0x1EFF, false},
+};
+
+// Blocks of capitals whose small letters lie a fixed distance away.
+struct ShiftBlock {
+    char16_t first, last;
+    int shift;
+};
+constexpr ShiftBlock kShiftBlocks[] = {
+    {0x00C0, 0x00D6, 32}, {0x00D8, 0x00DE, 32},   {0x0388, 0x038A, 37}, {0x038E, 0x038F, 63},
+    {0x0391, 0x03A1, 32}, {0x03A3, 0x03AB, 32},   {0x0400, 0x040F, 80}, {0x0410, 0x042F, 32},
+    {0x0531, 0x0556, 48}, {0x10A0, 0x10C5, 7264}, {0x1F08, 0x1F0F, -8}, {0x1F18, 0x1F1D, -8},
+    {0x1F28, 0x1F2F, -8}, {0x1F38, 0x1F3F, -8},   {0x1F48, 0x1F4D, -8}, {0x1F68, 0x1F6F, -8},
+    {0xFF21, 0xFF3A, 32},
+};
+
+} // namespace
+
+char16_t FoldCase(char16_t c) {
+    if (c < 0x80) return AsciiLower(c);
+    if (c < 0xC0) return c;
+    for (const ShiftBlock& b : kShiftBlocks)
+        if (c >= b.first && c <= b.last) return static_cast<char16_t>(c + b.shift);
+    for (const PairBlock& b : kPairBlocks)
+        if (c >= b.first && c <= b.last)
+            return ((c & 1) != 0) == b.capitalOdd ? static_cast<char16_t>(c + 1) : c;
+    switch (c) {
+    case 0x0130: // capital I with dot: its small letter is the plain i
+        return u'i';
+    case 0x0178: // Y with diaeresis, whose small letter is in Latin-1
+        return 0x00FF;
+    case 0x0386:
+        return 0x03AC;
+    case 0x038C:
+        return 0x03CC;
+    case 0x03C2: // final sigma
+        return 0x03C3;
+    case 0x1E9E: // capital sharp s
+        return 0x00DF;
+    default:
+        return c;
+    }
+}
+
+std::u16string CaseFolded(std::u16string_view text) {
+    std::u16string out(text);
+    for (auto& c : out)
+        c = FoldCase(c);
+    return out;
+}
+
+bool ContainsFolded(std::u16string_view text, std::u16string_view foldedNeedle,
+                    std::u16string& scratch) {
+    if (foldedNeedle.empty()) return true;
+    if (text.size() < foldedNeedle.size()) return false;
+    scratch.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        scratch[i] = FoldCase(text[i]);
+    return std::u16string_view(scratch).find(foldedNeedle) != std::u16string_view::npos;
+}
+
 } // namespace keyvane

@@ -1,5 +1,6 @@
 // Small text helpers shared by the core: UTF-16 <-> UTF-8 for messages and
-// native paths, and the program's ASCII-only letter case rules.
+// native paths, the program's ASCII-only letter case rules for names, and
+// the case folding of free text that searches use.
 #pragma once
 
 #include <string>
@@ -21,5 +22,17 @@ constexpr char16_t AsciiUpper(char16_t c) {
 std::u16string AsciiLowered(std::u16string_view text);
 std::u16string AsciiUppered(std::u16string_view text);
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
+
+// The lower-case letter of a capital one in Latin (with its extensions),
+// Greek, Cyrillic, Armenian and the full-width forms; final sigma folds to
+// sigma. Other units, surrogates among them, stay as they are. For searches
+// in what the user typed, where "Ä" must find "ä"; key and column names keep
+// the ASCII rules above.
+char16_t FoldCase(char16_t c);
+std::u16string CaseFolded(std::u16string_view text);
+// Whether the text contains the needle, letter case aside; needle must be
+// CaseFolded already. scratch is reused between calls to spare allocations.
+bool ContainsFolded(std::u16string_view text, std::u16string_view foldedNeedle,
+                    std::u16string& scratch);
 
 } // namespace keyvane

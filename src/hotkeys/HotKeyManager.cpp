@@ -80,6 +80,16 @@ bool THotKeyManager::HasRegistration(HotKeyCode code) const {
     return codes_.count(SystemCode(code)) != 0;
 }
 
+bool THotKeyManager::IsHeldElsewhere(HotKeyCode code) {
+    // An id of the application range, below the atoms of the registrations.
+    constexpr std::uint16_t kTrialId = 0xBFFF;
+    if (code == 0 || HasRegistration(code)) return false;
+    const HotKeyPair pair = SplitHotKeyCode(code);
+    if (!system_->RegisterHotKey(kTrialId, pair.flags | kModNoRepeat, pair.key)) return true;
+    system_->UnregisterHotKey(kTrialId);
+    return false;
+}
+
 void THotKeyManager::HandleWindowMessage(std::uint32_t message, std::uintptr_t wParam,
                                          std::intptr_t lParam) {
     if (message != kWmHotKey || !OnHotKeyPressed) return;

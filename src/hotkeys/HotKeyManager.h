@@ -71,6 +71,10 @@ class THotKeyManager {
     // Releases every entry, last first.
     void ReleaseAllRegistrations();
     bool HasRegistration(HotKeyCode code) const;
+    // Whether another program holds the code: the system refuses a trial
+    // registration, made and given back at once. A code this manager holds
+    // is not held elsewhere.
+    bool IsHeldElsewhere(HotKeyCode code);
     const std::vector<HotKeyRegistration>& Registrations() const { return registrations_; }
 
     // The hidden window's messages. A hotkey message for a registered code

@@ -18,9 +18,9 @@ namespace keyvane {
 
 namespace {
 
-constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GRID,   IDC_MAIN_ADD,
-                               IDC_MAIN_EDIT,          IDC_MAIN_DELETE, IDC_MAIN_DELETE_ALL,
-                               IDC_MAIN_MOVE_DOWN,     IDC_MAIN_MOVE_UP};
+constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_FILTER,    IDC_MAIN_GRID,
+                               IDC_MAIN_ADD,           IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
+                               IDC_MAIN_DELETE_ALL,    IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
 constexpr int kOptionsPage[] = {IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART, IDC_MAIN_TRAY_ONLY,
                                 IDC_MAIN_IMPORT_LABEL,  IDC_MAIN_IMPORT,    IDC_MAIN_SAVE};
 constexpr int kTaskButtons[] = {IDC_MAIN_ADD,        IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
@@ -90,8 +90,11 @@ void MainPages::SetUpControls() {
         core_.SelectTasks(focused, selected);
     };
     events.sort = [this](Column column) { Guarded([&] { core_.SortTasks(column); }); };
+    grid_.SetFilter(&core_.taskFilter());
     grid_.Attach(GetDlgItem(pages_, IDC_MAIN_GRID), core_.tasks(), std::move(events));
-    core_.tasks().setChangeListener([this] { grid_.Refresh(); });
+    core_.tasks().setChangeListener([this] { Refresh(); });
+    SendDlgItemMessageW(pages_, IDC_MAIN_FILTER, EM_SETCUEBANNER, TRUE,
+                        reinterpret_cast<LPARAM>(L"Search (Ctrl+F)"));
     grid_.SetHotKeyMarks([this](int row) -> TaskGrid::RowMark {
         const std::u16string_view text = core_.tasks().textCell(Column::Hotkey, row);
         const HotKeyNames& names = core_.hotKeyNames();
@@ -107,6 +110,25 @@ void MainPages::SetUpControls() {
             return {};
         }
     });
+}
+
+void MainPages::Refresh() {
+    if (refreshing_) return;
+    refreshing_ = true;
+    Guarded([&] { core_.RefreshTaskFilter(); });
+    grid_.Refresh();
+    refreshing_ = false;
+}
+
+void MainPages::OnFilterChanged() {
+    HWND box = GetDlgItem(pages_, IDC_MAIN_FILTER);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+    refreshing_ = true;
+    core_.SetTaskFilter(FromWide(text));
+    refreshing_ = false;
+    grid_.Refresh();
 }
 
 bool MainPages::Option(int id) const {
@@ -164,7 +186,10 @@ void MainPages::LayOut() {
     place(IDC_MAIN_HOTKEYS_GROUP, area.left, area.top, area.right - area.left,
           area.bottom - area.top);
     const int bar = Scaled(50);
-    const int gridTop = area.top + Scaled(18);
+    const int filterH = Scaled(22);
+    place(IDC_MAIN_FILTER, area.left + pad, area.top + Scaled(18),
+          std::min<int>(Scaled(240), area.right - area.left - 2 * pad), filterH);
+    const int gridTop = area.top + Scaled(22) + filterH;
     place(IDC_MAIN_GRID, area.left + pad, gridTop, area.right - area.left - 2 * pad,
           area.bottom - bar - gridTop);
     const int buttonsTop = area.bottom - bar + (bar - buttonH) / 2;
@@ -194,6 +219,14 @@ bool MainPages::PreTranslateMessage(MSG& msg) {
         ShowPage(1 - page_); // two pages: either direction lands on the other
         return true;
     }
+    if (msg.message == WM_KEYDOWN && msg.wParam == 'F' && (GetKeyState(VK_CONTROL) & 0x8000) &&
+        (msg.hwnd == window_ || IsChild(window_, msg.hwnd))) {
+        if (page_ != 0) ShowPage(0);
+        HWND box = GetDlgItem(pages_, IDC_MAIN_FILTER);
+        SetFocus(box);
+        SendMessageW(box, EM_SETSEL, 0, -1);
+        return true;
+    }
     return IsDialogMessageW(pages_, &msg) != FALSE;
 }
 
@@ -208,10 +241,22 @@ INT_PTR MainPages::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
         return FALSE;
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_MAIN_FILTER) {
+            if (HIWORD(wParam) == EN_CHANGE) Guarded([&] { OnFilterChanged(); });
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            // Escape in the search box clears it: every row shows again.
+            HWND box = GetDlgItem(pages_, IDC_MAIN_FILTER);
+            if (GetFocus() == box) SetWindowTextW(box, L"");
+            return TRUE;
+        }
         if (LOWORD(wParam) == IDOK) {
-            // Enter: in the grid it is Edit; elsewhere the focused button.
+            // Enter: in the grid (or the search box, on the row found) it is
+            // Edit; elsewhere the focused button.
             HWND focus = GetFocus();
-            if (focus == grid_.handle()) {
+            const bool inFilter = focus == GetDlgItem(pages_, IDC_MAIN_FILTER);
+            if (focus == grid_.handle() || (inFilter && core_.tasks().currentTask() >= 0)) {
                 SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_MAIN_EDIT, BN_CLICKED), 0);
             } else if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
                 SendMessageW(focus, BM_CLICK, 0, 0);

@@ -1,5 +1,5 @@
-// The main window's contents: the page control with "HotKey View" (the task
-// grid and its six buttons) and "Options" (the two option boxes, the import
+// The main window's contents: the page control with "HotKey View" (the
+// search box, the task grid and its six buttons) and "Options" (the two option boxes, the import
 // and "Save"). Built the first time the window is shown, so a start in the
 // tray makes none of it. Button clicks reach the main window as WM_COMMAND
 // with the button's id.
@@ -29,14 +29,16 @@ class MainPages {
     bool Option(int id) const;
     void SetOption(int id, bool set);
 
-    // After the table changed: rows, selection and focus from the table.
-    void Refresh() { grid_.Refresh(); }
+    // After the table changed: the filter's rows, then rows, selection and
+    // focus from the table.
+    void Refresh();
     // The task pictures from the core's icon plan, at the window's dpi.
     void DrawTaskIcons();
 
     // Places every control for the window's client size.
     void LayOut();
-    // Ctrl+Tab and Ctrl+Shift+Tab switch pages; the dialog manager does Tab,
+    // Ctrl+Tab and Ctrl+Shift+Tab switch pages, Ctrl+F goes to the search
+    // box; the dialog manager does Tab,
     // the arrows and mnemonics. True when the message was taken.
     bool PreTranslateMessage(MSG& msg);
 
@@ -45,6 +47,7 @@ class MainPages {
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowPage(int page);
     void SetUpControls();
+    void OnFilterChanged();
     int Scaled(int pixels) const;
 
     HINSTANCE instance_;
@@ -53,6 +56,7 @@ class MainPages {
     AppCore& core_;
     TaskGrid grid_;
     int page_ = 0;
+    bool refreshing_ = false; // the filter's own selection change comes back
 };
 
 } // namespace keyvane

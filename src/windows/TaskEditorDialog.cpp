@@ -8,6 +8,7 @@
 #include "base/WinText.h"
 #include "tasks/TaskVocabulary.h"
 #include "windows/DialogHost.h"
+#include "windows/HotKeyField.h"
 #include "windows/ModalLoop.h"
 #include "windows/Scaling.h"
 #include "windows/resource.h"
@@ -45,6 +46,7 @@ TaskEditorDialog::TaskEditorDialog(HINSTANCE instance, HWND owner, AppCore& core
 }
 
 TaskEditorDialog::~TaskEditorDialog() {
+    hotKeyField_.reset();
     if (handle_) DestroyWindow(handle_);
 }
 
@@ -60,6 +62,9 @@ void TaskEditorDialog::SetUpControls() {
         SendMessageW(runTypes, CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(ToWide(type.name).c_str()));
     SendMessageW(runTypes, CB_SETCURSEL, 0, 0);
+    hotKeyField_ = std::make_unique<HotKeyField>(
+        GetDlgItem(handle_, IDC_EDITOR_HOTKEY), core_.hotKeyNames(),
+        [this](HotKeyCode code) { Guarded([&] { OnHotKeyPressed(code); }); });
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     SetButtonGlyph(GetDlgItem(handle_, IDC_EDITOR_OK), instance, IDI_OK);
     SetButtonGlyph(GetDlgItem(handle_, IDC_EDITOR_CLOSE), instance, IDI_CLOSE);
@@ -79,6 +84,8 @@ void TaskEditorDialog::Run(bool adding) {
     done_ = false;
     SetFocus(GetDlgItem(handle_, IDC_EDITOR_HOTKEY));
     RunModal(handle_, owner_, done_);
+    // Hidden, the field may keep the focus; the keys go back to everyone.
+    hotKeyField_->StopCapture();
     // Closed without OK: the hotkeys come back all the same.
     Guarded([&] { core_.EndEdit(); });
 }
@@ -97,7 +104,7 @@ void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
     SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_SETCURSEL,
                         static_cast<WPARAM>(presetAction_), 0);
     SetHotKeyField(f.hotKey);
-    presetHotKey_ = HotKeyField();
+    presetHotKey_ = HotKeyFieldValue();
     SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, ToWide(f.destination).c_str());
     SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_SETCURSEL,
                         static_cast<WPARAM>(RunTypeIndex(f.runType)), 0);
@@ -105,24 +112,26 @@ void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
 
 void TaskEditorDialog::KeepFieldsForEdit() {
     presetAction_ = ActionField();
-    presetHotKey_ = HotKeyField();
+    presetHotKey_ = HotKeyFieldValue();
 }
 
-void TaskEditorDialog::SetHotKeyField(std::uint16_t value) {
-    SendDlgItemMessageW(handle_, IDC_EDITOR_HOTKEY, HKM_SETHOTKEY, HotKeyControlFromField(value),
-                        0);
+void TaskEditorDialog::SetHotKeyField(HotKeyCode value) {
+    hotKeyField_->SetValue(value);
 }
 
-std::uint16_t TaskEditorDialog::HotKeyField() const {
-    return HotKeyFieldFromControl(static_cast<std::uint16_t>(
-        SendDlgItemMessageW(handle_, IDC_EDITOR_HOTKEY, HKM_GETHOTKEY, 0, 0)));
+HotKeyCode TaskEditorDialog::HotKeyFieldValue() const {
+    return hotKeyField_->value();
+}
+
+void TaskEditorDialog::OnHotKeyPressed(HotKeyCode code) {
+    const HotKeyAdvice advice = core_.AdviseEditorHotKey(code);
+    if (!advice.refused) SetHotKeyField(code);
+    SetDlgItemTextW(handle_, IDC_EDITOR_HOTKEY_WARNING, W(advice.text));
 }
 
 void TaskEditorDialog::ShowHotKeyWarning() {
-    const std::u16string character = CharacterTakenFromAltGr(core_.hotKeyNames(), HotKeyField());
-    const std::u16string text =
-        character.empty() ? u"" : u"Takes the character " + character + u" that AltGr types";
-    SetDlgItemTextW(handle_, IDC_EDITOR_HOTKEY_WARNING, W(text));
+    const HotKeyAdvice advice = core_.AdviseEditorHotKey(HotKeyFieldValue());
+    SetDlgItemTextW(handle_, IDC_EDITOR_HOTKEY_WARNING, W(advice.text));
 }
 
 int TaskEditorDialog::ActionField() const {
@@ -133,7 +142,7 @@ TaskFields TaskEditorDialog::ReadFields() const {
     TaskFields f;
     const int action = ActionField();
     if (action >= 0 && action < kActionCount) f.action = static_cast<Action>(action);
-    f.hotKey = HotKeyField();
+    f.hotKey = HotKeyFieldValue();
     f.destination = WindowText(GetDlgItem(handle_, IDC_EDITOR_DESTINATION));
     const auto runType = SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_GETCURSEL, 0, 0);
     if (runType >= 0 && runType < static_cast<LRESULT>(kRunTypes.size()))
@@ -212,12 +221,16 @@ INT_PTR TaskEditorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         case IDC_EDITOR_BROWSE:
             Guarded([&] { OnBrowse(); });
             return TRUE;
-        case IDC_EDITOR_HOTKEY:
-            // The hotkey control tells of each new key with EN_CHANGE.
-            if (HIWORD(wParam) == EN_CHANGE) Guarded([&] { ShowHotKeyWarning(); });
-            return TRUE;
         default:
             break;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+        // The hotkey field is read-only only to keep typing out; it looks
+        // like a field the user fills.
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(handle_, IDC_EDITOR_HOTKEY)) {
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
         }
         break;
     case WM_INPUTLANGCHANGE:

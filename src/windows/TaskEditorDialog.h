@@ -8,10 +8,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace keyvane {
+
+class HotKeyField;
 
 class TaskEditorDialog {
   public:
@@ -34,10 +37,14 @@ class TaskEditorDialog {
     // Edit without a row to read: the fields stay as they are, all written.
     void KeepFieldsForEdit();
     TaskFields ReadFields() const;
-    void SetHotKeyField(std::uint16_t value);
-    std::uint16_t HotKeyField() const;
-    // The line under the hotkey field: the character its hotkey takes from
-    // AltGr on the layout in use, if any.
+    void SetHotKeyField(HotKeyCode value);
+    HotKeyCode HotKeyFieldValue() const;
+    // A combination pressed in the hotkey field: taken unless the core
+    // refuses it; the line under the field says why, or what to know of it.
+    void OnHotKeyPressed(HotKeyCode code);
+    // The line under the hotkey field for what the field holds: another
+    // program holding it, the character it takes from AltGr on the layout in
+    // use, the other tasks with it.
     void ShowHotKeyWarning();
     int ActionField() const;
     // The file dialog for a program; true and the path when confirmed.
@@ -57,7 +64,8 @@ class TaskEditorDialog {
     // What Edit put into the action list and the hotkey field, to tell
     // whether the user changed them.
     int presetAction_ = -1;
-    std::uint16_t presetHotKey_ = 0;
+    HotKeyCode presetHotKey_ = 0;
+    std::unique_ptr<HotKeyField> hotKeyField_;
 };
 
 } // namespace keyvane

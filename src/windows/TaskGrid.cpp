@@ -100,16 +100,16 @@ void TaskGrid::SetIcons(HIMAGELIST icons, const IconPlan* plan) {
 void TaskGrid::Refresh() {
     if (!list_ || syncing_) return;
     syncing_ = true;
-    const int count = table_->taskCount();
+    const int count = ViewCount();
     if (ListView_GetItemCount(list_) != count)
         ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     // The table's selection and current row are what the commands act on;
     // show exactly those.
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     for (int row = 0; row < count; ++row)
-        if (table_->isTaskSelected(row))
+        if (const int task = TableRow(row); task >= 0 && table_->isTaskSelected(task))
             ListView_SetItemState(list_, row, LVIS_SELECTED, LVIS_SELECTED);
-    const int current = table_->currentTask();
+    const int current = ViewRow(table_->currentTask());
     if (current >= 0 && current < count) {
         ListView_SetItemState(list_, current, LVIS_FOCUSED, LVIS_FOCUSED);
         ListView_EnsureVisible(list_, current, FALSE);
@@ -131,12 +131,13 @@ void TaskGrid::SelectionToTable() {
     // Asks the view for its selected rows only: a grid of thousands of
     // rows must not cost a message per row on every click.
     syncing_ = true; // the table's change notice must not push the view back
-    const int count = table_->taskCount();
+    const int count = ViewCount();
     std::vector<int> selected;
     for (int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED); row >= 0 && row < count;
          row = ListView_GetNextItem(list_, row, LVNI_SELECTED))
-        selected.push_back(row);
-    if (events_.select) events_.select(ListView_GetNextItem(list_, -1, LVNI_FOCUSED), selected);
+        selected.push_back(TableRow(row));
+    if (events_.select)
+        events_.select(TableRow(ListView_GetNextItem(list_, -1, LVNI_FOCUSED)), selected);
     syncing_ = false;
 }
 
@@ -144,8 +145,22 @@ int TaskGrid::HitColumn(POINT point, int& row) const {
     LVHITTESTINFO hit{};
     hit.pt = point;
     ListView_SubItemHitTest(list_, &hit);
-    row = hit.iItem;
-    return hit.iItem >= 0 ? hit.iSubItem : -1;
+    row = TableRow(hit.iItem);
+    return row >= 0 ? hit.iSubItem : -1;
+}
+
+int TaskGrid::ViewCount() const {
+    return filter_ ? filter_->visibleCount() : table_->taskCount();
+}
+
+int TaskGrid::TableRow(int viewRow) const {
+    if (filter_) return filter_->TableRow(viewRow);
+    return viewRow >= 0 && viewRow < table_->taskCount() ? viewRow : -1;
+}
+
+int TaskGrid::ViewRow(int tableRow) const {
+    if (filter_) return filter_->VisibleRow(tableRow);
+    return tableRow >= 0 && tableRow < table_->taskCount() ? tableRow : -1;
 }
 
 void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
@@ -180,12 +195,12 @@ std::u16string TaskGrid::TooltipOf(int row) const {
 
 LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
     handled = true;
-    const int count = table_->taskCount();
     switch (header->code) {
     case LVN_GETDISPINFOW: {
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
         LVITEMW& item = info->item;
-        if (item.iItem < 0 || item.iItem >= count) return 0;
+        const int row = TableRow(item.iItem);
+        if (row < 0) return 0;
         if (item.iSubItem < 0 || item.iSubItem >= kColumnCount) return 0;
         const Column column = kViewColumns[item.iSubItem];
         if (item.mask & LVIF_TEXT) {
@@ -193,7 +208,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             if (column == Column::Enabled || column == Column::Image) {
                 textBuffer_.clear();
             } else {
-                textBuffer_ = ToWide(table_->cellText(column, item.iItem));
+                textBuffer_ = ToWide(table_->cellText(column, row));
             }
             if (item.cchTextMax > 0) {
                 const auto n = std::min<std::size_t>(textBuffer_.size(),
@@ -206,7 +221,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             item.iImage = -1;
             if (column == Column::Image && plan_) {
                 std::int32_t image = 0;
-                const std::u16string text = table_->cellText(Column::Image, item.iItem);
+                const std::u16string text = table_->cellText(Column::Image, row);
                 image = static_cast<std::int32_t>(std::wcstol(W(text), nullptr, 10));
                 item.iImage = plan_->SourceOfImage(image);
             }
@@ -231,7 +246,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         const auto* activate = reinterpret_cast<NMITEMACTIVATE*>(header);
         int row = -1;
         const int column = HitColumn(activate->ptAction, row);
-        if (column == kEnabled && row >= 0 && row < count && events_.toggleEnabled)
+        if (column == kEnabled && row >= 0 && events_.toggleEnabled)
             events_.toggleEnabled(row); // saves, as every click does
         else if (events_.click)
             events_.click();
@@ -242,7 +257,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         int row = -1;
         const int column = HitColumn(activate->ptAction, row);
         // A quick second click on the box is a second toggle, not an edit.
-        if (column == kEnabled && row >= 0 && row < count) {
+        if (column == kEnabled && row >= 0) {
             if (events_.toggleEnabled) events_.toggleEnabled(row);
         } else if (row >= 0 && events_.edit) {
             events_.edit();
@@ -255,14 +270,14 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             events_.remove();
         } else if (key->wVKey == VK_SPACE) {
             const int row = table_->currentTask();
-            if (row >= 0 && row < count && events_.toggleEnabled) events_.toggleEnabled(row);
+            if (ViewRow(row) >= 0 && events_.toggleEnabled) events_.toggleEnabled(row);
         }
         return 0;
     }
     case LVN_GETINFOTIPW: {
         auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
-        if (tip->iItem < 0 || tip->iItem >= count || tip->cchTextMax <= 0) return 0;
-        const std::wstring text = ToWide(TooltipOf(tip->iItem));
+        if (TableRow(tip->iItem) < 0 || tip->cchTextMax <= 0) return 0;
+        const std::wstring text = ToWide(TooltipOf(TableRow(tip->iItem)));
         if (text.empty()) return 0;
         const auto n =
             std::min<std::size_t>(text.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
@@ -280,13 +295,14 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         case CDDS_ITEMPOSTPAINT: {
             // Drawn over the finished row: the Enabled box, and the mark of
             // a hotkey that cannot act.
-            const int row = static_cast<int>(draw->nmcd.dwItemSpec);
-            if (row < 0 || row >= count) return CDRF_DODEFAULT;
+            const int item = static_cast<int>(draw->nmcd.dwItemSpec);
+            const int row = TableRow(item);
+            if (row < 0) return CDRF_DODEFAULT;
             RECT cell{};
-            ListView_GetSubItemRect(list_, row, kEnabled, LVIR_BOUNDS, &cell);
+            ListView_GetSubItemRect(list_, item, kEnabled, LVIR_BOUNDS, &cell);
             DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(u"Enabled", row));
             if (marks_ && warning_ && marks_(row).mark != HotKeyMark::None) {
-                ListView_GetSubItemRect(list_, row, kHotkey, LVIR_BOUNDS, &cell);
+                ListView_GetSubItemRect(list_, item, kHotkey, LVIR_BOUNDS, &cell);
                 const int size = ScaleToDpi(list_, 16);
                 DrawIconEx(draw->nmcd.hdc, cell.left + ScaleToDpi(list_, 3),
                            (cell.top + cell.bottom - size) / 2, warning_, size, size, 0, nullptr,

@@ -2,8 +2,11 @@
 // task table. The table stays the one store; the view asks it for each cell
 // it paints, so thousands of tasks cost nothing to show. The grid only reads
 // the table: selection and header clicks go to its owner, who asks the core.
+// With a filter it shows the filter's rows: every row index is translated
+// here, at the edge, and the events carry table rows.
 #pragma once
 
+#include "app/TaskFilter.h"
 #include "app/TaskIcons.h"
 #include "tasks/TaskTable.h"
 
@@ -49,6 +52,8 @@ class TaskGrid {
     // takes the image list over. A row shows its Image number's picture.
     void SetIcons(HIMAGELIST icons, const IconPlan* plan);
     void SetHotKeyMarks(std::function<RowMark(int row)> marks) { marks_ = std::move(marks); }
+    // The rows shown (null: all); the filter must outlive the grid.
+    void SetFilter(const TaskFilter* filter) { filter_ = filter; }
 
     // After the table changed: row count, selection and focus from the table.
     void Refresh();
@@ -62,7 +67,11 @@ class TaskGrid {
   private:
     void SelectionToTable();
     void DrawCheckBox(HDC dc, const RECT& cell, bool checked);
+    // row: the table row under the point, -1 for none.
     int HitColumn(POINT clientPoint, int& row) const;
+    int ViewCount() const;
+    int TableRow(int viewRow) const; // -1 outside the view
+    int ViewRow(int tableRow) const; // -1 when hidden
     std::u16string TooltipOf(int row) const;
 
     HWND list_ = nullptr;
@@ -71,6 +80,7 @@ class TaskGrid {
     HIMAGELIST icons_ = nullptr;
     const IconPlan* plan_ = nullptr;
     std::function<RowMark(int row)> marks_;
+    const TaskFilter* filter_ = nullptr;
     HICON warning_ = nullptr;
     bool syncing_ = false; // the grid is setting the view's selection itself
     std::wstring textBuffer_;

@@ -41,13 +41,14 @@
 #define IDC_MAIN_IMPORT_LABEL 913  // "Import hotkeys from v1.2"
 #define IDC_MAIN_IMPORT 914        // "Import"
 #define IDC_MAIN_SAVE 915          // "Save"
+#define IDC_MAIN_FILTER 916        // the search box above the grid
 
 // Task editor. OK and Close are IDOK and IDCANCEL, so Enter and
 // Escape work as the dialog manager gives them.
 #define IDC_EDITOR_GROUP 1001
-#define IDC_EDITOR_OK IDOK        // "OK"
-#define IDC_EDITOR_CLOSE IDCANCEL // "Close"
-#define IDC_EDITOR_HOTKEY 1004
+#define IDC_EDITOR_OK IDOK          // "OK"
+#define IDC_EDITOR_CLOSE IDCANCEL   // "Close"
+#define IDC_EDITOR_HOTKEY 1004      // the field that captures the keys pressed in it
 #define IDC_EDITOR_ACTION 1005      // Action
 #define IDC_EDITOR_DESTINATION 1006 // Destination
 #define IDC_EDITOR_RUN_TYPE 1007    // Type of run
@@ -56,7 +57,7 @@
 #define IDC_EDITOR_ACTION_LABEL 1010
 #define IDC_EDITOR_DESTINATION_LABEL 1011
 #define IDC_EDITOR_RUN_TYPE_LABEL 1012
-#define IDC_EDITOR_HOTKEY_WARNING 1013 // the character the hotkey takes from AltGr
+#define IDC_EDITOR_HOTKEY_WARNING 1013 // what the editor says of the hotkey
 
 // About box.
 #define IDC_ABOUT_TEXT 1101

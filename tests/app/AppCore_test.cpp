@@ -108,7 +108,8 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     core.tasks().selectTask(0);
     const EditPreset preset = PresetForEdit(core.tasks(), layout.names);
     EXPECT_FALSE(preset.actionShown);
-    EXPECT_FALSE(preset.hotKeyShown) << "the field cannot hold the Win key";
+    EXPECT_TRUE(preset.hotKeyShown) << "the field holds the Win key";
+    EXPECT_EQ(preset.fields.hotKey, kWinBit | 'Q');
     EXPECT_EQ(preset.fields.runType, u"Normal");
 
     // Edit: the user changes only the destination.
@@ -254,6 +255,57 @@ TEST(FirstCdDrive, FirstLetterWithACdRomDrive) {
     EXPECT_EQ(FirstCdDrive(0b11100, types), u"D"); // C, D, E present
     EXPECT_EQ(FirstCdDrive(0b10100, types), u"E"); // no D
     EXPECT_EQ(FirstCdDrive(0b00100, types), u"");
+}
+
+TEST_F(AppCoreTest, FilterKeepsCommandsOnTheRowsTheUserSees) {
+    FillNumbered(5); // destinations row1 ... row5
+    core.tasks().setCellText(Column::Dest, 1, u"other");
+    core.tasks().setCellText(Column::Dest, 3, u"OTHER too");
+    core.tasks().selectTask(0);
+    for (int row : {1, 2, 3})
+        core.tasks().setTaskSelected(row, true);
+    core.SetTaskFilter(u"Other");
+    const TaskFilter& filter = core.taskFilter();
+    ASSERT_EQ(filter.visibleCount(), 2);
+    EXPECT_EQ(core.tasks().currentTask(), -1) << "Edit must not open a hidden row";
+    EXPECT_TRUE(core.tasks().isTaskSelected(1) && core.tasks().isTaskSelected(3));
+    EXPECT_FALSE(core.tasks().isTaskSelected(0) || core.tasks().isTaskSelected(2));
+
+    // The grid's selection arrives as table rows; Delete takes only those.
+    core.SelectTasks(filter.TableRow(1), {filter.TableRow(1)});
+    core.DeleteSelectedTasks();
+    core.RefreshTaskFilter();
+    EXPECT_EQ(Dests(), u"row1 other row3 row5 ");
+    EXPECT_EQ(filter.visibleCount(), 1);
+    // A row a change selects while hidden (a new task) is let go of.
+    core.tasks().selectTask(0);
+    core.RefreshTaskFilter();
+    EXPECT_EQ(core.tasks().currentTask(), -1);
+    test::AppendRow(core.tasks(), {u"Run Calc", u"", u"other again"});
+    core.RefreshTaskFilter();
+    core.DeleteAllTasks();
+    EXPECT_EQ(Dests(), u"row1 row3 row5 ") << "Delete All takes only the rows shown";
+    core.SetTaskFilter(u"");
+    EXPECT_EQ(filter.visibleCount(), 3);
+}
+
+TEST_F(AppCoreTest, EditorAdviceNamesOtherTasksAndProgramsButNotTheEditedRow) {
+    FillNumbered(2);
+    test::AppendRow(core.tasks(), {u"Run Calc", u"Ctrl+Alt+1", u"twin"});
+    core.tasks().selectTask(0);
+    ASSERT_TRUE(core.BeginEdit());
+    EXPECT_TRUE(held.empty()) << "an edit gives every hotkey back";
+    EXPECT_EQ(core.AdviseEditorHotKey(kCtrlBit | kAltBit | '1').text,
+              u"Task 3 uses this hotkey too");
+    held.insert({kCtrlAlt, 'P'}); // another program's
+    EXPECT_EQ(core.AdviseEditorHotKey(kCtrlBit | kAltBit | 'P').text,
+              u"This hotkey is in use by another program");
+    EXPECT_EQ(held.size(), 1u) << "the trial registration is given back";
+    EXPECT_TRUE(core.AdviseEditorHotKey(' ').refused);
+    core.EndEdit();
+    EXPECT_EQ(core.AdviseEditorHotKey(kCtrlBit | kAltBit | '2').text,
+              u"Task 2 uses this hotkey too")
+        << "a hotkey of ours is not another program's";
 }
 
 } // namespace

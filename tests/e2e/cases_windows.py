@@ -1,14 +1,14 @@
 """The main window, the task editor and the tray icon, driven as a user
 would: tray clicks, buttons, the grid and the editor's fields."""
 from support.case import EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, registry, utf16_list
-from support.drive import (ADD, DELETE, EDIT, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1, MOD_ALT,
+from support.drive import (ADD, DELETE, EDIT, FILTER, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1, MOD_ALT,
                            MOD_CONTROL, MOVE_UP, add_target, ctrl_alt_text, grid_rows, press,
-                           show_main_window, shot, start_with_hotkeys, visible_windows,
-                           wait_records)
+                           show_main_window, shot, start_with_hotkeys, target_records,
+                           visible_windows, wait_records)
 
 CASES, case = registry()
 
-EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_DEST, EDITOR_OK = 1004, 1005, 1006, 1
+EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_DEST, EDITOR_OK, EDITOR_WARNING = 1004, 1005, 1006, 1, 1013
 HKM_SETHOTKEY, CB_SETCURSEL = 0x0401, 0x014E
 HOTKEYF_CONTROL, HOTKEYF_ALT = 0x02, 0x04
 WM_SYSCOMMAND, SC_CLOSE = 0x0112, 0xF060
@@ -85,6 +85,83 @@ def delete_move_and_enabled_reach_the_file_and_free_the_hotkey(t):
     off = [moved[0][:-len("True")] + "False", moved[1]]
     t.wait_for_tasks(utf16_list(*off), "the cleared Enabled box in the file")
     shot(t, "main-window-after-commands")
+    t.close(program)
+
+
+def editor_text(t, control):
+    return "\n".join(t.driver(["text", EDITOR_CAPTION, control]))
+
+
+def wait_capture(t, keys, field, warning, what):
+    press(t, keys)
+    t.wait_until(lambda: (editor_text(t, EDITOR_HOTKEY), editor_text(t, EDITOR_WARNING))
+                 == (field, warning), what)
+
+
+@case
+def hotkey_field_captures_held_and_win_combinations_and_refuses_a_bare_letter(t):
+    target = add_target(t)
+    first = "1,Run selected program...,%s,%s first,Normal,0,True" % (ctrl_alt_text(t, "K"), target)
+    holder = t.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT),
+                     str(ord("H")))
+    t.expect(wait_records(t, 1, "another program to take Ctrl+Alt+H")[0].get("held") == "1",
+             "the other program could not take Ctrl+Alt+H")
+    program = start_with_hotkeys(t, utf16_list(first))
+    show_main_window(t)
+    t.driver(["click", MAIN_CAPTION, ADD])
+    t.wait_shown(EDITOR_CAPTION, "the editor to open")
+    t.expect(editor_text(t, EDITOR_HOTKEY) == "None", "the field is not empty")
+    wait_capture(t, "n", "None", "Not taken: N is needed for typing; add Ctrl, Alt or Win",
+                 "the bare letter refused")
+    shot(t, "editor-refused")
+    t.driver(["click", EDITOR_CAPTION, EDITOR_OK])
+    t.wait_for_tasks(utf16_list(first, "2,Run My Computer,,,Normal,0,True"),
+                     "the new task saved without the bare letter")
+    # Edit it: a combination another program holds reaches the field only.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "1"], ["click", MAIN_CAPTION, EDIT])
+    t.wait_shown(EDITOR_CAPTION, "the editor to open for Edit")
+    wait_capture(t, "ctrl+alt+h", ctrl_alt_text(t, "H"),
+                 "This hotkey is in use by another program", "the held combination captured")
+    wait_capture(t, "ctrl+alt+k", ctrl_alt_text(t, "K"), "Task 1 uses this hotkey too",
+                 "the first task's combination captured")
+    win_j = "Win+" + t.driver(["keyname", ord("J")])[0]
+    wait_capture(t, "win+j", win_j, "", "the Win combination captured")
+    shot(t, "editor-win")
+    t.driver(["childsend", EDITOR_CAPTION, EDITOR_ACTION, CB_SETCURSEL, 10],
+             ["settext", EDITOR_CAPTION, EDITOR_DEST, target + " win"],
+             ["click", EDITOR_CAPTION, EDITOR_OK])
+    t.wait_for_tasks(utf16_list(first, "2,Run selected program...,%s,%s win,Normal,1,True"
+                                % (win_j, target)), "the Win hotkey in the file")
+    t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)
+    press(t, "win+j")
+    t.wait_until(lambda: any(r.get("cmdline", "").endswith(" win") for r in target_records(t)),
+                 "the Win hotkey's task to run")
+    t.expect(not any("pressed" in r["lines"] for r in target_records(t)),
+             "the program holding Ctrl+Alt+H received it while the field captured it")
+    holder.kill()
+    t.close(program)
+
+
+@case
+def filter_shows_matching_rows_and_delete_takes_only_those(t):
+    rows = ["%d,Run Calc,,%s,Normal,0,True" % (i + 1, dest) for i, dest in
+            enumerate(["alpha", "Ärger beta", "gamma", "ÄRGER delta", "epsilon"])]
+    program = start_with_hotkeys(t, utf16_list(*rows))
+    show_main_window(t)
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "0,2"])  # hidden by the filter below
+    t.driver(["settext", MAIN_CAPTION, FILTER, "ärger"])
+    t.wait_until(lambda: [r[4] for r in grid_rows(t)] == ["Ärger beta", "ÄRGER delta"],
+                 "the grid to show the two matching rows")
+    shot(t, "main-window-filtered")
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "1"], ["click", MAIN_CAPTION, DELETE])
+    t.wait_until(lambda: [r[4] for r in grid_rows(t)] == ["Ärger beta"],
+                 "the deleted row gone from the filtered grid")
+    t.driver(["settext", MAIN_CAPTION, FILTER, ""])
+    t.wait_until(lambda: len(grid_rows(t)) == 4, "every row back once the filter is cleared")
+    # Each row keeps the icon number the start gave it (its row then).
+    want = [rows[i].replace(",Normal,0,", ",Normal,%d," % i) for i in (0, 1, 2, 4)]
+    want[3] = want[3].replace("5,", "4,", 1)
+    t.wait_for_tasks(utf16_list(*want), "only the visible selected row deleted")
     t.close(program)
 
 

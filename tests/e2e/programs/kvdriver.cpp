@@ -34,7 +34,8 @@
 //                                    class, caption (for diagnosis)
 //   keyname VK [extended]            prints GetKeyNameTextW's name of the key
 //   childsend WINDOW ID MSG [W [L]]  a message without pointers to a control
-//   settext WINDOW ID TEXT           WM_SETTEXT to a control
+//   settext WINDOW ID TEXT           WM_SETTEXT to a control; prints "ms T", the
+//                                    time the control's window took to answer
 //   lvselect WINDOW ID ROW,ROW,...   selects exactly these grid rows (the first focused)
 //   lvclick WINDOW ID ROW COL [double]  a click at a grid cell's centre
 //   tabclick WINDOW ID INDEX         a click on a tab of a tab control
@@ -553,11 +554,18 @@ void Run(const std::vector<std::wstring>& args) {
         Print(L"result " + std::to_wstring(result));
     } else if (cmd == L"settext") {
         // settext WINDOW ID TEXT: the system carries WM_SETTEXT's string across.
+        // Prints "ms T": how long the target took to take the text and answer.
         const HWND c = Child(Need(arg(1)), arg(2));
         DWORD_PTR result = 0;
+        LARGE_INTEGER frequency{}, began{}, ended{};
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&began);
         if (!SendMessageTimeoutW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg(3).c_str()),
                                  SMTO_ABORTIFHUNG, 10000, &result))
             Fail(L"WM_SETTEXT failed");
+        QueryPerformanceCounter(&ended);
+        Print(L"ms " + std::to_wstring((ended.QuadPart - began.QuadPart) * 1000.0 /
+                                       static_cast<double>(frequency.QuadPart)));
     } else if (cmd == L"lvselect") {
         // lvselect WINDOW ID ROW,ROW,... : selects exactly these rows; the
         // first becomes the focused row.

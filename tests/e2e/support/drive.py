@@ -12,6 +12,7 @@ VK_CONTROL, VK_MENU = 0x11, 0x12
 
 # The main window's controls and commands.
 GRID = 902  # the task grid
+FILTER = 916  # the search box above it
 ADD, EDIT, DELETE, DELETE_ALL, MOVE_DOWN, MOVE_UP = 903, 904, 905, 906, 907, 908
 SAVE, IMPORT, AUTO_START, TRAY_ONLY, PAGES = 915, 914, 911, 912, 900
 GRID_DESC_COLUMN = 2  # the grid shows the icon first, then "#", then Desc

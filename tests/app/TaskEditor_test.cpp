@@ -1,0 +1,85 @@
+// The editor's rules for a combination pressed in its hotkey field: which it
+// refuses and what the line under the field says.
+#include "app/TaskEditor.h"
+
+#include "FakeKeyNames.h"
+#include "TaskRows.h"
+
+#include <gtest/gtest.h>
+
+namespace keyvane {
+namespace {
+
+TEST(TaskEditorRules, CaptureRefusesWhatTakesTypingAndSaysTheRestMostImportantFirst) {
+    test::FakeLayout layout;
+    layout.source.typed = {{{'N', 0}, u"n"},     {{'N', 4}, u"N"}, {{0xBA, 0}, u";"},
+                           {{0x1B, 0}, u"\x1b"}, {{'Q', 3}, u"@"}, {{'E', 3}, u"\x05"},
+                           {{0x60, 0}, u"0"}};
+    layout.Restart();
+    const HotKeyNames& names = layout.names;
+    const HotKeyCode ctrl = kCtrlBit, alt = kAltBit, shift = kShiftBit, win = kWinBit;
+    const std::u16string refused = u" is needed for typing; add Ctrl, Alt or Win";
+    const std::u16string held = u"This hotkey is in use by another program";
+    struct Case {
+        HotKeyCode code;
+        bool heldElsewhere;
+        std::vector<int> shared;
+        bool refused;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {0, true, {2}, false, u""}, // an empty field says nothing
+        {'N', false, {}, true, u"Not taken: N" + refused},
+        {shift | 'N', false, {}, true, u"Not taken: Shift+N" + refused},
+        {0xBA, false, {}, true, u"Not taken: ;" + refused}, // a punctuation key
+        {0x60, false, {}, true, u"Not taken: Num 0" + refused},
+        {' ', false, {}, true, u"Not taken: Space" + refused},
+        {13, false, {}, true, u"Not taken: Enter" + refused},
+        {13 | kKeypadBit, false, {}, true, u"Not taken: Num Enter" + refused},
+        {9, false, {}, true, u"Not taken: Tab" + refused},
+        {8, false, {}, true, u"Not taken: Backspace" + refused},
+        {shift | 37, false, {}, true, u"Not taken: Shift+Left" + refused},
+        // Keys that type nothing, or only a control character, stay allowed.
+        {0x74, false, {}, false, u""}, // F5
+        {shift | 0x74, false, {}, false, u""},
+        {0xB3, false, {}, false, u""}, // Play/Pause
+        {0x1B, false, {}, false, u""}, // Escape
+        {36, false, {}, false, u""},   // Home
+        {win | 'N', false, {}, false, u""},
+        {ctrl | 'N', true, {}, false, held},
+        {alt | ' ', false, {4}, false, u"Task 4 uses this hotkey too"},
+        {ctrl | alt | 'Q',
+         true,
+         {1, 2},
+         false,
+         held + u"\nTakes the character @ that AltGr types\nTasks 1 and 2 use this hotkey too"},
+        {ctrl | alt | 'E', false, {1, 2, 3}, false, u"Tasks 1, 2 and 3 use this hotkey too"},
+        {ctrl | 'K',
+         false,
+         {1, 2, 3, 4, 5},
+         false,
+         u"Tasks 1, 2, 3 and 2 more use this hotkey too"},
+    };
+    for (const Case& c : cases) {
+        const HotKeyAdvice advice = AdviseHotKey(names, c.code, c.heldElsewhere, c.shared);
+        EXPECT_EQ(advice.refused, c.refused) << "code " << std::hex << c.code;
+        EXPECT_EQ(advice.text, c.text) << "code " << std::hex << c.code;
+    }
+}
+
+TEST(TaskEditorRules, OtherTasksWithTheHotKeyAreFoundWhateverTheKeypad) {
+    test::FakeLayout layout;
+    TaskTable table;
+    test::FillTable(table, {{u"Run Calc", u"Ctrl+Alt+Enter"},
+                            {u"Run Calc", u"Ctrl+Alt+Num Enter"},
+                            {u"Run Calc", u"Ctrl+Enter"},
+                            {u"Run Calc", u"Ctrl+Alt+Enter"}});
+    const HotKeyCode code = kCtrlBit | kAltBit | 13;
+    EXPECT_EQ(TasksWithHotKey(table, layout.names, code, -1), (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(TasksWithHotKey(table, layout.names, code | kKeypadBit, 3), (std::vector<int>{1, 2}))
+        << "the edited row is not another task";
+    EXPECT_TRUE(TasksWithHotKey(table, layout.names, 0, -1).empty());
+}
+
+} // namespace
+} // namespace keyvane

@@ -55,6 +55,10 @@ class TaskGrid {
     // Column widths in definition order ("#", Desc, Hotkey, Dest, ...).
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
+    // The window moved to a screen of another dpi: the columns keep their
+    // size on screen and the warning mark is loaded at the new size. The
+    // row height follows the next SetIcons.
+    void DpiChanged(int oldDpi, int newDpi);
 
     // WM_NOTIFY from the list view or its header; returns the result.
     LRESULT HandleNotify(NMHDR* header, bool& handled);
@@ -63,6 +67,7 @@ class TaskGrid {
     void SelectionToTable();
     void DrawCheckBox(HDC dc, const RECT& cell, bool checked);
     int HitColumn(POINT clientPoint, int& row) const;
+    void LoadWarningIcon();
     std::u16string TooltipOf(int row) const;
 
     HWND list_ = nullptr;

@@ -177,6 +177,7 @@ void AppCore::CommitEdit(const EditorCommit& commit) {
 
 void AppCore::EndEdit() {
     if (!edit_) return;
+    lastAppendedRow_ = edit_->appendedRow;
     edit_.reset();
     // The one registration pass of the edit, then what no row holds goes.
     RegisterAllTaskHotKeys();

@@ -116,6 +116,9 @@ class AppCore {
     void CommitEdit(const EditorCommit& commit);
     void EndEdit();
     bool editing() const { return edit_.has_value(); }
+    // The row the last ended edit appended (its OK of Add), or -1: the
+    // window selects it and scrolls it into view.
+    int lastAppendedRow() const { return lastAppendedRow_; }
 
     // What the editor says of a combination the user pressed in its hotkey
     // field, and whether it refuses it. Asks the system whether another
@@ -166,6 +169,7 @@ class AppCore {
     std::unique_ptr<ActionOperations> actions_;
     IconPlan iconPlan_;
     std::optional<EditSession> edit_;
+    int lastAppendedRow_ = -1;
     std::vector<std::u16string> optionReports_;
     std::u16string taskListReport_;
 };

@@ -204,14 +204,21 @@ SettingsPaths SettingsPathsFor(std::u16string_view exePath) {
     return {SettingsPathFor(exePath), WindowSizePathFor(exePath)};
 }
 
-LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& target) {
+SettingsValues DesignedSettings(int dpi) {
+    SettingsValues values;
+    for (int& width : values.columnWidths)
+        width = ScalePixels(width, dpi);
+    return values;
+}
+
+LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& target, int dpi) {
     LoadSettingsOutcome outcome;
     std::vector<std::uint8_t> bytes;
     if (ReadOptionFile(paths.settingsFile, bytes)) {
         ApplySettingsFile(bytes, target);
     } else {
         outcome.settingsFileMissing = true;
-        const SettingsValues designed;
+        const SettingsValues designed = DesignedSettings(dpi);
         target.SetAutoStartOption(designed.autoStart);
         target.SetTrayOnlyOption(designed.trayOnly);
         for (int c = 0; c < kStoredColumnCount; ++c)

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "app/Autostart.h"
+#include "app/MainLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -37,17 +38,19 @@ inline constexpr int kStoredColumnCount = 4;
 struct SettingsValues {
     bool autoStart = true; // CheckBox1, "Auto start with Windows "
     bool trayOnly = true;  // CheckBox2, "Always start in system tray only"
-    std::array<int, kStoredColumnCount> columnWidths{27, 104, 105, 211};
+    // At 96 dpi; "#" takes five digits.
+    std::array<int, kStoredColumnCount> columnWidths{44, 96, 100, 110};
 };
+
+// The designed options with the column widths at dpi (a first start).
+SettingsValues DesignedSettings(int dpi);
 
 enum class WindowState : int { Normal = 0, Minimized = 1, Maximized = 2 };
 
-// The main window's designed outer size and the least it may be made, in
-// pixels at 96 dpi.
+// The main window's designed outer size, in pixels at 96 dpi. The least
+// it may be made is what its controls need (MinimumClientSize).
 inline constexpr int kDesignWindowWidth = 609;
 inline constexpr int kDesignWindowHeight = 449;
-inline constexpr int kMinWindowWidth = 420;
-inline constexpr int kMinWindowHeight = 300;
 
 struct WindowSizeValues {
     // The window's outer bounds; the designed window is centred (the window
@@ -116,8 +119,9 @@ struct LoadSettingsOutcome {
 // that exists but cannot be read throws IoError "Cannot open file "<path>".
 // <reason>"; a bad line throws SettingsError; either way the steps before it
 // stay applied and, after a settings file failure, the window-size file is
-// not read.
-LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& target);
+// not read. dpi: the window's, for the designed column widths.
+LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& target,
+                                 int dpi = kDesignDpi);
 
 // Deletes the temporary files of option file saves that were killed before
 // their last step. For the start, while no other copy writes there.

@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace keyvane {
@@ -43,6 +44,7 @@ MainPages::~MainPages() {
     // The table outlives the grid: it must not call into a grid that is gone.
     core_.tasks().setChangeListener(nullptr);
     if (pages_) DestroyWindow(pages_);
+    if (font_) DeleteObject(font_);
 }
 
 int MainPages::Scaled(int pixels) const {
@@ -63,16 +65,7 @@ void MainPages::SetUpControls() {
     for (int id : {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GENERAL_GROUP, IDC_MAIN_TABS})
         SetWindowPos(GetDlgItem(pages_, id), HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    const std::pair<int, int> glyphs[] = {{IDC_MAIN_ADD, IDI_ADD},
-                                          {IDC_MAIN_EDIT, IDI_EDIT},
-                                          {IDC_MAIN_DELETE, IDI_DELETE},
-                                          {IDC_MAIN_DELETE_ALL, IDI_DELETEALL},
-                                          {IDC_MAIN_MOVE_DOWN, IDI_MOVEDOWN},
-                                          {IDC_MAIN_MOVE_UP, IDI_MOVEUP},
-                                          {IDC_MAIN_SAVE, IDI_SAVE},
-                                          {IDC_MAIN_IMPORT, IDI_IMPORT}};
-    for (auto [button, icon] : glyphs)
-        SetButtonGlyph(GetDlgItem(pages_, button), instance_, icon);
+    SetGlyphs();
 
     // The grid's events are commands of the main window, or go to the core.
     const auto command = [this](int id) {
@@ -131,6 +124,42 @@ void MainPages::OnFilterChanged() {
     grid_.Refresh();
 }
 
+void MainPages::SetGlyphs() {
+    const std::pair<int, int> glyphs[] = {{IDC_MAIN_ADD, IDI_ADD},
+                                          {IDC_MAIN_EDIT, IDI_EDIT},
+                                          {IDC_MAIN_DELETE, IDI_DELETE},
+                                          {IDC_MAIN_DELETE_ALL, IDI_DELETEALL},
+                                          {IDC_MAIN_MOVE_DOWN, IDI_MOVEDOWN},
+                                          {IDC_MAIN_MOVE_UP, IDI_MOVEUP},
+                                          {IDC_MAIN_SAVE, IDI_SAVE},
+                                          {IDC_MAIN_IMPORT, IDI_IMPORT}};
+    for (auto [button, icon] : glyphs)
+        SetButtonGlyph(GetDlgItem(pages_, button), instance_, icon);
+}
+
+void MainPages::DpiChanged(int oldDpi, int newDpi) {
+    if (oldDpi <= 0 || newDpi <= 0 || oldDpi == newDpi) return;
+    // The dialog's font was made for the dpi it was created at; a child
+    // dialog is not rescaled by the system.
+    LOGFONTW logFont{};
+    const auto current = reinterpret_cast<HFONT>(SendMessageW(pages_, WM_GETFONT, 0, 0));
+    if (current && GetObjectW(current, sizeof logFont, &logFont)) {
+        logFont.lfHeight = MulDiv(logFont.lfHeight, newDpi, oldDpi);
+        if (HFONT font = CreateFontIndirectW(&logFont)) {
+            SendMessageW(pages_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            for (HWND child = GetWindow(pages_, GW_CHILD); child;
+                 child = GetWindow(child, GW_HWNDNEXT))
+                SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            if (font_) DeleteObject(font_);
+            font_ = font;
+        }
+    }
+    SetGlyphs();
+    grid_.DpiChanged(oldDpi, newDpi);
+    DrawTaskIcons(); // the pictures at the new size set the row height too
+    LayOut();
+}
+
 bool MainPages::Option(int id) const {
     return IsDlgButtonChecked(pages_, id) == BST_CHECKED;
 }
@@ -162,55 +191,65 @@ void MainPages::ShowPage(int page) {
         SetFocus(GetDlgItem(pages_, page == 0 ? IDC_MAIN_GRID : IDC_MAIN_AUTOSTART));
 }
 
+PageMeasures MainPages::Measure(int clientWidth, int clientHeight, std::span<int> widths) const {
+    PageMeasures measures;
+    measures.dpi = WindowDpi(window_);
+    // The tab strip's height follows the font: the page control says where
+    // its display area would start.
+    RECT probe{0, 0, clientWidth, clientHeight};
+    TabCtrl_AdjustRect(GetDlgItem(pages_, IDC_MAIN_TABS), FALSE, &probe);
+    measures.tabStrip = probe.top - Scaled(2);
+    std::size_t i = 0;
+    for (int id : kTaskButtons)
+        widths[i++] = ButtonWidthForCaption(GetDlgItem(pages_, id));
+    measures.buttonWidths = widths;
+    return measures;
+}
+
+ClientSize MainPages::MinimumClientSize() const {
+    int widths[std::size(kTaskButtons)] = {};
+    return keyvane::MinimumClientSize(Measure(400, 300, widths));
+}
+
 void MainPages::LayOut() {
     RECT client{};
     GetClientRect(window_, &client);
     MoveWindow(pages_, 0, 0, client.right, client.bottom, TRUE);
-    const int m = Scaled(4);
+    int widths[std::size(kTaskButtons)] = {};
+    const HotKeyPageLayout layout = LayOutHotKeyPage({client.right, client.bottom},
+                                                     Measure(client.right, client.bottom, widths));
+    auto place = [&](int id, const LayoutRect& r) {
+        MoveWindow(GetDlgItem(pages_, id), r.left, r.top, r.width, r.height, TRUE);
+    };
     // The page control shows only its tabs; the pages' controls stand on
     // the window's own face below them.
-    HWND tabs = GetDlgItem(pages_, IDC_MAIN_TABS);
-    RECT probe{0, 0, client.right, client.bottom};
-    TabCtrl_AdjustRect(tabs, FALSE, &probe);
-    const int strip = std::max<int>(probe.top - Scaled(2), Scaled(20));
-    MoveWindow(tabs, m, m, client.right - 2 * m, strip, TRUE);
-    RECT area{m + Scaled(2), m + strip + Scaled(4), client.right - m - Scaled(2),
-              client.bottom - m};
-    auto place = [&](int id, int x, int y, int w, int h) {
-        MoveWindow(GetDlgItem(pages_, id), x, y, w, h, TRUE);
-    };
-    const int buttonW = Scaled(85), buttonH = Scaled(28), gap = Scaled(6), pad = Scaled(8);
+    place(IDC_MAIN_TABS, layout.tabs);
 
-    // "HotKey View": the group box fills the page; the grid fills the box
-    // above a 50-pixel bar of six buttons.
-    place(IDC_MAIN_HOTKEYS_GROUP, area.left, area.top, area.right - area.left,
-          area.bottom - area.top);
-    const int bar = Scaled(50);
-    const int filterH = Scaled(22);
-    place(IDC_MAIN_FILTER, area.left + pad, area.top + Scaled(18),
-          std::min<int>(Scaled(240), area.right - area.left - 2 * pad), filterH);
-    const int gridTop = area.top + Scaled(22) + filterH;
-    place(IDC_MAIN_GRID, area.left + pad, gridTop, area.right - area.left - 2 * pad,
-          area.bottom - bar - gridTop);
-    const int buttonsTop = area.bottom - bar + (bar - buttonH) / 2;
-    int x = area.left + pad;
+    // "HotKey View": the group box fills the area; the search box and the
+    // grid fill the box above the bar of six buttons.
+    place(IDC_MAIN_HOTKEYS_GROUP, layout.area);
+    place(IDC_MAIN_FILTER, layout.filter);
+    place(IDC_MAIN_GRID, layout.grid);
+    LayoutRect button = layout.buttons;
     for (int id : kTaskButtons) {
-        place(id, x, buttonsTop, buttonW, buttonH);
-        x += buttonW + gap;
+        place(id, button);
+        button.left += layout.buttonStep;
     }
 
     // "Options": the options' group, the import, and "Save" at the bottom.
-    place(IDC_MAIN_GENERAL_GROUP, area.left, area.top,
-          std::min<int>(Scaled(320), area.right - area.left), Scaled(76));
-    place(IDC_MAIN_AUTOSTART, area.left + Scaled(12), area.top + Scaled(22), Scaled(290),
-          Scaled(20));
-    place(IDC_MAIN_TRAY_ONLY, area.left + Scaled(12), area.top + Scaled(46), Scaled(290),
-          Scaled(20));
-    place(IDC_MAIN_IMPORT_LABEL, area.left + Scaled(2), area.top + Scaled(92), Scaled(300),
-          Scaled(16));
-    place(IDC_MAIN_IMPORT, area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH);
-    place(IDC_MAIN_SAVE, area.left + Scaled(2), area.bottom - buttonH - Scaled(6), buttonW,
-          buttonH);
+    const LayoutRect& area = layout.area;
+    const int buttonW = layout.buttons.width, buttonH = layout.buttonHeight;
+    const int boxW =
+        std::max(Scaled(290), ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)));
+    place(IDC_MAIN_GENERAL_GROUP,
+          {area.left, area.top, std::min(boxW + Scaled(30), area.width), Scaled(76)});
+    place(IDC_MAIN_AUTOSTART, {area.left + Scaled(12), area.top + Scaled(22), boxW, Scaled(20)});
+    place(IDC_MAIN_TRAY_ONLY, {area.left + Scaled(12), area.top + Scaled(46), boxW, Scaled(20)});
+    place(IDC_MAIN_IMPORT_LABEL,
+          {area.left + Scaled(2), area.top + Scaled(92), Scaled(300), Scaled(16)});
+    place(IDC_MAIN_IMPORT, {area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH});
+    place(IDC_MAIN_SAVE,
+          {area.left + Scaled(2), area.bottom() - buttonH - Scaled(6), buttonW, buttonH});
 }
 
 bool MainPages::PreTranslateMessage(MSG& msg) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/AppCore.h"
+#include "app/MainLayout.h"
 #include "windows/TaskGrid.h"
 
 #include <windows.h>
@@ -37,6 +38,13 @@ class MainPages {
 
     // Places every control for the window's client size.
     void LayOut();
+    // The least client size that shows every control whole, at the
+    // window's dpi.
+    ClientSize MinimumClientSize() const;
+    // The window moved to a screen of another dpi: fonts, glyphs, the
+    // grid's pictures, row height and columns at the new one, then the
+    // layout.
+    void DpiChanged(int oldDpi, int newDpi);
     // Ctrl+Tab and Ctrl+Shift+Tab switch pages, Ctrl+F goes to the search
     // box; the dialog manager does Tab,
     // the arrows and mnemonics. True when the message was taken.
@@ -48,7 +56,9 @@ class MainPages {
     void ShowPage(int page);
     void SetUpControls();
     void OnFilterChanged();
+    void SetGlyphs();
     int Scaled(int pixels) const;
+    PageMeasures Measure(int clientWidth, int clientHeight, std::span<int> widths) const;
 
     HINSTANCE instance_;
     HWND window_;
@@ -57,6 +67,8 @@ class MainPages {
     TaskGrid grid_;
     int page_ = 0;
     bool refreshing_ = false; // the filter's own selection change comes back
+    // The pages' font after a dpi change (null: the dialog's own).
+    HFONT font_ = nullptr;
 };
 
 } // namespace keyvane

@@ -41,18 +41,22 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
         throw std::runtime_error("RegisterClassExW failed for the main window");
 
     // Created hidden, centred on the work area: whether it is shown is for
-    // the settings to decide.
-    const int width = ScaleToDpi(nullptr, kDesignWindowWidth);
-    const int height = ScaleToDpi(nullptr, kDesignWindowHeight);
-    RECT work{0, 0, 1024, 768};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + (work.right - work.left - width) / 2;
-    const int top = work.top + (work.bottom - work.top - height) / 2;
+    // the settings to decide. Its designed size is at the dpi of the screen
+    // it lands on, known once it exists.
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU));
     if (!CreateWindowExW(WS_EX_CONTROLPARENT, className.c_str(), ToWide(kMainWindowCaption).c_str(),
-                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height, nullptr,
-                         menu, instance, this))
+                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                         kDesignWindowWidth, kDesignWindowHeight, nullptr, menu, instance, this))
         throw std::runtime_error("CreateWindowExW failed for the main window");
+    dpi_ = WindowDpi(handle_);
+    options_ = DesignedSettings(dpi_);
+    const int width = ScalePixels(kDesignWindowWidth, dpi_);
+    const int height = ScalePixels(kDesignWindowHeight, dpi_);
+    RECT work{0, 0, 1024, 768};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(handle_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     // Run elevated, the window would not hear Explorer (its restart, the
     // tray's clicks) nor a second start: messages above WM_USER from a lower
     // integrity level are dropped unless let through.
@@ -75,8 +79,21 @@ MainWindow::~MainWindow() {
     if (trayMenu_) DestroyMenu(trayMenu_);
 }
 
-int MainWindow::Scaled(int pixels) const {
-    return ScaleToDpi(handle_, pixels);
+SIZE MainWindow::MinimumWindowSize() const {
+    ClientSize client;
+    if (pages_) {
+        client = pages_->MinimumClientSize();
+    } else {
+        // Not shown yet: the designed buttons and tab strip.
+        const int buttons[6] = {};
+        client = MinimumClientSize(PageMeasures{WindowDpi(handle_), 0, buttons});
+    }
+    // The frame, title and menu bar as they are now.
+    RECT outer{}, inner{};
+    GetWindowRect(handle_, &outer);
+    GetClientRect(handle_, &inner);
+    return {client.width + (outer.right - outer.left) - inner.right,
+            client.height + (outer.bottom - outer.top) - inner.bottom};
 }
 
 MainPages& MainWindow::Pages() {
@@ -149,6 +166,9 @@ void MainWindow::OnAbout() {
 void MainWindow::RunEditor(bool adding) {
     if (!editor_) editor_ = std::make_unique<TaskEditorDialog>(instance_, handle_, core_);
     editor_->Run(adding);
+    // A new row is the current one, so the grid scrolls to it.
+    const int appended = core_.lastAppendedRow();
+    if (appended >= 0) core_.SelectTasks(appended, {appended});
     TasksChanged();
 }
 
@@ -201,8 +221,9 @@ void MainWindow::OnTrayIcon(UINT mouseMessage) {
         if (FrontOpenModal()) return;
         ShowMainWindow();
         // No hide before the restore: without a window manager to confirm
-        // the show, a hide waits two seconds (Wine).
-        ShowWindow(handle_, SW_RESTORE);
+        // the show, a hide waits two seconds (Wine). A restore would undo
+        // the maximized state the settings gave it.
+        if (IsIconic(handle_)) ShowWindow(handle_, SW_RESTORE);
         SetForegroundWindow(handle_);
         // What is on screen is replaced by the stored size; the position
         // only by the first activation's full load.
@@ -301,10 +322,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = {Scaled(kMinWindowWidth), Scaled(kMinWindowHeight)};
+        const SIZE least = MinimumWindowSize();
+        info->ptMinTrackSize = {least.cx, least.cy};
         return 0;
     }
     case WM_DPICHANGED: {
+        // Another screen: everything measured in pixels is made again at
+        // its dpi before the window takes the size the system suggests.
+        const int oldDpi = dpi_;
+        dpi_ = HIWORD(wParam);
+        if (pages_) Guarded([&] { pages_->DpiChanged(oldDpi, dpi_); });
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(handle_, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,

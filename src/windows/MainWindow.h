@@ -66,7 +66,12 @@ class MainWindow final : private SettingsTarget {
     void RunEditor(bool adding);
     // When a modal window is open, an exit closes it first and comes back.
     bool DeferForModal(UINT message, WPARAM wParam);
-    int Scaled(int pixels) const;
+    // The least outer size that shows every control whole, at the
+    // window's dpi.
+    SIZE MinimumWindowSize() const;
+    // Width and height of the restored window (of the normal placement
+    // while it is maximized); -1 keeps that one.
+    void SetRestoredSize(int width, int height);
 
     // The option files and the window's geometry (MainWindowSettings.cpp).
     void LoadSettingsAtStart();
@@ -104,6 +109,8 @@ class MainWindow final : private SettingsTarget {
     // A damaged option file is told once per start.
     bool optionFileReported_ = false;
     bool loadingAtStart_ = false;
+    // The dpi the window's sizes were made for; WM_DPICHANGED says the new one.
+    int dpi_ = 96;
     static constexpr UINT kStartupReportsMessage = WM_APP + 1;
 };
 

@@ -19,7 +19,7 @@ void MainWindow::LoadSettingsAtStart() {
     RemoveLeftoverTempFiles(settingsPaths_);
     loadingAtStart_ = true;
     try {
-        keyvane::LoadSettings(settingsPaths_, *this);
+        keyvane::LoadSettings(settingsPaths_, *this, dpi_);
         KeepReachable();
         SaveSettings();
     } catch (const std::exception& e) {
@@ -31,7 +31,7 @@ void MainWindow::LoadSettingsAtStart() {
 
 void MainWindow::LoadSettingsOnFirstActivation() {
     try {
-        keyvane::LoadSettings(settingsPaths_, *this);
+        keyvane::LoadSettings(settingsPaths_, *this, dpi_);
         KeepReachable();
     } catch (...) {
         // Told at start (or about to be, when the start's load showed the
@@ -69,9 +69,11 @@ SaveSettingsResult MainWindow::SaveSettings() {
     }
     size.width = r.right - r.left;
     size.height = r.bottom - r.top;
-    size.state = IsZoomed(handle_)   ? WindowState::Maximized
-                 : IsIconic(handle_) ? WindowState::Minimized
-                                     : WindowState::Normal;
+    // A maximize read while the window was hidden waits for the show; it is
+    // the state the user left, and must survive this save.
+    size.state = IsZoomed(handle_) || maximizeWhenShown_ ? WindowState::Maximized
+                 : IsIconic(handle_)                     ? WindowState::Minimized
+                                                         : WindowState::Normal;
     size.left = r.left;
     size.top = r.top;
     return keyvane::SaveSettings(CurrentOptions(), size, settingsPaths_, *autostart_, exePath_);
@@ -94,8 +96,8 @@ void MainWindow::KeepReachable() {
     RECT r{};
     GetWindowRect(handle_, &r);
     const ScreenRect now{r.left, r.top, r.right, r.bottom};
-    const ScreenRect kept =
-        KeptReachable(now, areas, Scaled(kMinWindowWidth), Scaled(kMinWindowHeight));
+    const SIZE least = MinimumWindowSize();
+    const ScreenRect kept = KeptReachable(now, areas, least.cx, least.cy);
     if (!(kept == now))
         SetWindowPos(handle_, nullptr, kept.left, kept.top, kept.right - kept.left,
                      kept.bottom - kept.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -126,18 +128,32 @@ void MainWindow::ShowMainWindow() {
     }
 }
 
-void MainWindow::SetWindowWidth(int width) {
+void MainWindow::SetRestoredSize(int width, int height) {
+    if (IsZoomed(handle_)) {
+        // The stored size is the one a restore comes back to.
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        if (!GetWindowPlacement(handle_, &placement)) return;
+        RECT& normal = placement.rcNormalPosition;
+        if (width >= 0) normal.right = normal.left + width;
+        if (height >= 0) normal.bottom = normal.top + height;
+        placement.showCmd = SW_SHOWMAXIMIZED;
+        SetWindowPlacement(handle_, &placement);
+        return;
+    }
     RECT r{};
     GetWindowRect(handle_, &r);
-    SetWindowPos(handle_, nullptr, 0, 0, width, r.bottom - r.top,
+    SetWindowPos(handle_, nullptr, 0, 0, width >= 0 ? width : r.right - r.left,
+                 height >= 0 ? height : r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void MainWindow::SetWindowWidth(int width) {
+    SetRestoredSize(width, -1);
+}
+
 void MainWindow::SetWindowHeight(int height) {
-    RECT r{};
-    GetWindowRect(handle_, &r);
-    SetWindowPos(handle_, nullptr, 0, 0, r.right - r.left, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetRestoredSize(-1, height);
 }
 
 void MainWindow::MaximizeWindow() {

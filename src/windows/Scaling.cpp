@@ -1,12 +1,37 @@
 #include "windows/Scaling.h"
 
+#include "app/MainLayout.h"
+
+#include <string>
+
 namespace keyvane {
 
+namespace {
+
+int SystemDpi() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : kDesignDpi;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+} // namespace
+
+int WindowDpi(HWND window) {
+    // Looked up at run time: the program still starts on Windows older than
+    // 10 1607. user32 is loaded already, so no search path is involved.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window && getDpiForWindow) {
+        const UINT dpi = getDpiForWindow(window);
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    return SystemDpi();
+}
+
 int ScaleToDpi(HWND window, int pixels) {
-    HDC dc = GetDC(window);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(window, dc);
-    return MulDiv(pixels, dpi, 96);
+    return ScalePixels(pixels, WindowDpi(window));
 }
 
 void SetButtonGlyph(HWND button, HINSTANCE instance, int iconId) {
@@ -17,6 +42,24 @@ void SetButtonGlyph(HWND button, HINSTANCE instance, int iconId) {
     auto icon = static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, LR_SHARED));
     if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+int ButtonWidthForCaption(HWND button) {
+    const int length = GetWindowTextLengthW(button);
+    std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
+    caption.resize(static_cast<std::size_t>(GetWindowTextW(button, caption.data(), length + 1)));
+    HDC dc = GetDC(button);
+    if (!dc) return 0;
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
+    // Measured as the button draws it: an "&" marks the next letter.
+    RECT text{};
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+              DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(button, dc);
+    // The glyph, a gap beside it, and the frame's margins on both sides.
+    return text.right - text.left + ScaleToDpi(button, 16 + 3 + 2 * 5);
 }
 
 } // namespace keyvane

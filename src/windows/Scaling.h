@@ -1,4 +1,4 @@
-// Sizes and pictures at the screen's dpi: the windows are designed in
+// Sizes and pictures at the window's dpi: the windows are designed in
 // pixels at 96 dpi, and everything drawn by hand scales from there.
 #pragma once
 
@@ -6,12 +6,20 @@
 
 namespace keyvane {
 
+// The dpi of the window's screen (GetDpiForWindow, Windows 10 1607 and
+// later); the system's dpi before that, or for null.
+int WindowDpi(HWND window);
+
 // Pixels designed at 96 dpi, at the dpi of the window's screen (null: the
-// primary screen).
+// system's dpi).
 int ScaleToDpi(HWND window, int pixels);
 
 // Puts the icon resource on the button at the small-icon size of the
-// screen's dpi. The button keeps its caption; a missing icon leaves it bare.
+// window's dpi. The button keeps its caption; a missing icon leaves it bare.
 void SetButtonGlyph(HWND button, HINSTANCE instance, int iconId);
+
+// The width a push button needs for its caption and glyph, in pixels at its
+// font.
+int ButtonWidthForCaption(HWND button);
 
 } // namespace keyvane

@@ -76,13 +76,25 @@ void TaskGrid::Attach(HWND listView, const TaskTable& table, Events events) {
         ListView_InsertColumn(list_, v, &column);
     }
 
-    const int iconSize = ScaleToDpi(list_, 16);
-    warning_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                             MAKEINTRESOURCEW(IDI_HOTKEYWARNING), IMAGE_ICON,
-                                             iconSize, iconSize, 0));
+    LoadWarningIcon();
     // The row height follows the small image list: a 32-pixel icon per row.
     SetIcons(nullptr, nullptr);
     Refresh();
+}
+
+void TaskGrid::LoadWarningIcon() {
+    const int iconSize = ScaleToDpi(list_, 16);
+    if (warning_) DestroyIcon(warning_);
+    warning_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                             MAKEINTRESOURCEW(IDI_HOTKEYWARNING), IMAGE_ICON,
+                                             iconSize, iconSize, 0));
+}
+
+void TaskGrid::DpiChanged(int oldDpi, int newDpi) {
+    for (int v = 0; v < kColumnCount; ++v)
+        ListView_SetColumnWidth(list_, v,
+                                MulDiv(ListView_GetColumnWidth(list_, v), newDpi, oldDpi));
+    LoadWarningIcon();
 }
 
 void TaskGrid::SetIcons(HIMAGELIST icons, const IconPlan* plan) {

@@ -60,6 +60,10 @@ class TaskGrid {
     // Column widths in definition order ("#", Desc, Hotkey, Dest, ...).
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
+    // The window moved to a screen of another dpi: the columns keep their
+    // size on screen and the warning mark is loaded at the new size. The
+    // row height follows the next SetIcons.
+    void DpiChanged(int oldDpi, int newDpi);
 
     // WM_NOTIFY from the list view or its header; returns the result.
     LRESULT HandleNotify(NMHDR* header, bool& handled);
@@ -72,6 +76,7 @@ class TaskGrid {
     int ViewCount() const;
     int TableRow(int viewRow) const; // -1 outside the view
     int ViewRow(int tableRow) const; // -1 when hidden
+    void LoadWarningIcon();
     std::u16string TooltipOf(int row) const;
 
     HWND list_ = nullptr;

@@ -1,15 +1,17 @@
 """Options, window geometry, autostart, the import of version 1.2 lists and
-the About box; last, pictures of every window at two scales."""
+the About box; last, pictures of every window at three scales."""
 import os
 import shutil
 import struct
+import subprocess
 
 from support.case import (ABOUT_CAPTION, EDITOR_CAPTION, MAIN_CAPTION, ascii_file, registry,
                           utf16_list)
-from support.drive import (AUTO_START, EDIT, GRID, GRID_DESC_COLUMN, IMPORT, MENU_EXIT1, MOD_ALT,
-                           MOD_CONTROL, PAGES, SAVE, TRAY_ONLY, add_target, ctrl_alt_text, press,
-                           show_main_window, shot, start_with_hotkeys, visible_windows,
-                           wait_records)
+from support.drive import (ADD, AUTO_START, DELETE, DELETE_ALL, EDIT, GRID, GRID_DESC_COLUMN,
+                           IMPORT, MENU_EXIT1, MOD_ALT, MOD_CONTROL, MOVE_DOWN, MOVE_UP, PAGES,
+                           SAVE, TRAY_ONLY, add_target, ctrl_alt_text, expect_whole_layout,
+                           grid_state, press, show_main_window, shot, start_with_hotkeys,
+                           visible_windows, wait_records)
 
 CASES, case = registry()
 
@@ -38,7 +40,7 @@ def first_start_shows_the_window_and_writes_both_option_files(t):
     t.expect(not visible_message_box(t), "a first start showed a message")
     # The designed options and widths.
     t.expect(t.read_file(t.path("data", "settings.cnfg")) ==
-             ascii_file("-1", "-1", "27", "104", "105", "211"),
+             ascii_file("-1", "-1", "44", "96", "100", "110"),
              "settings.cnfg: %r" % t.read_file(t.path("data", "settings.cnfg")))
     lines = t.read_file(t.path("data", "w_size.cnfg")).decode("ascii").split("\r\n")
     t.expect(lines[:3] == ["609", "449", "0"] and lines[5:] == [""],
@@ -112,6 +114,24 @@ def import_file(t, path):
     t.driver(["settext", OPEN_DIALOG, FILE_NAME_BOX, path], ["click", OPEN_DIALOG, 1])
 
 
+def icon_cells(t, rows):
+    """The pixels of each row's picture in the grid, as on the screen."""
+    path = t.path("grid.png")
+    t.driver(["sleep", 500])  # the repaint the eye would see
+    t.screenshot(path)
+    t.expect(os.path.exists(path), "no screenshot (ImageMagick's import is needed)")
+    cells = []
+    for row in rows:
+        left, top, _, bottom = (int(n) for n in t.driver(["lvcell", MAIN_CAPTION, GRID, row, 0])[0].split())
+        number = int(t.driver(["lvcell", MAIN_CAPTION, GRID, row, 1])[0].split()[0])
+        # Inside the cell's edges, away from grid lines and focus marks.
+        crop = "%dx%d+%d+%d" % (number - left - 6, bottom - top - 6, left + 3, top + 3)
+        cells.append(subprocess.run(["convert", path, "-crop", crop, "rgb:-"],
+                                    capture_output=True, timeout=30).stdout)
+    os.remove(path)
+    return cells
+
+
 @case
 def import_appends_a_version12_list_and_a_bad_file_appends_nothing(t):
     target = add_target(t)
@@ -140,6 +160,16 @@ def import_appends_a_version12_list_and_a_bad_file_appends_nothing(t):
     t.driver(["close", "#32770|Keyvane"])
     t.wait_until(lambda: not visible_message_box(t), "the message to close")
     t.wait_for_tasks(want, "the task list after the failed import")
+    # The grid draws the imported rows' pictures at once: as a new start does.
+    t.driver(["tabclick", MAIN_CAPTION, PAGES, 0], ["lvselect", MAIN_CAPTION, GRID, "0"])
+    imported = icon_cells(t, [1, 2, 3])
+    t.expect(all(len(set(cell)) > 3 for cell in imported), "an imported row shows no picture")
+    t.close(program)
+    program = t.start()
+    show_main_window(t)
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "0"])
+    t.expect(icon_cells(t, [1, 2, 3]) == imported,
+             "after the import the grid drew other pictures than a new start draws")
     t.close(program)
 
 
@@ -180,8 +210,11 @@ def about_box_shows_its_texts_and_both_links_reach_the_shell(t):
 
 @case
 def screenshots_of_the_windows(t):
-    """Not a check of behaviour: pictures of every window for a person to
-    look at, written into the build folder, at 100% and at 150%."""
+    """Pictures of every window for a person to look at, written into the
+    build folder, at 100%, 150% and 200%; at each scale every control lies
+    whole inside its window, the six task buttons side by side, and the grid
+    shows all its columns, even at the least size the window allows and with
+    a size saved at 100%."""
     target = add_target(t)
     t.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT), str(ord("H")))
     try:
@@ -195,22 +228,47 @@ def screenshots_of_the_windows(t):
                           "5,Minimize/Maximaze all windows,%s,,Normal,0,True"
                           % ctrl_alt_text(t, "M"),
                           "6,Hibernate computer,,,Hide,0,True")
-        for scale, dpi in (("100", 96), ("150", 144)):
+        buttons = (ADD, EDIT, DELETE, DELETE_ALL, MOVE_DOWN, MOVE_UP)
+        for scale, dpi in (("100", 96), ("150", 144), ("200", 192)):
             t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", str(dpi))
+            # The designed columns as a start at this scale saves them; the
+            # window's size as one saved at 100%.
+            t.write_options(widths=[(w * dpi + 48) // 96 for w in (44, 96, 100, 110)])
+            with open(t.path("data", "w_size.cnfg"), "wb") as f:
+                f.write(ascii_file("609", "449", "0", "20", "20"))
             program = start_with_hotkeys(t, data)
             show_main_window(t)
+            what = "the main window at %s%%" % scale
+            expect_whole_layout(t, MAIN_CAPTION, what, apart=buttons)
+            grid = grid_state(t)
+            t.expect(grid["columns"] <= grid["client"], "%s: the grid's columns (%d) are wider "
+                     "than the grid (%d)" % (what, grid["columns"], grid["client"]))
             shot(t, "main-hotkeys-%s" % scale)
             t.driver(["tabclick", MAIN_CAPTION, PAGES, 1])
             t.driver(["sleep", 500])
+            expect_whole_layout(t, MAIN_CAPTION, "the options page at %s%%" % scale,
+                                apart=(IMPORT, SAVE))
             shot(t, "main-options-%s" % scale)
-            t.driver(["tabclick", MAIN_CAPTION, PAGES, 0], ["lvselect", MAIN_CAPTION, GRID, "2"],
-                     ["click", MAIN_CAPTION, EDIT])
+            t.driver(["tabclick", MAIN_CAPTION, PAGES, 0])
+            # The least size the window takes still shows every control.
+            t.driver(["place", MAIN_CAPTION, 20, 20, 200, 150])
+            what = "the smallest main window at %s%%" % scale
+            expect_whole_layout(t, MAIN_CAPTION, what, apart=buttons)
+            grid = grid_state(t)
+            t.expect(grid["columns"] <= grid["client"], "%s: the grid's columns (%d) are wider "
+                     "than the grid (%d)" % (what, grid["columns"], grid["client"]))
+            shot(t, "main-smallest-%s" % scale)
+            t.driver(["lvselect", MAIN_CAPTION, GRID, "2"], ["click", MAIN_CAPTION, EDIT])
             t.wait_shown(EDITOR_CAPTION, "the editor to open")
+            expect_whole_layout(t, EDITOR_CAPTION, "the editor at %s%%" % scale,
+                                apart=(1, 2, 1004, 1005, 1006, 1007, 1008))
             shot(t, "editor-%s" % scale)
             t.driver(["close", EDITOR_CAPTION])
             t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)
             t.driver(["command", MAIN_CAPTION, 40002])  # "Help" > "About..."
             t.wait_shown(ABOUT_CAPTION, "the About box to open")
+            expect_whole_layout(t, ABOUT_CAPTION, "the About box at %s%%" % scale,
+                                apart=(1, 1101, 1103, 1104, 1105))
             shot(t, "about-%s" % scale)
             t.driver(["close", ABOUT_CAPTION])
             t.wait_shown(ABOUT_CAPTION, "the About box to close", shown=False)

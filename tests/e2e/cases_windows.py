@@ -1,10 +1,11 @@
 """The main window, the task editor and the tray icon, driven as a user
 would: tray clicks, buttons, the grid and the editor's fields."""
-from support.case import EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, registry, utf16_list
-from support.drive import (ADD, DELETE, EDIT, FILTER, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1, MOD_ALT,
-                           MOD_CONTROL, MOVE_UP, add_target, ctrl_alt_text, grid_rows, press,
-                           show_main_window, shot, start_with_hotkeys, target_records,
-                           visible_windows, wait_records)
+from support.case import (EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, ascii_file, registry,
+                          utf16_list)
+from support.drive import (ADD, DELETE, EDIT, FILTER, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1,
+                           MOD_ALT, MOD_CONTROL, MOVE_UP, add_target, ctrl_alt_text, grid_rows,
+                           grid_state, press, show_main_window, shot, start_with_hotkeys,
+                           target_records, visible_windows, wait_records, window_layout)
 
 CASES, case = registry()
 
@@ -16,8 +17,11 @@ WM_SYSCOMMAND, SC_CLOSE = 0x0112, 0xF060
 @case
 def editor_adds_and_edits_tasks_whose_hotkeys_work_at_once(t):
     target = add_target(t)
-    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,False"))
+    # More rows than the grid shows at once, the first one selected.
+    notes = ["%d,Note %d,,,Normal,0,False" % (n, n) for n in range(2, 41)]
+    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,False", *notes))
     show_main_window(t)
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "0"])
     shot(t, "main-window")
     t.driver(["click", MAIN_CAPTION, ADD])
     t.wait_shown(EDITOR_CAPTION, "the editor to open")
@@ -27,17 +31,22 @@ def editor_adds_and_edits_tasks_whose_hotkeys_work_at_once(t):
              ["settext", EDITOR_CAPTION, EDITOR_DEST, target + " added"])
     shot(t, "editor")
     t.driver(["click", EDITOR_CAPTION, EDITOR_OK])
-    t.wait_for_tasks(utf16_list("1,Run Notepad,,,Normal,0,False",
+    t.wait_for_tasks(utf16_list("1,Run Notepad,,,Normal,0,False", *notes,
                                 # saved before the icons are renumbered
-                                "2,Run selected program...,%s,%s added,Normal,0,True"
+                                "41,Run selected program...,%s,%s added,Normal,0,True"
                                 % (ctrl_alt_text(t, "K"), target)),
                      "the added task in the file")
     t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)
+    # The new task is the selected row, scrolled into sight.
+    grid = grid_state(t)
+    t.expect(grid["focused"] == 40 and grid["selected"] == [40]
+             and grid["top"] <= 40 < grid["top"] + grid["perpage"],
+             "after Add the grid shows %s, not the new row 40" % grid)
     press(t, "ctrl+alt+k")
     record = wait_records(t, 1, "the new task's program to start")[0]
     t.expect(record["cmdline"].endswith(" added"), "wrong program: %r" % record["cmdline"])
     rows = grid_rows(t)
-    t.expect(len(rows) == 2 and rows[1][2] == "Run selected program...",
+    t.expect(len(rows) == 41 and rows[40][2] == "Run selected program...",
              "the grid does not show the new task: %r" % rows)
     # Edit the first row in place: a new hotkey and action; it stays disabled.
     t.driver(["lvselect", MAIN_CAPTION, GRID, "0"], ["click", MAIN_CAPTION, EDIT])
@@ -46,14 +55,31 @@ def editor_adds_and_edits_tasks_whose_hotkeys_work_at_once(t):
               ord("J") | (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8],
              ["childsend", EDITOR_CAPTION, EDITOR_ACTION, CB_SETCURSEL, 2],
              ["click", EDITOR_CAPTION, EDITOR_OK])
-    t.wait_for_tasks(utf16_list("1,Run Calc,%s,,Normal,0,False" % ctrl_alt_text(t, "J"),
-                                "2,Run selected program...,%s,%s added,Normal,1,True"
+    t.wait_for_tasks(utf16_list("1,Run Calc,%s,,Normal,0,False" % ctrl_alt_text(t, "J"), *notes,
+                                "41,Run selected program...,%s,%s added,Normal,1,True"
                                 % (ctrl_alt_text(t, "K"), target)),
                      "the edited task in the file")
     # The main menu's Exit ends at once without the close handlers; the
     # destroy step still saves.
     t.close(program, by=["command", MAIN_CAPTION, 40001])
     t.expect(t.read_file(t.path("data", "w_size.cnfg")) is not None, "no window size kept at exit")
+
+
+@case
+def a_maximized_window_kept_while_starting_hidden_comes_back_maximized(t):
+    t.write_options(tray_only=True)
+    with open(t.path("data", "w_size.cnfg"), "wb") as f:
+        f.write(ascii_file("700", "500", "2", "30", "30"))
+    program = start_with_hotkeys(t, utf16_list("1,Run Notepad,,,Normal,0,True"))
+
+    def state():
+        return t.read_file(t.path("data", "w_size.cnfg")).decode("ascii").split("\r\n")[2]
+    # The start's save keeps the maximize the hidden window is still to show.
+    t.expect(state() == "2", "the start saved the window state %r" % state())
+    show_main_window(t)
+    t.expect(window_layout(t, MAIN_CAPTION)[2], "the first tray click showed a window not maximized")
+    t.close(program)
+    t.expect(state() == "2", "the exit saved the window state %r" % state())
 
 
 @case

@@ -43,6 +43,14 @@
 //                                    holding it locked; prints "held", keeps it TIME
 //   place WINDOW X Y W H             moves and sizes a top-level window
 //   rect WINDOW                      prints its left, top, right and bottom
+//   layout WINDOW                    prints "client L T R B" (screen coordinates),
+//                                    "state zoomed Z iconic I", then each visible
+//                                    descendant: "ID CLASS L T R B"
+//   lvcell WINDOW ID ROW COL         prints a grid cell's left, top, right and
+//                                    bottom in screen coordinates
+//   lvstate WINDOW ID                prints "top T perpage P focused F selected
+//                                    R,... columns C client W" (C: the columns'
+//                                    widths summed, W: the list's client width)
 //   (a control ID is looked for among all descendants of WINDOW)
 //   sleep MS                         only for pacing the user would see; tests
 //                                    wait for conditions instead
@@ -321,7 +329,7 @@ void SelectListViewRows(HWND list, const std::wstring& rows) {
     CloseHandle(process);
 }
 
-void ClickListViewCell(HWND list, int row, int column, bool twice) {
+RECT ListViewCell(HWND list, int row, int column) {
     HANDLE process = OpenOwner(list);
     RECT cell{};
     {
@@ -337,6 +345,11 @@ void ClickListViewCell(HWND list, int row, int column, bool twice) {
             Fail(L"ReadProcessMemory failed");
     }
     CloseHandle(process);
+    return cell;
+}
+
+void ClickListViewCell(HWND list, int row, int column, bool twice) {
+    const RECT cell = ListViewCell(list, row, column);
     // Column 0's bounds are the whole row; aim at its left part then.
     const int x = column == 0 ? cell.left + 8 : (cell.left + cell.right) / 2;
     const LPARAM at = MAKELPARAM(x, (cell.top + cell.bottom) / 2);
@@ -607,6 +620,55 @@ void Run(const std::vector<std::wstring>& args) {
         if (!GetWindowRect(Need(arg(1)), &r)) Fail(L"GetWindowRect failed");
         Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
               std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom));
+    } else if (cmd == L"layout") {
+        const HWND w = Need(arg(1));
+        RECT c{};
+        GetClientRect(w, &c);
+        MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&c), 2);
+        Print(L"client " + std::to_wstring(c.left) + L" " + std::to_wstring(c.top) + L" " +
+              std::to_wstring(c.right) + L" " + std::to_wstring(c.bottom));
+        Print(L"state zoomed " + std::to_wstring(IsZoomed(w) ? 1 : 0) + L" iconic " +
+              std::to_wstring(IsIconic(w) ? 1 : 0));
+        EnumChildWindows(
+            w,
+            [](HWND child, LPARAM) -> BOOL {
+                RECT r{};
+                if (!IsWindowVisible(child) || !GetWindowRect(child, &r)) return TRUE;
+                Print(std::to_wstring(GetDlgCtrlID(child)) + L" " + ClassOf(child) + L" " +
+                      std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+                      std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom));
+                return TRUE;
+            },
+            0);
+    } else if (cmd == L"lvcell") {
+        const HWND list = Child(Need(arg(1)), arg(2));
+        RECT r =
+            ListViewCell(list, static_cast<int>(Number(arg(3))), static_cast<int>(Number(arg(4))));
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+              std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom));
+    } else if (cmd == L"lvstate") {
+        // Messages without pointers only: they work across processes.
+        const HWND list = Child(Need(arg(1)), arg(2));
+        std::wstring selected;
+        for (LRESULT row =
+                 SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+             row >= 0;
+             row = SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))
+            selected += (selected.empty() ? L"" : L",") + std::to_wstring(row);
+        HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+        const LRESULT columns = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+        LRESULT width = 0;
+        for (LRESULT i = 0; i < columns; ++i)
+            width += SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0);
+        RECT c{};
+        GetClientRect(list, &c);
+        Print(L"top " + std::to_wstring(SendMessageW(list, LVM_GETTOPINDEX, 0, 0)) + L" perpage " +
+              std::to_wstring(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0)) + L" focused " +
+              std::to_wstring(
+                  SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)) +
+              L" selected " + (selected.empty() ? L"-" : selected) + L" columns " +
+              std::to_wstring(width) + L" client " + std::to_wstring(c.right));
     } else if (cmd == L"hold") {
         HANDLE file =
             CreateFileW(arg(1).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

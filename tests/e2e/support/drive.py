@@ -94,4 +94,46 @@ def grid_rows(t):
 
 
 def shot(t, name):
+    # A pause for the eye only: what was just shown paints itself first.
+    t.driver(["sleep", 500])
     t.screenshot(os.path.join(t.session.build_dir, "screenshot-%s.png" % name))
+
+
+def window_layout(t, caption):
+    """The window's client area (screen coordinates) and each visible
+    control as (id, class, left, top, right, bottom); and whether the window
+    is maximized."""
+    lines = t.driver(["layout", caption])
+    client = tuple(int(n) for n in lines[0].split()[1:])
+    zoomed = lines[1].split()[2] == "1"
+    controls = []
+    for line in lines[2:]:
+        words = line.split()
+        controls.append((int(words[0]), words[1]) + tuple(int(n) for n in words[2:6]))
+    return client, controls, zoomed
+
+
+def expect_whole_layout(t, caption, what, apart=()):
+    """Every visible control lies inside the window's client area, and the
+    controls named in apart overlap none of each other."""
+    client, controls, _ = window_layout(t, caption)
+    left, top, right, bottom = client
+    for id_, cls, l, tp, r, b in controls:
+        t.expect(left <= l and tp >= top and r <= right and b <= bottom,
+                 "%s: control %d (%s) at %s is cut by the client area %s"
+                 % (what, id_, cls, (l, tp, r, b), client))
+    boxes = [c for c in controls if c[0] in apart]
+    t.expect(len(boxes) == len(apart), "%s: only %s of %s shown" % (what, boxes, apart))
+    for i, a in enumerate(boxes):
+        for b in boxes[i + 1:]:
+            t.expect(a[4] <= b[2] or b[4] <= a[2] or a[5] <= b[3] or b[5] <= a[3],
+                     "%s: controls %d and %d overlap" % (what, a[0], b[0]))
+
+
+def grid_state(t):
+    """The grid's top row, rows per page, focused row, selected rows, the
+    columns' summed width and its client width."""
+    words = t.driver(["lvstate", MAIN_CAPTION, GRID])[0].split()
+    selected = [] if words[7] == "-" else [int(n) for n in words[7].split(",")]
+    return {"top": int(words[1]), "perpage": int(words[3]), "focused": int(words[5]),
+            "selected": selected, "columns": int(words[9]), "client": int(words[11])}

@@ -1,0 +1,100 @@
+#include "app/MainLayout.h"
+
+#include <algorithm>
+
+namespace keyvane {
+
+namespace {
+
+// The design, in pixels at 96 dpi.
+constexpr int kMargin = 4;        // around the page control
+constexpr int kTabStrip = 20;     // the least tab strip
+constexpr int kAreaInset = 2;     // the area inside the page control's edges
+constexpr int kAreaGap = 4;       // between the tabs and the area
+constexpr int kPad = 8;           // inside the group box, left and right
+constexpr int kGridTop = 18;      // the group box's caption above the search box
+constexpr int kFilterHeight = 22; // the search box above the grid
+constexpr int kFilterWidth = 240;
+constexpr int kFilterGap = 4;  // between the search box and the grid
+constexpr int kButtonBar = 50; // the bar of buttons under the grid
+constexpr int kButtonGap = 6;  // between two buttons
+constexpr int kButtonWidth = 85;
+constexpr int kButtonHeight = 28;
+// A header, three 32-pixel rows and the frame: enough to see a row move.
+constexpr int kMinGridHeight = 124;
+
+struct Scaled {
+    int dpi;
+    int operator()(int pixels) const { return ScalePixels(pixels, dpi); }
+};
+
+int TabStrip(const PageMeasures& m) {
+    return std::max(m.tabStrip, ScalePixels(kTabStrip, m.dpi));
+}
+
+// One width for all six, the widest caption's: a row of equal buttons, as
+// designed.
+int ButtonWidth(const PageMeasures& m) {
+    int widest = DesignButtonWidth(m.dpi);
+    for (int width : m.buttonWidths)
+        widest = std::max(widest, width);
+    return widest;
+}
+
+} // namespace
+
+int ScalePixels(int pixels, int dpi) {
+    const long long scaled = static_cast<long long>(pixels) * dpi;
+    return static_cast<int>((scaled + (scaled >= 0 ? kDesignDpi / 2 : -kDesignDpi / 2)) /
+                            kDesignDpi);
+}
+
+int DesignButtonWidth(int dpi) {
+    return ScalePixels(kButtonWidth, dpi);
+}
+
+int DesignButtonHeight(int dpi) {
+    return ScalePixels(kButtonHeight, dpi);
+}
+
+ClientSize MinimumClientSize(const PageMeasures& measures) {
+    const Scaled s{measures.dpi};
+    const int count = static_cast<int>(measures.buttonWidths.size());
+    const int buttons =
+        count == 0 ? 0 : count * ButtonWidth(measures) + (count - 1) * s(kButtonGap);
+    const int width = 2 * (s(kMargin) + s(kAreaInset) + s(kPad)) + buttons;
+    const int height = s(kMargin) + TabStrip(measures) + s(kAreaGap) + s(kGridTop) +
+                       s(kFilterHeight) + s(kFilterGap) + s(kMinGridHeight) + s(kButtonBar) +
+                       s(kMargin);
+    return {width, height};
+}
+
+HotKeyPageLayout LayOutHotKeyPage(ClientSize client, const PageMeasures& measures) {
+    const Scaled s{measures.dpi};
+    const ClientSize least = MinimumClientSize(measures);
+    client.width = std::max(client.width, least.width);
+    client.height = std::max(client.height, least.height);
+
+    HotKeyPageLayout layout;
+    const int m = s(kMargin), strip = TabStrip(measures);
+    layout.tabs = {m, m, client.width - 2 * m, strip};
+    const int areaTop = m + strip + s(kAreaGap);
+    layout.area = {m + s(kAreaInset), areaTop, client.width - 2 * (m + s(kAreaInset)),
+                   client.height - m - areaTop};
+    const int bar = s(kButtonBar);
+    const int filterTop = layout.area.top + s(kGridTop);
+    layout.filter = {layout.area.left + s(kPad), filterTop,
+                     std::min(s(kFilterWidth), layout.area.width - 2 * s(kPad)), s(kFilterHeight)};
+    const int gridTop = filterTop + s(kFilterHeight) + s(kFilterGap);
+    layout.grid = {layout.area.left + s(kPad), gridTop, layout.area.width - 2 * s(kPad),
+                   layout.area.bottom() - bar - gridTop};
+    layout.buttonHeight = DesignButtonHeight(measures.dpi);
+    const int widest = ButtonWidth(measures);
+    layout.buttons = {layout.area.left + s(kPad),
+                      layout.area.bottom() - bar + (bar - layout.buttonHeight) / 2, widest,
+                      layout.buttonHeight};
+    layout.buttonStep = widest + s(kButtonGap);
+    return layout;
+}
+
+} // namespace keyvane

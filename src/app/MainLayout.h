@@ -1,0 +1,61 @@
+// The main window's "HotKey View" page, laid out at any dpi: where the group
+// box, the grid and the six task buttons go in a client area, and the least
+// client area that shows them all whole. Sizes are designed in pixels at
+// 96 dpi and scaled to the window's dpi here, so the window only measures
+// what the system draws (the tab strip, the buttons' captions).
+#pragma once
+
+#include <span>
+
+namespace keyvane {
+
+inline constexpr int kDesignDpi = 96;
+
+// Pixels designed at 96 dpi, at dpi (rounded to nearest).
+int ScalePixels(int pixels, int dpi);
+
+struct LayoutRect {
+    int left = 0, top = 0, width = 0, height = 0;
+    int right() const { return left + width; }
+    int bottom() const { return top + height; }
+};
+
+struct ClientSize {
+    int width = 0;
+    int height = 0;
+};
+
+// What the window measured, in pixels at its dpi.
+struct PageMeasures {
+    int dpi = kDesignDpi;
+    // The tab strip's height (0: not measured yet, the designed one).
+    int tabStrip = 0;
+    // Each task button's width; a width below the designed one is raised.
+    std::span<const int> buttonWidths;
+};
+
+struct HotKeyPageLayout {
+    LayoutRect tabs;    // the page control, its tabs only
+    LayoutRect area;    // below the tabs: both pages' controls stand here
+    LayoutRect filter;  // the search box, above the grid
+    LayoutRect grid;    // inside the group box, which fills the area
+    LayoutRect buttons; // the first button; the others follow at buttonStep
+    int buttonStep = 0;
+    int buttonHeight = 0;
+};
+
+// The designed task button: 85 by 28 at 96 dpi.
+int DesignButtonWidth(int dpi);
+int DesignButtonHeight(int dpi);
+
+// The layout for a client area; a client area below the minimum lays out
+// as at the minimum (the controls are cut by the window then, not squeezed
+// into each other).
+HotKeyPageLayout LayOutHotKeyPage(ClientSize client, const PageMeasures& measures);
+
+// The least client area that shows every control whole: the six buttons side
+// by side with their gaps, the search box, and a grid a header and three
+// rows high.
+ClientSize MinimumClientSize(const PageMeasures& measures);
+
+} // namespace keyvane

@@ -1,0 +1,63 @@
+#include "app/MainLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace keyvane {
+
+TEST(MainLayout, MinimumClientSizeHoldsTheSixButtonsAtEveryDpi) {
+    const struct {
+        int dpi;
+        int tabStrip;
+        std::vector<int> buttons;
+        int width, height;
+    } cases[] = {
+        // Captions narrower than the designed 85 pixels: the designed row.
+        {96, 0, {60, 60, 60, 70, 75, 65}, 568, 250},
+        {144, 0, {90, 90, 90, 100, 110, 95}, 855, 375},
+        {192, 0, {120, 120, 120, 140, 150, 130}, 1136, 500},
+        // A wide caption widens all six; a measured tab strip taller than
+        // the designed one lowers everything under it.
+        {96, 0, {60, 60, 60, 100, 75, 65}, 658, 250},
+        {96, 26, {85, 85, 85, 85, 85, 85}, 568, 256},
+        // 125%: rounding to nearest at each step, never below the design.
+        {120, 0, {0, 0, 0, 0, 0, 0}, 712, 314},
+    };
+    for (const auto& c : cases) {
+        const PageMeasures measures{c.dpi, c.tabStrip, c.buttons};
+        const ClientSize least = MinimumClientSize(measures);
+        EXPECT_EQ(least.width, c.width) << c.dpi << " dpi";
+        EXPECT_EQ(least.height, c.height) << c.dpi << " dpi";
+
+        // At the minimum every button lies inside the area, side by side,
+        // and the grid keeps its rows; a smaller client lays out the same.
+        for (ClientSize client : {least, ClientSize{least.width / 2, least.height / 2}}) {
+            const HotKeyPageLayout layout = LayOutHotKeyPage(client, measures);
+            const int lastRight =
+                layout.buttons.left + 5 * layout.buttonStep + layout.buttons.width;
+            EXPECT_LE(lastRight, layout.area.right() - ScalePixels(8, c.dpi)) << c.dpi;
+            EXPECT_GT(layout.buttonStep, layout.buttons.width) << c.dpi;
+            EXPECT_LE(layout.buttons.bottom(), layout.area.bottom()) << c.dpi;
+            EXPECT_LE(layout.grid.bottom(), layout.buttons.top) << c.dpi;
+            EXPECT_EQ(layout.grid.height, ScalePixels(124, c.dpi)) << c.dpi;
+            EXPECT_LE(layout.area.bottom(), least.height) << c.dpi;
+        }
+    }
+}
+
+TEST(MainLayout, LargerClientGrowsTheGridOnly) {
+    const std::vector<int> buttons(6, 0);
+    const PageMeasures measures{144, 0, buttons};
+    const ClientSize least = MinimumClientSize(measures);
+    const HotKeyPageLayout small = LayOutHotKeyPage(least, measures);
+    const HotKeyPageLayout large =
+        LayOutHotKeyPage({least.width + 300, least.height + 200}, measures);
+    EXPECT_EQ(large.grid.width, small.grid.width + 300);
+    EXPECT_EQ(large.grid.height, small.grid.height + 200);
+    EXPECT_EQ(large.buttons.top, small.buttons.top + 200);
+    EXPECT_EQ(large.buttons.left, small.buttons.left);
+    EXPECT_EQ(large.buttonStep, small.buttonStep);
+}
+
+} // namespace keyvane

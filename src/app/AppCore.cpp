@@ -114,7 +114,7 @@ void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
 void AppCore::SortTasks(Column column) {
     UndoHistory::Bytes before = TableBytes();
     tasks_.sortByColumn(kColumns[static_cast<std::size_t>(column)].name);
-    RecordStep(u"Sort", std::move(before));
+    history_.Record(u"Sort", std::move(before));
     SaveTaskList();
 }
 
@@ -129,13 +129,13 @@ void AppCore::DeleteSelectedTasks() {
             ++row;
     }
     tasks_.endBatch();
-    if (tasks_.taskCount() < count) RecordStep(u"Delete", std::move(before));
+    if (tasks_.taskCount() < count) history_.Record(u"Delete", std::move(before));
     SaveTaskList();
     ReleaseUnusedHotKeys();
 }
 
 void AppCore::DeleteAllTasks() {
-    if (tasks_.taskCount() > 0) RecordStep(u"Delete All", TableBytes());
+    if (tasks_.taskCount() > 0) history_.Record(u"Delete All", TableBytes());
     tasks_.removeAllTasks();
     SaveTaskList();
     ReleaseUnusedHotKeys();
@@ -145,7 +145,7 @@ bool AppCore::MoveCurrentTask(int step) {
     const int from = tasks_.currentTask();
     const int to = from + step;
     if (from < 0 || to < 0 || to >= tasks_.taskCount() || step == 0) return false;
-    RecordStep(u"Move", TableBytes());
+    history_.Record(u"Move", TableBytes());
     tasks_.moveTask(from, to);
     tasks_.selectTask(to);
     SaveTaskList();
@@ -153,7 +153,7 @@ bool AppCore::MoveCurrentTask(int step) {
 }
 
 void AppCore::ToggleEnabled(int row) {
-    RecordStep(tasks_.cellFlag(u"Enabled", row) ? u"Disable" : u"Enable", TableBytes());
+    history_.Record(tasks_.cellFlag(u"Enabled", row) ? u"Disable" : u"Enable", TableBytes());
     tasks_.setCellText(Column::Enabled, row, tasks_.cellFlag(u"Enabled", row) ? u"False" : u"True");
     SaveTaskList();
 }
@@ -201,7 +201,7 @@ void AppCore::WriteEditedRow(const EditorCommit& commit, const EditPreset* prese
     const int row = WriteEditorRow(tasks_, names_, commit, preset, appendedRow);
     const bool appended = tasks_.taskCount() > count;
     if (appended) appendedRow = row;
-    RecordStep(appended ? u"Add" : u"Edit", std::move(before));
+    history_.Record(appended ? u"Add" : u"Edit", std::move(before));
     SaveTaskList();
     RebuildTaskIcons();
 }
@@ -217,7 +217,7 @@ bool AppCore::ImportVersion12List(const std::u16string& path) {
     }
     UndoHistory::Bytes before = TableBytes();
     AppendImportedTasks(tasks_, records); // all or nothing
-    if (!records.empty()) RecordStep(u"Import", std::move(before));
+    if (!records.empty()) history_.Record(u"Import", std::move(before));
     RebuildTaskIcons();
     return true;
 }
@@ -238,10 +238,6 @@ void AppCore::SetPaused(bool paused) {
 
 UndoHistory::Bytes AppCore::TableBytes() const {
     return EncodeTaskList(tasks_.records());
-}
-
-void AppCore::RecordStep(std::u16string name, UndoHistory::Bytes before) {
-    history_.Record(std::move(name), std::move(before));
 }
 
 bool AppCore::Undo() {

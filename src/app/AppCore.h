@@ -161,7 +161,6 @@ class AppCore {
   private:
     // The table as a step keeps it.
     UndoHistory::Bytes TableBytes() const;
-    void RecordStep(std::u16string name, UndoHistory::Bytes before);
     bool PutBack(bool undo);
     void WriteEditedRow(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
 

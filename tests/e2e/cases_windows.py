@@ -1,17 +1,17 @@
 """The main window, the task editor and the tray icon, driven as a user
 would: tray clicks, buttons, the grid and the editor's fields."""
 from support.case import EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, registry, utf16_list
-from support.drive import (ADD, DELETE, EDIT, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1, MOD_ALT,
-                           MOD_CONTROL, MOVE_UP, add_target, ctrl_alt_text, grid_rows, press,
-                           show_main_window, shot, start_with_hotkeys, visible_windows,
-                           wait_records)
+from support.drive import (ADD, DELETE, DELETE_ALL, EDIT, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1,
+                           MOD_ALT, MOD_CONTROL, MOVE_UP, REDO, UNDO, add_target, ctrl_alt_text,
+                           grid_rows, press, show_main_window, shot, start_with_hotkeys,
+                           visible_windows, wait_records)
 
 CASES, case = registry()
 
 EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_DEST, EDITOR_OK = 1004, 1005, 1006, 1
 HKM_SETHOTKEY, CB_SETCURSEL = 0x0401, 0x014E
 HOTKEYF_CONTROL, HOTKEYF_ALT = 0x02, 0x04
-WM_SYSCOMMAND, SC_CLOSE = 0x0112, 0xF060
+WM_SYSCOMMAND, SC_CLOSE, SC_KEYMENU = 0x0112, 0xF060, 0xF100
 
 @case
 def editor_adds_and_edits_tasks_whose_hotkeys_work_at_once(t):
@@ -85,6 +85,35 @@ def delete_move_and_enabled_reach_the_file_and_free_the_hotkey(t):
     off = [moved[0][:-len("True")] + "False", moved[1]]
     t.wait_for_tasks(utf16_list(*off), "the cleared Enabled box in the file")
     shot(t, "main-window-after-commands")
+    t.close(program)
+
+
+@case
+def undo_brings_back_what_delete_all_removed(t):
+    target = add_target(t)
+    rows = ["1,Run selected program...,%s,%s undone,Normal,0,True" % (ctrl_alt_text(t, "U"), target),
+            "2,Run Calc,%s,,Normal,0,False" % ctrl_alt_text(t, "V")]
+    program = start_with_hotkeys(t, utf16_list(*rows))
+    show_main_window(t)
+    # A move saves the table as the program keeps it; Delete All empties it.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "1"], ["click", MAIN_CAPTION, MOVE_UP])
+    t.wait_until(lambda: t.read_tasks() != utf16_list(*rows), "the move to be saved")
+    kept = t.read_tasks()
+    t.driver(["click", MAIN_CAPTION, DELETE_ALL])
+    t.wait_for_tasks(b"\xff\xfe", "the empty list in the file")
+    # The Edit menu, opened from the keyboard, names what it undoes.
+    t.driver(["post", MAIN_CAPTION, WM_SYSCOMMAND, SC_KEYMENU, ord("e")])
+    t.wait_until(lambda: tray_menu_shown(t), "the Edit menu to open")
+    shot(t, "edit-menu-undo-delete-all")
+    t.driver(["post", "#32768|", 0x0100, 0x1B])  # WM_KEYDOWN, Escape
+    t.wait_until(lambda: not tray_menu_shown(t), "the Edit menu to close")
+    t.driver(["command", MAIN_CAPTION, UNDO])
+    t.wait_for_tasks(kept, "Undo to bring back the same bytes")
+    t.expect(len(grid_rows(t)) == 2, "the grid does not show the rows back")
+    press(t, "ctrl+alt+u")
+    wait_records(t, 1, "the hotkey of the row brought back to run")
+    t.driver(["command", MAIN_CAPTION, REDO])
+    t.wait_for_tasks(b"\xff\xfe", "Redo to empty the list again")
     t.close(program)
 
 

@@ -8,10 +8,9 @@ import contextlib
 import time
 
 from support.case import WINDOW_DEADLINE, CaseFailure, registry, tasks_file, utf16_file
-from support.case import MAIN_CAPTION
-from support.drive import (MOD_ALT, MOD_CONTROL, TRAY_PAUSE, VK_CONTROL, VK_MENU, add_target,
-                           ctrl_alt_text, press, shot, start_with_hotkeys, target_records,
-                           visible_windows, wait_records)
+from support.drive import (MOD_ALT, MOD_CONTROL, VK_CONTROL, VK_MENU, add_target, ctrl_alt_text,
+                           press, start_with_hotkeys, target_records, visible_windows,
+                           wait_records)
 
 CASES, case = registry()
 
@@ -202,39 +201,6 @@ def hotkey_held_elsewhere_is_not_registered(t):
     t.expect(not any(c.endswith("held-row") for c in started),
              "the held hotkey ran its task: %s" % started)
     t.expect(program.proc.poll() is None, "keyvane.exe ended")
-    t.close(program)
-
-
-@case
-def paused_hotkey_does_not_fire_until_resumed(t):
-    target = add_target(t)
-    program = start_with_hotkeys(t, tasks_file(
-        ("Run selected program...", ctrl_alt_text(t, "P"), target + " paused-row", "Normal")))
-    t.driver(["command", MAIN_CAPTION, TRAY_PAUSE])
-    press(t, "ctrl+alt+p")
-    # Given back to the system: another program can take it, and gets it.
-    t.spawn(target, "--hold", str(MOD_CONTROL | MOD_ALT), str(ord("P")))
-    holder = t.wait_until(lambda: [r for r in target_records(t) if r.get("held") == "1"],
-                          "another program to take the paused hotkey")[0]
-    # The paused icon and the ticked item, in the tray menu.
-    t.driver(["tray", MAIN_CAPTION, 516])
-    menu_open = lambda: any(cls == "#32768" for _, cls, _ in visible_windows(t))
-    t.wait_until(menu_open, "the tray menu to open")
-    shot(t, "tray-menu-paused")
-    t.driver(["post", "#32768|", 0x0100, 0x1B])  # WM_KEYDOWN, Escape
-    t.wait_until(lambda: not menu_open(), "the tray menu to close")
-    press(t, "ctrl+alt+p")
-    t.wait_until(lambda: any("pressed" in r["lines"] for r in target_records(t)),
-                 "the other program to get the press")
-    t.session.wine("taskkill", "/f", "/pid", str(holder["pid"]))
-    t.driver(["exited", holder["pid"]])  # its hotkey goes with it
-    # The second click takes it again.
-    t.driver(["command", MAIN_CAPTION, TRAY_PAUSE])
-    press(t, "ctrl+alt+p")
-    t.wait_until(lambda: any(r["cmdline"].endswith("paused-row") for r in target_records(t)),
-                 "the resumed hotkey to run its task")
-    rows = [r for r in target_records(t) if r["cmdline"].endswith("paused-row")]
-    t.expect(len(rows) == 1, "the row ran %d times: the paused press ran it too" % len(rows))
     t.close(program)
 
 

@@ -1,10 +1,11 @@
 """The main window, the task editor and the tray icon, driven as a user
 would: tray clicks, buttons, the grid and the editor's fields."""
-from support.case import EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, registry, utf16_list
+from support.case import (EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, registry, tasks_file,
+                          utf16_list)
 from support.drive import (ADD, DELETE, DELETE_ALL, EDIT, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1,
-                           MOD_ALT, MOD_CONTROL, MOVE_UP, REDO, UNDO, add_target, ctrl_alt_text,
-                           grid_rows, press, show_main_window, shot, start_with_hotkeys,
-                           visible_windows, wait_records)
+                           MOD_ALT, MOD_CONTROL, MOVE_UP, REDO, TRAY_PAUSE, UNDO, add_target,
+                           ctrl_alt_text, grid_rows, press, show_main_window, shot,
+                           start_with_hotkeys, target_records, visible_windows, wait_records)
 
 CASES, case = registry()
 
@@ -149,3 +150,34 @@ def tray_menu_title_bar_close_and_second_start(t):
     t.close(program, by=["command", MAIN_CAPTION, MENU_EXIT1])
     t.expect_tasks(data, "after the tray's Exit")
 
+
+@case
+def paused_hotkey_does_not_fire_until_resumed(t):
+    target = add_target(t)
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", ctrl_alt_text(t, "P"), target + " paused-row", "Normal")))
+    t.driver(["command", MAIN_CAPTION, TRAY_PAUSE])
+    press(t, "ctrl+alt+p")
+    # Given back to the system: another program can take it, and gets it.
+    t.spawn(target, "--hold", str(MOD_CONTROL | MOD_ALT), str(ord("P")))
+    holder = t.wait_until(lambda: [r for r in target_records(t) if r.get("held") == "1"],
+                          "another program to take the paused hotkey")[0]
+    # The paused icon and the ticked item, in the tray menu.
+    t.driver(["tray", MAIN_CAPTION, 516])
+    t.wait_until(lambda: tray_menu_shown(t), "the tray menu to open")
+    shot(t, "tray-menu-paused")
+    t.driver(["post", "#32768|", 0x0100, 0x1B])  # WM_KEYDOWN, Escape
+    t.wait_until(lambda: not tray_menu_shown(t), "the tray menu to close")
+    press(t, "ctrl+alt+p")
+    t.wait_until(lambda: any("pressed" in r["lines"] for r in target_records(t)),
+                 "the other program to get the press")
+    t.session.wine("taskkill", "/f", "/pid", str(holder["pid"]))
+    t.driver(["exited", holder["pid"]])  # its hotkey goes with it
+    # The second click takes it again.
+    t.driver(["command", MAIN_CAPTION, TRAY_PAUSE])
+    press(t, "ctrl+alt+p")
+    t.wait_until(lambda: any(r["cmdline"].endswith("paused-row") for r in target_records(t)),
+                 "the resumed hotkey to run its task")
+    rows = [r for r in target_records(t) if r["cmdline"].endswith("paused-row")]
+    t.expect(len(rows) == 1, "the row ran %d times: the paused press ran it too" % len(rows))
+    t.close(program)

@@ -3,7 +3,7 @@ would: tray clicks, buttons, the grid and the editor's fields."""
 from support.case import (EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, registry, tasks_file,
                           utf16_list)
 from support.drive import (ADD, DELETE, DELETE_ALL, EDIT, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1,
-                           MOD_ALT, MOD_CONTROL, MOVE_UP, REDO, TRAY_PAUSE, UNDO, add_target,
+                           MOD_ALT, MOD_CONTROL, MOVE_UP, TRAY_PAUSE, UNDO, add_target,
                            ctrl_alt_text, grid_rows, press, show_main_window, shot,
                            start_with_hotkeys, target_records, visible_windows, wait_records)
 

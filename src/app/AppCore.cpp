@@ -4,6 +4,8 @@
 #include "app/Version12List.h"
 #include "base/Text.h"
 
+#include <algorithm>
+
 namespace keyvane {
 
 AppCore::AppCore(std::u16string taskListPath, HotKeyNames names,
@@ -73,6 +75,9 @@ void AppCore::SaveTaskList() {
             throw TableFullError("The task list and the tasks added since start do not fit "
                                  "into one table.");
         tasks_.setRecords(std::move(merged));
+        // The steps knew a table without the file's tasks: putting one back
+        // would drop them at the next save.
+        history_.Clear();
         RebuildTaskIcons();
         if (!edit_) RegisterAllTaskHotKeys();
     }
@@ -80,6 +85,7 @@ void AppCore::SaveTaskList() {
 }
 
 void AppCore::RegisterAllTaskHotKeys() {
+    if (paused_) return;
     hotKeys_.RegisterAllTaskHotKeys(tasks_, names_);
 }
 
@@ -89,7 +95,8 @@ void AppCore::ReleaseUnusedHotKeys() {
 
 void AppCore::HotKeyPressed(HotKeyCode code) {
     // Presses arrive only from the message loop, after the actions exist.
-    if (actions_) DispatchHotKeyPress(tasks_, names_, code, *actions_);
+    // A press queued before the pause gave its hotkey back does nothing.
+    if (actions_ && !paused_) DispatchHotKeyPress(tasks_, names_, code, *actions_);
 }
 
 void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
@@ -105,11 +112,15 @@ void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
 }
 
 void AppCore::SortTasks(Column column) {
+    UndoHistory::Bytes before = TableBytes();
     tasks_.sortByColumn(kColumns[static_cast<std::size_t>(column)].name);
+    history_.Record(u"Sort", std::move(before));
     SaveTaskList();
 }
 
 void AppCore::DeleteSelectedTasks() {
+    UndoHistory::Bytes before = TableBytes();
+    const int count = tasks_.taskCount();
     tasks_.beginBatch();
     for (int row = 0; row < tasks_.taskCount();) {
         if (tasks_.isTaskSelected(row))
@@ -118,6 +129,7 @@ void AppCore::DeleteSelectedTasks() {
             ++row;
     }
     tasks_.endBatch();
+    if (tasks_.taskCount() < count) history_.Record(u"Delete", std::move(before));
     SaveTaskList();
     ReleaseUnusedHotKeys();
 }
@@ -133,6 +145,7 @@ void AppCore::DeleteAllTasks() {
         DeleteSelectedTasks();
         return;
     }
+    if (tasks_.taskCount() > 0) history_.Record(u"Delete All", TableBytes());
     tasks_.removeAllTasks();
     SaveTaskList();
     ReleaseUnusedHotKeys();
@@ -142,6 +155,7 @@ bool AppCore::MoveCurrentTask(int step) {
     const int from = tasks_.currentTask();
     const int to = from + step;
     if (from < 0 || to < 0 || to >= tasks_.taskCount() || step == 0) return false;
+    history_.Record(u"Move", TableBytes());
     tasks_.moveTask(from, to);
     tasks_.selectTask(to);
     SaveTaskList();
@@ -149,6 +163,7 @@ bool AppCore::MoveCurrentTask(int step) {
 }
 
 void AppCore::ToggleEnabled(int row) {
+    history_.Record(tasks_.cellFlag(u"Enabled", row) ? u"Disable" : u"Enable", TableBytes());
     tasks_.setCellText(Column::Enabled, row, tasks_.cellFlag(u"Enabled", row) ? u"False" : u"True");
     SaveTaskList();
 }
@@ -204,8 +219,11 @@ void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset,
 void AppCore::WriteEditedRow(const EditorCommit& commit, const EditPreset* preset,
                              int& appendedRow) {
     const int count = tasks_.taskCount();
+    UndoHistory::Bytes before = TableBytes();
     const int row = WriteEditorRow(tasks_, names_, commit, preset, appendedRow);
-    if (tasks_.taskCount() > count) appendedRow = row;
+    const bool appended = tasks_.taskCount() > count;
+    if (appended) appendedRow = row;
+    history_.Record(appended ? u"Add" : u"Edit", std::move(before));
     SaveTaskList();
     RebuildTaskIcons();
 }
@@ -249,7 +267,9 @@ bool AppCore::ImportVersion12List(const std::u16string& path) {
     } catch (const IoError&) {
         return false;
     }
-    AppendImportedTasks(tasks_, records);
+    UndoHistory::Bytes before = TableBytes();
+    AppendImportedTasks(tasks_, records); // all or nothing
+    if (!records.empty()) history_.Record(u"Import", std::move(before));
     RebuildTaskIcons();
     return true;
 }
@@ -257,6 +277,51 @@ bool AppCore::ImportVersion12List(const std::u16string& path) {
 void AppCore::FinishImport() {
     SaveTaskList();
     RegisterAllTaskHotKeys();
+}
+
+void AppCore::SetPaused(bool paused) {
+    if (paused == paused_) return;
+    paused_ = paused;
+    if (paused_)
+        hotKeys_.ReleaseAllRegistrations();
+    else if (!edit_)
+        RegisterAllTaskHotKeys(); // an open editor registers them as it closes
+}
+
+UndoHistory::Bytes AppCore::TableBytes() const {
+    return EncodeTaskList(tasks_.records());
+}
+
+bool AppCore::Undo() {
+    return PutBack(true);
+}
+
+bool AppCore::Redo() {
+    return PutBack(false);
+}
+
+bool AppCore::PutBack(bool undo) {
+    if (undo ? !CanUndo() : !CanRedo()) return false;
+    UndoHistory::Bytes table = undo ? history_.Undo(TableBytes()) : history_.Redo(TableBytes());
+    const int current = tasks_.currentTask();
+    tasks_.setRecordsFromFile(table);
+    tasks_.selectTask(std::min(current, tasks_.taskCount() - 1));
+    // Saved before the icons are renumbered, so the file gets back the very
+    // bytes it held; the pictures and hotkeys follow the table even when
+    // the save fails.
+    const auto follow = [this] {
+        RebuildTaskIcons();
+        RegisterAllTaskHotKeys();
+        ReleaseUnusedHotKeys();
+    };
+    try {
+        SaveTaskList();
+    } catch (...) {
+        follow();
+        throw;
+    }
+    follow();
+    return true;
 }
 
 const IconPlan& AppCore::RebuildTaskIcons() {

@@ -9,6 +9,7 @@
 #include "app/TaskEditor.h"
 #include "app/TaskFilter.h"
 #include "app/TaskIcons.h"
+#include "app/UndoHistory.h"
 #include "hotkeys/HotKeyManager.h"
 #include "tasks/TaskListStore.h"
 #include "tasks/TaskTable.h"
@@ -76,9 +77,31 @@ class AppCore {
     void SaveTaskList();
 
     // The registration pass: every row's hotkey that parses, enabled or not.
+    // Registers nothing while paused.
     void RegisterAllTaskHotKeys();
     // Gives back the registrations no row holds any more.
     void ReleaseUnusedHotKeys();
+
+    // ---- Pause ----
+    // Paused, every hotkey is given back to the system and no registration
+    // pass takes any; resuming registers them all again (after the editor
+    // closes, when it is open). Never stored: every start is unpaused.
+    void SetPaused(bool paused);
+    bool paused() const { return paused_; }
+
+    // ---- Undo and redo of the table's changes ----
+    // Every operation that changes the table records a step, named as the
+    // Edit menu shows it ("Delete All"). Undo and Redo put the table back,
+    // save it, register and give back what no row holds; the history
+    // follows the table, so a failed save (IoError) still moves the step.
+    // Both do nothing (false) without a step or while the editor is open.
+    bool CanUndo() const { return !edit_ && history_.canUndo(); }
+    bool CanRedo() const { return !edit_ && history_.canRedo(); }
+    std::u16string UndoName() const { return history_.undoName(); }
+    std::u16string RedoName() const { return history_.redoName(); }
+    bool Undo();
+    bool Redo();
+    const UndoHistory& history() const { return history_; }
 
     // ---- A hotkey press ----
     void HotKeyPressed(HotKeyCode code);
@@ -98,6 +121,7 @@ class AppCore {
     // saved) at the ends of the table or without a current row.
     bool MoveCurrentTask(int step);
     // Flips a row's Enabled box and saves (a click or Space on the box).
+    // Recorded as "Enable" or "Disable".
     void ToggleEnabled(int row);
 
     // ---- The task editor ----
@@ -158,6 +182,9 @@ class AppCore {
     const IconPlan& iconPlan() const { return iconPlan_; }
 
   private:
+    // The table as a step keeps it.
+    UndoHistory::Bytes TableBytes() const;
+    bool PutBack(bool undo);
     void WriteEditedRow(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
     void DeselectHiddenTasks();
 
@@ -170,6 +197,8 @@ class AppCore {
     IconPlan iconPlan_;
     std::optional<EditSession> edit_;
     int lastAppendedRow_ = -1;
+    UndoHistory history_;
+    bool paused_ = false;
     std::vector<std::u16string> optionReports_;
     std::u16string taskListReport_;
 };

@@ -32,6 +32,12 @@ inline constexpr std::u16string_view kAboutCaption = u"About...";
 inline constexpr std::u16string_view kHotKeyPageName = u"HotKey View";
 inline constexpr std::u16string_view kOptionsPageName = u"Options";
 
+// The Edit menu's items; the name of the change they undo or redo follows.
+inline constexpr std::u16string_view kUndoItem = u"&Undo";
+inline constexpr std::u16string_view kRedoItem = u"&Redo";
+// The tray icon's tooltip while the hotkeys are paused.
+inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
+
 // The main window's class. Setup and the uninstaller find a running copy by
 // it (release.sh hands it to them), older versions included, so it keeps
 // the name it has always had.

@@ -64,6 +64,7 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
                          TrayIcon::kCallbackMessage})
         if (message) ChangeWindowMessageFilterEx(handle_, message, MSGFLT_ALLOW, nullptr);
     trayMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
+    SetMenuDefaultItem(GetSubMenu(trayMenu_, 0), IDM_TRAY_SHOW, FALSE); // what a left click does
     tray_.Add(handle_, wc.hIconSm);
     LoadSettingsAtStart();
     // Told once the loop runs and every window exists, so an exit from the
@@ -274,6 +275,9 @@ bool MainWindow::Command(UINT id) {
         {IDC_MAIN_MOVE_UP, &MainWindow::OnMoveUp},
         {IDC_MAIN_SAVE, &MainWindow::OnSaveOptions},
         {IDC_MAIN_IMPORT, &MainWindow::OnImport},
+        {IDM_EDIT_UNDO, &MainWindow::OnUndo},
+        {IDM_EDIT_REDO, &MainWindow::OnRedo},
+        {IDM_TRAY_PAUSE, &MainWindow::OnPause},
     };
     for (const auto& command : kCommands) {
         if (command.id != id) continue;
@@ -341,6 +345,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (Command(LOWORD(wParam))) return 0;
         break;
+    case WM_INITMENUPOPUP:
+        Guarded([&] { OnInitMenuPopup(reinterpret_cast<HMENU>(wParam)); });
+        return 0;
     case WM_INPUTLANGCHANGE:
         // The characters AltGr types, which the grid marks, follow the layout.
         if (pages_) InvalidateRect(pages_->grid().handle(), nullptr, FALSE);

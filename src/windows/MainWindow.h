@@ -50,6 +50,13 @@ class MainWindow final : private SettingsTarget {
     void OnImport();
     void OnShowFromTray(); // tray menu "Show Main Window", a second start
     void OnAbout();        // "Help" > "About..." and the tray's "About..."
+    // "Edit" > "Undo ..." and "Redo ...", Ctrl+Z and Ctrl+Y
+    // (MainWindowEdit.cpp, with the tray's pause).
+    void OnUndo();
+    void OnRedo();
+    void OnPause(); // the tray's "Pause hotkeys", a switch
+    // A menu opens: its Edit items name what they undo, the pause is ticked.
+    void OnInitMenuPopup(HMENU menu);
     // "File" > "Exit", the tray's "Exit" and WM_CLOSE (setup, uninstaller):
     // the options, then the core's last save and release of the hotkeys,
     // then the window goes and the loop ends. A failed save is reported and

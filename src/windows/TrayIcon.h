@@ -1,5 +1,6 @@
-// The notification-area icon of the main window: tooltip "Keyvane",
-// callback message 1025. A shell that is slow at log-on refuses the first
+// The notification-area icon of the main window: tooltip "Keyvane" (while
+// the hotkeys are paused a grey picture with a pause mark and "Keyvane
+// (paused)"), callback message 1025. A shell that is slow at log-on refuses the first
 // add, and an Explorer restart forgets every icon, so both are retried.
 #pragma once
 
@@ -10,6 +11,11 @@ namespace keyvane {
 
 class TrayIcon {
   public:
+    TrayIcon() = default;
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+    ~TrayIcon();
+
     static constexpr UINT kCallbackMessage = WM_USER + 1; // 1025
     static constexpr UINT kIconId = 1;
 
@@ -17,6 +23,9 @@ class TrayIcon {
     void Add(HWND window, HICON icon);
     // Removes it with a record filled afresh; failures are ignored.
     void Remove();
+
+    // Shows whether the hotkeys are paused: the picture and the tooltip.
+    void SetPaused(bool paused);
 
     // Give these messages to the tray; true when it took them.
     bool HandleMessage(UINT message, WPARAM wParam);
@@ -27,6 +36,8 @@ class TrayIcon {
 
     HWND window_ = nullptr;
     HICON icon_ = nullptr;
+    HICON pausedIcon_ = nullptr; // made from icon_ when first paused; ours
+    bool paused_ = false;
     bool added_ = false;
     bool wanted_ = false;
     int retriesLeft_ = 0;

@@ -8,6 +8,7 @@
 #include "hotkeys/HotKeyManager.h"
 #include "windows/MainWindow.h"
 #include "windows/SingleInstance.h"
+#include "windows/resource.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -16,6 +17,19 @@
 #include <memory>
 
 using namespace keyvane;
+
+namespace {
+
+// The main window's keys (Ctrl+Z, Ctrl+Y) are for it and its controls, and
+// not for an edit box that has the focus: there they undo its typing.
+bool ForMainWindowKeys(const MSG& msg, HWND main) {
+    if (!msg.hwnd || (msg.hwnd != main && !IsChild(main, msg.hwnd))) return false;
+    wchar_t focusClass[16] = L"";
+    if (HWND focus = GetFocus()) GetClassNameW(focus, focusClass, 16);
+    return lstrcmpiW(focusClass, L"Edit") != 0;
+}
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Every DLL not loaded by then comes from the system folder only, never
@@ -61,6 +75,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     core.setActions(MakeSystemActions(mainWindow->handle()));
 
+    const HACCEL mainKeys = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAIN_ACCELERATORS));
     MSG msg{};
     int exitCode = 0;
     for (;;) {
@@ -73,6 +88,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             exitCode = 1;
             break;
         }
+        if (mainKeys && ForMainWindowKeys(msg, mainWindow->handle()) &&
+            TranslateAcceleratorW(mainWindow->handle(), mainKeys, &msg))
+            continue;
         // Tab, the arrows and mnemonics among the main window's controls.
         if (mainWindow->PreTranslateMessage(msg)) continue;
         TranslateMessage(&msg);

@@ -10,8 +10,9 @@
 #include "art_ids.h"
 
 // Menus.
-#define IDR_MAIN_MENU 50 // "File" > "Exit", "Help" > "About..."
-#define IDR_TRAY_MENU 51 // the tray menu
+#define IDR_MAIN_MENU 50         // "File", "Edit" (undo, redo), "Help"
+#define IDR_TRAY_MENU 51         // the tray menu
+#define IDR_MAIN_ACCELERATORS 52 // Ctrl+Z, Ctrl+Y
 
 // Menu commands.
 #define IDM_MAIN_EXIT 40001  // main menu "Exit"
@@ -19,6 +20,9 @@
 #define IDM_TRAY_SHOW 40003  // tray "Show Main Window"
 #define IDM_TRAY_ABOUT 40004 // tray "About..."
 #define IDM_TRAY_EXIT 40005  // tray "Exit"
+#define IDM_EDIT_UNDO 40006  // "Edit" > "Undo ..." (Ctrl+Z)
+#define IDM_EDIT_REDO 40007  // "Edit" > "Redo ..." (Ctrl+Y)
+#define IDM_TRAY_PAUSE 40008 // tray "Pause hotkeys"
 
 // Dialogs.
 #define IDD_MAIN_PAGES 99   // the main window's pages (a child of the main window)

@@ -154,6 +154,80 @@ TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
     EXPECT_EQ(core.tasks().taskCount(), 1);
 }
 
+TEST_F(AppCoreTest, UndoPutsEachChangeBackByNameAndRedoMakesItAgain) {
+    FillNumbered(3);
+    core.SaveTaskList();
+    const auto loaded = test::ReadBytes(dir / "data" / "actions.cfg");
+    core.tasks().selectTask(2);
+    ASSERT_TRUE(core.MoveCurrentTask(-1));
+    core.SortTasks(Column::Dest); // row1 row2 row3
+    core.SortTasks(Column::Dest); // row3 row2 row1
+    const auto sorted = test::ReadBytes(dir / "data" / "actions.cfg");
+    core.DeleteAllTasks();
+    core.DeleteAllTasks(); // on an empty table: nothing to undo
+    EXPECT_TRUE(held.empty());
+
+    EXPECT_EQ(core.UndoName(), u"Delete All");
+    ASSERT_TRUE(core.Undo());
+    EXPECT_EQ(Dests(), u"row3 row2 row1 ");
+    EXPECT_EQ(test::ReadBytes(dir / "data" / "actions.cfg"), sorted) << "saved at once";
+    EXPECT_EQ(held.size(), 3u) << "the hotkeys come back with their rows";
+    EXPECT_EQ(core.RedoName(), u"Delete All");
+    for (const char16_t* name : {u"Sort", u"Sort", u"Move"}) {
+        EXPECT_EQ(core.UndoName(), name);
+        ASSERT_TRUE(core.Undo());
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "data" / "actions.cfg"), loaded);
+    EXPECT_FALSE(core.CanUndo());
+    EXPECT_FALSE(core.Undo());
+
+    ASSERT_TRUE(core.Redo());
+    EXPECT_EQ(Dests(), u"row1 row3 row2 ");
+    core.tasks().selectTask(0);
+    core.DeleteSelectedTasks();
+    EXPECT_EQ(core.UndoName(), u"Delete");
+    EXPECT_FALSE(core.CanRedo()) << "a new change forgets what could be redone";
+}
+
+TEST_F(AppCoreTest, AFailedSaveStillMovesTheStepWithTheTable) {
+    FillNumbered(2);
+    core.DeleteAllTasks();
+    std::filesystem::remove_all(dir / "data");
+    test::WriteBytes(dir / "data", {1}); // every save fails from now on
+    EXPECT_THROW(core.Undo(), IoError);
+    EXPECT_EQ(Dests(), u"row1 row2 ");
+    EXPECT_EQ(held.size(), 2u) << "the hotkeys follow the table, not the file";
+    EXPECT_FALSE(core.CanUndo());
+    EXPECT_EQ(core.RedoName(), u"Delete All");
+
+    std::filesystem::remove(dir / "data");
+    ASSERT_TRUE(core.Redo());
+    EXPECT_EQ(core.tasks().taskCount(), 0);
+    EXPECT_TRUE(Saved());
+    EXPECT_TRUE(held.empty());
+}
+
+TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
+    FillNumbered(2);
+    core.SetPaused(true);
+    EXPECT_TRUE(held.empty()) << "every hotkey goes back to the system";
+    core.RegisterAllTaskHotKeys();
+    core.BeginAdd();
+    core.CommitEdit(
+        {{Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Normal"}});
+    core.EndEdit();
+    core.Undo();
+    core.Redo();
+    EXPECT_TRUE(held.empty()) << "no registration pass takes a hotkey while paused";
+
+    core.BeginEdit();
+    core.SetPaused(false);
+    EXPECT_TRUE(held.empty()) << "the open editor's field keeps the keys";
+    core.EndEdit();
+    EXPECT_EQ(held.size(), 3u);
+    EXPECT_TRUE(held.count({kCtrlAlt, 'N'}));
+}
+
 TEST_F(AppCoreTest, IconNumbersCountTheRecognisedRowsAboveAndSourcesAreShared) {
     test::FillTable(core.tasks(), {{u"Hibernate computer"},
                                    {u"Unknown"},

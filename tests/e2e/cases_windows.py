@@ -1,18 +1,19 @@
 """The main window, the task editor and the tray icon, driven as a user
 would: tray clicks, buttons, the grid and the editor's fields."""
 from support.case import (EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, ascii_file, registry,
-                          utf16_list)
-from support.drive import (ADD, DELETE, EDIT, FILTER, GRID, GRID_ENABLED_COLUMN, MENU_EXIT1,
-                           MOD_ALT, MOD_CONTROL, MOVE_UP, add_target, ctrl_alt_text, grid_rows,
-                           grid_state, press, show_main_window, shot, start_with_hotkeys,
-                           target_records, visible_windows, wait_records, window_layout)
+                          tasks_file, utf16_list)
+from support.drive import (ADD, DELETE, DELETE_ALL, EDIT, FILTER, GRID, GRID_ENABLED_COLUMN,
+                           MENU_EXIT1, MOD_ALT, MOD_CONTROL, MOVE_UP, TRAY_PAUSE, UNDO, add_target,
+                           ctrl_alt_text, grid_rows, grid_state, press, show_main_window, shot,
+                           start_with_hotkeys, target_records, visible_windows, wait_records,
+                           window_layout)
 
 CASES, case = registry()
 
 EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_DEST, EDITOR_OK, EDITOR_WARNING = 1004, 1005, 1006, 1, 1013
 HKM_SETHOTKEY, CB_SETCURSEL = 0x0401, 0x014E
 HOTKEYF_CONTROL, HOTKEYF_ALT = 0x02, 0x04
-WM_SYSCOMMAND, SC_CLOSE = 0x0112, 0xF060
+WM_SYSCOMMAND, SC_CLOSE, SC_KEYMENU = 0x0112, 0xF060, 0xF100
 
 @case
 def editor_adds_and_edits_tasks_whose_hotkeys_work_at_once(t):
@@ -191,6 +192,36 @@ def filter_shows_matching_rows_and_delete_takes_only_those(t):
     t.close(program)
 
 
+@case
+def undo_brings_back_what_delete_all_removed(t):
+    target = add_target(t)
+    rows = ["1,Run selected program...,%s,%s undone,Normal,0,True" % (ctrl_alt_text(t, "U"), target),
+            "2,Run Calc,%s,,Normal,0,False" % ctrl_alt_text(t, "V")]
+    program = start_with_hotkeys(t, utf16_list(*rows))
+    show_main_window(t)
+    # A move saves the table as the program keeps it; Delete All empties it.
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "1"], ["click", MAIN_CAPTION, MOVE_UP])
+    t.wait_until(lambda: t.read_tasks() != utf16_list(*rows), "the move to be saved")
+    kept = t.read_tasks()
+    t.driver(["click", MAIN_CAPTION, DELETE_ALL])
+    t.wait_for_tasks(b"\xff\xfe", "the empty list in the file")
+    # The Edit menu, opened from the keyboard, names what it undoes.
+    t.driver(["post", MAIN_CAPTION, WM_SYSCOMMAND, SC_KEYMENU, ord("e")])
+    t.wait_until(lambda: tray_menu_shown(t), "the Edit menu to open")
+    shot(t, "edit-menu-undo-delete-all")
+    t.driver(["post", "#32768|", 0x0100, 0x1B])  # WM_KEYDOWN, Escape
+    t.wait_until(lambda: not tray_menu_shown(t), "the Edit menu to close")
+    t.driver(["command", MAIN_CAPTION, UNDO])
+    t.wait_for_tasks(kept, "Undo to bring back the same bytes")
+    t.expect(len(grid_rows(t)) == 2, "the grid does not show the rows back")
+    press(t, "ctrl+alt+u")
+    wait_records(t, 1, "the hotkey of the row brought back to run")
+    # Ctrl+Y from the keyboard: the main window's accelerator table.
+    press(t, "ctrl+y")
+    t.wait_for_tasks(b"\xff\xfe", "Ctrl+Y to empty the list again")
+    t.close(program)
+
+
 def tray_menu_shown(t):
     return any(cls == "#32768" for _, cls, _ in visible_windows(t))
 
@@ -223,3 +254,34 @@ def tray_menu_title_bar_close_and_second_start(t):
     t.close(program, by=["command", MAIN_CAPTION, MENU_EXIT1])
     t.expect_tasks(data, "after the tray's Exit")
 
+
+@case
+def paused_hotkey_does_not_fire_until_resumed(t):
+    target = add_target(t)
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", ctrl_alt_text(t, "P"), target + " paused-row", "Normal")))
+    t.driver(["command", MAIN_CAPTION, TRAY_PAUSE])
+    press(t, "ctrl+alt+p")
+    # Given back to the system: another program can take it, and gets it.
+    t.spawn(target, "--hold", str(MOD_CONTROL | MOD_ALT), str(ord("P")))
+    holder = t.wait_until(lambda: [r for r in target_records(t) if r.get("held") == "1"],
+                          "another program to take the paused hotkey")[0]
+    # The paused icon and the ticked item, in the tray menu.
+    t.driver(["tray", MAIN_CAPTION, 516])
+    t.wait_until(lambda: tray_menu_shown(t), "the tray menu to open")
+    shot(t, "tray-menu-paused")
+    t.driver(["post", "#32768|", 0x0100, 0x1B])  # WM_KEYDOWN, Escape
+    t.wait_until(lambda: not tray_menu_shown(t), "the tray menu to close")
+    press(t, "ctrl+alt+p")
+    t.wait_until(lambda: any("pressed" in r["lines"] for r in target_records(t)),
+                 "the other program to get the press")
+    t.session.wine("taskkill", "/f", "/pid", str(holder["pid"]))
+    t.driver(["exited", holder["pid"]])  # its hotkey goes with it
+    # The second click takes it again.
+    t.driver(["command", MAIN_CAPTION, TRAY_PAUSE])
+    press(t, "ctrl+alt+p")
+    t.wait_until(lambda: any(r["cmdline"].endswith("paused-row") for r in target_records(t)),
+                 "the resumed hotkey to run its task")
+    rows = [r for r in target_records(t) if r["cmdline"].endswith("paused-row")]
+    t.expect(len(rows) == 1, "the row ran %d times: the paused press ran it too" % len(rows))
+    t.close(program)

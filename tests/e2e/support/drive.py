@@ -18,6 +18,7 @@ SAVE, IMPORT, AUTO_START, TRAY_ONLY, PAGES = 915, 914, 911, 912, 900
 GRID_DESC_COLUMN = 2  # the grid shows the icon first, then "#", then Desc
 GRID_ENABLED_COLUMN = 6
 MENU_EXIT1 = 40005  # the tray menu's "Exit"
+UNDO, REDO, TRAY_PAUSE = 40006, 40007, 40008  # "Edit" > "Undo", "Redo"; the tray's pause
 
 
 def ctrl_alt_text(t, key):

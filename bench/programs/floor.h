@@ -48,4 +48,20 @@ inline int RunMessageLoop() {
     return 0;
 }
 
+inline LRESULT CALLBACK QuitOnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The hidden main window with its hotkey, then the loop; 2 when either fails.
+inline int RunHiddenFloor(HINSTANCE instance) {
+    const HWND main =
+        CreateTopLevel(instance, QuitOnDestroy, L"FloorMain", keyvane::kMainWindowCaption);
+    if (!main || !RegisterHotKeyOf(main)) return 2;
+    return RunMessageLoop();
+}
+
 } // namespace floor_program

@@ -12,14 +12,6 @@
 
 namespace {
 
-LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 // Each call does (next to) nothing; what counts is that it is imported.
 void TouchEachDll() {
     RegCloseKey(nullptr);             // advapi32
@@ -36,8 +28,5 @@ void TouchEachDll() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TouchEachDll();
-    const HWND main = floor_program::CreateTopLevel(instance, MainProc, L"FloorMain",
-                                                    keyvane::kMainWindowCaption);
-    if (!main || !floor_program::RegisterHotKeyOf(main)) return 2;
-    return floor_program::RunMessageLoop();
+    return floor_program::RunHiddenFloor(instance);
 }

@@ -67,18 +67,23 @@ std::u16string FromUtf8(std::string_view text) {
     return out;
 }
 
-std::u16string AsciiLowered(std::u16string_view text) {
+namespace {
+
+template <class Map> std::u16string EachUnit(std::u16string_view text, Map map) {
     std::u16string out(text);
     for (auto& c : out)
-        c = AsciiLower(c);
+        c = map(c);
     return out;
 }
 
+} // namespace
+
+std::u16string AsciiLowered(std::u16string_view text) {
+    return EachUnit(text, [](char16_t c) { return AsciiLower(c); });
+}
+
 std::u16string AsciiUppered(std::u16string_view text) {
-    std::u16string out(text);
-    for (auto& c : out)
-        c = AsciiUpper(c);
-    return out;
+    return EachUnit(text, [](char16_t c) { return AsciiUpper(c); });
 }
 
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
@@ -146,10 +151,7 @@ char16_t FoldCase(char16_t c) {
 }
 
 std::u16string CaseFolded(std::u16string_view text) {
-    std::u16string out(text);
-    for (auto& c : out)
-        c = FoldCase(c);
-    return out;
+    return EachUnit(text, [](char16_t c) { return FoldCase(c); });
 }
 
 bool ContainsFolded(std::u16string_view text, std::u16string_view foldedNeedle,

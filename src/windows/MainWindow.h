@@ -54,6 +54,7 @@ class MainWindow final : private SettingsTarget {
     // (MainWindowEdit.cpp, with the tray's pause).
     void OnUndo();
     void OnRedo();
+    void PutBack(bool (AppCore::*step)());
     void OnPause(); // the tray's "Pause hotkeys", a switch
     // A menu opens: its Edit items name what they undo, the pause is ticked.
     void OnInitMenuPopup(HMENU menu);

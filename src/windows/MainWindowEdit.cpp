@@ -38,11 +38,11 @@ void MainWindow::OnInitMenuPopup(HMENU menu) {
                       MF_BYCOMMAND | (core_.paused() ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void MainWindow::OnUndo() {
+void MainWindow::PutBack(bool (AppCore::*step)()) {
     // The table is back even when its save fails (which Guarded reports):
     // the grid shows it either way.
     try {
-        core_.Undo();
+        (core_.*step)();
     } catch (...) {
         TasksChanged();
         throw;
@@ -50,14 +50,12 @@ void MainWindow::OnUndo() {
     TasksChanged();
 }
 
+void MainWindow::OnUndo() {
+    PutBack(&AppCore::Undo);
+}
+
 void MainWindow::OnRedo() {
-    try {
-        core_.Redo();
-    } catch (...) {
-        TasksChanged();
-        throw;
-    }
-    TasksChanged();
+    PutBack(&AppCore::Redo);
 }
 
 void MainWindow::OnPause() {

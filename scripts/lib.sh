@@ -4,7 +4,7 @@
 KEYVANE_PACKAGES=(
     cmake ninja-build g++ make python3
     googletest libbenchmark-dev
-    clang libclang-rt-dev
+    clang libclang-rt-dev clang-format
     mingw-w64 wine wine64
     xvfb xdotool x11-utils imagemagick
     nsis

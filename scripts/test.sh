@@ -147,6 +147,22 @@ dll_imports() {
     [ "$bad" -eq 0 ]
 }
 
+# Every C++ file as the committed .clang-format writes it; the files that
+# differ are named.
+formatting() {
+    local files bad
+    files=$(git ls-files '*.cpp' '*.h') || return 1
+    bad=$(for f in $files; do
+        clang-format --style=file "$f" | cmp -s - "$f" || echo "$f"
+    done)
+    if [ -n "$bad" ]; then
+        echo "not formatted as .clang-format says (clang-format -i FILE):"; echo "$bad"
+        failed=$((failed + 1))
+        return 1
+    fi
+    passed=$((passed + 1))
+}
+
 benchmarks_build() {
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKEYVANE_TESTS=OFF \
         -DKEYVANE_BENCH=ON >/dev/null && cmake --build build/release -j "$jobs"
@@ -234,6 +250,7 @@ release_packages() {
     [ "$rc" -eq 0 ] && cmp -s "build/release-out/$zip" "build/release-out-again/$zip"
 }
 
+stage "formatting" formatting
 stage "native unit tests" native_tests build/native -DCMAKE_BUILD_TYPE=Debug
 stage "native unit tests, ASan+UBSan" native_tests build/sanitize -DCMAKE_BUILD_TYPE=Debug -DKEYVANE_SANITIZE=ON
 stage "benchmarks build" benchmarks_build

@@ -44,7 +44,7 @@ std::string ShellFailureText(const ShellResult& result) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result.code));
     std::string message = std::string(result.call) + " failed";
-    if (!text.starts_with("Error ")) message += ": " + text;
+    if (text != NoSystemText(result.code)) message += ": " + text;
     return message + " (" + code + ").";
 }
 

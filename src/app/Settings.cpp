@@ -129,6 +129,14 @@ bool ReadOptionFile(const std::u16string& path, std::vector<std::uint8_t>& bytes
     if (!FileExists(path)) return false; // a first start; a folder there fails the save
     try {
         bytes = ReadWholeFile(path, kMaxOptionFileBytes);
+    } catch (const FileTooLargeError&) {
+        // The system's text for this code speaks of saving, and Wine has
+        // none: say what happened in our own words.
+        throw IoError("Cannot open file \"" + ToUtf8(path) +
+                      "\". The file is larger than Keyvane reads (" +
+                      std::to_string(kMaxOptionFileBytes / 1024) +
+                      " KB), so the designed options are used. The file is left as it is "
+                      "until the options are saved.");
     } catch (const IoError& e) {
         // "Cannot read file" and "File too large" become the one open error
         // users of this file know; the reason after the path is kept.

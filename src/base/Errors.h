@@ -24,8 +24,14 @@ class FileTooLargeError : public IoError {
 };
 
 // The system's message for an error code (GetLastError on Windows, errno
-// natively), UTF-8, without the trailing line break; "Error N" when the
-// system has no text for it.
+// natively), UTF-8, without the trailing line break; NoSystemText(code)
+// when the system has no text for it.
 std::string SystemErrorText(std::uint32_t code);
+
+// What stands for the system's text where it has none: a bare number tells
+// the user nothing.
+inline std::string NoSystemText(std::uint32_t code) {
+    return "The system gave error " + std::to_string(code) + " and no text for it.";
+}
 
 } // namespace keyvane

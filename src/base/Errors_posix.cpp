@@ -7,7 +7,7 @@ namespace keyvane {
 
 std::string SystemErrorText(std::uint32_t code) {
     const char* text = std::strerror(static_cast<int>(code));
-    return text && *text ? std::string(text) : "Error " + std::to_string(code);
+    return text && *text ? std::string(text) : NoSystemText(code);
 }
 
 } // namespace keyvane

@@ -17,7 +17,7 @@ std::string SystemErrorText(std::uint32_t code) {
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' '))
         text.pop_back();
-    if (text.empty()) return "Error " + std::to_string(code);
+    if (text.empty()) return NoSystemText(code);
     return ToUtf8(text);
 }
 

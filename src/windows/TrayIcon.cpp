@@ -115,7 +115,11 @@ NOTIFYICONDATAW TrayIcon::Record() const {
 
 bool TrayIcon::TryAdd() {
     NOTIFYICONDATAW record = Record();
-    added_ = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+    // An add that timed out (a busy shell at log-on) may still have taken
+    // the icon; the next add then fails as a duplicate. The icon is ours
+    // to modify then, or its paused picture would never be shown.
+    added_ = Shell_NotifyIconW(NIM_ADD, &record) != FALSE ||
+             Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
     return added_;
 }
 
@@ -131,9 +135,10 @@ void TrayIcon::Add(HWND window, HICON icon) {
 void TrayIcon::SetPaused(bool paused) {
     paused_ = paused;
     if (paused_ && !pausedIcon_) pausedIcon_ = MakePausedIcon(icon_);
-    if (!added_) return; // a later add shows the state
     NOTIFYICONDATAW record = Record();
-    Shell_NotifyIconW(NIM_MODIFY, &record);
+    // Not known to be there: an add that timed out may have taken it all
+    // the same, and a retry still pending shows the state otherwise.
+    if (Shell_NotifyIconW(NIM_MODIFY, &record)) added_ = wanted_;
 }
 
 void TrayIcon::Remove() {

@@ -80,8 +80,38 @@ void AppCore::SaveTaskList() {
         history_.Clear();
         RebuildTaskIcons();
         if (!edit_) RegisterAllTaskHotKeys();
+        FollowTable();
     }
     store_.saveTaskList(tasks_);
+}
+
+void AppCore::FinishChange(std::optional<Step> step, bool newPictures) {
+    if (step) history_.Record(step->name, std::move(step->before));
+    const auto follow = [&] {
+        if (newPictures) RebuildTaskIcons();
+        if (!edit_) {
+            RegisterAllTaskHotKeys();
+            ReleaseUnusedHotKeys();
+        }
+        FollowTable();
+    };
+    try {
+        SaveTaskList();
+    } catch (...) {
+        follow();
+        throw;
+    }
+    follow();
+}
+
+void AppCore::FollowTable() {
+    filter_.Rebuild();
+    DeselectHiddenTasks();
+    if (changed_) changed_();
+}
+
+HotKeyState AppCore::HotKeyStateOfTask(int row) const {
+    return HotKeyStateOf(tasks_.textCell(Column::Hotkey, row), names_, hotKeys_);
 }
 
 void AppCore::RegisterAllTaskHotKeys() {
@@ -109,13 +139,13 @@ void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
     for (int row : selected)
         if (row >= 0 && row < count) tasks_.setTaskSelected(row, true);
     tasks_.endBatch();
+    if (changed_) changed_();
 }
 
 void AppCore::SortTasks(Column column) {
     UndoHistory::Bytes before = TableBytes();
     tasks_.sortByColumn(kColumns[static_cast<std::size_t>(column)].name);
-    history_.Record(u"Sort", std::move(before));
-    SaveTaskList();
+    FinishChange(Step{u"Sort", std::move(before)}, false);
 }
 
 void AppCore::DeleteSelectedTasks() {
@@ -129,9 +159,9 @@ void AppCore::DeleteSelectedTasks() {
             ++row;
     }
     tasks_.endBatch();
-    if (tasks_.taskCount() < count) history_.Record(u"Delete", std::move(before));
-    SaveTaskList();
-    ReleaseUnusedHotKeys();
+    std::optional<Step> step;
+    if (tasks_.taskCount() < count) step = Step{u"Delete", std::move(before)};
+    FinishChange(std::move(step), false);
 }
 
 void AppCore::DeleteAllTasks() {
@@ -145,27 +175,28 @@ void AppCore::DeleteAllTasks() {
         DeleteSelectedTasks();
         return;
     }
-    if (tasks_.taskCount() > 0) history_.Record(u"Delete All", TableBytes());
+    std::optional<Step> step;
+    if (tasks_.taskCount() > 0) step = Step{u"Delete All", TableBytes()};
     tasks_.removeAllTasks();
-    SaveTaskList();
-    ReleaseUnusedHotKeys();
+    FinishChange(std::move(step), false);
 }
 
 bool AppCore::MoveCurrentTask(int step) {
     const int from = tasks_.currentTask();
     const int to = from + step;
     if (from < 0 || to < 0 || to >= tasks_.taskCount() || step == 0) return false;
-    history_.Record(u"Move", TableBytes());
+    Step move{u"Move", TableBytes()};
     tasks_.moveTask(from, to);
     tasks_.selectTask(to);
-    SaveTaskList();
+    FinishChange(std::move(move), false);
     return true;
 }
 
 void AppCore::ToggleEnabled(int row) {
-    history_.Record(tasks_.cellFlag(u"Enabled", row) ? u"Disable" : u"Enable", TableBytes());
-    tasks_.setCellText(Column::Enabled, row, tasks_.cellFlag(u"Enabled", row) ? u"False" : u"True");
-    SaveTaskList();
+    const bool enabled = tasks_.cellFlag(Column::Enabled, row);
+    Step step{enabled ? u"Disable" : u"Enable", TableBytes()};
+    tasks_.setCellText(Column::Enabled, row, enabled ? u"False" : u"True");
+    FinishChange(std::move(step), false);
 }
 
 void AppCore::BeginAdd() {
@@ -187,7 +218,13 @@ void AppCore::CommitEdit(const EditorCommit& commit) {
     EditorCommit written = commit;
     written.addMode = edit_->adding;
     const EditPreset* preset = edit_->adding || !edit_->preset ? nullptr : &*edit_->preset;
-    WriteEditedRow(written, preset, edit_->appendedRow);
+    int& appendedRow = edit_->appendedRow;
+    const int count = tasks_.taskCount();
+    UndoHistory::Bytes before = TableBytes();
+    const int row = WriteEditorRow(tasks_, names_, written, preset, appendedRow);
+    const bool appended = tasks_.taskCount() > count;
+    if (appended) appendedRow = row;
+    FinishChange(Step{appended ? u"Add" : u"Edit", std::move(before)}, true);
 }
 
 void AppCore::EndEdit() {
@@ -210,32 +247,10 @@ HotKeyAdvice AppCore::AdviseEditorHotKey(HotKeyCode code) {
                         TasksWithHotKey(tasks_, names_, code, skipRow));
 }
 
-void AppCore::CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow) {
-    WriteEditedRow(commit, preset, appendedRow);
-    RegisterAllTaskHotKeys();
-    ReleaseUnusedHotKeys();
-}
-
-void AppCore::WriteEditedRow(const EditorCommit& commit, const EditPreset* preset,
-                             int& appendedRow) {
-    const int count = tasks_.taskCount();
-    UndoHistory::Bytes before = TableBytes();
-    const int row = WriteEditorRow(tasks_, names_, commit, preset, appendedRow);
-    const bool appended = tasks_.taskCount() > count;
-    if (appended) appendedRow = row;
-    history_.Record(appended ? u"Add" : u"Edit", std::move(before));
-    SaveTaskList();
-    RebuildTaskIcons();
-}
-
 void AppCore::SetTaskFilter(std::u16string_view text) {
     filter_.SetText(text);
     DeselectHiddenTasks();
-}
-
-void AppCore::RefreshTaskFilter() {
-    filter_.Rebuild();
-    DeselectHiddenTasks();
+    if (changed_) changed_();
 }
 
 void AppCore::DeselectHiddenTasks() {
@@ -270,13 +285,15 @@ bool AppCore::ImportVersion12List(const std::u16string& path) {
     UndoHistory::Bytes before = TableBytes();
     AppendImportedTasks(tasks_, records); // all or nothing
     if (!records.empty()) history_.Record(u"Import", std::move(before));
+    // Before the save of FinishImport, so the file has the new rows' own
+    // picture numbers.
     RebuildTaskIcons();
+    FollowTable();
     return true;
 }
 
 void AppCore::FinishImport() {
-    SaveTaskList();
-    RegisterAllTaskHotKeys();
+    FinishChange(std::nullopt, false);
 }
 
 void AppCore::SetPaused(bool paused) {
@@ -306,21 +323,8 @@ bool AppCore::PutBack(bool undo) {
     const int current = tasks_.currentTask();
     tasks_.setRecordsFromFile(table);
     tasks_.selectTask(std::min(current, tasks_.taskCount() - 1));
-    // Saved before the icons are renumbered, so the file gets back the very
-    // bytes it held; the pictures and hotkeys follow the table even when
-    // the save fails.
-    const auto follow = [this] {
-        RebuildTaskIcons();
-        RegisterAllTaskHotKeys();
-        ReleaseUnusedHotKeys();
-    };
-    try {
-        SaveTaskList();
-    } catch (...) {
-        follow();
-        throw;
-    }
-    follow();
+    // The file gets back the very bytes it held: the step is the history's.
+    FinishChange(std::nullopt, true);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "tasks/TaskListStore.h"
 #include "tasks/TaskTable.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,12 +43,18 @@ class AppCore {
     AppCore(const AppCore&) = delete;
     AppCore& operator=(const AppCore&) = delete;
 
-    const TaskTable& tasks() const { return tasks_; }
-    // For the tests and the start-up only; windows change the table through
-    // the operations below.
+    // What the windows show. They change the table only through the
+    // operations below, and learn of every change from the listener.
+    const TaskTable& table() const { return tasks_; }
+    // Told once at the end of every change of the table's rows or order,
+    // after its save, and after a change of the selection.
+    void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
+    // For the tests only: the table and registrations as they are.
     TaskTable& tasks() { return tasks_; }
     THotKeyManager& hotKeys() { return hotKeys_; }
     const HotKeyNames& hotKeyNames() const { return names_; }
+    // What the grid marks on a row's hotkey.
+    HotKeyState HotKeyStateOfTask(int row) const;
     void setActions(std::unique_ptr<ActionOperations> actions) { actions_ = std::move(actions); }
 
     // ---- The program's life ----
@@ -150,10 +157,6 @@ class AppCore {
     // edited does not count as another task with it.
     HotKeyAdvice AdviseEditorHotKey(HotKeyCode code);
 
-    // The editor's OK outside an edit (kept for the tests of the row rules):
-    // writes, saves, registers and renumbers the icons.
-    void CommitEditor(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
-
     // ---- The grid's filter ----
     // The grid shows only the rows whose description, hotkey or destination
     // contain the text, letter case aside; empty text shows all. Hidden rows
@@ -161,9 +164,6 @@ class AppCore {
     // user sees, Delete All too (Move still moves within the whole table).
 
     void SetTaskFilter(std::u16string_view text);
-    // Matches the rows again after the table changed, and lets go of hidden
-    // rows the change selected (a new task the filter hides).
-    void RefreshTaskFilter();
     const TaskFilter& taskFilter() const { return filter_; }
 
     // ---- Import of version 1.2 lists ----
@@ -184,8 +184,20 @@ class AppCore {
   private:
     // The table as a step keeps it.
     UndoHistory::Bytes TableBytes() const;
+    struct Step {
+        std::u16string name; // as the Edit menu shows it
+        UndoHistory::Bytes before;
+    };
+    // What follows every change of the table, in one place: the step for
+    // Undo, the save, new pictures when rows got new actions (renumbered
+    // after the save, as the file keeps the numbers its rows had), the
+    // registrations (after an edit ends, when one is open), the filter, and
+    // the listener. A failed save (IoError) is thrown after all the rest
+    // has followed the table.
+    void FinishChange(std::optional<Step> step, bool newPictures);
+    // The filter matched again, hidden rows let go, the listener told.
+    void FollowTable();
     bool PutBack(bool undo);
-    void WriteEditedRow(const EditorCommit& commit, const EditPreset* preset, int& appendedRow);
     void DeselectHiddenTasks();
 
     HotKeyNames names_;
@@ -201,6 +213,7 @@ class AppCore {
     bool paused_ = false;
     std::vector<std::u16string> optionReports_;
     std::u16string taskListReport_;
+    std::function<void()> changed_;
 };
 
 } // namespace keyvane

@@ -41,8 +41,8 @@ MainPages::MainPages(HINSTANCE instance, HWND window, AppCore& core)
 }
 
 MainPages::~MainPages() {
-    // The table outlives the grid: it must not call into a grid that is gone.
-    core_.tasks().setChangeListener(nullptr);
+    // The core outlives the grid: it must not call into a grid that is gone.
+    core_.setChangeListener(nullptr);
     if (pages_) DestroyWindow(pages_);
     if (font_) DeleteObject(font_);
 }
@@ -84,21 +84,22 @@ void MainPages::SetUpControls() {
     };
     events.sort = [this](Column column) { Guarded([&] { core_.SortTasks(column); }); };
     grid_.SetFilter(&core_.taskFilter());
-    grid_.Attach(GetDlgItem(pages_, IDC_MAIN_GRID), core_.tasks(), std::move(events));
-    core_.tasks().setChangeListener([this] { Refresh(); });
+    grid_.Attach(GetDlgItem(pages_, IDC_MAIN_GRID), core_.table(), std::move(events));
+    core_.setChangeListener([this] { Refresh(); });
     SendDlgItemMessageW(pages_, IDC_MAIN_FILTER, EM_SETCUEBANNER, TRUE,
                         reinterpret_cast<LPARAM>(L"Search (Ctrl+F)"));
     grid_.SetHotKeyMarks([this](int row) -> TaskGrid::RowMark {
-        const std::u16string_view text = core_.tasks().textCell(Column::Hotkey, row);
         const HotKeyNames& names = core_.hotKeyNames();
-        switch (HotKeyStateOf(text, names, core_.hotKeys())) {
+        switch (core_.HotKeyStateOfTask(row)) {
         case HotKeyState::NotRegistered:
             return {TaskGrid::HotKeyMark::Taken, {}};
         case HotKeyState::NotCanonical:
             return {TaskGrid::HotKeyMark::NotRecognised, {}};
         case HotKeyState::TakesCharacter:
-            return {TaskGrid::HotKeyMark::TakesCharacter,
-                    CharacterTakenFromAltGr(names, TextToHotKeyCode(names, text))};
+            return {
+                TaskGrid::HotKeyMark::TakesCharacter,
+                CharacterTakenFromAltGr(
+                    names, TextToHotKeyCode(names, core_.table().textCell(Column::Hotkey, row)))};
         default:
             return {};
         }
@@ -108,7 +109,6 @@ void MainPages::SetUpControls() {
 void MainPages::Refresh() {
     if (refreshing_) return;
     refreshing_ = true;
-    Guarded([&] { core_.RefreshTaskFilter(); });
     grid_.Refresh();
     refreshing_ = false;
 }
@@ -295,7 +295,7 @@ INT_PTR MainPages::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Edit; elsewhere the focused button.
             HWND focus = GetFocus();
             const bool inFilter = focus == GetDlgItem(pages_, IDC_MAIN_FILTER);
-            if (focus == grid_.handle() || (inFilter && core_.tasks().currentTask() >= 0)) {
+            if (focus == grid_.handle() || (inFilter && core_.table().currentTask() >= 0)) {
                 SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_MAIN_EDIT, BN_CLICKED), 0);
             } else if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
                 SendMessageW(focus, BM_CLICK, 0, 0);

@@ -59,8 +59,8 @@ class AppCoreTest : public ::testing::Test {
     }
     std::u16string Dests() const {
         std::u16string out;
-        for (int r = 0; r < core.tasks().taskCount(); ++r)
-            out += core.tasks().cellText(Column::Dest, r) + u" ";
+        for (int r = 0; r < core.table().taskCount(); ++r)
+            out += core.table().cellText(Column::Dest, r) + u" ";
         return out;
     }
     bool Saved() const { return std::filesystem::exists(dir / "data" / "actions.cfg"); }
@@ -106,7 +106,7 @@ TEST_F(AppCoreTest, MoveSwapsWithTheNeighbourAndAtTheEndsChangesNothing) {
 TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     test::FillTable(core.tasks(), {{u"Custom action", u"Win+Q", u"x", u"Turbo", false}});
     core.tasks().selectTask(0);
-    const EditPreset preset = PresetForEdit(core.tasks(), layout.names);
+    const EditPreset preset = *core.BeginEdit();
     EXPECT_FALSE(preset.actionShown);
     EXPECT_TRUE(preset.hotKeyShown) << "the field holds the Win key";
     EXPECT_EQ(preset.fields.hotKey, kWinBit | 'Q');
@@ -116,41 +116,46 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     EditorCommit commit{preset.fields, /*addMode=*/false, /*hotKeyChanged=*/false,
                         /*actionPicked=*/false};
     commit.fields.destination = u"y";
-    int appended = -1;
-    core.CommitEditor(commit, &preset, appended);
+    core.CommitEdit(commit);
+    core.EndEdit();
     ASSERT_EQ(core.tasks().taskCount(), 1);
     EXPECT_EQ(core.tasks().cellText(Column::Desc, 0), u"Custom action");
     EXPECT_EQ(core.tasks().cellText(Column::Hotkey, 0), u"Win+Q");
     EXPECT_EQ(core.tasks().cellText(Column::Dest, 0), u"y");
     EXPECT_FALSE(core.tasks().cellFlag(u"Enabled", 0)) << "editing keeps Enabled";
-    EXPECT_EQ(appended, -1);
+    EXPECT_EQ(core.lastAppendedRow(), -1);
 
     // Add: appends an enabled row with the field's hotkey.
     EditorCommit add{
         {Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
-    core.CommitEditor(add, nullptr, appended);
+    core.BeginAdd();
+    core.CommitEdit(add);
+    EXPECT_TRUE(held.empty()) << "nothing is registered while the editor is open";
+    core.EndEdit();
     ASSERT_EQ(core.tasks().taskCount(), 2);
+    EXPECT_EQ(core.lastAppendedRow(), 1);
     EXPECT_EQ(core.tasks().cellText(Column::Hotkey, 1), u"Ctrl+Alt+N");
     EXPECT_TRUE(core.tasks().cellFlag(u"Enabled", 1));
-    EXPECT_TRUE(held.count({kCtrlAlt, 'N'})) << "the new hotkey is registered at once";
+    EXPECT_TRUE(held.count({kCtrlAlt, 'N'})) << "the new hotkey is registered as it closes";
 }
 
 TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
     // A file where the data folder should be: every save fails.
     test::WriteBytes(dir / "data", {1});
     EditorCommit add{{Action::RunCalc, 0, u"first", u"Normal"}};
-    int appended = -1;
-    EXPECT_THROW(core.CommitEditor(add, nullptr, appended), IoError);
-    EXPECT_EQ(appended, 0);
+    core.BeginAdd();
+    EXPECT_THROW(core.CommitEdit(add), IoError);
     add.fields.destination = u"second";
-    EXPECT_THROW(core.CommitEditor(add, nullptr, appended), IoError);
+    EXPECT_THROW(core.CommitEdit(add), IoError);
+    core.EndEdit();
     EXPECT_EQ(Dests(), u"second ");
+    EXPECT_EQ(core.lastAppendedRow(), 0);
 
-    // Edit mode on an empty table writes no row outside it: it appends.
+    // Edit with no current row writes no row outside the table: it appends.
     core.tasks().removeAllTasks();
-    EditorCommit edit{{Action::RunCalc, 0, u"x", u"Normal"}, /*addMode=*/false};
-    appended = -1;
-    EXPECT_THROW(core.CommitEditor(edit, nullptr, appended), IoError);
+    EXPECT_FALSE(core.BeginEdit());
+    EXPECT_THROW(core.CommitEdit({{Action::RunCalc, 0, u"x", u"Normal"}}), IoError);
+    core.EndEdit();
     EXPECT_EQ(core.tasks().taskCount(), 1);
 }
 
@@ -348,19 +353,28 @@ TEST_F(AppCoreTest, FilterKeepsCommandsOnTheRowsTheUserSees) {
     // The grid's selection arrives as table rows; Delete takes only those.
     core.SelectTasks(filter.TableRow(1), {filter.TableRow(1)});
     core.DeleteSelectedTasks();
-    core.RefreshTaskFilter();
     EXPECT_EQ(Dests(), u"row1 other row3 row5 ");
-    EXPECT_EQ(filter.visibleCount(), 1);
-    // A row a change selects while hidden (a new task) is let go of.
-    core.tasks().selectTask(0);
-    core.RefreshTaskFilter();
+    EXPECT_EQ(filter.visibleCount(), 1) << "every change matches the filter again";
+    // A new task the filter hides is neither current nor selected.
+    core.BeginAdd();
+    core.CommitEdit({{Action::RunCalc, 0, u"hidden", u"Normal"}});
+    core.EndEdit();
     EXPECT_EQ(core.tasks().currentTask(), -1);
-    test::AppendRow(core.tasks(), {u"Run Calc", u"", u"other again"});
-    core.RefreshTaskFilter();
+    EXPECT_FALSE(core.tasks().isTaskSelected(4));
+    // The window hears of a change once, after the change is on disk (it
+    // once heard mid-way, before the save).
+    int told = 0;
+    std::vector<std::uint8_t> fileWhenTold;
+    core.setChangeListener([&] {
+        ++told;
+        fileWhenTold = test::ReadBytes(dir / "data" / "actions.cfg");
+    });
     core.DeleteAllTasks();
-    EXPECT_EQ(Dests(), u"row1 row3 row5 ") << "Delete All takes only the rows shown";
+    EXPECT_EQ(Dests(), u"row1 row3 row5 hidden ") << "Delete All takes only the rows shown";
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(fileWhenTold, test::ReadBytes(dir / "data" / "actions.cfg"));
     core.SetTaskFilter(u"");
-    EXPECT_EQ(filter.visibleCount(), 3);
+    EXPECT_EQ(filter.visibleCount(), 4);
 }
 
 TEST_F(AppCoreTest, EditorAdviceNamesOtherTasksAndProgramsButNotTheEditedRow) {

@@ -2,6 +2,7 @@
 
 #include "actions/Dispatch.h"
 #include "app/Version12List.h"
+#include "base/AppInfo.h"
 #include "base/Text.h"
 
 #include <algorithm>
@@ -21,14 +22,10 @@ void AppCore::Start() {
     const auto loaded = store_.loadTaskList(tasks_);
     if (loaded.kind == Kind::Unreadable) {
         // Starting with no tasks in silence would look like they were lost.
-        taskListReport_ = FromUtf8(loaded.reason) +
-                          u"\n\nKeyvane starts without these tasks. The file is not overwritten: "
-                          u"it will be kept as \"" +
-                          loaded.rescuePath + u"\" when the task list is next saved.";
+        taskListReport_ = FromUtf8(loaded.reason) + std::u16string(kUnreadableListBefore) +
+                          loaded.rescuePath + std::u16string(kUnreadableListAfter);
     } else if (loaded.kind == Kind::Unopened) {
-        taskListReport_ = FromUtf8(loaded.reason) +
-                          u"\n\nKeyvane starts without these tasks. The file is left as it is "
-                          u"and read again before the task list is next saved.";
+        taskListReport_ = FromUtf8(loaded.reason) + std::u16string(kUnopenedListNote);
     }
     RebuildTaskIcons();
     RegisterAllTaskHotKeys();

@@ -1,5 +1,6 @@
 #include "app/TaskEditor.h"
 
+#include "base/AppInfo.h"
 #include "hotkeys/HotKeyText.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskVocabulary.h"
@@ -134,7 +135,7 @@ HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldEl
         return advice;
     }
     std::vector<std::u16string> lines;
-    if (heldElsewhere) lines.push_back(u"This hotkey is in use by another program");
+    if (heldElsewhere) lines.emplace_back(kHeldElsewhereText);
     const std::u16string character = CharacterTakenFromAltGr(names, code);
     if (!character.empty())
         lines.push_back(u"Takes the character " + character + u" that AltGr types");

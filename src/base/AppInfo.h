@@ -38,6 +38,19 @@ inline constexpr std::u16string_view kRedoItem = u"&Redo";
 // The tray icon's tooltip while the hotkeys are paused.
 inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
 
+// The program's own messages.
+inline constexpr std::u16string_view kHeldElsewhereText =
+    u"This hotkey is in use by another program";
+inline constexpr std::u16string_view kImportFailedText = u"Error!";
+// After the reason a task list could not be read at start: moved aside at
+// the next save (the rescue path goes between the two), or read again then.
+inline constexpr std::u16string_view kUnreadableListBefore =
+    u"\n\nKeyvane starts without these tasks. The file is not overwritten: it will be kept as \"";
+inline constexpr std::u16string_view kUnreadableListAfter = u"\" when the task list is next saved.";
+inline constexpr std::u16string_view kUnopenedListNote =
+    u"\n\nKeyvane starts without these tasks. The file is left as it is and read again before "
+    u"the task list is next saved.";
+
 // The main window's class. Setup and the uninstaller find a running copy by
 // it (release.sh hands it to them), older versions included, so it keeps
 // the name it has always had.

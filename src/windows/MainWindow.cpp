@@ -211,7 +211,7 @@ void MainWindow::OnImport() {
     std::u16string path = exePath_; // opens in the program's folder
     const bool chosen = AskOpenFile(handle_, L"Hotkey list\0*.cnfg\0", path);
     const bool imported = chosen && core_.ImportVersion12List(path);
-    if (chosen && !imported) ModalMessageBox(handle_, L"Error!", MB_OK);
+    if (chosen && !imported) ModalMessageBox(handle_, ToWide(kImportFailedText).c_str(), MB_OK);
     core_.FinishImport();
     TasksChanged();
 }

@@ -2,6 +2,7 @@
 
 #include "windows/Scaling.h"
 #include "windows/resource.h"
+#include "base/AppInfo.h"
 #include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
@@ -194,7 +195,7 @@ std::u16string TaskGrid::TooltipOf(int row) const {
     const RowMark mark = marks_ ? marks_(row) : RowMark{};
     switch (mark.mark) {
     case HotKeyMark::Taken:
-        return u"This hotkey is in use by another program";
+        return std::u16string(kHeldElsewhereText);
     case HotKeyMark::NotRecognised:
         return u"Open this task and press OK to store the hotkey in the form Keyvane recognises";
     case HotKeyMark::TakesCharacter:

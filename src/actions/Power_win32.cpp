@@ -82,7 +82,8 @@ class WindowsPowerPlatform : public PowerPlatform {
         SYSTEM_POWER_CAPABILITIES capabilities{};
         if (!query || !query(&capabilities)) return std::nullopt;
         return PowerCapabilities{capabilities.SystemS3 != FALSE, capabilities.SystemS4 != FALSE,
-                                 capabilities.HiberFilePresent != FALSE};
+                                 capabilities.HiberFilePresent != FALSE,
+                                 capabilities.AoAc != FALSE};
     }
 
     Failure ExitSession(std::uint32_t flags, std::uint32_t reason) override {
@@ -95,6 +96,21 @@ class WindowsPowerPlatform : public PowerPlatform {
         if (!suspend) return ERROR_MOD_NOT_FOUND;
         if (suspend(hibernate, force, wakeEventsDisabled)) return std::nullopt;
         return ::GetLastError();
+    }
+
+    void TurnDisplayOff() override {
+        // Any input turns the display on again, the release of the hotkey's
+        // own keys too: wait for them (a second at most) first.
+        for (int waited = 0; waited < 1000; waited += 20) {
+            bool held = false;
+            for (int key = VK_BACK; key <= VK_OEM_CLEAR && !held; ++key)
+                held = (::GetAsyncKeyState(key) & 0x8000) != 0;
+            if (!held) break;
+            ::Sleep(20);
+        }
+        // Posted, not sent: a hung window must not hold the hotkey's thread.
+        // 2 is "off"; any top-level window's default handling does it.
+        ::PostMessageW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
     }
 
   private:

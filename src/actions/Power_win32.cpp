@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <powrprof.h>
 
+#include <cstddef>
+
 namespace keyvane {
 namespace {
 
@@ -17,6 +19,16 @@ static_assert(kPlannedShutdownReason == (SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON
 // file of that name beside the program is never loaded.
 template <class Function> Function* PowerFunction(const char* name) {
     return SystemFunction<Function>(L"powrprof.dll", name);
+}
+
+// AoAc (S0 low-power idle) is the byte before DiskSpinDown; headers that
+// predate it call the bytes after FastSystemS4 spare.
+constexpr std::size_t kAoAcOffset = 0x14;
+static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, DiskSpinDown) == kAoAcOffset + 1 &&
+              sizeof(SYSTEM_POWER_CAPABILITIES) == 0x4C);
+
+bool LowPowerIdle(const SYSTEM_POWER_CAPABILITIES& capabilities) {
+    return reinterpret_cast<const BYTE*>(&capabilities)[kAoAcOffset] != 0;
 }
 
 class WindowsPowerPlatform : public PowerPlatform {
@@ -83,7 +95,7 @@ class WindowsPowerPlatform : public PowerPlatform {
         if (!query || !query(&capabilities)) return std::nullopt;
         return PowerCapabilities{capabilities.SystemS3 != FALSE, capabilities.SystemS4 != FALSE,
                                  capabilities.HiberFilePresent != FALSE,
-                                 capabilities.AoAc != FALSE};
+                                 LowPowerIdle(capabilities)};
     }
 
     Failure ExitSession(std::uint32_t flags, std::uint32_t reason) override {

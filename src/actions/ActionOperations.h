@@ -3,6 +3,7 @@
 // the table is tested with a recording fake; Windows implements them.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace keyvane {
@@ -12,6 +13,12 @@ enum class SpecialFolder { MyComputer, MyDocuments };
 class ActionOperations {
   public:
     virtual ~ActionOperations() = default;
+
+    // Runs just before power off, reboot or log off asks the system to end
+    // the session: the owner writes what it keeps, since other programs may
+    // end it first. An exception from it cancels the request.
+    void setBeforeSessionEnds(std::function<void()> save) { beforeSessionEnds_ = std::move(save); }
+    const std::function<void()>& beforeSessionEnds() const { return beforeSessionEnds_; }
 
     // Power and session.
     virtual void PowerOffComputer() = 0;
@@ -34,6 +41,9 @@ class ActionOperations {
     virtual void OpenWebsite(const std::u16string& address, int showCode) = 0;
     // program is the file name of one of the system's own programs.
     virtual void RunFixedProgram(const std::u16string& program, int showCode) = 0;
+
+  private:
+    std::function<void()> beforeSessionEnds_;
 };
 
 } // namespace keyvane

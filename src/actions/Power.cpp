@@ -60,16 +60,19 @@ bool EnableShutdownPrivilegeOrSay(PowerPlatform& platform) {
     return true;
 }
 
-void ExitWithPrivilege(PowerPlatform& platform, std::uint32_t flags, std::string_view what) {
+void ExitWithPrivilege(PowerPlatform& platform, std::uint32_t flags, std::string_view what,
+                       const std::function<void()>& beforeRequest) {
     // Only the NT family knows privileges; the others take the request as is.
     if (GetPlatformName(platform).starts_with(kNtFamily) && !EnableShutdownPrivilegeOrSay(platform))
         return;
+    if (beforeRequest) beforeRequest();
     TellFailure(platform, what, platform.ExitSession(flags, kPlannedShutdownReason));
 }
 
 // Why the computer cannot enter the state, or empty when it can. Stand-by
 // is missing on machines that only have the modern, always-connected
-// standby; hibernation is often switched off, which removes the file.
+// standby (they are handled before); hibernation is often switched off,
+// which removes the file.
 std::u16string MissingStateText(SleepState state, const PowerCapabilities& capabilities) {
     if (state == SleepState::StandBy)
         return capabilities.standBy
@@ -86,6 +89,10 @@ void EnterSleepState(PowerPlatform& platform, SleepState state) {
     // A computer that cannot tell is asked all the same; the request then
     // says whether it could.
     if (const auto capabilities = platform.QueryPowerCapabilities()) {
+        // Without S3 the suspend request fails; a modern-standby machine
+        // enters its low-power idle once the display is off and nothing runs.
+        if (state == SleepState::StandBy && !capabilities->standBy && capabilities->lowPowerIdle)
+            return platform.TurnDisplayOff();
         const std::u16string missing = MissingStateText(state, *capabilities);
         if (!missing.empty()) return platform.ShowPowerFailure(missing);
     }
@@ -123,12 +130,14 @@ std::u16string GetPlatformName(PowerPlatform& platform) {
     }
 }
 
-void PowerOffComputer(PowerPlatform& platform) {
-    ExitWithPrivilege(platform, kExitPowerOff | kExitForce, "Power off");
+// Not forced: each program is asked and may keep its unsaved work; only one
+// that does not answer is ended.
+void PowerOffComputer(PowerPlatform& platform, const std::function<void()>& beforeRequest) {
+    ExitWithPrivilege(platform, kExitPowerOff | kExitForceIfHung, "Power off", beforeRequest);
 }
 
-void RebootComputer(PowerPlatform& platform) {
-    ExitWithPrivilege(platform, kExitReboot | kExitForce, "Reboot");
+void RebootComputer(PowerPlatform& platform, const std::function<void()>& beforeRequest) {
+    ExitWithPrivilege(platform, kExitReboot | kExitForceIfHung, "Reboot", beforeRequest);
 }
 
 void HibernateComputer(PowerPlatform& platform) {
@@ -139,7 +148,8 @@ void StandByComputer(PowerPlatform& platform) {
     EnterSleepState(platform, SleepState::StandBy);
 }
 
-void LogOffComputer(PowerPlatform& platform) {
+void LogOffComputer(PowerPlatform& platform, const std::function<void()>& beforeRequest) {
+    if (beforeRequest) beforeRequest();
     TellFailure(platform, "Log off", platform.ExitSession(kExitLogOff, kPlannedShutdownReason));
 }
 

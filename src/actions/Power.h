@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,7 @@ namespace keyvane {
 inline constexpr std::uint32_t kExitLogOff = 0x00;
 inline constexpr std::uint32_t kExitReboot = 0x02;
 inline constexpr std::uint32_t kExitForce = 0x04;
+inline constexpr std::uint32_t kExitForceIfHung = 0x10;
 inline constexpr std::uint32_t kExitPowerOff = 0x08;
 
 // The reason every session request gives: other, planned (the system's
@@ -27,6 +29,7 @@ struct PowerCapabilities {
     bool standBy = false;         // sleep state S3
     bool hibernate = false;       // sleep state S4
     bool hibernateFileOn = false; // the hibernation file exists (hibernation is switched on)
+    bool lowPowerIdle = false;    // modern standby (S0 low-power idle), which has no S3
 };
 
 // The system calls the power operations need. A token is an opaque handle the
@@ -68,6 +71,8 @@ class PowerPlatform {
     using Failure = std::optional<std::uint32_t>;
     virtual Failure ExitSession(std::uint32_t flags, std::uint32_t reason) = 0;
     virtual Failure SetSuspendState(bool hibernate, bool force, bool wakeEventsDisabled) = 0;
+    // Turns the display off, as the machine itself does when it goes idle.
+    virtual void TurnDisplayOff() = 0;
 };
 
 // "Win32s", "Windows 95", "Windows NT", or empty when the query fails or the
@@ -76,12 +81,17 @@ std::u16string GetPlatformName(PowerPlatform& platform);
 
 // Each tells the user in one box when the system refuses the request, with
 // the system's reason; hibernate and stand by also when the computer lacks
-// the state.
-void PowerOffComputer(PowerPlatform& platform);
-void RebootComputer(PowerPlatform& platform);
+// the state. Stand by on a machine with modern standby only turns the
+// display off: that machine then sleeps by itself, as it does when idle.
+// Power off and reboot let each program answer first (a hung one is ended).
+// beforeRequest runs just before the session request goes to the system,
+// once nothing else can stop it: what the program keeps is written then. An
+// exception from it ends the operation without a request.
+void PowerOffComputer(PowerPlatform& platform, const std::function<void()>& beforeRequest = {});
+void RebootComputer(PowerPlatform& platform, const std::function<void()>& beforeRequest = {});
 void HibernateComputer(PowerPlatform& platform);
 void StandByComputer(PowerPlatform& platform);
-void LogOffComputer(PowerPlatform& platform);
+void LogOffComputer(PowerPlatform& platform, const std::function<void()>& beforeRequest = {});
 
 // The system's power services. Defined by the Windows build only.
 PowerPlatform& SystemPowerPlatform();

@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <powrprof.h>
 
+#include <cstddef>
+
 namespace keyvane {
 namespace {
 
@@ -17,6 +19,16 @@ static_assert(kPlannedShutdownReason == (SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON
 // file of that name beside the program is never loaded.
 template <class Function> Function* PowerFunction(const char* name) {
     return SystemFunction<Function>(L"powrprof.dll", name);
+}
+
+// AoAc (S0 low-power idle) is the byte before DiskSpinDown; headers that
+// predate it call the bytes after FastSystemS4 spare.
+constexpr std::size_t kAoAcOffset = 0x14;
+static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, DiskSpinDown) == kAoAcOffset + 1 &&
+              sizeof(SYSTEM_POWER_CAPABILITIES) == 0x4C);
+
+bool LowPowerIdle(const SYSTEM_POWER_CAPABILITIES& capabilities) {
+    return reinterpret_cast<const BYTE*>(&capabilities)[kAoAcOffset] != 0;
 }
 
 class WindowsPowerPlatform : public PowerPlatform {
@@ -82,7 +94,8 @@ class WindowsPowerPlatform : public PowerPlatform {
         SYSTEM_POWER_CAPABILITIES capabilities{};
         if (!query || !query(&capabilities)) return std::nullopt;
         return PowerCapabilities{capabilities.SystemS3 != FALSE, capabilities.SystemS4 != FALSE,
-                                 capabilities.HiberFilePresent != FALSE};
+                                 capabilities.HiberFilePresent != FALSE,
+                                 LowPowerIdle(capabilities)};
     }
 
     Failure ExitSession(std::uint32_t flags, std::uint32_t reason) override {
@@ -95,6 +108,21 @@ class WindowsPowerPlatform : public PowerPlatform {
         if (!suspend) return ERROR_MOD_NOT_FOUND;
         if (suspend(hibernate, force, wakeEventsDisabled)) return std::nullopt;
         return ::GetLastError();
+    }
+
+    void TurnDisplayOff() override {
+        // Any input turns the display on again, the release of the hotkey's
+        // own keys too: wait for them (a second at most) first.
+        for (int waited = 0; waited < 1000; waited += 20) {
+            bool held = false;
+            for (int key = VK_BACK; key <= VK_OEM_CLEAR && !held; ++key)
+                held = (::GetAsyncKeyState(key) & 0x8000) != 0;
+            if (!held) break;
+            ::Sleep(20);
+        }
+        // Posted, not sent: a hung window must not hold the hotkey's thread.
+        // 2 is "off"; any top-level window's default handling does it.
+        ::PostMessageW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
     }
 
   private:

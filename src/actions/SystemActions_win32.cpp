@@ -16,11 +16,17 @@ class SystemActions final : public ActionOperations {
         : owner_(ownerWindow), minimizeAll_(MakeSystemMinimizeAll()) {}
 
     // ---- Power and session ---------------------------------------------
-    void PowerOffComputer() override { keyvane::PowerOffComputer(SystemPowerPlatform()); }
-    void RebootComputer() override { keyvane::RebootComputer(SystemPowerPlatform()); }
+    void PowerOffComputer() override {
+        keyvane::PowerOffComputer(SystemPowerPlatform(), beforeSessionEnds());
+    }
+    void RebootComputer() override {
+        keyvane::RebootComputer(SystemPowerPlatform(), beforeSessionEnds());
+    }
     void HibernateComputer() override { keyvane::HibernateComputer(SystemPowerPlatform()); }
     void StandByComputer() override { keyvane::StandByComputer(SystemPowerPlatform()); }
-    void LogOffComputer() override { keyvane::LogOffComputer(SystemPowerPlatform()); }
+    void LogOffComputer() override {
+        keyvane::LogOffComputer(SystemPowerPlatform(), beforeSessionEnds());
+    }
 
     // ---- CD tray ---------------------------------------------------------
     void OpenCDTray(const std::u16string& drive) override {

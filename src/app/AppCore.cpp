@@ -13,7 +13,8 @@ AppCore::AppCore(std::u16string taskListPath, HotKeyNames names,
                  std::unique_ptr<HotKeySystem> hotKeySystem,
                  std::unique_ptr<ActionOperations> actions)
     : names_(std::move(names)), store_(std::move(taskListPath)), hotKeys_(std::move(hotKeySystem)),
-      actions_(std::move(actions)) {
+      actions_(nullptr) {
+    setActions(std::move(actions));
     hotKeys_.OnHotKeyPressed = [this](HotKeyCode code, std::uint16_t) { HotKeyPressed(code); };
 }
 
@@ -55,6 +56,17 @@ void AppCore::SaveLastTime() {
     } catch (const IoError&) {
         if (!(store_.unopened() && tasks_.taskCount() == 0)) throw;
     }
+}
+
+void AppCore::setActions(std::unique_ptr<ActionOperations> actions) {
+    actions_ = std::move(actions);
+    if (actions_) actions_->setBeforeSessionEnds([this] { SaveBeforeSessionEnds(); });
+}
+
+void AppCore::SaveBeforeSessionEnds() {
+    // The tasks first: their save makes the data folder the options need.
+    SaveLastTime();
+    if (saveOptions_) saveOptions_();
 }
 
 void AppCore::SaveTaskList() {

@@ -55,7 +55,12 @@ class AppCore {
     const HotKeyNames& hotKeyNames() const { return names_; }
     // What the grid marks on a row's hotkey.
     HotKeyState HotKeyStateOfTask(int row) const;
-    void setActions(std::unique_ptr<ActionOperations> actions) { actions_ = std::move(actions); }
+    // Every power off, reboot and log off the actions ask for saves first
+    // (SaveBeforeSessionEnds).
+    void setActions(std::unique_ptr<ActionOperations> actions);
+    // The options' save, which the main window owns; run after the task
+    // list's when the session is about to end.
+    void setSaveOptions(std::function<void()> save) { saveOptions_ = std::move(save); }
 
     // ---- The program's life ----
 
@@ -77,6 +82,10 @@ class AppCore {
     // list still held by another program since the start, with no task made
     // meanwhile, is left alone in silence (there is nothing to keep).
     void SaveLastTime();
+    // Before a power off, reboot or log off of our own: the task list (as
+    // SaveLastTime; throws IoError, and the session then goes on), then the
+    // options.
+    void SaveBeforeSessionEnds();
 
     // The one save path: the whole table to the task list file. Refuses
     // (IoError) before Start. A task list that could not be opened at start
@@ -206,6 +215,7 @@ class AppCore {
     TaskListStore store_;
     THotKeyManager hotKeys_;
     std::unique_ptr<ActionOperations> actions_;
+    std::function<void()> saveOptions_;
     IconPlan iconPlan_;
     std::optional<EditSession> edit_;
     int lastAppendedRow_ = -1;

@@ -67,12 +67,16 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     SetMenuDefaultItem(GetSubMenu(trayMenu_, 0), IDM_TRAY_SHOW, FALSE); // what a left click does
     tray_.Add(handle_, wc.hIconSm);
     LoadSettingsAtStart();
+    // A power off or reboot of ours saves the options as the exit does: the
+    // session may end before this window hears of it.
+    core_.setSaveOptions([this] { SaveSettings(); });
     // Told once the loop runs and every window exists, so an exit from the
     // box finds a program that has started.
     PostMessageW(handle_, kStartupReportsMessage, 0, 0);
 }
 
 MainWindow::~MainWindow() {
+    core_.setSaveOptions(nullptr);
     editor_.reset();
     about_.reset();
     pages_.reset();

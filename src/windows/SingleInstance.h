@@ -17,8 +17,11 @@ DWORD InstanceKey();
 // running copy of the same folder shows its main window.
 UINT ShowRunningInstanceMessage();
 
-// Holds the folder's mutex for the process's life. False when another copy
-// of this folder runs: it has then been asked to show its main window.
+// Holds the folder's mutex and its lock file (data\keyvane.lock) for the
+// process's life. False when another copy of this folder runs: one of this
+// session has then been asked to show its main window; of one that cannot
+// be (elevated, another user's) the user has been told. Writes nothing
+// then, and makes only the data folder.
 bool ClaimSingleInstance();
 
 } // namespace keyvane

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,7 @@ class FakePowerPlatform : public PowerPlatform {
                         (force ? "1" : "0") + " wake-off=" + (wakeEventsDisabled ? "1" : "0"));
         return requestError;
     }
+    void TurnDisplayOff() override { calls.push_back("display off"); }
 
   private:
     std::uint32_t lastError_ = 0;
@@ -99,20 +102,32 @@ TEST(GetPlatformName, MapsEachIdentifier) {
 
 using ExitOperation = void (*)(PowerPlatform&);
 
+// The session operations without anything to save first.
+void PowerOff(PowerPlatform& platform) {
+    PowerOffComputer(platform);
+}
+void Reboot(PowerPlatform& platform) {
+    RebootComputer(platform);
+}
+void LogOff(PowerPlatform& platform) {
+    LogOffComputer(platform);
+}
+
 struct ExitCase {
     const char* what;
     ExitOperation operation;
     std::string request;
 };
 
-// Forced, with a planned reason.
-const ExitCase kForcedExits[] = {
-    {"power off", PowerOffComputer, "exit 12 reason 0x80000000"},
-    {"reboot", RebootComputer, "exit 6 reason 0x80000000"},
+// Every program is asked first and only a hung one ended (EWX_FORCEIFHUNG,
+// never EWX_FORCE), with a planned reason.
+const ExitCase kSessionExits[] = {
+    {"power off", PowerOff, "exit 24 reason 0x80000000"},
+    {"reboot", Reboot, "exit 18 reason 0x80000000"},
 };
 
-TEST(PowerOffAndReboot, NtFamilyEnablesPrivilegeThenSendsForcedRequest) {
-    for (const auto& op : kForcedExits) {
+TEST(PowerOffAndReboot, NtFamilyEnablesPrivilegeThenAsksTheSystem) {
+    for (const auto& op : kSessionExits) {
         FakePowerPlatform platform;
         op.operation(platform);
         std::vector<std::string> expected = {"version",        "open token",
@@ -125,7 +140,7 @@ TEST(PowerOffAndReboot, NtFamilyEnablesPrivilegeThenSendsForcedRequest) {
 TEST(PowerOffAndReboot, OtherPlatformsSendRequestWithoutPrivilegeSteps) {
     // 0 Win32s, 1 Windows 95, unknown identifier, failed version query.
     const std::optional<std::uint32_t> ids[] = {0, 1, 7, std::nullopt};
-    for (const auto& op : kForcedExits) {
+    for (const auto& op : kSessionExits) {
         for (auto id : ids) {
             FakePowerPlatform platform;
             platform.platformId = id;
@@ -159,7 +174,7 @@ TEST(PowerOffAndReboot, EachFailedPrivilegeStepShowsItsBoxAndSendsNothing) {
          {"version", "open token", "lookup", "adjust 77 luid 19 with previous",
           "box AdjustTokenPrivileges() Failed", "close token 77"}},
     };
-    for (const auto& op : kForcedExits) {
+    for (const auto& op : kSessionExits) {
         for (const auto& f : failures) {
             FakePowerPlatform platform;
             f.arrange(platform);
@@ -225,10 +240,17 @@ TEST(HibernateAndStandBy, RequestOnlyAStateTheComputerHas) {
     struct Case {
         const char* what;
         ExitOperation operation;
-        std::optional<PowerCapabilities> capabilities; // S3, S4, hibernation file
-        std::string outcome;                           // the box, or the request sent
+        std::optional<PowerCapabilities> capabilities; // S3, S4, hibernation file, S0 idle
+        std::string outcome; // the box, the display off, or the request sent
     } cases[] = {
-        {"modern standby only", StandByComputer, PowerCapabilities{false, true, true}, noStandBy},
+        {"neither S3 nor modern standby", StandByComputer, PowerCapabilities{false, true, true},
+         noStandBy},
+        {"modern standby only", StandByComputer, PowerCapabilities{false, true, true, true},
+         "display off"},
+        {"S3 beside modern standby", StandByComputer, PowerCapabilities{true, false, false, true},
+         kStandByRequest},
+        {"hibernate on modern standby", HibernateComputer,
+         PowerCapabilities{false, true, true, true}, kHibernateRequest},
         {"no S4", HibernateComputer, PowerCapabilities{true, false, false}, noHibernate},
         {"hibernation off", HibernateComputer, PowerCapabilities{true, true, false}, switchedOff},
         {"stand by without S4", StandByComputer, PowerCapabilities{true, false, false},
@@ -243,7 +265,7 @@ TEST(HibernateAndStandBy, RequestOnlyAStateTheComputerHas) {
         FakePowerPlatform platform;
         platform.capabilities = c.capabilities;
         c.operation(platform);
-        if (c.outcome.starts_with("tell ")) {
+        if (c.outcome.starts_with("tell ") || c.outcome == "display off") {
             EXPECT_EQ(platform.calls, (std::vector<std::string>{"capabilities", c.outcome}))
                 << c.what;
         } else {
@@ -258,8 +280,8 @@ TEST(PowerRequests, RefusalTellsWhichRequestAndTheSystemsReason) {
         ExitOperation operation;
         std::string name;
     } cases[] = {
-        {PowerOffComputer, "Power off"}, {RebootComputer, "Reboot"},
-        {LogOffComputer, "Log off"},     {HibernateComputer, "Hibernate"},
+        {PowerOff, "Power off"},       {Reboot, "Reboot"},
+        {LogOff, "Log off"},           {HibernateComputer, "Hibernate"},
         {StandByComputer, "Stand by"},
     };
     for (const Case& c : cases) {
@@ -295,6 +317,55 @@ TEST(LogOffComputer, SendsUnforcedLogOffOnly) {
     platform.tokenOpens = false;
     LogOffComputer(platform);
     EXPECT_EQ(platform.calls, std::vector<std::string>{"exit 0 reason 0x80000000"});
+}
+
+TEST(SessionRequests, SaveRunsJustBeforeTheRequestAndAFailedSaveSendsNone) {
+    using Operation = void (*)(PowerPlatform&, const std::function<void()>&);
+    struct Case {
+        const char* what;
+        Operation operation;
+        bool privilegeFails;
+        bool saveThrows;
+        std::vector<std::string> tail; // the calls from the last privilege step on
+    } cases[] = {
+        {"power off",
+         PowerOffComputer,
+         false,
+         false,
+         {"close token 77", "save", "exit 24 reason 0x80000000"}},
+        {"reboot",
+         RebootComputer,
+         false,
+         false,
+         {"close token 77", "save", "exit 18 reason 0x80000000"}},
+        {"log off", LogOffComputer, false, false, {"save", "exit 0 reason 0x80000000"}},
+        // Nothing is saved for a request that is not sent.
+        {"power off, privilege refused",
+         PowerOffComputer,
+         true,
+         false,
+         {"box AdjustTokenPrivileges() Failed", "close token 77"}},
+        {"reboot, save fails", RebootComputer, false, true, {"close token 77", "save"}},
+        {"log off, save fails", LogOffComputer, false, true, {"save"}},
+    };
+    for (const Case& c : cases) {
+        FakePowerPlatform platform;
+        platform.adjustReturns = !c.privilegeFails;
+        const auto save = [&] {
+            platform.calls.push_back("save");
+            if (c.saveThrows) throw std::runtime_error("disk full");
+        };
+        if (c.saveThrows)
+            EXPECT_THROW(c.operation(platform, save), std::runtime_error) << c.what;
+        else
+            c.operation(platform, save);
+        ASSERT_GE(platform.calls.size(), c.tail.size()) << c.what;
+        EXPECT_EQ(std::vector<std::string>(platform.calls.end() - std::ptrdiff_t(c.tail.size()),
+                                           platform.calls.end()),
+                  c.tail)
+            << c.what;
+        EXPECT_EQ(platform.openTokens, 0) << c.what;
+    }
 }
 
 } // namespace

@@ -14,7 +14,7 @@ namespace {
 
 // The flags go to ExitWindowsEx as they are.
 static_assert(kExitLogOff == EWX_LOGOFF && kExitReboot == EWX_REBOOT && kExitForce == EWX_FORCE &&
-              kExitPowerOff == EWX_POWEROFF);
+              kExitForceIfHung == EWX_FORCEIFHUNG && kExitPowerOff == EWX_POWEROFF);
 
 TEST(SystemPowerPlatform, IsTheNtFamily) {
     EXPECT_EQ(GetPlatformName(SystemPowerPlatform()), u"Windows NT");

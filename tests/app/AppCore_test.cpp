@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <set>
 
@@ -283,6 +284,41 @@ struct UnopenableFile {
     int fd = -1;
 };
 #endif
+
+// Power off as the system's operations run it: what the core handed over,
+// then the request, which sees what is on disk.
+class PowerOffActions final : public ActionOperations {
+  public:
+    std::function<void()> request;
+    void PowerOffComputer() override {
+        beforeSessionEnds()();
+        request();
+    }
+    void RebootComputer() override {}
+    void HibernateComputer() override {}
+    void StandByComputer() override {}
+    void LogOffComputer() override {}
+    void OpenCDTray(const std::u16string&) override {}
+    void CloseCDTray(const std::u16string&) override {}
+    void ToggleMinimizeAll() override {}
+    void RunSelectedProgram(const std::u16string&, const std::u16string&, int) override {}
+    void OpenSpecialFolder(SpecialFolder, int) override {}
+    void CloseProgramByName(const std::u16string&) override {}
+    void OpenWebsite(const std::u16string&, int) override {}
+    void RunFixedProgram(const std::u16string&, int) override {}
+};
+
+TEST_F(AppCoreTest, APowerOffFindsTheTasksAndThenTheOptionsSaved) {
+    std::vector<std::string> steps;
+    core.setSaveOptions([&] { steps.push_back(Saved() ? "options after tasks" : "options"); });
+    auto actions = std::make_unique<PowerOffActions>();
+    actions->request = [&] { steps.push_back(Saved() ? "request after tasks" : "request"); };
+    core.setActions(std::move(actions));
+    test::AppendRow(core.tasks(), {u"Power off computer", u"Ctrl+Alt+1", u""});
+    core.RegisterAllTaskHotKeys();
+    core.HotKeyPressed(kCtrlBit | kAltBit | '1');
+    EXPECT_EQ(steps, (std::vector<std::string>{"options after tasks", "request after tasks"}));
+}
 
 TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
     test::FakeLayout layout;

@@ -230,7 +230,7 @@ def keypad_keys_run_the_rows_that_name_them(t):
 
 @case
 def stand_by_the_computer_lacks_is_told(t):
-    # As on machines that only have the modern standby.
+    # Wine reports neither S3 nor the modern standby: the refusal stays.
     box = "#32770|Keyvane"
     program = start_with_hotkeys(t, tasks_file(
         ("Stand by computer", ctrl_alt_text(t, "S"), "", "Normal")))

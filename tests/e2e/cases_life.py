@@ -1,7 +1,8 @@
 """The program's life where users lost data: an exit while a start-up
 message is open, a task list another program holds, leftovers of saves that
 were killed, an option file of one huge line, a save that fails after a
-move, a save while a scanner holds the list for a moment."""
+move, a save while a scanner holds the list for a moment, a second copy on
+one data folder."""
 import os
 import time
 
@@ -28,12 +29,12 @@ def box_text(t):
     return " ".join(line.split("\t", 2)[-1] for line in t.driver(["children", BOX]))
 
 
-def hold(t, seconds):
-    """Holds the task list open, sharing nothing, as another program would;
-    returns once it is held."""
+def hold(t, seconds, name="actions.cfg"):
+    """Holds a file of data (the task list) open, sharing nothing, as another
+    program would; returns once it is held."""
     out = "hold-%d.txt" % len(t.helpers)
     holder = t.spawn("C:\\e2e\\kvdriver.exe", t.win_dir + "\\" + out, "hold",
-                     t.win_dir + "\\data\\actions.cfg", str(int(seconds * 1000)))
+                     t.win_dir + "\\data\\" + name, str(int(seconds * 1000)))
     t.wait_until(lambda: (t.read_file(t.path(out)) or b"").startswith(b"held"),
                  "the list to be held")
     return holder
@@ -153,3 +154,33 @@ def a_failed_save_after_a_move_is_reported(t):
     t.close(program)
     t.expect(descs(t) == ["Run Notepad", "Run Calc", "Run Command Promt"],
              "the moved order was not saved at exit: %s" % descs(t))
+
+
+@case
+def a_start_on_a_folder_another_copy_writes_says_so_and_writes_nothing(t):
+    # The lock file held, as a copy of another user or an elevated one holds
+    # it: that copy's mutex is out of reach, so only the lock tells.
+    t.write_tasks(utf16_list(*THREE), options=False)
+    before = t.read_tasks()
+    with open(t.path("data", "keyvane.lock"), "wb"):
+        pass
+    holder = hold(t, 120, "keyvane.lock")
+    t.session.wine("reg", "delete", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run",
+                   "/v", "Keyvane", "/f")
+    second = t.session.spawn(t.win_dir + "\\keyvane.exe")
+    try:
+        text = box_text(t)
+        t.expect("Keyvane is already running from this folder (perhaps as administrator or for "
+                 "another user)" in text, "the start does not say the folder is in use: %r" % text)
+        t.driver(["command", BOX, 1])  # OK
+        t.expect_ends(second, "the refused start is still running")
+    finally:
+        if second.poll() is None:
+            second.kill()
+    holder.kill()
+    holder.wait(timeout=20)
+    t.expect(t.read_tasks() == before, "the task list was written")
+    made = sorted(set(os.listdir(t.path("data"))) - {"actions.cfg", "keyvane.lock"})
+    t.expect(not made, "written into data: %s" % made)
+    t.expect(t.session.reg_query(r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run",
+                                 "Keyvane") is None, "the autostart value was written")

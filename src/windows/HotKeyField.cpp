@@ -1,5 +1,6 @@
 #include "windows/HotKeyField.h"
 
+#include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
 #include <commctrl.h>
@@ -103,17 +104,33 @@ DWORD WINAPI HookThread(void* param) {
     return 0;
 }
 
+// Session notifications come from wtsapi32, loaded here only and from the
+// system folder; without it a lock is still noticed by Win+L itself.
+void RegisterForSessionChanges(HWND window, bool on) {
+    constexpr DWORD kNotifyForThisSession = 0;
+    if (on) {
+        if (auto* call = SystemFunction<BOOL WINAPI(HWND, DWORD)>(L"wtsapi32.dll",
+                                                                  "WTSRegisterSessionNotification"))
+            call(window, kNotifyForThisSession);
+    } else if (auto* call = SystemFunction<BOOL WINAPI(HWND)>(L"wtsapi32.dll",
+                                                              "WTSUnRegisterSessionNotification")) {
+        call(window);
+    }
+}
+
 } // namespace
 
 HotKeyField::HotKeyField(HWND edit, const HotKeyNames& names,
                          std::function<void(HotKeyCode)> onPress)
     : edit_(edit), names_(names), onPress_(std::move(onPress)) {
     SetWindowSubclass(edit_, &HotKeyField::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    RegisterForSessionChanges(edit_, true);
     SetValue(0);
 }
 
 HotKeyField::~HotKeyField() {
     StopCapture();
+    RegisterForSessionChanges(edit_, false);
     RemoveWindowSubclass(edit_, &HotKeyField::SubclassProc, 0);
 }
 
@@ -185,6 +202,14 @@ LRESULT HotKeyField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         StopCapture();
         break;
+    case WM_WTSSESSION_CHANGE:
+        // The keys held when the session was locked are released on the lock
+        // screen, where the hook sees nothing: start again with none held.
+        if ((wParam == WTS_SESSION_LOCK || wParam == WTS_CONSOLE_DISCONNECT ||
+             wParam == WTS_REMOTE_DISCONNECT) &&
+            GetFocus() == edit_)
+            StartCapture();
+        return 0;
     case kPressedMessage:
         if (onPress_) onPress_(static_cast<HotKeyCode>(wParam));
         return 0;

@@ -1,49 +1,121 @@
 #include "windows/HotKeyField.h"
 
+#include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <iterator>
+#include <vector>
 
 namespace keyvane {
 namespace {
 
-// The field whose hook is installed; one at a time, as one window has the focus.
-HotKeyField* gCapturing = nullptr;
-
-// Posted by the hook to the field: the hook itself must return at once, or
-// the system drops it.
+// Posted to the field by the hook thread, and by the field to itself.
 constexpr UINT kPressedMessage = WM_APP + 20;
 
-HotKeyCode ModifierBit(unsigned key) {
-    switch (key) {
-    case VK_SHIFT:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-        return kShiftBit;
-    case VK_CONTROL:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-        return kCtrlBit;
-    case VK_MENU:
-    case VK_LMENU:
-    case VK_RMENU:
-        return kAltBit;
-    case VK_LWIN:
-    case VK_RWIN:
-        return kWinBit;
-    default:
-        return 0;
+// A key press that reaches the field this long after the hook was set did
+// not pass the hook: presses queued while it was being set may still come.
+constexpr LONG kHookSettleMs = 250;
+
+// The keys the system holds now, as the hook names them (either side) or as
+// the field's key messages do.
+std::vector<unsigned> HeldBySystem(bool sides) {
+    static constexpr unsigned kSides[] = {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL,
+                                          VK_LMENU,  VK_RMENU,  VK_LWIN,     VK_RWIN};
+    static constexpr unsigned kGeneric[] = {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN};
+    std::vector<unsigned> held;
+    if (sides) {
+        for (unsigned key : kSides)
+            if (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) held.push_back(key);
+    } else {
+        // The window thread's state, which follows the messages it has read.
+        for (unsigned key : kGeneric)
+            if (GetKeyState(static_cast<int>(key)) & 0x8000) held.push_back(key);
     }
+    return held;
 }
 
-HotKeyCode HeldNow() {
-    HotKeyCode held = 0;
-    for (unsigned key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
-        if (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) held |= ModifierBit(key);
-    return held;
+struct HookStart {
+    HWND edit;
+    DWORD fieldThread;
+    HANDLE ready;
+    bool hooked = false;
+};
+
+// The hook thread's own state; only its thread touches it.
+struct HookSession {
+    HWND edit;
+    DWORD fieldThread;
+    HotKeyCapture capture;
+};
+thread_local HookSession* tSession = nullptr;
+
+bool FieldHasFocus(const HookSession& session) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(session.fieldThread, &gui) && gui.hwndFocus == session.edit;
+}
+
+// An unassigned key's press and release: the system then saw a key between
+// a held Alt or Win (or Ctrl+Shift) going down and up, so the release opens
+// no menu, no Start menu and switches no layout.
+void SendMaskKey() {
+    INPUT inputs[2] = {};
+    for (INPUT& in : inputs) {
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = static_cast<WORD>(kMaskKey);
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
+    HookSession* session = tSession;
+    if (code == HC_ACTION && session && FieldHasFocus(*session)) {
+        const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        const bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+        const KeyVerdict verdict =
+            session->capture.OnKey(info->vkCode, (info->flags & LLKHF_EXTENDED) != 0, down);
+        if (verdict.decision == KeyDecision::SwallowAndMask) SendMaskKey();
+        if (verdict.captured) PostMessageW(session->edit, kPressedMessage, verdict.captured, 0);
+        if (verdict.decision != KeyDecision::Pass) return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+DWORD WINAPI HookThread(void* param) {
+    auto* start = static_cast<HookStart*>(param);
+    MSG msg;
+    // The thread's queue, so the field's WM_QUIT can reach it.
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &HookProc, GetModuleHandleW(nullptr), 0);
+    // Read after the hook is set: a key that goes down later is seen by it.
+    const std::vector<unsigned> held = HeldBySystem(true);
+    HookSession session{start->edit, start->fieldThread, HotKeyCapture(held)};
+    tSession = &session;
+    start->hooked = hook != nullptr;
+    SetEvent(start->ready); // start is the field's: not touched again
+    if (!hook) return 0;
+    // The hook is called from inside GetMessageW.
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    }
+    UnhookWindowsHookEx(hook);
+    tSession = nullptr;
+    return 0;
+}
+
+// Session notifications come from wtsapi32, loaded here only and from the
+// system folder; without it a lock is still noticed by Win+L itself.
+void RegisterForSessionChanges(HWND window, bool on) {
+    constexpr DWORD kNotifyForThisSession = 0;
+    if (on) {
+        if (auto* call = SystemFunction<BOOL WINAPI(HWND, DWORD)>(L"wtsapi32.dll",
+                                                                  "WTSRegisterSessionNotification"))
+            call(window, kNotifyForThisSession);
+    } else if (auto* call = SystemFunction<BOOL WINAPI(HWND)>(L"wtsapi32.dll",
+                                                              "WTSUnRegisterSessionNotification")) {
+        call(window);
+    }
 }
 
 } // namespace
@@ -52,11 +124,13 @@ HotKeyField::HotKeyField(HWND edit, const HotKeyNames& names,
                          std::function<void(HotKeyCode)> onPress)
     : edit_(edit), names_(names), onPress_(std::move(onPress)) {
     SetWindowSubclass(edit_, &HotKeyField::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    RegisterForSessionChanges(edit_, true);
     SetValue(0);
 }
 
 HotKeyField::~HotKeyField() {
     StopCapture();
+    RegisterForSessionChanges(edit_, false);
     RemoveWindowSubclass(edit_, &HotKeyField::SubclassProc, 0);
 }
 
@@ -67,58 +141,50 @@ void HotKeyField::SetValue(HotKeyCode code) {
 }
 
 void HotKeyField::StartCapture() {
+    // Each focus starts afresh: nothing is held from an earlier one.
     StopCapture();
-    held_ = HeldNow();
-    std::fill(std::begin(swallowed_), std::end(swallowed_), false);
-    gCapturing = this;
-    // Without the hook the field still takes the keys that reach it.
-    hook_ = SetWindowsHookExW(WH_KEYBOARD_LL, &HotKeyField::HookProc, GetModuleHandleW(nullptr), 0);
+    HookStart start{edit_, GetCurrentThreadId(), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    if (start.ready) {
+        DWORD id = 0;
+        hookThread_ = CreateThread(nullptr, 0, &HookThread, &start, 0, &id);
+        if (hookThread_) {
+            const HANDLE waits[] = {start.ready, hookThread_};
+            WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+            hookThreadId_ = id;
+            hookedAt_ = GetTickCount();
+        }
+        CloseHandle(start.ready);
+    }
+    if (!start.hooked) {
+        // Without the hook the field still takes the keys that reach it.
+        StopCapture();
+        own_.emplace(HeldBySystem(false));
+    }
 }
 
 void HotKeyField::StopCapture() {
-    if (hook_) UnhookWindowsHookEx(hook_);
-    hook_ = nullptr;
-    if (gCapturing == this) gCapturing = nullptr;
+    own_.reset();
+    if (!hookThread_) return;
+    // The thread only waits in its message loop, so it ends at once.
+    PostThreadMessageW(hookThreadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(hookThread_, INFINITE);
+    CloseHandle(hookThread_);
+    hookThread_ = nullptr;
 }
 
-bool HotKeyField::TakeKey(unsigned key, bool extended, bool down) {
-    key &= 0xFF;
-    if (const HotKeyCode bit = ModifierBit(key)) {
-        held_ = down ? held_ | bit : held_ & ~bit;
-        // Shift and Ctrl pass, so Shift+Tab still moves back; Alt would open
-        // the menu and Win the Start menu.
-        return bit == kAltBit || bit == kWinBit;
+void HotKeyField::TakeOwnKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    const unsigned key = static_cast<unsigned>(wParam) & 0xFF;
+    const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    if (hookThread_ && down && OnlyWithoutHook(key, (lParam & (1 << 30)) != 0) &&
+        static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - hookedAt_) > kHookSettleMs) {
+        // The hook would have taken this press: Windows removed it without
+        // telling (Windows 7 and later do so with a late hook).
+        StopCapture();
+        own_.emplace(HeldBySystem(false));
     }
-    if (!down) {
-        const bool taken = swallowed_[key];
-        swallowed_[key] = false;
-        return taken;
-    }
-    // Tab, Enter and Escape alone move on, confirm and close, as in any field.
-    const bool alone = (held_ & (kCtrlBit | kAltBit | kWinBit)) == 0;
-    if (alone && (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE)) return false;
-    // Characters typed by input methods and SendInput's text are not keys.
-    if (key == VK_PACKET || key == VK_PROCESSKEY || key == 0) return false;
-    // The control's flags: the extended flag tells the keypad's twins apart.
-    unsigned flags = extended ? kHotKeyfExt : 0;
-    if (held_ & kShiftBit) flags |= kHotKeyfShift;
-    if (held_ & kCtrlBit) flags |= kHotKeyfControl;
-    if (held_ & kAltBit) flags |= kHotKeyfAlt;
-    const HotKeyCode code =
-        HotKeyFieldFromControl(static_cast<std::uint16_t>(flags << 8 | key)) | (held_ & kWinBit);
-    swallowed_[key] = true;
-    PostMessageW(edit_, kPressedMessage, code, 0);
-    return true;
-}
-
-LRESULT CALLBACK HotKeyField::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-    HotKeyField* field = gCapturing;
-    if (code == HC_ACTION && field && GetFocus() == field->edit_) {
-        const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        const bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
-        if (field->TakeKey(info->vkCode, (info->flags & LLKHF_EXTENDED) != 0, down)) return 1;
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    if (!own_) return;
+    const KeyVerdict verdict = own_->OnKey(key, (lParam & (1 << 24)) != 0, down);
+    if (verdict.captured) PostMessageW(edit_, kPressedMessage, verdict.captured, 0);
 }
 
 LRESULT CALLBACK HotKeyField::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -136,6 +202,14 @@ LRESULT HotKeyField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         StopCapture();
         break;
+    case WM_WTSSESSION_CHANGE:
+        // The keys held when the session was locked are released on the lock
+        // screen, where the hook sees nothing: start again with none held.
+        if ((wParam == WTS_SESSION_LOCK || wParam == WTS_CONSOLE_DISCONNECT ||
+             wParam == WTS_REMOTE_DISCONNECT) &&
+            GetFocus() == edit_)
+            StartCapture();
+        return 0;
     case kPressedMessage:
         if (onPress_) onPress_(static_cast<HotKeyCode>(wParam));
         return 0;
@@ -149,17 +223,15 @@ LRESULT HotKeyField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        // Only without the hook (it could not be set): the keys that reach
-        // the field. The Win key and held combinations never do.
-        if (!hook_) {
-            held_ = HeldNow();
-            TakeKey(static_cast<unsigned>(wParam), (lParam & (1 << 24)) != 0, true);
-        }
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        TakeOwnKey(message, wParam, lParam);
+        // The mask key goes on to the default handling, which then knows a
+        // key came between Alt's press and release and opens no menu.
+        if ((wParam & 0xFF) == kMaskKey) return DefWindowProcW(edit_, message, wParam, lParam);
         return 0;
     case WM_CHAR:
     case WM_SYSCHAR:
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
     case WM_CONTEXTMENU:
     case WM_PASTE:
         return 0;

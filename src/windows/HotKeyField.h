@@ -2,16 +2,23 @@
 // combination the user pressed. While it has the keyboard focus a low-level
 // keyboard hook takes every combination before the system does, the Win key
 // and combinations other programs hold among them, and swallows it, so it
-// reaches neither that program nor the shell (Win opens no Start menu).
-// The hook goes when the field loses the focus. Tab, Enter and Escape alone
-// keep their dialog meaning.
+// reaches neither that program nor the shell (Win opens no Start menu). The
+// rules are HotKeyCapture's; this file only hooks, forwards and sends.
+//
+// The hook runs on a thread of its own that does nothing else: Windows
+// removes a low-level hook whose callback is late (LowLevelHooksTimeout),
+// and the window thread blocks in the editor's save. Should the hook be
+// removed all the same, the keys reach the field, which then takes them
+// from its own key messages. The hook goes when the field loses the focus.
 #pragma once
 
+#include "hotkeys/HotKeyCapture.h"
 #include "hotkeys/HotKeyText.h"
 
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 
 namespace keyvane {
 
@@ -32,21 +39,20 @@ class HotKeyField {
 
   private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void StartCapture();
-    // A key pressed while the field has the focus: true when it is taken.
-    bool TakeKey(unsigned key, bool extended, bool down);
+    // A key message that reached the field itself.
+    void TakeOwnKey(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND edit_;
     const HotKeyNames& names_;
     std::function<void(HotKeyCode)> onPress_;
     HotKeyCode value_ = 0;
-    HHOOK hook_ = nullptr;
-    // The modifiers held, as the hook saw them go down (it swallows Alt and
-    // Win, so the system's key state does not show them).
-    HotKeyCode held_ = 0;
-    bool swallowed_[256] = {}; // keys whose press was taken: their release is too
+    HANDLE hookThread_ = nullptr;
+    DWORD hookThreadId_ = 0;
+    DWORD hookedAt_ = 0; // GetTickCount when the hook was set
+    // Without the hook: the capture fed by the field's own key messages.
+    std::optional<HotKeyCapture> own_;
 };
 
 } // namespace keyvane

@@ -7,10 +7,11 @@ reports no stand-by sleep state, so the program says so."""
 import contextlib
 import time
 
-from support.case import WINDOW_DEADLINE, CaseFailure, registry, tasks_file, utf16_file
-from support.drive import (MOD_ALT, MOD_CONTROL, VK_CONTROL, VK_MENU, add_target, ctrl_alt_text,
-                           press, start_with_hotkeys, target_records, visible_windows,
-                           wait_records)
+from support.case import (EDITOR_CAPTION, MAIN_CAPTION, WINDOW_DEADLINE, CaseFailure, registry,
+                          tasks_file, utf16_file)
+from support.drive import (ADD, MOD_ALT, MOD_CONTROL, VK_CONTROL, VK_MENU, add_target,
+                           ctrl_alt_text, press, show_main_window, start_with_hotkeys,
+                           target_records, visible_windows, wait_records)
 
 CASES, case = registry()
 
@@ -359,6 +360,39 @@ def many_presses_keep_handles_and_memory(t):
              % (memory0, memory1, SOAK_PRESSES))
     t.expect(not any(cls == "#32770" for _, cls, _ in visible_windows(t)),
              "a message box is showing")
+    t.close(program)
+
+
+@case
+def alt_of_the_field_mnemonic_is_released_for_the_system(t):
+    # Alt+H from the Action box puts the focus in the hotkey field with Alt
+    # down: the field took Alt's release, and the system kept Alt held.
+    hotkey, action = 1004, 1005
+    program = start_with_hotkeys(t, tasks_file(("Run Calc", ctrl_alt_text(t, "K"), "", "Normal")))
+    show_main_window(t)
+    t.driver(["click", MAIN_CAPTION, ADD])
+    t.wait_shown(EDITOR_CAPTION, "the editor to open")
+
+    def wait_focus(control, what):
+        t.wait_until(lambda: t.driver(["focus", EDITOR_CAPTION])[0] == "focus %d" % control, what)
+    wait_focus(hotkey, "the focus in the hotkey field")
+    press(t, "0x9")  # Tab
+    wait_focus(action, "Tab to move the focus to the Action box")
+    t.driver(["keydown", "alt"], ["keys", "h"])
+    wait_focus(hotkey, "Alt+H to move the focus to the hotkey field")
+    # Alt still held: the field takes the key with it.
+    press(t, "f5")
+    alt_f5 = "%s+%s" % tuple(t.driver(["keyname", VK_MENU], ["keyname", 0x74]))
+    t.wait_until(lambda: t.driver(["text", EDITOR_CAPTION, hotkey])[0] == alt_f5,
+                 "the field to take %s" % alt_f5)
+    t.driver(["keyup", "alt"])
+    t.expect(t.driver(["keystate", "alt"])[0] == "down 0",
+             "the system still holds Alt after its release in the hotkey field")
+    # Alt pressed in the field is taken whole, and leaves nothing held either.
+    press(t, "alt+f6")
+    t.wait_until(lambda: t.driver(["text", EDITOR_CAPTION, hotkey])[0].endswith(
+        t.driver(["keyname", 0x75])[0]), "the field to take Alt+F6")
+    t.expect(t.driver(["keystate", "alt"])[0] == "down 0", "the system holds Alt after Alt+F6")
     t.close(program)
 
 

@@ -51,6 +51,11 @@
 //   lvstate WINDOW ID                prints "top T perpage P focused F selected
 //                                    R,... columns C client W" (C: the columns'
 //                                    widths summed, W: the list's client width)
+//   keydown KEY / keyup KEY          one key's press or release (SendInput)
+//   keystate KEY                     prints "down 1" or "down 0": the system's
+//                                    key state (GetAsyncKeyState)
+//   focus WINDOW                     prints "focus ID", the control of WINDOW's
+//                                    thread that has the keyboard focus (0: none)
 //   (a control ID is looked for among all descendants of WINDOW)
 //   sleep MS                         only for pacing the user would see; tests
 //                                    wait for conditions instead
@@ -676,6 +681,24 @@ void Run(const std::vector<std::wstring>& args) {
         Print(L"held");
         Sleep(static_cast<DWORD>(Number(arg(2))));
         CloseHandle(file);
+    } else if (cmd == L"keydown" || cmd == L"keyup" || cmd == L"keystate" || cmd == L"focus") {
+        if (cmd == L"focus") {
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            if (!GetGUIThreadInfo(GetWindowThreadProcessId(Need(arg(1)), nullptr), &gui))
+                Fail(L"GetGUIThreadInfo failed");
+            Print(L"focus " + std::to_wstring(gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0));
+        } else if (cmd == L"keystate") {
+            const bool down = (GetAsyncKeyState(KeyCode(arg(1))) & 0x8000) != 0;
+            Print(L"down " + std::to_wstring(down ? 1 : 0));
+        } else {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = KeyCode(arg(1));
+            in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(in.ki.wVk, MAPVK_VK_TO_VSC));
+            in.ki.dwFlags = cmd == L"keyup" ? KEYEVENTF_KEYUP : 0;
+            if (SendInput(1, &in, sizeof in) != 1) Fail(L"SendInput failed");
+        }
     } else if (cmd == L"sleep") {
         Sleep(static_cast<DWORD>(Number(arg(1))));
     } else {

@@ -96,7 +96,7 @@ void AppCore::ReleaseUnusedHotKeys() {
 void AppCore::HotKeyPressed(HotKeyCode code) {
     // Presses arrive only from the message loop, after the actions exist.
     // A press queued before the pause gave its hotkey back does nothing.
-    if (actions_ && !paused_) DispatchHotKeyPress(tasks_, names_, code, *actions_);
+    if (actions_ && !paused_) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
 }
 
 void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
@@ -163,8 +163,9 @@ bool AppCore::MoveCurrentTask(int step) {
 }
 
 void AppCore::ToggleEnabled(int row) {
-    history_.Record(tasks_.cellFlag(u"Enabled", row) ? u"Disable" : u"Enable", TableBytes());
-    tasks_.setCellText(Column::Enabled, row, tasks_.cellFlag(u"Enabled", row) ? u"False" : u"True");
+    history_.Record(tasks_.cellFlag(Column::Enabled, row) ? u"Disable" : u"Enable", TableBytes());
+    tasks_.setCellText(Column::Enabled, row,
+                       tasks_.cellFlag(Column::Enabled, row) ? u"False" : u"True");
     SaveTaskList();
 }
 

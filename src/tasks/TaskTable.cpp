@@ -184,10 +184,14 @@ void TaskTable::setCellText(std::u16string_view column, int row, std::u16string_
 }
 
 bool TaskTable::cellFlag(std::u16string_view column, int row) const {
-    const Column c = FindColumn(column);
+    return cellFlag(FindColumn(column), row);
+}
+
+bool TaskTable::cellFlag(Column column, int row) const {
     const Row& r = rowAt(row);
-    if (c != Column::Enabled)
-        throw ConversionError("Column \"" + ToUtf8(column) + "\" holds no flag");
+    if (column != Column::Enabled)
+        throw ConversionError("Column \"" + ToUtf8(kColumns[static_cast<int>(column)].name) +
+                              "\" holds no flag");
     return r.enabled;
 }
 

@@ -94,7 +94,7 @@ void MainPages::SetUpControls() {
         switch (HotKeyStateOf(text, names, core_.hotKeys())) {
         case HotKeyState::NotRegistered:
             return {TaskGrid::HotKeyMark::Taken, {}};
-        case HotKeyState::NotCanonical:
+        case HotKeyState::Unparsable:
             return {TaskGrid::HotKeyMark::NotRecognised, {}};
         case HotKeyState::TakesCharacter:
             return {TaskGrid::HotKeyMark::TakesCharacter,

@@ -81,5 +81,28 @@ TEST(TaskEditorRules, OtherTasksWithTheHotKeyAreFoundWhateverTheKeypad) {
     EXPECT_TRUE(TasksWithHotKey(table, layout.names, 0, -1).empty());
 }
 
+TEST(TaskEditorRules, OkKeepsAStoredTextThatReadsAsTheFieldsHotKey) {
+    test::FakeLayout layout;
+    layout.source.InstallRussian();
+    layout.source.Activate(0x0419);
+    TaskTable table;
+    test::FillTable(
+        table, {{u"Run Calc", u"Ctrl+Q"}, {u"Run Calc", u"Ctrl+Й"}, {u"Run Calc", u"ctrl+alt+n"}});
+    for (int row = 0; row < table.taskCount(); ++row) {
+        table.selectTask(row);
+        const EditPreset preset = PresetForEdit(table, layout.names);
+        const std::u16string before = table.cellText(Column::Hotkey, row);
+        WriteEditorRow(table, layout.names, {preset.fields, false, false, false}, &preset, -1);
+        EXPECT_EQ(table.cellText(Column::Hotkey, row), before) << "row " << row;
+    }
+    // A hotkey the user changes is written in the names of the layout in use.
+    table.selectTask(0);
+    const EditPreset preset = PresetForEdit(table, layout.names);
+    EditorCommit commit{preset.fields, false, true, false};
+    commit.fields.hotKey = kCtrlBit | 'W';
+    WriteEditorRow(table, layout.names, commit, &preset, -1);
+    EXPECT_EQ(table.cellText(Column::Hotkey, 0), u"Ctrl+Ц");
+}
+
 } // namespace
 } // namespace keyvane

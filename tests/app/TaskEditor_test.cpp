@@ -95,13 +95,6 @@ TEST(TaskEditorRules, OkKeepsAStoredTextThatReadsAsTheFieldsHotKey) {
         WriteEditorRow(table, layout.names, {preset.fields, false, false, false}, &preset, -1);
         EXPECT_EQ(table.cellText(Column::Hotkey, row), before) << "row " << row;
     }
-    // A hotkey the user changes is written in the names of the layout in use.
-    table.selectTask(0);
-    const EditPreset preset = PresetForEdit(table, layout.names);
-    EditorCommit commit{preset.fields, false, true, false};
-    commit.fields.hotKey = kCtrlBit | 'W';
-    WriteEditorRow(table, layout.names, commit, &preset, -1);
-    EXPECT_EQ(table.cellText(Column::Hotkey, 0), u"Ctrl+Ц");
 }
 
 } // namespace

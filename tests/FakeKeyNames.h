@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace keyvane::test {
 
@@ -87,6 +88,36 @@ class FakeKeyNames final : public KeyNameSource {
 
     std::uintptr_t LayoutId() const override { return layout; }
 
+    std::vector<std::uintptr_t> InstalledLayouts() const override {
+        std::vector<std::uintptr_t> layouts = {layout};
+        for (const auto& entry : characters)
+            if (entry.first != layout) layouts.push_back(entry.first);
+        return layouts;
+    }
+
+    std::u16string CharacterKeyName(std::uint8_t key, std::uintptr_t id) const override {
+        const auto keys = characters.find(id);
+        if (keys == characters.end()) return {};
+        const auto it = keys->second.find(key);
+        return it == keys->second.end() ? std::u16string() : it->second;
+    }
+
+    // Installs a Russian layout (0x0419) beside the English one: letters
+    // where the English layout has Latin ones, and on ";".
+    void InstallRussian() {
+        for (const auto& [key, name] : EnglishNames())
+            if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') || key == 0xBA)
+                characters[0x0409][key] = name;
+        characters[0x0419] = {{'Q', u"Й"}, {'W', u"Ц"}, {'E', u"У"}, {'R', u"К"},
+                              {'N', u"Т"}, {'M', u"Ь"}, {'1', u"1"}, {0xBA, u"Ж"}};
+    }
+    // Makes an installed layout the one in use, as a switch does.
+    void Activate(std::uintptr_t id) {
+        layout = id;
+        for (const auto& [key, name] : characters.at(id))
+            names[key] = name;
+    }
+
     std::map<int, std::u16string> names;
     // The navigation block shares its scan codes with the numeric keypad:
     // without the extended flag the system names the keypad key (extended
@@ -110,6 +141,9 @@ class FakeKeyNames final : public KeyNameSource {
     // MOD_ALT 1); an English layout types nothing with AltGr.
     std::map<std::pair<int, std::uint16_t>, std::u16string> typed;
     std::uintptr_t layout = 0x0409;
+    // The character keys' names of each installed layout, by layout id;
+    // none: the one layout in use.
+    std::map<std::uintptr_t, std::map<int, std::u16string>> characters;
     mutable int asked = 0;
 };
 

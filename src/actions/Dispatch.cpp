@@ -7,6 +7,8 @@
 #include "tasks/TaskTable.h"
 #include "tasks/TaskVocabulary.h"
 
+#include <algorithm>
+
 namespace keyvane {
 
 std::size_t LastPos(std::u16string_view e, std::u16string_view t) {
@@ -101,25 +103,20 @@ void RunAction(Action action, const std::u16string& destination, std::u16string_
 
 } // namespace
 
-void DispatchHotKeyPress(const TaskTable& table, const HotKeyNames& names, HotKeyCode hotKey,
+void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
                          ActionOperations& actions) {
     const int count = table.taskCount();
     if (count == 0) return;
-    // Tasks are tied to a press by text, so a row written under another
-    // keyboard layout (other key names) does not match.
-    const std::u16string pressed = HotKeyCodeToText(names, hotKey);
-    // A key without a name gives no text; it must not match rows that have
-    // no hotkey at all.
-    if (pressed.empty()) return;
     // The system reports the virtual key alone: a press may as well have
-    // come from the key's keypad twin (the same text when it has none).
-    const std::u16string onKeypad = HotKeyCodeToText(names, hotKey | kKeypadBit);
+    // come from the key's keypad twin, which the texts include. An empty text
+    // reads as no code, so rows without a hotkey are never among them.
+    const std::vector<std::u16string>& texts = hotKeys.TextsOf(hotKey);
+    if (texts.empty()) return;
     for (int row = 0; row < count; ++row) {
-        // The text first: it rules out nearly every row, and the flag is
-        // looked up by column name.
+        // The text first: it rules out nearly every row.
         const std::u16string_view text = table.textCell(Column::Hotkey, row);
-        if (text != pressed && text != onKeypad) continue;
-        if (!table.cellFlag(u"Enabled", row)) continue;
+        if (std::find(texts.begin(), texts.end(), text) == texts.end()) continue;
+        if (!table.cellFlag(Column::Enabled, row)) continue;
         // A Desc that names no action (a hand-edited file) does nothing.
         const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
         if (!action) continue;

@@ -1,10 +1,11 @@
-// What a hotkey press does: every enabled task whose hotkey text equals the
-// pressed hotkey's text performs its action, in row order. The hotkey manager's
-// press handler hands each press to DispatchHotKeyPress.
+// What a hotkey press does: every enabled task whose hotkey text the last
+// registration pass read as the pressed code performs its action, in row
+// order. The hotkey manager's press handler hands each press to
+// DispatchHotKeyPress.
 #pragma once
 
 #include "actions/ActionOperations.h"
-#include "hotkeys/HotKeyText.h"
+#include "hotkeys/HotKeyManager.h"
 
 #include <cstddef>
 #include <string>
@@ -38,11 +39,13 @@ std::u16string ProgramFileName(std::u16string_view program);
 // anything else 1. Compared exactly.
 int ShowCodeOfRunType(std::u16string_view runType);
 
-// Runs the actions of one press. The pressed code is matched by its text in
-// the given names. Operations report nothing back; an error one of them
-// throws ends the press and reaches the caller, as does an index error when
-// rows vanish while an operation waits (the count is read once).
-void DispatchHotKeyPress(const TaskTable& table, const HotKeyNames& names, HotKeyCode hotKey,
+// Runs the actions of one press. A row matches when the manager's last
+// registration pass read its Hotkey text as the pressed code, so it runs
+// whichever keyboard layout is in use now. Operations report nothing back;
+// an error one of them throws ends the press and reaches the caller, as does
+// an index error when rows vanish while an operation waits (the count is
+// read once).
+void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
                          ActionOperations& actions);
 
 } // namespace keyvane

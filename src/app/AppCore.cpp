@@ -135,7 +135,7 @@ void AppCore::ReleaseUnusedHotKeys() {
 void AppCore::HotKeyPressed(HotKeyCode code) {
     // Presses arrive only from the message loop, after the actions exist.
     // A press queued before the pause gave its hotkey back does nothing.
-    if (actions_ && !paused_) DispatchHotKeyPress(tasks_, names_, code, *actions_);
+    if (actions_ && !paused_) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
 }
 
 void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {

@@ -49,7 +49,12 @@ int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommi
     if (fresh || commit.actionPicked || !preset || preset->actionShown)
         table.setCellText(Column::Desc, row,
                           f.action ? ActionName(*f.action) : std::u16string_view{});
-    if (fresh || commit.hotKeyChanged || !preset || preset->hotKeyShown)
+    // A text that reads as the field's hotkey stays as it is: written under
+    // another layout ("Ctrl+Й") it works as well, and the user changed nothing.
+    const bool sameHotKey =
+        !fresh && f.hotKey != 0 &&
+        TextToHotKeyCode(names, table.textCell(Column::Hotkey, row)) == f.hotKey;
+    if ((fresh || commit.hotKeyChanged || !preset || preset->hotKeyShown) && !sameHotKey)
         table.setCellText(Column::Hotkey, row, HotKeyCodeToText(names, f.hotKey));
     table.setCellText(Column::Dest, row, f.destination);
     table.setCellText(Column::Type_run, row, f.runType);

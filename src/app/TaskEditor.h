@@ -61,7 +61,7 @@ struct EditorCommit {
 // table). appendedRow carries the row an earlier OK of the same editor
 // session appended when its save failed: pressing OK again updates that row
 // instead of adding a second copy (pass -1 on the first OK). Returns the
-// row written.
+// row written. A row whose text reads as the field's hotkey keeps its text.
 int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommit& commit,
                    const EditPreset* preset, int appendedRow);
 

@@ -99,11 +99,23 @@ void THotKeyManager::HandleWindowMessage(std::uint32_t message, std::uintptr_t w
 }
 
 void THotKeyManager::RegisterAllTaskHotKeys(const TaskTable& table, const HotKeyNames& names) {
+    texts_.clear();
     const int count = table.taskCount();
     for (int row = 0; row < count; ++row) {
-        const HotKeyCode code = TextToHotKeyCode(names, table.textCell(Column::Hotkey, row));
-        if (code != 0) AddRegistration(code);
+        const std::u16string_view text = table.textCell(Column::Hotkey, row);
+        const HotKeyCode code = TextToHotKeyCode(names, text);
+        if (code == 0) continue;
+        AddRegistration(code);
+        // Few texts per code, however many rows share them.
+        std::vector<std::u16string>& texts = texts_[SystemCode(code)];
+        if (std::find(texts.begin(), texts.end(), text) == texts.end()) texts.emplace_back(text);
     }
+}
+
+const std::vector<std::u16string>& THotKeyManager::TextsOf(HotKeyCode code) const {
+    static const std::vector<std::u16string> kNone;
+    const auto it = texts_.find(SystemCode(code));
+    return it == texts_.end() ? kNone : it->second;
 }
 
 int THotKeyManager::ReleaseUnusedRegistrations(const TaskTable& table, const HotKeyNames& names) {
@@ -122,10 +134,10 @@ int THotKeyManager::ReleaseUnusedRegistrations(const TaskTable& table, const Hot
 HotKeyState HotKeyStateOf(std::u16string_view text, const HotKeyNames& names,
                           const THotKeyManager& manager) {
     if (text.empty()) return HotKeyState::Empty;
+    // Text in another letter case, order or layout runs as well: a press is
+    // matched by the code the text reads as.
     const HotKeyCode code = TextToHotKeyCode(names, text);
     if (code == 0) return HotKeyState::Unparsable;
-    // A press is matched by the text this program writes for its code.
-    if (HotKeyCodeToText(names, code) != text) return HotKeyState::NotCanonical;
     if (!manager.HasRegistration(code)) return HotKeyState::NotRegistered;
     if (!CharacterTakenFromAltGr(names, code).empty()) return HotKeyState::TakesCharacter;
     return HotKeyState::Ok;

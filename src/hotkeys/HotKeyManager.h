@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -84,8 +85,14 @@ class THotKeyManager {
     TOnHotKeyPressed OnHotKeyPressed;
 
     // Registers the code of every row's Hotkey text that parses, enabled or
-    // not. Only adds: codes already held stay as they are.
+    // not. Only adds: codes already held stay as they are. Keeps which code
+    // each text read as, for TextsOf.
     void RegisterAllTaskHotKeys(const TaskTable& table, const HotKeyNames& names);
+    // The Hotkey texts the last registration pass read as the code (keypad
+    // bit aside), in the order first met. A press is matched by these: the
+    // system reports the same virtual key whatever layout is in use, while
+    // the text names the keys of the layout it was written under.
+    const std::vector<std::u16string>& TextsOf(HotKeyCode code) const;
     // Gives back every registration whose code no row's Hotkey text holds any
     // more, so a deleted or re-bound combination works again in other
     // programs. Run after a command that deletes, re-binds or imports rows.
@@ -96,24 +103,22 @@ class THotKeyManager {
     std::unique_ptr<HotKeySystem> system_;
     std::vector<HotKeyRegistration> registrations_; // in the order added
     std::unordered_set<HotKeyCode> codes_;          // the codes of registrations_
+    std::unordered_map<HotKeyCode, std::vector<std::u16string>> texts_; // of the last pass
 };
 
 // Whether a row's hotkey can work, for the mark in its Hotkey cell.
 enum class HotKeyState {
     Ok,             // registered, and a press finds the row
     Empty,          // no hotkey
-    Unparsable,     // text that names no hotkey: never registered
-    NotCanonical,   // names a hotkey, but not in the form a press is matched
-                    // with (another letter case, order or layout): never runs
+    Unparsable,     // text that names no hotkey on any installed layout:
+                    // never registered
     NotRegistered,  // names a hotkey this program does not hold: another
                     // program has it
     TakesCharacter, // registered, but AltGr types a character with its key
                     // on the layout in use: in any program, typing that
                     // character runs the row instead (CharacterTakenFromAltGr)
 };
-// Not canonical wins over not registered: such a row cannot run until its
-// text is stored again, whoever holds the code. A character taken counts
-// only for a hotkey that works.
+// A character taken counts only for a hotkey that works.
 HotKeyState HotKeyStateOf(std::u16string_view text, const HotKeyNames& names,
                           const THotKeyManager& manager);
 

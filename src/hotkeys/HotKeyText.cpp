@@ -44,6 +44,13 @@ bool SendsExtendedCode(std::uint16_t value) {
     return IsExtendedKey(key);
 }
 
+// Digits, letters and the punctuation keys: what they type, and so their
+// names, depend on the layout (the Russian one has letters on ";" and ",").
+bool TypesCharacter(unsigned key) {
+    return (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+           (key >= 0xBA && key <= 0xC0) || (key >= 0xDB && key <= 0xDF) || key == 0xE2;
+}
+
 constexpr char16_t kKeypadPrefix[] = u"Num ";
 
 std::u16string ShortcutNameOf(unsigned key, const std::u16string& layoutName) {
@@ -305,8 +312,31 @@ std::u16string HotKeyNames::KeyName(HotKeyCode code) const {
 std::uint16_t HotKeyNames::KeyByName(std::u16string_view word) const {
     const Table& table = Names();
     if (const std::uint16_t key = FindKey(table.folded, word)) return key;
-    const std::uint16_t twin = FindKey(table.keypadFolded, word);
-    return twin == 0 ? 0 : static_cast<std::uint16_t>(twin | kKeypadBit);
+    if (const std::uint16_t twin = FindKey(table.keypadFolded, word))
+        return static_cast<std::uint16_t>(twin | kKeypadBit);
+    for (const auto& folded : OtherLayoutNames())
+        if (const std::uint16_t key = FindKey(folded, word)) return key;
+    return 0;
+}
+
+const std::vector<std::array<std::u16string, 256>>& HotKeyNames::OtherLayoutNames() const {
+    if (!source_) return others_;
+    std::vector<std::uintptr_t> layouts = source_->InstalledLayouts();
+    if (layouts == othersLayouts_) return others_;
+    others_.clear();
+    const std::uintptr_t inUse = source_->LayoutId();
+    for (const std::uintptr_t layout : layouts) {
+        if (layout == inUse) continue;
+        // Only the keys that type a character differ between layouts; the
+        // rest go by the same names in the table of the layout in use.
+        std::array<std::u16string, 256>& folded = others_.emplace_back();
+        for (unsigned key = 0; key < 256; ++key)
+            if (TypesCharacter(key))
+                folded[key] =
+                    AsciiLowered(source_->CharacterKeyName(static_cast<std::uint8_t>(key), layout));
+    }
+    othersLayouts_ = std::move(layouts);
+    return others_;
 }
 
 std::uint16_t HotKeyNames::KeyByShortcutName(std::u16string_view word) const {

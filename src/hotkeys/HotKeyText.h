@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace keyvane {
 
@@ -119,13 +120,28 @@ class KeyNameSource {
     // Changes whenever the names may change (a new keyboard layout); the
     // names are asked for again only then.
     virtual std::uintptr_t LayoutId() const = 0;
+    // The keyboard layouts the user has installed, the one in use
+    // (LayoutId) first. Text written while another one was in use names
+    // that layout's keys ("Ctrl+Й" on a Russian one).
+    virtual std::vector<std::uintptr_t> InstalledLayouts() const { return {LayoutId()}; }
+    // The name a key that types a character goes by on one of those
+    // layouts: the character it types alone, in capitals. Empty when it
+    // types none there.
+    virtual std::u16string CharacterKeyName(std::uint8_t key, std::uintptr_t layout) const {
+        (void)key;
+        (void)layout;
+        return {};
+    }
 };
 
 // The names hotkey text is written and read with: the modifier words, fixed
-// when the object is made (once, at program start), and the key names of
-// the layout in use, asked of the source once per layout and kept, since
-// parsing looks keys up by name. Producing and parsing text use the same
-// object, so the text the program writes reads back.
+// when the object is made (once, at program start), and one table of key
+// names per installed layout, asked of the source once per layout and kept,
+// since parsing looks keys up by name. The first table, the layout in use,
+// is the one text is written with; a name it lacks is looked up in the
+// others', so a row keeps working after the user switches layouts.
+// Producing and parsing text use the same object, so the text the program
+// writes reads back.
 class HotKeyNames {
   public:
     // No layout: no key has a name, and the modifier words are the English ones.
@@ -141,7 +157,8 @@ class HotKeyNames {
     // at the end of text.
     std::u16string KeyName(HotKeyCode code) const;
     // The first key from 8 up whose name equals the word, ASCII letter case
-    // aside, else the keypad twin of that name (key plus kKeypadBit); 0 when
+    // aside, else the keypad twin of that name (key plus kKeypadBit); else
+    // the first key that the other installed layouts give that name; 0 when
     // none does.
     std::uint16_t KeyByName(std::u16string_view word) const;
     // The same by the editor field's own, shorter key names.
@@ -159,17 +176,25 @@ class HotKeyNames {
         std::array<std::u16string, 256> keypadFolded;
     };
     const Table& Names() const;
+    // The folded names of the other installed layouts, asked for only when
+    // the layout in use has no key of a name: a cheap first try for the
+    // registration pass over thousands of rows.
+    const std::vector<std::array<std::u16string, 256>>& OtherLayoutNames() const;
 
     const KeyNameSource* source_ = nullptr;
     ModifierNames modifiers_;
-    // A cache filled on first use: one user-interface thread, no lock.
+    // Caches filled on first use: one user-interface thread, no lock.
     mutable Table table_;
     mutable std::uintptr_t tableLayout_ = 0;
     mutable bool tableBuilt_ = false;
+    mutable std::vector<std::array<std::u16string, 256>> others_;
+    mutable std::vector<std::uintptr_t> othersLayouts_; // in use first, as others_ was built
 };
 
 // Windows only (HotKeyText_win32.cpp): the layout's key names through
-// MapVirtualKeyW and GetKeyNameTextW, typed text through ToUnicodeEx.
+// MapVirtualKeyW and GetKeyNameTextW, typed text through ToUnicodeEx, the
+// installed layouts through GetKeyboardLayoutList and their characters
+// through MapVirtualKeyExW and ToUnicodeEx.
 const KeyNameSource& SystemKeyNames();
 
 // ---------------------------------------------------------------------------

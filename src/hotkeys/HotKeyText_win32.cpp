@@ -72,6 +72,44 @@ class WindowsKeyNames final : public KeyNameSource {
     std::uintptr_t LayoutId() const override {
         return reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(0));
     }
+
+    std::vector<std::uintptr_t> InstalledLayouts() const override {
+        // The list may change between the two calls; the second says how
+        // many it wrote.
+        std::vector<HKL> list(
+            static_cast<std::size_t>(std::max(GetKeyboardLayoutList(0, nullptr), 0)));
+        const int count =
+            list.empty() ? 0 : GetKeyboardLayoutList(static_cast<int>(list.size()), list.data());
+        std::vector<std::uintptr_t> layouts = {LayoutId()};
+        for (int i = 0; i < count; ++i) {
+            const auto layout = reinterpret_cast<std::uintptr_t>(list[static_cast<std::size_t>(i)]);
+            if (std::find(layouts.begin(), layouts.end(), layout) == layouts.end())
+                layouts.push_back(layout);
+        }
+        return layouts;
+    }
+
+    std::u16string CharacterKeyName(std::uint8_t key, std::uintptr_t layoutId) const override {
+        // GetKeyNameTextW names keys of the thread's own layout only; a
+        // character key's name is what it types, so ask the other layout
+        // what that is, with no key held.
+        const auto layout = reinterpret_cast<HKL>(layoutId);
+        const UINT scanCode = MapVirtualKeyExW(key, MAPVK_VK_TO_VSC, layout);
+        if (scanCode == 0) return {};
+        const BYTE state[256] = {};
+        wchar_t buffer[8] = {};
+        int length = ToUnicodeEx(key, scanCode, state, buffer, 8, kKeepKeyboardState, layout);
+        if (length < 0) {
+            // A dead key gives its spacing character; clear what an older
+            // system keeps waiting, as TypedText does.
+            wchar_t spare[8] = {};
+            ToUnicodeEx(key, scanCode, state, spare, 8, kKeepKeyboardState, layout);
+            length = buffer[0] != 0 ? 1 : 0;
+        }
+        if (length != 1 || buffer[0] <= L' ') return {};
+        CharUpperBuffW(buffer, 1);
+        return FromWide(std::wstring_view(buffer, 1));
+    }
 };
 
 } // namespace

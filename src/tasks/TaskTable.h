@@ -86,6 +86,7 @@ class TaskTable {
     // The same by column index, for the file reader and writer and the view.
     std::u16string cellText(Column column, int row) const;
     void setCellText(Column column, int row, std::u16string_view text);
+    // Throws ConversionError for any column but Enabled.
     bool cellFlag(Column column, int row) const;
     // The stored text of a text column without a copy, for the per-press
     // walk; valid until the table next changes. Other columns throw.

@@ -93,7 +93,7 @@ void MainPages::SetUpControls() {
         switch (core_.HotKeyStateOfTask(row)) {
         case HotKeyState::NotRegistered:
             return {TaskGrid::HotKeyMark::Taken, {}};
-        case HotKeyState::NotCanonical:
+        case HotKeyState::Unparsable:
             return {TaskGrid::HotKeyMark::NotRecognised, {}};
         case HotKeyState::TakesCharacter:
             return {

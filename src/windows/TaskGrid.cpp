@@ -197,7 +197,7 @@ std::u16string TaskGrid::TooltipOf(int row) const {
     case HotKeyMark::Taken:
         return std::u16string(kHeldElsewhereText);
     case HotKeyMark::NotRecognised:
-        return u"Open this task and press OK to store the hotkey in the form Keyvane recognises";
+        return u"Keyvane cannot read this hotkey on any of your keyboard layouts";
     case HotKeyMark::TakesCharacter:
         return u"This hotkey takes the character " + mark.character +
                u" that AltGr types on your keyboard layout";

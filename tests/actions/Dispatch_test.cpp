@@ -1,5 +1,6 @@
 // The dispatcher's walk, against a fake that records every operation.
 #include "actions/Dispatch.h"
+#include "FakeHotKeySystem.h"
 #include "FakeKeyNames.h"
 #include "TaskRows.h"
 #include "base/Text.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <stdexcept>
 
 namespace keyvane {
@@ -122,14 +124,19 @@ TEST(ShowCodeOfRunType, ExactNamesOnly) {
 
 class DispatchTest : public ::testing::Test {
   protected:
+    // The registration pass runs before the press, as it does after every
+    // change of the table's hotkeys.
     Calls Press(HotKeyCode code) {
         actions.calls.clear();
-        DispatchHotKeyPress(table, layout.names, code, actions);
+        hotKeys.RegisterAllTaskHotKeys(table, layout.names);
+        DispatchHotKeyPress(table, hotKeys, code, actions);
         return actions.calls;
     }
     FakeLayout layout;
     TaskTable table;
     RecordingActions actions;
+    test::SystemState system;
+    THotKeyManager hotKeys{std::make_unique<test::FakeHotKeySystem>(system)};
 };
 
 TEST_F(DispatchTest, EveryActionGetsItsArguments) {
@@ -174,19 +181,20 @@ TEST_F(DispatchTest, EveryActionGetsItsArguments) {
     EXPECT_EQ(Press(kCtrlAltN), expected);
 }
 
-TEST_F(DispatchTest, MatchesEnabledRowsByExactTextInRowOrder) {
+TEST_F(DispatchTest, MatchesEnabledRowsByTheCodeTheirTextReadsAsInRowOrder) {
     FillTable(table, {
                          {u"Run selected program...", u"Ctrl+Alt+N", u"c:\\first.exe a b"},
                          {u"Run Calc", u"Ctrl+Alt+M"},
                          {u"Run Notepad", u"Ctrl+Alt+N", u"", u"Normal", false},
-                         {u"Run Notepad", u"ctrl+alt+n"},    // other letter case
-                         {u"Run Notepad", u"Alt+Ctrl+N"},    // other order
-                         {u"Run Notepad", u"Control+Alt+N"}, // other layout's words
-                         {u"Run calc", u"Ctrl+Alt+N"},       // not an action name
+                         {u"Run Command Promt", u"ctrl+alt+n"}, // other letter case
+                         {u"Run Command Promt", u"Alt+Ctrl+N"}, // other order
+                         {u"Run Notepad", u"Control+Alt+N"},    // words no layout here has
+                         {u"Run calc", u"Ctrl+Alt+N"},          // not an action name
                          {u"Run selected program...", u"Ctrl+Alt+N", u"c:\\second.exe"},
                      });
     // The second row's parameters do not leak from the first.
-    EXPECT_EQ(Press(kCtrlAltN), (Calls{"Run|c:\\first.exe|a b|1", "Run|c:\\second.exe||1"}));
+    EXPECT_EQ(Press(kCtrlAltN), (Calls{"Run|c:\\first.exe|a b|1", "Fixed|cmd.exe|1",
+                                       "Fixed|cmd.exe|1", "Run|c:\\second.exe||1"}));
     EXPECT_EQ(Press(kCtrlBit | kAltBit | 'M'), (Calls{"Fixed|calc.exe|1"}));
     EXPECT_EQ(Press(kCtrlBit | 'N'), Calls{});
 }
@@ -200,6 +208,33 @@ TEST_F(DispatchTest, PressRunsTheRowsOfTheKeyAndOfItsKeypadTwin) {
                      });
     EXPECT_EQ(Press(kCtrlBit | 13), (Calls{"Fixed|notepad.exe|1", "Fixed|calc.exe|1"}));
     EXPECT_EQ(Press(kCtrlBit | 33), (Calls{"Fixed|cmd.exe|1"}));
+}
+
+TEST_F(DispatchTest, RowsWrittenUnderEitherLayoutRunWhicheverIsInUse) {
+    layout.source.InstallRussian();
+    FillTable(table, {
+                         {u"Run Calc", u"Ctrl+Й"},
+                         {u"Run Notepad", u"Ctrl+Q"},
+                         {u"Run Command Promt", u"Ctrl+Ж"},
+                         {u"Log off computer", u"Ctrl+Ъ"}, // no installed layout has it
+                     });
+    for (const std::uintptr_t pass : {0x0409, 0x0419}) {
+        layout.source.Activate(pass);
+        hotKeys.ReleaseAllRegistrations();
+        hotKeys.RegisterAllTaskHotKeys(table, layout.names);
+        EXPECT_EQ(system.Held(),
+                  (std::set<std::pair<int, int>>{{kModControl, 'Q'}, {kModControl, 0xBA}}))
+            << "pass under " << pass;
+        for (const std::uintptr_t press : {0x0409, 0x0419}) {
+            layout.source.Activate(press);
+            actions.calls.clear();
+            DispatchHotKeyPress(table, hotKeys, kCtrlBit | 'Q', actions);
+            DispatchHotKeyPress(table, hotKeys, kCtrlBit | 0xBA, actions);
+            EXPECT_EQ(actions.calls,
+                      (Calls{"Fixed|calc.exe|1", "Fixed|notepad.exe|1", "Fixed|cmd.exe|1"}))
+                << "pass under " << pass << ", press under " << press;
+        }
+    }
 }
 
 TEST_F(DispatchTest, EmptyTableAndUnnamedKeysDoNothing) {
@@ -253,7 +288,7 @@ TEST_F(DispatchTest, NestedPressRunsCompletelyInsideTheOuterOne) {
     actions.onCall = [&] {
         if (nested) return;
         nested = true;
-        DispatchHotKeyPress(table, layout.names, kCtrlBit | kAltBit | 'M', actions);
+        DispatchHotKeyPress(table, hotKeys, kCtrlBit | kAltBit | 'M', actions);
     };
     EXPECT_EQ(Press(kCtrlAltN), (Calls{"LogOff", "Fixed|calc.exe|1", "Fixed|notepad.exe|1"}));
 }

@@ -3,6 +3,7 @@
 #include "app/AppCore.h"
 
 #include "TestFiles.h"
+#include "FakeHotKeySystem.h"
 #include "FakeKeyNames.h"
 #include "TaskRows.h"
 
@@ -23,30 +24,11 @@
 namespace keyvane {
 namespace {
 
-// Holds pairs for us or refuses them; nothing else of the system matters here.
-struct FakeSystem final : HotKeySystem {
-    std::set<std::pair<int, int>>* held;
-    std::map<std::uint16_t, std::pair<int, int>> ids;
-    std::uint16_t nextAtom = 0xC000;
-    explicit FakeSystem(std::set<std::pair<int, int>>& h) : held(&h) {}
-    void Attach(THotKeyManager&) override {}
-    std::uint16_t AddGlobalAtom(const std::u16string&) override { return nextAtom++; }
-    void DeleteGlobalAtom(std::uint16_t) override {}
-    bool RegisterHotKey(std::uint16_t id, std::uint16_t flags, std::uint16_t key) override {
-        ids[id] = {flags & 0x0F, key};
-        return held->insert({flags & 0x0F, key}).second;
-    }
-    bool UnregisterHotKey(std::uint16_t id) override {
-        held->erase(ids[id]);
-        return true;
-    }
-};
-
 class AppCoreTest : public ::testing::Test {
   protected:
     AppCoreTest()
         : core(test::U16Path(dir / "data" / "actions.cfg"), layout.names,
-               std::make_unique<FakeSystem>(held)) {
+               std::make_unique<test::FakeHotKeySystem>(state)) {
         core.Start(); // no file yet: an empty table, and saving is allowed
     }
 
@@ -68,7 +50,7 @@ class AppCoreTest : public ::testing::Test {
 
     test::FakeLayout layout;
     test::TempFolder dir;
-    std::set<std::pair<int, int>> held; // what the system holds for us
+    test::SystemState state; // what the system holds for us
     AppCore core;
 };
 
@@ -76,17 +58,17 @@ constexpr int kCtrlAlt = 2 | 1;
 
 TEST_F(AppCoreTest, DeleteRemovesEverySelectedRowSavesAndGivesTheirHotKeysBack) {
     FillNumbered(5);
-    ASSERT_EQ(held.size(), 5u);
+    ASSERT_EQ(state.Held().size(), 5u);
     core.tasks().selectTask(0);
     core.tasks().setTaskSelected(1, true);
     core.tasks().setTaskSelected(3, true);
     core.DeleteSelectedTasks();
     EXPECT_EQ(Dests(), u"row3 row5 ");
     EXPECT_TRUE(Saved());
-    EXPECT_EQ(held, (std::set<std::pair<int, int>>{{kCtrlAlt, '3'}, {kCtrlAlt, '5'}}))
+    EXPECT_EQ(state.Held(), (std::set<std::pair<int, int>>{{kCtrlAlt, '3'}, {kCtrlAlt, '5'}}))
         << "a deleted task's hotkey works again in other programs";
     core.DeleteAllTasks();
-    EXPECT_TRUE(held.empty());
+    EXPECT_TRUE(state.Held().empty());
 }
 
 TEST_F(AppCoreTest, MoveSwapsWithTheNeighbourAndAtTheEndsChangesNothing) {
@@ -131,13 +113,13 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
         {Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
     core.BeginAdd();
     core.CommitEdit(add);
-    EXPECT_TRUE(held.empty()) << "nothing is registered while the editor is open";
+    EXPECT_TRUE(state.Held().empty()) << "nothing is registered while the editor is open";
     core.EndEdit();
     ASSERT_EQ(core.tasks().taskCount(), 2);
     EXPECT_EQ(core.lastAppendedRow(), 1);
     EXPECT_EQ(core.tasks().cellText(Column::Hotkey, 1), u"Ctrl+Alt+N");
     EXPECT_TRUE(core.tasks().cellFlag(u"Enabled", 1));
-    EXPECT_TRUE(held.count({kCtrlAlt, 'N'})) << "the new hotkey is registered as it closes";
+    EXPECT_TRUE(state.Held().count({kCtrlAlt, 'N'})) << "the new hotkey is registered as it closes";
 }
 
 TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
@@ -171,13 +153,13 @@ TEST_F(AppCoreTest, UndoPutsEachChangeBackByNameAndRedoMakesItAgain) {
     const auto sorted = test::ReadBytes(dir / "data" / "actions.cfg");
     core.DeleteAllTasks();
     core.DeleteAllTasks(); // on an empty table: nothing to undo
-    EXPECT_TRUE(held.empty());
+    EXPECT_TRUE(state.Held().empty());
 
     EXPECT_EQ(core.UndoName(), u"Delete All");
     ASSERT_TRUE(core.Undo());
     EXPECT_EQ(Dests(), u"row3 row2 row1 ");
     EXPECT_EQ(test::ReadBytes(dir / "data" / "actions.cfg"), sorted) << "saved at once";
-    EXPECT_EQ(held.size(), 3u) << "the hotkeys come back with their rows";
+    EXPECT_EQ(state.Held().size(), 3u) << "the hotkeys come back with their rows";
     EXPECT_EQ(core.RedoName(), u"Delete All");
     for (const char16_t* name : {u"Sort", u"Sort", u"Move"}) {
         EXPECT_EQ(core.UndoName(), name);
@@ -202,7 +184,7 @@ TEST_F(AppCoreTest, AFailedSaveStillMovesTheStepWithTheTable) {
     test::WriteBytes(dir / "data", {1}); // every save fails from now on
     EXPECT_THROW(core.Undo(), IoError);
     EXPECT_EQ(Dests(), u"row1 row2 ");
-    EXPECT_EQ(held.size(), 2u) << "the hotkeys follow the table, not the file";
+    EXPECT_EQ(state.Held().size(), 2u) << "the hotkeys follow the table, not the file";
     EXPECT_FALSE(core.CanUndo());
     EXPECT_EQ(core.RedoName(), u"Delete All");
 
@@ -210,13 +192,13 @@ TEST_F(AppCoreTest, AFailedSaveStillMovesTheStepWithTheTable) {
     ASSERT_TRUE(core.Redo());
     EXPECT_EQ(core.tasks().taskCount(), 0);
     EXPECT_TRUE(Saved());
-    EXPECT_TRUE(held.empty());
+    EXPECT_TRUE(state.Held().empty());
 }
 
 TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
     FillNumbered(2);
     core.SetPaused(true);
-    EXPECT_TRUE(held.empty()) << "every hotkey goes back to the system";
+    EXPECT_TRUE(state.Held().empty()) << "every hotkey goes back to the system";
     core.RegisterAllTaskHotKeys();
     core.BeginAdd();
     core.CommitEdit(
@@ -224,14 +206,14 @@ TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
     core.EndEdit();
     core.Undo();
     core.Redo();
-    EXPECT_TRUE(held.empty()) << "no registration pass takes a hotkey while paused";
+    EXPECT_TRUE(state.Held().empty()) << "no registration pass takes a hotkey while paused";
 
     core.BeginEdit();
     core.SetPaused(false);
-    EXPECT_TRUE(held.empty()) << "the open editor's field keeps the keys";
+    EXPECT_TRUE(state.Held().empty()) << "the open editor's field keeps the keys";
     core.EndEdit();
-    EXPECT_EQ(held.size(), 3u);
-    EXPECT_TRUE(held.count({kCtrlAlt, 'N'}));
+    EXPECT_EQ(state.Held().size(), 3u);
+    EXPECT_TRUE(state.Held().count({kCtrlAlt, 'N'}));
 }
 
 TEST_F(AppCoreTest, IconNumbersCountTheRecognisedRowsAboveAndSourcesAreShared) {
@@ -329,8 +311,9 @@ TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
     test::WriteBytes(dir / "data" / "actions.cfg.4242.tmp", {1});
     test::WriteBytes(dir / "data" / "actions.cfg.x.tmp", {1});
     UnopenableFile locked(file);
-    std::set<std::pair<int, int>> held;
-    AppCore core(test::U16Path(file), layout.names, std::make_unique<FakeSystem>(held));
+    test::SystemState state;
+    AppCore core(test::U16Path(file), layout.names,
+                 std::make_unique<test::FakeHotKeySystem>(state));
     EXPECT_THROW(core.SaveTaskList(), IoError) << "nothing is saved before the load";
     core.Start();
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / "actions.cfg.4242.tmp"));
@@ -360,9 +343,9 @@ TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
     ASSERT_EQ(core.tasks().taskCount(), 2);
     EXPECT_EQ(core.tasks().cellText(Column::Dest, 0), u"old");
     EXPECT_EQ(core.tasks().cellText(Column::Dest, 1), u"new");
-    EXPECT_TRUE(held.count({kCtrlAlt, '1'}));
+    EXPECT_TRUE(state.Held().count({kCtrlAlt, '1'}));
     core.Exit();
-    EXPECT_TRUE(held.empty()) << "exit gives every hotkey back";
+    EXPECT_TRUE(state.Held().empty()) << "exit gives every hotkey back";
 }
 
 TEST(FirstCdDrive, FirstLetterWithACdRomDrive) {
@@ -418,13 +401,13 @@ TEST_F(AppCoreTest, EditorAdviceNamesOtherTasksAndProgramsButNotTheEditedRow) {
     test::AppendRow(core.tasks(), {u"Run Calc", u"Ctrl+Alt+1", u"twin"});
     core.tasks().selectTask(0);
     ASSERT_TRUE(core.BeginEdit());
-    EXPECT_TRUE(held.empty()) << "an edit gives every hotkey back";
+    EXPECT_TRUE(state.Held().empty()) << "an edit gives every hotkey back";
     EXPECT_EQ(core.AdviseEditorHotKey(kCtrlBit | kAltBit | '1').text,
               u"Task 3 uses this hotkey too");
-    held.insert({kCtrlAlt, 'P'}); // another program's
+    state.heldElsewhere.insert({kCtrlAlt, 'P'}); // another program's
     EXPECT_EQ(core.AdviseEditorHotKey(kCtrlBit | kAltBit | 'P').text,
               u"This hotkey is in use by another program");
-    EXPECT_EQ(held.size(), 1u) << "the trial registration is given back";
+    EXPECT_TRUE(state.ours.empty()) << "the trial registration is given back";
     EXPECT_TRUE(core.AdviseEditorHotKey(' ').refused);
     core.EndEdit();
     EXPECT_EQ(core.AdviseEditorHotKey(kCtrlBit | kAltBit | '2').text,

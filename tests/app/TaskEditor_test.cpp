@@ -81,5 +81,21 @@ TEST(TaskEditorRules, OtherTasksWithTheHotKeyAreFoundWhateverTheKeypad) {
     EXPECT_TRUE(TasksWithHotKey(table, layout.names, 0, -1).empty());
 }
 
+TEST(TaskEditorRules, OkKeepsAStoredTextThatReadsAsTheFieldsHotKey) {
+    test::FakeLayout layout;
+    layout.source.InstallRussian();
+    layout.source.Activate(0x0419);
+    TaskTable table;
+    test::FillTable(
+        table, {{u"Run Calc", u"Ctrl+Q"}, {u"Run Calc", u"Ctrl+Й"}, {u"Run Calc", u"ctrl+alt+n"}});
+    for (int row = 0; row < table.taskCount(); ++row) {
+        table.selectTask(row);
+        const EditPreset preset = PresetForEdit(table, layout.names);
+        const std::u16string before = table.cellText(Column::Hotkey, row);
+        WriteEditorRow(table, layout.names, {preset.fields, false, false, false}, &preset, -1);
+        EXPECT_EQ(table.cellText(Column::Hotkey, row), before) << "row " << row;
+    }
+}
+
 } // namespace
 } // namespace keyvane

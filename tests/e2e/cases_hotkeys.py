@@ -42,14 +42,15 @@ def one_press_runs_every_enabled_matching_row_in_order(t):
         ("Run selected program...", combo, target + " second", "Hide"),
         ("Run selected program...", sentinel, target + " sentinel", "Maximize")))
     press(t, "ctrl+alt+n")
-    wait_records(t, 2, "both matching rows to run")
+    # Text in another letter case reads as the same hotkey, and runs too.
+    wait_records(t, 3, "the three matching rows to run")
     # Rows are run in one go; a later press shows the first has ended.
     press(t, "ctrl+alt+m")
-    records = wait_records(t, 3, "the sentinel row to run")
+    records = wait_records(t, 4, "the sentinel row to run")
     words = [r["cmdline"].rsplit(" ", 1)[-1] for r in records]
-    t.expect(words == ["first", "second", "sentinel"],
-             "started %s, want first, second, sentinel" % words)
-    t.expect([r["show"] for r in records] == ["1", "0", "3"],
+    t.expect(words == ["first", "lowercase", "second", "sentinel"],
+             "started %s, want first, lowercase, second, sentinel" % words)
+    t.expect([r["show"] for r in records] == ["1", "1", "0", "3"],
              "show codes %s" % [r["show"] for r in records])
     t.close(program)
 

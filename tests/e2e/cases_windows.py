@@ -1,5 +1,7 @@
 """The main window, the task editor and the tray icon, driven as a user
 would: tray clicks, buttons, the grid and the editor's fields."""
+import subprocess
+
 from support.case import (EDITOR_CAPTION, EXIT_DEADLINE, MAIN_CAPTION, ascii_file, registry,
                           tasks_file, utf16_list)
 from support.drive import (ADD, DELETE, DELETE_ALL, EDIT, FILTER, GRID, GRID_ENABLED_COLUMN,
@@ -285,3 +287,38 @@ def paused_hotkey_does_not_fire_until_resumed(t):
     rows = [r for r in target_records(t) if r["cmdline"].endswith("paused-row")]
     t.expect(len(rows) == 1, "the row ran %d times: the paused press ran it too" % len(rows))
     t.close(program)
+
+
+def desktop_tray_icon_point(t):
+    """Where the desktop's notification area draws our icon: the right end
+    of the taskbar (ours is the only icon there), in screen pixels."""
+    left, top, right, bottom = (int(v) for v in t.driver(["rect", "Shell_TrayWnd|"])[0].split())
+    return right - 10, (top + bottom) // 2
+
+
+def xdotool(t, *args):
+    subprocess.run(["xdotool", *args], env=t.session.env, timeout=30, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+@case
+def tray_icon_clicked_and_hotkey_typed_as_a_person_does(t):
+    """The road of a physical mouse and keyboard: the X server's pointer
+    clicks the icon where the desktop's notification area draws it, and the
+    X server's keyboard types the hotkey (no SendInput on either)."""
+    if not t.session.desktop:
+        return  # without Wine's desktop there is no notification area to click
+    target = add_target(t)
+    data = utf16_list("1,Run selected program...,%s,%s typed,Normal,0,True"
+                      % (ctrl_alt_text(t, "K"), target))
+    program = start_with_hotkeys(t, data)
+    x, y = desktop_tray_icon_point(t)
+    shot(t, "desktop-tray-icon")
+    xdotool(t, "mousemove", str(x), str(y), "click", "1")
+    t.wait_shown(MAIN_CAPTION, "a click on the tray icon to show the main window")
+    shot(t, "desktop-main-window")
+    xdotool(t, "key", "ctrl+alt+k")
+    wait_records(t, 1, "the hotkey typed on the X keyboard to run its task")
+    t.driver(["command", MAIN_CAPTION, TRAY_PAUSE])
+    shot(t, "desktop-tray-icon-paused")
+    t.close(program, by=["command", MAIN_CAPTION, MENU_EXIT1])

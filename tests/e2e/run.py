@@ -37,6 +37,8 @@ def main():
     parser.add_argument("-k", dest="select", action="append", default=[],
                         help="run only cases whose name contains this (repeatable)")
     parser.add_argument("-v", "--verbose", action="store_true")
+    parser.add_argument("--desktop", action="store_true",
+                        help="run inside Wine's own desktop (taskbar, title bars, focus)")
     parser.add_argument("--screenshots", action="store_true",
                         help="save a screenshot of the display for each failing case")
     args = parser.parse_args()
@@ -45,7 +47,7 @@ def main():
     chosen = [c for c in CASES if not args.select or any(s in c.__name__ for s in args.select)]
     # An interrupted run still kills what it started.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    with Session(args.build_dir, prefix, verbose=args.verbose) as session:
+    with Session(args.build_dir, prefix, verbose=args.verbose, desktop=args.desktop) as session:
         passed, failed = run_cases(session, chosen, verbose=args.verbose,
                                    screenshots=args.screenshots)
     print("e2e: %d passed, %d failed" % (passed, failed), flush=True)

@@ -25,7 +25,8 @@ def wait_until(condition, what, timeout):
 class Session:
     """Xvfb, the Wine prefix and wineserver for the whole run."""
 
-    def __init__(self, build_dir, prefix, verbose=False):
+    def __init__(self, build_dir, prefix, verbose=False, desktop=False):
+        self.desktop = desktop
         self.build_dir = os.path.abspath(build_dir)
         self.prefix = os.path.abspath(prefix)
         self.verbose = verbose
@@ -47,6 +48,7 @@ class Session:
                             WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
             self.env.pop("WAYLAND_DISPLAY", None)
             self._prepare_prefix()
+            self._set_desktop()
             # One wineserver for the whole run, so each start does not pay for it.
             subprocess.run(["wineserver", "-p"], env=self.env, timeout=60,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -116,6 +118,18 @@ class Session:
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
         with open(marker, "w") as f:
             f.write("ok\n")
+
+    def _set_desktop(self):
+        # Wine's own desktop (as "explorer /desktop=NAME,WxH" makes): a
+        # taskbar with a notification area, title bars and keyboard focus as
+        # on Windows. Without it programs are bare X windows.
+        key = r"HKCU\Software\Wine\Explorer"
+        if self.desktop:
+            self.reg_add(key, "Desktop", "REG_SZ", "Keyvane")
+            self.reg_add(key + r"\Desktops", "Keyvane", "REG_SZ", "1600x1200")
+        else:
+            self.wine("reg", "delete", key, "/v", "Desktop", "/f")
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
 
     # -- helpers for cases ------------------------------------------------
 

@@ -148,7 +148,9 @@ def main():
     imports, window = median["floor_imports"], median["floor_window"]
     print()
     print("%-44s %7s %7s %6s" % ("comparison", "keyvane", "floor", "ratio"))
-    rows = [("start-up, 1 task vs floor_imports (s)", kv1["start"], imports["start"]),
+    empty = median["floor_empty"]
+    rows = [("start-up, 1 task vs floor_empty (s)", kv1["start"], empty["start"]),
+            ("start-up, 1 task vs floor_imports (s)", kv1["start"], imports["start"]),
             ("start-up, 10,000 tasks vs 1 task (s)", kv10k["start"], kv1["start"]),
             ("RssAnon, tray-only start, 1 task (MiB)", kv1.get("rss"), imports.get("rss")),
             ("show from the tray vs floor_window (s)", kv1["show"], window["show"])]

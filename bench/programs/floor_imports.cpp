@@ -5,9 +5,6 @@
 #include "floor.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
-#include <objbase.h>
-#include <oleauto.h>
 #include <shellapi.h>
 
 namespace {
@@ -16,10 +13,7 @@ namespace {
 void TouchEachDll() {
     RegCloseKey(nullptr);             // advapi32
     InitCommonControls();             // comctl32
-    CommDlgExtendedError();           // comdlg32
     GetStockObject(DEFAULT_GUI_FONT); // gdi32
-    CoGetCurrentProcess();            // ole32
-    SysFreeString(nullptr);           // oleaut32
     int argc = 0;                     // shell32
     LocalFree(CommandLineToArgvW(GetCommandLineW(), &argc));
 }

@@ -2,6 +2,8 @@
 // calls of the fallback.
 #include "actions/MinimizeAll.h"
 
+#include "base/SystemLibrary.h"
+
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
@@ -57,12 +59,20 @@ class ShellObject : public DesktopShell {
     // until destruction.
     HRESULT Connect() {
         if (shell_) return S_OK;
+        // Loaded here, not at start: a tray-only start needs neither DLL.
+        static auto* const getActive =
+            SystemFunction<decltype(::GetActiveObject)>(L"oleaut32.dll", "GetActiveObject");
+        static auto* const create =
+            SystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+        // Without ole32 there is no shell object: the direct fallback acts.
+        if (!create) return E_NOTIMPL;
+        EnterComApartment();
         IUnknown* instance = nullptr;
-        HRESULT hr = ::GetActiveObject(kShellClass, nullptr, &instance);
+        HRESULT hr = getActive ? getActive(kShellClass, nullptr, &instance) : E_NOTIMPL;
         if (FAILED(hr) || !instance) {
             instance = nullptr;
-            hr = ::CoCreateInstance(kShellClass, nullptr, CLSCTX_SERVER, IID_IUnknown,
-                                    reinterpret_cast<void**>(&instance));
+            hr = create(kShellClass, nullptr, CLSCTX_SERVER, IID_IUnknown,
+                        reinterpret_cast<void**>(&instance));
             if (FAILED(hr)) return hr;
             if (!instance) return E_POINTER;
         }

@@ -3,6 +3,7 @@
 #include "actions/ProgramActions.h"
 
 #include "base/AppInfo.h"
+#include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
 #include <windows.h>
@@ -70,17 +71,21 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
     // A program named by its full path starts in its own folder, as a
     // shortcut starts it, rather than in Keyvane's.
     const std::u16string folder = ProgramStartFolder(program);
+    // The shell may hand the file to an extension, which needs an apartment.
+    EnterComApartment();
     ShellExecuteW(static_cast<HWND>(ownerWindow), L"open", W(program), W(parameters), W(folder),
                   showCode);
 }
 
 void ShellOpenAddress(void* ownerWindow, const std::u16string& address, int showCode) {
     // No verb: the shell's default action for the address or document.
+    EnterComApartment();
     ShellExecuteW(static_cast<HWND>(ownerWindow), nullptr, W(address), L"", L"", showCode);
 }
 
 void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
     const int csidl = folder == SpecialFolder::MyComputer ? CSIDL_DRIVES : CSIDL_PERSONAL;
+    EnterComApartment();
     LPITEMIDLIST items = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return;
     SHELLEXECUTEINFOW info{};
@@ -89,7 +94,8 @@ void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
     info.nShow = showCode;
     info.lpIDList = items;
     if (ShellExecuteExW(&info) && info.hProcess) CloseHandle(info.hProcess);
-    CoTaskMemFree(items);
+    // The shell's own free, so this file needs nothing of ole32.
+    ILFree(items);
 }
 
 void StartSystemProgram(const std::u16string& fileName, int showCode) {

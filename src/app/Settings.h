@@ -38,8 +38,9 @@ inline constexpr int kStoredColumnCount = 4;
 struct SettingsValues {
     bool autoStart = true; // CheckBox1, "Auto start with Windows "
     bool trayOnly = true;  // CheckBox2, "Always start in system tray only"
-    // At 96 dpi; "#" takes five digits.
-    std::array<int, kStoredColumnCount> columnWidths{44, 96, 100, 110};
+    // At 96 dpi: "#" takes five digits, the text columns their designed
+    // widths (the grid scrolls sideways where the window is narrower).
+    std::array<int, kStoredColumnCount> columnWidths{44, 104, 105, 211};
 };
 
 // The designed options with the column widths at dpi (a first start).

@@ -1,6 +1,8 @@
-// Functions of DLLs that Windows does not always take from its system
-// folder (winmm, uxtheme): loaded on first use from that folder only, so a
-// file of the same name beside the program is never loaded into it.
+// Functions of DLLs that are loaded on first use rather than at start: those
+// Windows does not always take from its system folder (winmm, uxtheme) and
+// those a tray-only start never needs (comdlg32, ole32, oleaut32). Each comes
+// from the system folder only, so a file of the same name beside the program
+// is never loaded into it, and the start maps none of them.
 // Windows only.
 #pragma once
 
@@ -13,5 +15,12 @@ void* SystemLibraryFunction(const wchar_t* dll, const char* name);
 template <class Function> Function* SystemFunction(const wchar_t* dll, const char* name) {
     return reinterpret_cast<Function*>(SystemLibraryFunction(dll, name));
 }
+
+// Makes the calling thread a single-threaded component-object apartment,
+// once; what the shell's objects, its execute functions and the file dialog
+// need. False when the services cannot be had (the callers then go on: the
+// shell works without them for plain programs and files). The apartment
+// lasts until the thread ends.
+bool EnterComApartment();
 
 } // namespace keyvane

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 namespace keyvane {
 
 void* SystemLibraryFunction(const wchar_t* dll, const char* name) {
@@ -9,6 +11,19 @@ void* SystemLibraryFunction(const wchar_t* dll, const char* name) {
     // process-wide default was not set.
     HMODULE module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
+bool EnterComApartment() {
+    // Once per thread: the apartment is never left, so one success holds.
+    // S_FALSE (already such an apartment) counts as entered;
+    // RPC_E_CHANGED_MODE (a multithreaded one) still lets the shell work.
+    thread_local bool entered = false;
+    if (entered) return true;
+    auto* initialize = SystemFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    if (!initialize) return false;
+    const HRESULT status = initialize(nullptr, COINIT_APARTMENTTHREADED);
+    entered = SUCCEEDED(status) || status == RPC_E_CHANGED_MODE;
+    return entered;
 }
 
 } // namespace keyvane

@@ -15,9 +15,9 @@ constexpr auto kCentre = ColumnInfo::Align::Centre;
 
 const std::array<ColumnInfo, kColumnCount> kColumns = {{
     {u"NxNumberColumn1", CellKind::RowNumber, u"#", 0, 44, kCentre, kLeft},
-    {u"Desc", CellKind::Text, u"Description", 2, 96, kLeft, kCentre},
-    {u"Hotkey", CellKind::Text, u"Hotkey", 3, 100, kCentre, kCentre},
-    {u"Dest", CellKind::Text, u"Destination", 4, 110, kLeft, kCentre},
+    {u"Desc", CellKind::Text, u"Description", 2, 104, kLeft, kCentre},
+    {u"Hotkey", CellKind::Text, u"Hotkey", 3, 105, kCentre, kCentre},
+    {u"Dest", CellKind::Text, u"Destination", 4, 211, kLeft, kCentre},
     {u"Type_run", CellKind::Text, u"Type of run", 5, 72, kCentre, kCentre},
     {u"Image", CellKind::Integer, u"", 1, 34, kCentre, kCentre},
     {u"Enabled", CellKind::Flag, u"Enabled", 6, 55, kCentre, kCentre},

@@ -8,6 +8,7 @@
 #include "windows/ModalLoop.h"
 #include "windows/resource.h"
 #include "base/AppInfo.h"
+#include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
 #include <shellapi.h>
@@ -39,6 +40,7 @@ void AboutBox::ShowModal() {
 }
 
 void AboutBox::OpenProductPage() {
+    EnterComApartment();
     ShellExecuteW(handle_, L"open", ToWide(kProductPage).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
@@ -48,11 +50,12 @@ void AboutBox::OnPicture() {
 
 void AboutBox::OpenFeedbackMail() {
     // The default verb: whatever the user's mail program does with it.
+    EnterComApartment();
     ShellExecuteW(handle_, nullptr, ToWide(kFeedbackMail).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
 void AboutBox::OnOk() {
-    done_ = true; // shown again, unchanged, next time
+    done_ = true;
 }
 
 void AboutBox::SetUpControls() {

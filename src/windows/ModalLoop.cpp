@@ -1,6 +1,7 @@
 #include "windows/ModalLoop.h"
 
 #include "base/AppInfo.h"
+#include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
 #include <commdlg.h>
@@ -94,8 +95,13 @@ bool AskOpenFile(HWND owner, const wchar_t* filter, std::u16string& path) {
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = static_cast<DWORD>(buffer.size());
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    // comdlg32 on first use only; the dialog's shell view needs an apartment.
+    static auto* const open =
+        SystemFunction<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (!open) return false;
+    EnterComApartment();
     ModalScope scope;
-    if (!GetOpenFileNameW(&dialog)) return false;
+    if (!open(&dialog)) return false;
     path = FromWide(buffer.data());
     return true;
 }

@@ -65,10 +65,40 @@ void TaskEditorDialog::SetUpControls() {
     hotKeyField_ = std::make_unique<HotKeyField>(
         GetDlgItem(handle_, IDC_EDITOR_HOTKEY), core_.hotKeyNames(),
         [this](HotKeyCode code) { Guarded([&] { OnHotKeyPressed(code); }); });
+    SetGlyphs();
+}
+
+void TaskEditorDialog::SetGlyphs() {
+    // At the dialog's current dpi: called again when it moves to a monitor
+    // of another scaling.
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     SetButtonGlyph(GetDlgItem(handle_, IDC_EDITOR_OK), instance, IDI_OK);
     SetButtonGlyph(GetDlgItem(handle_, IDC_EDITOR_CLOSE), instance, IDI_CLOSE);
     SetButtonGlyph(GetDlgItem(handle_, IDC_EDITOR_BROWSE), instance, IDI_BROWSE);
+}
+
+void TaskEditorDialog::CentreOnOwner() {
+    // The dialog is made once and kept: each opening puts it over its owner
+    // again (or the monitor of the pointer while the owner is hidden), so it
+    // opens where the user works, not where it was made. A move to another
+    // monitor's scaling rescales it there (WM_DPICHANGED).
+    RECT over{};
+    if (owner_ && IsWindowVisible(owner_) && !IsIconic(owner_)) {
+        GetWindowRect(owner_, &over);
+    } else {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (!GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+        over = monitor.rcWork;
+    }
+    RECT own{};
+    if (!GetWindowRect(handle_, &own)) return;
+    const int width = own.right - own.left, height = own.bottom - own.top;
+    SetWindowPos(handle_, nullptr, over.left + (over.right - over.left - width) / 2,
+                 over.top + (over.bottom - over.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TaskEditorDialog::Run(bool adding) {
@@ -81,6 +111,7 @@ void TaskEditorDialog::Run(bool adding) {
         KeepFieldsForEdit();
     }
     ShowHotKeyWarning();
+    CentreOnOwner();
     done_ = false;
     SetFocus(GetDlgItem(handle_, IDC_EDITOR_HOTKEY));
     RunModal(handle_, owner_, done_);
@@ -235,6 +266,11 @@ INT_PTR TaskEditorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         break;
     case WM_INPUTLANGCHANGE:
         Guarded([&] { ShowHotKeyWarning(); });
+        break;
+    case WM_DPICHANGED:
+        // The dialog manager scales the font and the controls; the glyphs
+        // are the dialog's own. The default handling still applies.
+        SetGlyphs();
         break;
     default:
         break;

@@ -32,6 +32,8 @@ class TaskEditorDialog {
     template <class Owner> friend INT_PTR CALLBACK ForwardingDialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void SetUpControls();
+    void SetGlyphs();
+    void CentreOnOwner();
     void PresetForAdd();
     void PresetForEdit(const EditPreset& preset);
     // Edit without a row to read: the fields stay as they are, all written.

@@ -12,7 +12,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <memory>
 
@@ -43,14 +42,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // before it reads or writes anything.
     if (!ClaimSingleInstance()) return 0;
 
-    // The shell object behind minimize-all needs the component-object
-    // services on this thread, for as long as the actions live.
-    struct ComApartment {
-        HRESULT status = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ~ComApartment() {
-            if (SUCCEEDED(status)) CoUninitialize();
-        }
-    } comApartment;
+    // No component-object apartment yet: what needs one enters it on first
+    // use (EnterComApartment), so the start maps neither ole32 nor oleaut32.
 
     // The hotkeys come first: a tray program starts at log-on, and the user
     // presses a hotkey as soon as the desktop appears. No window exists yet,

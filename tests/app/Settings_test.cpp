@@ -153,7 +153,7 @@ TEST(Settings, MissingFilesAreAFirstStartAndEachFileIsJudgedAlone) {
     test::TempFolder dir;
     const SettingsPaths paths{test::U16Path(dir / "settings.cnfg"),
                               test::U16Path(dir / "w_size.cnfg")};
-    const std::string designed = "auto=1 tray=1 col0=44 col1=96 col2=100 col3=110 show";
+    const std::string designed = "auto=1 tray=1 col0=44 col1=104 col2=105 col3=211 show";
 
     FakeWindow first;
     LoadSettingsOutcome outcome = LoadSettings(paths, first);
@@ -162,7 +162,7 @@ TEST(Settings, MissingFilesAreAFirstStartAndEachFileIsJudgedAlone) {
     // At 150% the designed columns are as wide on screen as at 100%.
     FakeWindow scaled;
     LoadSettings(paths, scaled, 144);
-    EXPECT_EQ(scaled.log, "auto=1 tray=1 col0=66 col1=144 col2=150 col3=165 show");
+    EXPECT_EQ(scaled.log, "auto=1 tray=1 col0=66 col1=156 col2=158 col3=317 show");
 
     test::WriteBytes(dir / "w_size.cnfg", B("700\r\n500\r\n0\r\n3\r\n4\r\n"));
     FakeWindow sizeOnly;

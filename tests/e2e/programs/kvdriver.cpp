@@ -701,6 +701,16 @@ void Run(const std::vector<std::wstring>& args) {
         }
     } else if (cmd == L"sleep") {
         Sleep(static_cast<DWORD>(Number(arg(1))));
+    } else if (cmd == L"lvcolumns") {
+        // Each column's width, in view order.
+        const HWND list = Child(Need(arg(1)), arg(2));
+        HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+        const LRESULT columns = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+        std::wstring widths;
+        for (LRESULT i = 0; i < columns; ++i)
+            widths += (i ? L" " : L"") + std::to_wstring(SendMessageW(list, LVM_GETCOLUMNWIDTH,
+                                                                      static_cast<WPARAM>(i), 0));
+        Print(L"widths " + widths);
     } else {
         Fail(L"unknown command " + cmd);
     }

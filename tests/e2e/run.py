@@ -37,8 +37,10 @@ def main():
     parser.add_argument("-k", dest="select", action="append", default=[],
                         help="run only cases whose name contains this (repeatable)")
     parser.add_argument("-v", "--verbose", action="store_true")
-    parser.add_argument("--desktop", action="store_true",
-                        help="run inside Wine's own desktop (taskbar, title bars, focus)")
+    # Wine's own desktop has a taskbar with a notification area, title bars
+    # and focus as on Windows; without it programs are bare X windows.
+    parser.add_argument("--no-desktop", dest="desktop", action="store_false",
+                        help="run without Wine's own desktop")
     parser.add_argument("--screenshots", action="store_true",
                         help="save a screenshot of the display for each failing case")
     args = parser.parse_args()

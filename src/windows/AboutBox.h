@@ -1,5 +1,5 @@
-// The About box: made at each opening, at the dpi of the monitor its owner
-// is on; shown modally from the main menu and the tray menu.
+// The About box: made the first time it is asked for, then kept hidden
+// between uses; shown modally from the main menu and the tray menu.
 #pragma once
 
 #include <windows.h>

@@ -291,9 +291,10 @@ def paused_hotkey_does_not_fire_until_resumed(t):
 
 def desktop_tray_icon_point(t):
     """Where the desktop's notification area draws our icon: the right end
-    of the taskbar (ours is the only icon there), in screen pixels."""
-    left, top, right, bottom = (int(v) for v in t.driver(["rect", "Shell_TrayWnd|"])[0].split())
-    return right - 10, (top + bottom) // 2
+    of the taskbar along the desktop's bottom edge (ours is the only icon
+    there), in screen pixels. The taskbar's own window reports no place."""
+    width, height = (int(v) for v in t.session.desktop_size.split("x"))
+    return width - 10, height - 11
 
 
 def xdotool(t, *args):

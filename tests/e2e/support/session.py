@@ -27,6 +27,7 @@ class Session:
 
     def __init__(self, build_dir, prefix, verbose=False, desktop=False):
         self.desktop = desktop
+        self.desktop_size = "1600x1200"  # the whole virtual display
         self.build_dir = os.path.abspath(build_dir)
         self.prefix = os.path.abspath(prefix)
         self.verbose = verbose
@@ -126,7 +127,7 @@ class Session:
         key = r"HKCU\Software\Wine\Explorer"
         if self.desktop:
             self.reg_add(key, "Desktop", "REG_SZ", "Keyvane")
-            self.reg_add(key + r"\Desktops", "Keyvane", "REG_SZ", "1600x1200")
+            self.reg_add(key + r"\Desktops", "Keyvane", "REG_SZ", self.desktop_size)
         else:
             self.wine("reg", "delete", key, "/v", "Desktop", "/f")
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)

@@ -50,6 +50,7 @@ def main():
     # An interrupted run still kills what it started.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     with Session(args.build_dir, prefix, verbose=args.verbose, desktop=args.desktop) as session:
+        session.lone_run = len(chosen) == 1
         passed, failed = run_cases(session, chosen, verbose=args.verbose,
                                    screenshots=args.screenshots)
     print("e2e: %d passed, %d failed" % (passed, failed), flush=True)

@@ -28,6 +28,7 @@ class Session:
     def __init__(self, build_dir, prefix, verbose=False, desktop=False):
         self.desktop = desktop
         self.desktop_size = "1600x1200"  # the whole virtual display
+        self.lone_run = False  # one case alone: nothing left in the tray
         self.build_dir = os.path.abspath(build_dir)
         self.prefix = os.path.abspath(prefix)
         self.verbose = verbose

@@ -22,6 +22,20 @@ HKL LayoutTypedWith() {
     return GetKeyboardLayout(foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0);
 }
 
+// What the key types under the layout, into buffer (8 units): the count, or
+// 0. A dead key gives its spacing character. A system older than 1607
+// ignores the flag and keeps the dead key waiting for the user's next key;
+// the same key once more clears it (and changes nothing where it works).
+int TypeKey(UINT key, UINT scanCode, const BYTE* state, wchar_t* buffer, HKL layout) {
+    int length = ToUnicodeEx(key, scanCode, state, buffer, 8, kKeepKeyboardState, layout);
+    if (length < 0) {
+        wchar_t spare[8] = {};
+        ToUnicodeEx(key, scanCode, state, spare, 8, kKeepKeyboardState, layout);
+        length = buffer[0] != 0 ? 1 : 0;
+    }
+    return length;
+}
+
 class WindowsKeyNames final : public KeyNameSource {
   public:
     std::u16string KeyName(std::uint8_t key, bool extended) const override {
@@ -55,16 +69,7 @@ class WindowsKeyNames final : public KeyNameSource {
         if (flags & kModAlt) down(VK_MENU, VK_RMENU);
         const UINT scanCode = MapVirtualKeyExW(key, MAPVK_VK_TO_VSC, layout);
         wchar_t buffer[8] = {};
-        int length = ToUnicodeEx(key, scanCode, state, buffer, 8, kKeepKeyboardState, layout);
-        if (length < 0) {
-            // A dead key: the buffer holds its spacing character. A system
-            // older than 1607 ignores the flag and keeps the dead key waiting
-            // for the user's next key; the same key once more clears it (and
-            // changes nothing where the flag works).
-            wchar_t spare[8] = {};
-            ToUnicodeEx(key, scanCode, state, spare, 8, kKeepKeyboardState, layout);
-            length = buffer[0] != 0 ? 1 : 0;
-        }
+        const int length = TypeKey(key, scanCode, state, buffer, layout);
         if (length <= 0) return {};
         return FromWide(std::wstring_view(buffer, static_cast<std::size_t>(std::min(length, 8))));
     }
@@ -98,14 +103,7 @@ class WindowsKeyNames final : public KeyNameSource {
         if (scanCode == 0) return {};
         const BYTE state[256] = {};
         wchar_t buffer[8] = {};
-        int length = ToUnicodeEx(key, scanCode, state, buffer, 8, kKeepKeyboardState, layout);
-        if (length < 0) {
-            // A dead key gives its spacing character; clear what an older
-            // system keeps waiting, as TypedText does.
-            wchar_t spare[8] = {};
-            ToUnicodeEx(key, scanCode, state, spare, 8, kKeepKeyboardState, layout);
-            length = buffer[0] != 0 ? 1 : 0;
-        }
+        const int length = TypeKey(key, scanCode, state, buffer, layout);
         if (length != 1 || buffer[0] <= L' ') return {};
         CharUpperBuffW(buffer, 1);
         return FromWide(std::wstring_view(buffer, 1));

@@ -103,6 +103,14 @@ void RunAction(Action action, const std::u16string& destination, std::u16string_
 
 } // namespace
 
+bool RunTaskAction(const TaskTable& table, int row, ActionOperations& actions) {
+    const std::optional<Action> action = ActionFromName(table.cellText(Column::Desc, row));
+    if (!action) return false;
+    RunAction(*action, table.cellText(Column::Dest, row), table.cellText(Column::Type_run, row),
+              actions);
+    return true;
+}
+
 void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
                          ActionOperations& actions) {
     const int count = table.taskCount();

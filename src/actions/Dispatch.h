@@ -48,4 +48,10 @@ int ShowCodeOfRunType(std::u16string_view runType);
 void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
                          ActionOperations& actions);
 
+// Runs one row's action as a press of its hotkey would, whatever its hotkey
+// and Enabled box say. False (nothing done) when the row's Desc names no
+// action. Throws IndexError for a row outside the table; an operation's
+// error reaches the caller.
+bool RunTaskAction(const TaskTable& table, int row, ActionOperations& actions);
+
 } // namespace keyvane

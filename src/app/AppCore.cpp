@@ -138,6 +138,11 @@ void AppCore::HotKeyPressed(HotKeyCode code) {
     if (actions_ && !paused_) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
 }
 
+bool AppCore::RunTaskNow(int row) {
+    if (!actions_ || row < 0 || row >= tasks_.taskCount()) return false;
+    return RunTaskAction(tasks_, row, *actions_);
+}
+
 void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
     const int count = tasks_.taskCount();
     tasks_.beginBatch();
@@ -211,6 +216,12 @@ void AppCore::ToggleEnabled(int row) {
 void AppCore::BeginAdd() {
     edit_ = EditSession{};
     hotKeys_.ReleaseAllRegistrations();
+}
+
+const EditPreset& AppCore::BeginAdd(const TaskFields& fields) {
+    BeginAdd();
+    edit_->preset = EditPreset{fields};
+    return *edit_->preset;
 }
 
 std::optional<EditPreset> AppCore::BeginEdit() {

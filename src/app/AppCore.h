@@ -25,7 +25,9 @@ namespace keyvane {
 // One run of the task editor, from Add or Edit to its close.
 struct EditSession {
     bool adding = true;
-    std::optional<EditPreset> preset; // Edit of a row: what the fields showed
+    // What the fields showed: the row of an Edit, or the fields an Add was
+    // given (a dropped file).
+    std::optional<EditPreset> preset;
     // The row an OK of this session appended, or -1; a second OK after a
     // failed save updates it instead of appending another.
     int appendedRow = -1;
@@ -121,6 +123,13 @@ class AppCore {
 
     // ---- A hotkey press ----
     void HotKeyPressed(HotKeyCode code);
+    // The grid's "Run now": the row's action, once, as a press of its hotkey
+    // runs it, so a task can be tried without leaving the window. It runs
+    // whether or not its box is ticked and while paused: the box and the
+    // pause are about the hotkey, and the user asked for this task by name.
+    // False (nothing run) for a row outside the table or a Desc that names
+    // no action, and before the actions exist.
+    bool RunTaskNow(int row);
 
     // ---- Task commands of the main window; each saves at once ----
 
@@ -147,6 +156,9 @@ class AppCore {
 
     // Add: the editor's fields are set for a new task.
     void BeginAdd();
+    // Add with the fields filled in (a file dropped on the window): the
+    // editor shows them, and OK appends as after Add.
+    const EditPreset& BeginAdd(const TaskFields& fields);
     // Edit: the current row's fields, or none without a current row (the
     // editor then keeps what it held, and OK appends).
     std::optional<EditPreset> BeginEdit();

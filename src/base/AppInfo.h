@@ -42,6 +42,13 @@ inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
 inline constexpr std::u16string_view kHeldElsewhereText =
     u"This hotkey is in use by another program";
 inline constexpr std::u16string_view kImportFailedText = u"Error!";
+// An Internet shortcut dropped on the main window that names no address
+// (its path goes between the two).
+inline constexpr std::u16string_view kNoAddressBefore = u"The Internet shortcut \"";
+inline constexpr std::u16string_view kNoAddressAfter = u"\" holds no web address.";
+// The grid's right-click menu: the item that switches the row's box.
+inline constexpr std::u16string_view kEnableItem = u"E&nable";
+inline constexpr std::u16string_view kDisableItem = u"Disa&ble";
 // After the reason a task list could not be read at start: moved aside at
 // the next save (the rescue path goes between the two), or read again then.
 inline constexpr std::u16string_view kUnreadableListBefore =

@@ -308,6 +308,12 @@ INT_PTR MainPages::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return FALSE;
+    case WM_CONTEXTMENU:
+        // The grid's menu is the main window's; Wine's default handling
+        // would pass it on naming this dialog instead of the grid.
+        if (reinterpret_cast<HWND>(wParam) != grid_.handle()) return FALSE;
+        SendMessageW(window_, WM_CONTEXTMENU, wParam, lParam);
+        return TRUE;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->idFrom == IDC_MAIN_TABS && header->code == TCN_SELCHANGE) {

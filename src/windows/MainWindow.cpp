@@ -66,6 +66,7 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     trayMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     SetMenuDefaultItem(GetSubMenu(trayMenu_, 0), IDM_TRAY_SHOW, FALSE); // what a left click does
     tray_.Add(handle_, wc.hIconSm);
+    AcceptDroppedFiles();
     LoadSettingsAtStart();
     // A power off or reboot of ours saves the options as the exit does: the
     // session may end before this window hears of it.
@@ -168,9 +169,9 @@ void MainWindow::OnAbout() {
     about_->ShowModal();
 }
 
-void MainWindow::RunEditor(bool adding) {
+void MainWindow::RunEditor(bool adding, const TaskFields* filled) {
     if (!editor_) editor_ = std::make_unique<TaskEditorDialog>(instance_, handle_, core_);
-    editor_->Run(adding);
+    editor_->Run(adding, filled);
     // A new row is the current one, so the grid scrolls to it.
     const int appended = core_.lastAppendedRow();
     if (appended >= 0) core_.SelectTasks(appended, {appended});
@@ -262,6 +263,7 @@ void MainWindow::OnEndSession(bool ending) {
 }
 
 bool MainWindow::Command(UINT id) {
+    if (GridMenuCommand(id)) return true;
     static constexpr struct {
         UINT id;
         void (MainWindow::*handler)();
@@ -349,6 +351,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (Command(LOWORD(wParam))) return 0;
         break;
+    case WM_CONTEXTMENU:
+        Guarded([&] { OnGridContextMenu(lParam); });
+        return 0;
+    case WM_DROPFILES:
+        Guarded([&] { OnDropFiles(reinterpret_cast<HDROP>(wParam)); });
+        return 0;
     case WM_INITMENUPOPUP:
         Guarded([&] { OnInitMenuPopup(reinterpret_cast<HMENU>(wParam)); });
         return 0;

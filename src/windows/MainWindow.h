@@ -9,6 +9,7 @@
 #include "windows/TrayIcon.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -71,7 +72,16 @@ class MainWindow final : private SettingsTarget {
     MainPages& Pages();
     void ShowInFront();
     void TasksChanged();
-    void RunEditor(bool adding);
+    void RunEditor(bool adding, const TaskFields* filled = nullptr);
+
+    // The grid's right-click menu and the files dropped on the window
+    // (MainWindowGridMenu.cpp).
+    void AcceptDroppedFiles();
+    // WM_CONTEXTMENU from the grid; screen point, or -1, -1 from the keyboard.
+    void OnGridContextMenu(LPARAM point);
+    bool GridMenuCommand(UINT id);
+    void OnRunNow();
+    void OnDropFiles(HDROP drop);
     // When a modal window is open, an exit closes it first and comes back.
     bool DeferForModal(UINT message, WPARAM wParam);
     // The least outer size that shows every control whole, at the

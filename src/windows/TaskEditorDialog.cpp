@@ -101,8 +101,11 @@ void TaskEditorDialog::CentreOnOwner() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TaskEditorDialog::Run(bool adding) {
-    if (adding) {
+void TaskEditorDialog::Run(bool adding, const TaskFields* filled) {
+    if (filled) {
+        // Shown as an Edit shows a row; OK appends all the same.
+        PresetForEdit(core_.BeginAdd(*filled));
+    } else if (adding) {
         core_.BeginAdd();
         PresetForAdd();
     } else if (const auto preset = core_.BeginEdit()) {

@@ -26,7 +26,8 @@ class TaskEditorDialog {
     TaskEditorDialog& operator=(const TaskEditorDialog&) = delete;
 
     // Add (adding) or Edit of the current row; returns when the editor closes.
-    void Run(bool adding);
+    // filled: an Add whose fields are given (a dropped file).
+    void Run(bool adding, const TaskFields* filled = nullptr);
 
   private:
     template <class Owner> friend INT_PTR CALLBACK ForwardingDialogProc(HWND, UINT, WPARAM, LPARAM);

@@ -162,6 +162,26 @@ int TaskGrid::HitColumn(POINT point, int& row) const {
     return row >= 0 ? hit.iSubItem : -1;
 }
 
+int TaskGrid::RowAtScreenPoint(POINT screen) const {
+    ScreenToClient(list_, &screen);
+    int row = -1;
+    HitColumn(screen, row);
+    return row;
+}
+
+bool TaskGrid::CurrentRowMenuPoint(POINT& screen) const {
+    const int view = ViewRow(table_->currentTask());
+    RECT row{};
+    if (view < 0 || !ListView_GetItemRect(list_, view, &row, LVIR_BOUNDS)) return false;
+    RECT client{};
+    GetClientRect(list_, &client);
+    // Scrolled out of sight, the menu opens at the edge it lies beyond.
+    screen = {std::max(row.left, client.left) + ScaleToDpi(list_, 24),
+              std::clamp(row.bottom, client.top, client.bottom)};
+    ClientToScreen(list_, &screen);
+    return true;
+}
+
 int TaskGrid::ViewCount() const {
     return filter_ ? filter_->visibleCount() : table_->taskCount();
 }

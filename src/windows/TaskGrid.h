@@ -65,6 +65,12 @@ class TaskGrid {
     // row height follows the next SetIcons.
     void DpiChanged(int oldDpi, int newDpi);
 
+    // The table row shown under a screen point, -1 for none.
+    int RowAtScreenPoint(POINT screen) const;
+    // Where a menu for the current row opens from the keyboard: the left of
+    // its bottom edge, in screen coordinates. False when it is not shown.
+    bool CurrentRowMenuPoint(POINT& screen) const;
+
     // WM_NOTIFY from the list view or its header; returns the result.
     LRESULT HandleNotify(NMHDR* header, bool& handled);
 

@@ -23,6 +23,12 @@
 #define IDM_EDIT_UNDO 40006  // "Edit" > "Undo ..." (Ctrl+Z)
 #define IDM_EDIT_REDO 40007  // "Edit" > "Redo ..." (Ctrl+Y)
 #define IDM_TRAY_PAUSE 40008 // tray "Pause hotkeys"
+// The grid's right-click menu, on the current row.
+#define IDR_GRID_MENU 56
+#define IDM_GRID_EDIT 40050
+#define IDM_GRID_RUN_NOW 40051
+#define IDM_GRID_ENABLE 40052 // "Enable" or "Disable", as the row is
+#define IDM_GRID_DELETE 40053
 
 // Dialogs.
 #define IDD_MAIN_PAGES 99   // the main window's pages (a child of the main window)

@@ -302,6 +302,39 @@ TEST_F(AppCoreTest, APowerOffFindsTheTasksAndThenTheOptionsSaved) {
     EXPECT_EQ(steps, (std::vector<std::string>{"options after tasks", "request after tasks"}));
 }
 
+TEST_F(AppCoreTest, RunNowRunsADisabledTaskWhilePausedAndSavesBeforeAPowerOff) {
+    std::vector<std::string> steps;
+    auto actions = std::make_unique<PowerOffActions>();
+    actions->request = [&] { steps.push_back(Saved() ? "request after tasks" : "request"); };
+    core.setActions(std::move(actions));
+    test::FillTable(core.tasks(), {{u"Power off computer", u"Ctrl+Alt+1", u"", u"Normal", false},
+                                   {u"Custom action", u"Ctrl+Alt+2"}});
+    core.SetPaused(true);
+    EXPECT_TRUE(core.RunTaskNow(0));
+    EXPECT_EQ(steps, std::vector<std::string>{"request after tasks"});
+    EXPECT_FALSE(core.RunTaskNow(1)) << "a Desc that names no action";
+    EXPECT_FALSE(core.RunTaskNow(2));
+    EXPECT_FALSE(core.RunTaskNow(-1)) << "no current row";
+}
+
+TEST_F(AppCoreTest, AddWithGivenFieldsAppendsAndUndoTakesItBack) {
+    FillNumbered(1);
+    core.tasks().selectTask(0);
+    const TaskFields dropped{Action::OpenWebsite, 0, u"https://example.org/", u"Normal"};
+    EXPECT_EQ(core.BeginAdd(dropped).fields.destination, dropped.destination);
+    EXPECT_TRUE(state.Held().empty()) << "the editor's hotkey field gets the keys";
+    // As the editor hands it over: in add mode, whatever the field's flags.
+    core.CommitEdit(EditorCommit{dropped, /*addMode=*/false, false, false});
+    core.EndEdit();
+    ASSERT_EQ(core.table().taskCount(), 2);
+    EXPECT_EQ(core.table().cellText(Column::Desc, 1), u"Open Website...");
+    EXPECT_EQ(core.table().cellText(Column::Dest, 0), u"row1") << "the current row stays";
+    EXPECT_EQ(core.lastAppendedRow(), 1);
+    EXPECT_EQ(core.UndoName(), u"Add");
+    EXPECT_TRUE(core.Undo());
+    EXPECT_EQ(Dests(), u"row1 ");
+}
+
 TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
     test::FakeLayout layout;
     test::TempFolder dir;

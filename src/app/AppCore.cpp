@@ -222,11 +222,14 @@ std::optional<EditPreset> AppCore::BeginEdit() {
     return edit_->preset;
 }
 
-void AppCore::CommitEdit(const EditorCommit& commit) {
+void AppCore::CommitEdit(const TaskFields& fields) {
     if (!edit_) return;
-    EditorCommit written = commit;
-    written.addMode = edit_->adding;
     const EditPreset* preset = edit_->adding || !edit_->preset ? nullptr : &*edit_->preset;
+    EditorCommit written{fields, edit_->adding};
+    if (preset) {
+        written.actionPicked = fields.action != preset->fields.action;
+        written.hotKeyChanged = fields.hotKey != preset->fields.hotKey;
+    }
     int& appendedRow = edit_->appendedRow;
     const int count = tasks_.taskCount();
     UndoHistory::Bytes before = TableBytes();

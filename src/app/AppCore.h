@@ -151,9 +151,11 @@ class AppCore {
     // editor then keeps what it held, and OK appends).
     std::optional<EditPreset> BeginEdit();
     // OK after the window filled an empty destination: writes the row and
-    // saves. Throws IoError when the save fails; the row stays, and the next
-    // OK of the same edit updates it instead of appending another.
-    void CommitEdit(const EditorCommit& commit);
+    // saves. What the user changed is judged against the edit's preset, so
+    // a value the fields could not show is kept unless the user set one.
+    // Throws IoError when the save fails; the row stays, and the next OK of
+    // the same edit updates it instead of appending another.
+    void CommitEdit(const TaskFields& fields);
     void EndEdit();
     bool editing() const { return edit_.has_value(); }
     // The row the last ended edit appended (its OK of Add), or -1: the

@@ -96,10 +96,9 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     EXPECT_EQ(preset.fields.runType, u"Normal");
 
     // Edit: the user changes only the destination.
-    EditorCommit commit{preset.fields, /*addMode=*/false, /*hotKeyChanged=*/false,
-                        /*actionPicked=*/false};
-    commit.fields.destination = u"y";
-    core.CommitEdit(commit);
+    TaskFields edited = preset.fields;
+    edited.destination = u"y";
+    core.CommitEdit(edited);
     core.EndEdit();
     ASSERT_EQ(core.tasks().taskCount(), 1);
     EXPECT_EQ(core.tasks().cellText(Column::Desc, 0), u"Custom action");
@@ -109,8 +108,8 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     EXPECT_EQ(core.lastAppendedRow(), -1);
 
     // Add: appends an enabled row with the field's hotkey.
-    EditorCommit add{
-        {Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
+    const TaskFields add{Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"",
+                         u"Hide"};
     core.BeginAdd();
     core.CommitEdit(add);
     EXPECT_TRUE(state.Held().empty()) << "nothing is registered while the editor is open";
@@ -125,10 +124,10 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
 TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
     // A file where the data folder should be: every save fails.
     test::WriteBytes(dir / "data", {1});
-    EditorCommit add{{Action::RunCalc, 0, u"first", u"Normal"}};
+    TaskFields add{Action::RunCalc, 0, u"first", u"Normal"};
     core.BeginAdd();
     EXPECT_THROW(core.CommitEdit(add), IoError);
-    add.fields.destination = u"second";
+    add.destination = u"second";
     EXPECT_THROW(core.CommitEdit(add), IoError);
     core.EndEdit();
     EXPECT_EQ(Dests(), u"second ");
@@ -137,7 +136,7 @@ TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
     // Edit with no current row writes no row outside the table: it appends.
     core.tasks().removeAllTasks();
     EXPECT_FALSE(core.BeginEdit());
-    EXPECT_THROW(core.CommitEdit({{Action::RunCalc, 0, u"x", u"Normal"}}), IoError);
+    EXPECT_THROW(core.CommitEdit({Action::RunCalc, 0, u"x", u"Normal"}), IoError);
     core.EndEdit();
     EXPECT_EQ(core.tasks().taskCount(), 1);
 }
@@ -202,7 +201,7 @@ TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
     core.RegisterAllTaskHotKeys();
     core.BeginAdd();
     core.CommitEdit(
-        {{Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Normal"}});
+        {Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Normal"});
     core.EndEdit();
     core.Undo();
     core.Redo();
@@ -376,7 +375,7 @@ TEST_F(AppCoreTest, FilterKeepsCommandsOnTheRowsTheUserSees) {
     EXPECT_EQ(filter.visibleCount(), 1) << "every change matches the filter again";
     // A new task the filter hides is neither current nor selected.
     core.BeginAdd();
-    core.CommitEdit({{Action::RunCalc, 0, u"hidden", u"Normal"}});
+    core.CommitEdit({Action::RunCalc, 0, u"hidden", u"Normal"});
     core.EndEdit();
     EXPECT_EQ(core.tasks().currentTask(), -1);
     EXPECT_FALSE(core.tasks().isTaskSelected(4));

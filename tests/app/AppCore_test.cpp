@@ -56,6 +56,36 @@ class AppCoreTest : public ::testing::Test {
 
 constexpr int kCtrlAlt = 2 | 1;
 
+// The main window as the option files see it; onRead runs when a save reads
+// the options.
+struct FakeOptionsWindow final : OptionsWindow {
+    std::function<void()> onRead;
+    void SetAutoStartOption(bool) override {}
+    void SetTrayOnlyOption(bool) override {}
+    void SetColumnWidth(int, int) override {}
+    void ShowMainWindow() override {}
+    void SetWindowWidth(int) override {}
+    void SetWindowHeight(int) override {}
+    void MaximizeWindow() override {}
+    void MoveWindowTo(int, int) override {}
+    SettingsValues CurrentOptions() const override {
+        if (onRead) onRead();
+        return {};
+    }
+    WindowSizeValues CurrentWindowSize() const override { return {}; }
+    int Dpi() const override { return kDesignDpi; }
+    void KeepReachable() override {}
+};
+
+struct NoAutostart final : AutostartStore {
+    void WriteRunValue(std::u16string_view) override {}
+};
+
+std::unique_ptr<OptionFiles> OptionFilesIn(const std::filesystem::path& dir) {
+    return std::make_unique<OptionFiles>(test::U16Path(dir / "keyvane.exe"),
+                                         std::make_unique<NoAutostart>());
+}
+
 TEST_F(AppCoreTest, DeleteRemovesEverySelectedRowSavesAndGivesTheirHotKeysBack) {
     FillNumbered(5);
     ASSERT_EQ(state.Held().size(), 5u);
@@ -291,7 +321,10 @@ class PowerOffActions final : public ActionOperations {
 
 TEST_F(AppCoreTest, APowerOffFindsTheTasksAndThenTheOptionsSaved) {
     std::vector<std::string> steps;
-    core.setSaveOptions([&] { steps.push_back(Saved() ? "options after tasks" : "options"); });
+    core.setOptionFiles(OptionFilesIn(dir.path()));
+    FakeOptionsWindow window;
+    core.AttachOptionsWindow(&window);
+    window.onRead = [&] { steps.push_back(Saved() ? "options after tasks" : "options"); };
     auto actions = std::make_unique<PowerOffActions>();
     actions->request = [&] { steps.push_back(Saved() ? "request after tasks" : "request"); };
     core.setActions(std::move(actions));
@@ -318,10 +351,17 @@ TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / "actions.cfg.4242.tmp"));
     EXPECT_TRUE(std::filesystem::exists(dir / "data" / "actions.cfg.x.tmp")) << "not our name";
 
-    core.AddOptionFileReport(u"option file");
+    // A damaged option file: told first, and left as it is.
+    test::WriteBytes(dir / "data" / "settings.cnfg", {'x'});
+    core.setOptionFiles(OptionFilesIn(dir.path()));
+    FakeOptionsWindow window;
+    core.AttachOptionsWindow(&window);
+    EXPECT_NO_THROW(core.ReapplyWindowSize()) << "no window-size file is no error";
     const auto reports = core.TakeStartupReports();
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[0], u"option file") << "the option files' reports come first";
+    EXPECT_NE(reports[0].find(u"'x'"), std::u16string::npos) << "the option files' come first";
+    EXPECT_NO_THROW(core.LoadOptionsOnFirstActivation()) << "told once per start";
+    EXPECT_EQ(std::filesystem::file_size(dir / "data" / "settings.cnfg"), 1u) << "not written";
     EXPECT_NE(reports[1].find(u"left as it is"), std::u16string::npos);
     EXPECT_TRUE(core.TakeStartupReports().empty()) << "told once";
 

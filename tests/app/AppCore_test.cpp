@@ -355,8 +355,7 @@ TEST_F(AppCoreTest, AddWithGivenFieldsAppendsAndUndoTakesItBack) {
     const TaskFields dropped{Action::OpenWebsite, 0, u"https://example.org/", u"Normal"};
     EXPECT_EQ(core.BeginAdd(dropped).fields.destination, dropped.destination);
     EXPECT_TRUE(state.Held().empty()) << "the editor's hotkey field gets the keys";
-    // As the editor hands it over: in add mode, whatever the field's flags.
-    core.CommitEdit(EditorCommit{dropped, /*addMode=*/false, false, false});
+    core.CommitEdit(dropped);
     core.EndEdit();
     ASSERT_EQ(core.table().taskCount(), 2);
     EXPECT_EQ(core.table().cellText(Column::Desc, 1), u"Open Website...");

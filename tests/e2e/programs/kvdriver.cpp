@@ -38,6 +38,16 @@
 //                                    time the control's window took to answer
 //   lvselect WINDOW ID ROW,ROW,...   selects exactly these grid rows (the first focused)
 //   lvclick WINDOW ID ROW COL [double]  a click at a grid cell's centre
+//   lvrclick WINDOW ID ROW COL       a right click there with the real mouse
+//                                    (SendInput), as a context menu needs
+//   childpost WINDOW ID MSG [W [L]]  PostMessageW to a control
+//   shortcut FILE TARGET [ARGS [FOLDER [SHOW]]]  saves a shortcut (.lnk) as the
+//                                    shell makes one
+//   drop WINDOW FILE                 drops FILE at the window's centre as the
+//                                    shell does: WM_DROPFILES to the first
+//                                    window there, or its ancestor, that
+//                                    accepts files, with the file list placed
+//                                    in that window's process
 //   tabclick WINDOW ID INDEX         a click on a tab of a tab control
 //   hold FILE TIME                   opens FILE sharing nothing, as another program
 //                                    holding it locked; prints "held", keeps it TIME
@@ -61,7 +71,11 @@
 //                                    wait for conditions instead
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
@@ -366,6 +380,78 @@ void ClickListViewCell(HWND list, int row, int column, bool twice) {
     }
 }
 
+void MouseAt(POINT at, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>(at.x * 65535LL / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = static_cast<LONG>(at.y * 65535LL / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    if (SendInput(1, &in, sizeof in) != 1) Fail(L"SendInput failed");
+}
+
+void RightClickListViewCell(HWND list, int row, int column) {
+    const RECT cell = ListViewCell(list, row, column);
+    POINT at{column == 0 ? cell.left + 8 : (cell.left + cell.right) / 2,
+             (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    MouseAt(at, 0);
+    Sleep(50); // the move reaches the list view before the button
+    MouseAt(at, MOUSEEVENTF_RIGHTDOWN);
+    MouseAt(at, MOUSEEVENTF_RIGHTUP);
+}
+
+// A WM_DROPFILES carries a memory handle of the receiving process, which the
+// shell makes there. Wine takes a fixed block's address for such a handle,
+// so the file list is written into the receiver's memory; its DragFinish
+// cannot free the block, which stays until the process ends.
+void DropFile(HWND window, const std::wstring& file) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    HWND target = WindowFromPoint(at);
+    while (target && !(GetWindowLongW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
+        target = GetParent(target);
+    if (!target) Fail(L"no window at the point accepts dropped files");
+    POINT client = at;
+    ScreenToClient(target, &client);
+    std::vector<char> block(sizeof(DROPFILES) + (file.size() + 2) * sizeof(wchar_t), 0);
+    auto* drop = reinterpret_cast<DROPFILES*>(block.data());
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = client;
+    drop->fWide = TRUE;
+    std::copy(file.begin(), file.end(), reinterpret_cast<wchar_t*>(drop + 1));
+    HANDLE process = OpenOwner(target);
+    void* remote =
+        VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    SIZE_T n = 0;
+    const bool written =
+        remote && WriteProcessMemory(process, remote, block.data(), block.size(), &n);
+    CloseHandle(process);
+    if (!written) Fail(L"could not place the file list in the receiving process");
+    PostOrFail(target, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+    Print(L"dropped on " + ClassOf(target));
+}
+
+void SaveShortcut(const std::wstring& file, const std::wstring& target, const std::wstring& args,
+                  const std::wstring& folder, int show) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        Fail(L"CoCreateInstance of the shell link failed");
+    link->SetPath(target.c_str());
+    link->SetArguments(args.c_str());
+    link->SetWorkingDirectory(folder.c_str());
+    link->SetShowCmd(show);
+    IPersistFile* persist = nullptr;
+    const bool saved =
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+        SUCCEEDED(persist->Save(file.c_str(), TRUE));
+    if (persist) persist->Release();
+    link->Release();
+    if (!saved) Fail(L"the shortcut could not be saved");
+}
+
 // Reads every cell through LVM_GETITEMTEXTW with the item record and the text
 // buffer placed in the list view's own process (the message carries pointers).
 void ReadListView(HWND list) {
@@ -594,6 +680,18 @@ void Run(const std::vector<std::wstring>& args) {
         const HWND list = Child(Need(arg(1)), arg(2));
         ClickListViewCell(list, static_cast<int>(Number(arg(3))), static_cast<int>(Number(arg(4))),
                           args.size() > 5 && args[5] == L"double");
+    } else if (cmd == L"lvrclick") {
+        const HWND list = Child(Need(arg(1)), arg(2));
+        RightClickListViewCell(list, static_cast<int>(Number(arg(3))),
+                               static_cast<int>(Number(arg(4))));
+    } else if (cmd == L"childpost") {
+        PostOrFail(Child(Need(arg(1)), arg(2)), MessageNumber(arg(3)),
+                   static_cast<WPARAM>(opt(4, 0)), static_cast<LPARAM>(opt(5, 0)));
+    } else if (cmd == L"shortcut") {
+        SaveShortcut(arg(1), arg(2), args.size() > 3 ? args[3] : L"",
+                     args.size() > 4 ? args[4] : L"", static_cast<int>(opt(5, SW_SHOWNORMAL)));
+    } else if (cmd == L"drop") {
+        DropFile(Need(arg(1)), arg(2));
     } else if (cmd == L"tabclick") {
         // tabclick WINDOW ID INDEX: a click on a tab; the control then tells
         // its parent itself (a WM_NOTIFY cannot be sent across processes).

@@ -7,8 +7,7 @@ from support.drive import (GRID, add_target, ctrl_alt_text, grid_rows, shot, sho
 
 CASES, case = registry()
 
-WM_KEYDOWN, VK_RETURN, VK_ESCAPE, VK_HOME, VK_DOWN = 0x0100, 0x0D, 0x1B, 0x24, 0x28
-WM_CONTEXTMENU = 0x007B
+WM_KEYDOWN, VK_RETURN, VK_ESCAPE, VK_HOME, VK_DOWN, VK_APPS = 0x0100, 0x0D, 0x1B, 0x24, 0x28, 0x5D
 EDITOR_ACTION, EDITOR_DEST = 1005, 1006
 CB_GETCURSEL = 0x0147
 RUN_SELECTED_PROGRAM = 10
@@ -52,11 +51,19 @@ def run_now_from_the_grid_menu_runs_a_disabled_task_once(t):
     t.expect(t.read_tasks() == utf16_list(*rows), "Run now changed the task list")
     # Shift+F10 or the menu key (a context menu without a point): at the
     # current row, the one right-clicked.
-    t.driver(["childpost", MAIN_CAPTION, GRID, WM_CONTEXTMENU, 0, 0xFFFFFFFF])
+    t.driver(["keys", "shift+f10"])
     t.wait_until(lambda: menu_shown(t), "the menu to open from the keyboard")
     shot(t, "grid-menu-keyboard")
     pick(t, VK_ESCAPE)
     t.expect(len(target_records(t)) == 1, "the task ran more than once")
+    # The menu key, once: "Enable" switches the task on and saves.
+    t.driver(["keys", VK_APPS])
+    t.wait_until(lambda: menu_shown(t), "the menu key to open the menu")
+    pick(t, VK_HOME, VK_DOWN, VK_DOWN, VK_RETURN)
+    t.wait_until(lambda: t.read_tasks().decode("utf-16").rstrip().endswith(",True"),
+                 "the task enabled in the file")
+    t.driver(["sleep", 1000])
+    t.expect(not menu_shown(t), "one press of the menu key opened the menu twice")
     t.close(program)
 
 

@@ -43,7 +43,7 @@ inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
 // hotkeys are paused.
 inline constexpr std::u16string_view kNoTaskMatchesText = u"No task matches";
 inline constexpr std::u16string_view kPausedNoteText =
-    u"The hotkeys are paused: choose Pause hotkeys in the tray menu to resume them.";
+    u"The hotkeys are paused; the tray menu resumes them.";
 inline constexpr std::u16string_view kHeldElsewhereText =
     u"This hotkey is in use by another program";
 inline constexpr std::u16string_view kImportFailedText = u"Error!";

@@ -168,12 +168,20 @@ std::u16string AppCore::PressPauseField(HotKeyCode code) {
     return held || !advice.text.empty() ? advice.text : std::u16string(kHeldElsewhereText);
 }
 
-AppCore::RunResult AppCore::RunTask(int number) {
+AppCore::RunResult AppCore::TaskRunnable(int number) const {
     if (number < 1 || number > tasks_.taskCount()) return RunResult::NoSuchTask;
     const int row = number - 1;
     if (!tasks_.cellFlag(Column::Enabled, row)) return RunResult::Disabled;
+    if (!ActionFromName(tasks_.textCell(Column::Desc, row)) || !actions_)
+        return RunResult::NoAction;
+    return RunResult::Ran;
+}
+
+AppCore::RunResult AppCore::RunTask(int number) {
+    const RunResult runnable = TaskRunnable(number);
+    if (runnable != RunResult::Ran) return runnable;
+    const int row = number - 1;
     const std::optional<Action> action = ActionFromName(tasks_.textCell(Column::Desc, row));
-    if (!action || !actions_) return RunResult::NoAction;
     RunTaskAction(*action, tasks_.cellText(Column::Dest, row),
                   tasks_.cellText(Column::Type_run, row), *actions_);
     return RunResult::Ran;

@@ -127,6 +127,8 @@ class AppCore {
     // task, as for a press, runs nothing. Errors of the action reach the
     // caller.
     RunResult RunTask(int number);
+    // What RunTask would do, running nothing.
+    RunResult TaskRunnable(int number) const;
 
     // ---- Undo and redo of the table's changes ----
     // Every operation that changes the table records a step, named as the

@@ -7,9 +7,12 @@
 
 #include "app/AppCore.h"
 #include "app/MainLayout.h"
+#include "windows/HotKeyField.h"
 #include "windows/TaskGrid.h"
 
 #include <windows.h>
+
+#include <memory>
 
 namespace keyvane {
 
@@ -29,6 +32,9 @@ class MainPages {
     // system tray only".
     bool Option(int id) const;
     void SetOption(int id, bool set);
+
+    // The pause field shows the core's pause hotkey.
+    void ShowPauseHotKey();
 
     // After the table changed: the filter's rows, then rows, selection and
     // focus from the table.
@@ -69,6 +75,7 @@ class MainPages {
     bool refreshing_ = false; // the filter's own selection change comes back
     // The pages' font after a dpi change (null: the dialog's own).
     HFONT font_ = nullptr;
+    std::unique_ptr<HotKeyField> pauseField_;
 };
 
 } // namespace keyvane

@@ -70,6 +70,7 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     // A power off or reboot of ours saves the options as the exit does: the
     // session may end before this window hears of it.
     core_.setSaveOptions([this] { SaveSettings(); });
+    core_.setPauseListener([this] { tray_.SetPaused(core_.paused()); });
     // Told once the loop runs and every window exists, so an exit from the
     // box finds a program that has started.
     PostMessageW(handle_, kStartupReportsMessage, 0, 0);
@@ -77,6 +78,7 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
 
 MainWindow::~MainWindow() {
     core_.setSaveOptions(nullptr);
+    core_.setPauseListener(nullptr);
     editor_.reset();
     about_.reset();
     pages_.reset();
@@ -310,12 +312,16 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (tray_.HandleMessage(message, wParam)) return 0;
     if (message == ShowRunningInstanceMessage() && message != 0) {
-        if (static_cast<DWORD>(wParam) == InstanceKey()) Guarded([&] { OnShowFromTray(); });
-        return 0;
+        // A plain second start sends 0: show. Another folder's copy is not ours.
+        if (static_cast<DWORD>(wParam) != InstanceKey()) return 0;
+        return OnCommandLine(DecodeCommand(static_cast<std::uint32_t>(lParam)));
     }
     switch (message) {
     case kStartupReportsMessage:
         Guarded([&] { ShowStartupReports(); });
+        return 0;
+    case kRunTaskMessage:
+        Guarded([&] { core_.RunTask(static_cast<int>(wParam)); });
         return 0;
     case WM_ACTIVATE:
         // Only a real focus counts: the tray menu puts the hidden window in

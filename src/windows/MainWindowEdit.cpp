@@ -5,6 +5,7 @@
 
 #include "base/AppInfo.h"
 #include "base/WinText.h"
+#include "windows/MainPages.h"
 #include "windows/resource.h"
 
 #include <string>
@@ -59,7 +60,8 @@ void MainWindow::OnRedo() {
 }
 
 void MainWindow::OnPause() {
-    core_.SetPaused(!core_.paused()); // the pause listener updates the tray
+    // The pause listener shows it in the tray and the window.
+    core_.SetPaused(!core_.paused());
 }
 
 LRESULT MainWindow::OnCommandLine(const CommandRequest& request) {

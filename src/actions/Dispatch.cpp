@@ -56,7 +56,7 @@ std::u16string ProgramFileName(std::u16string_view program) {
 }
 
 void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
-               ActionOperations& actions) {
+                   ActionOperations& actions) {
     switch (action) {
     // These take the destination as it is, or nothing.
     case Action::PowerOff:
@@ -117,8 +117,8 @@ void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, 
         const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
         if (!action) continue;
         // Copies: an operation may change the table while it waits.
-        RunTaskAction(*action, table.cellText(Column::Dest, row), table.cellText(Column::Type_run, row),
-                  actions);
+        RunTaskAction(*action, table.cellText(Column::Dest, row),
+                      table.cellText(Column::Type_run, row), actions);
     }
 }
 

@@ -126,8 +126,7 @@ CommandRequest DecodeCommand(std::uint32_t value) {
 
 std::intptr_t EncodeAnswer(int exitCode, NotDoneReason reason) {
     const std::uint32_t code = static_cast<std::uint32_t>(exitCode) & 0xFF;
-    return static_cast<std::intptr_t>(kAnswerMark | code << 8 |
-                                      static_cast<std::uint32_t>(reason));
+    return static_cast<std::intptr_t>(kAnswerMark | code << 8 | static_cast<std::uint32_t>(reason));
 }
 
 bool DecodeAnswer(std::intptr_t result, int& exitCode, NotDoneReason& reason) {

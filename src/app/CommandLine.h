@@ -22,7 +22,7 @@ enum class Switch {
 
 struct CommandRequest {
     Switch what = Switch::None;
-    int task = 0;      // /run: the task's number as the grid's "#" shows it
+    int task = 0;       // /run: the task's number as the grid's "#" shows it
     std::u16string bad; // Unknown: the argument that is not understood
 };
 
@@ -34,9 +34,9 @@ CommandRequest ParseCommandLine(std::span<const std::u16string> args);
 
 // The exit codes of a start with a switch.
 inline constexpr int kExitDone = 0;
-inline constexpr int kExitNotRunning = 1;   // no copy runs from this folder
+inline constexpr int kExitNotRunning = 1; // no copy runs from this folder
 inline constexpr int kExitUnknownSwitch = 2;
-inline constexpr int kExitNotDone = 3;      // /run of no task or a disabled one; /exit that hung
+inline constexpr int kExitNotDone = 3; // /run of no task or a disabled one; /exit that hung
 
 // The request as the message's parameter. 0 is Show: what a plain second
 // start has always sent. Decoding a value no switch makes gives Unknown.

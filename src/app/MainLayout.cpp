@@ -38,8 +38,8 @@ constexpr int kPauseNoteHeight = 26;
 constexpr int kGroupPad = 4; // under the last line of the group
 constexpr int kImportGap = 6;
 constexpr int kImportLabelHeight = 16;
-constexpr int kSaveGap = 7;     // at least between the import and "Save"
-constexpr int kSaveMargin = 6;  // under "Save"
+constexpr int kSaveGap = 7;    // at least between the import and "Save"
+constexpr int kSaveMargin = 6; // under "Save"
 constexpr int kLabelHeight = 16;
 
 struct Scaled {

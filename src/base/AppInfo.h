@@ -72,8 +72,7 @@ inline constexpr std::u16string_view kCommandLineUsage =
     u"They act on the copy of Keyvane that runs from this folder. Exit codes: 0 done, "
     u"1 Keyvane does not run from this folder, 2 unknown switch, 3 not done.";
 inline constexpr std::u16string_view kUnknownSwitchBefore = u"Unknown switch: ";
-inline constexpr std::u16string_view kNotRunningText =
-    u"Keyvane does not run from this folder.";
+inline constexpr std::u16string_view kNotRunningText = u"Keyvane does not run from this folder.";
 inline constexpr std::u16string_view kNoSuchTaskText = u"There is no task ";
 inline constexpr std::u16string_view kTaskDisabledText = u" is disabled: nothing was run.";
 inline constexpr std::u16string_view kTaskWithoutActionText = u" names no action: nothing was run.";

@@ -49,8 +49,7 @@ void TellCommandLineUser(const std::u16string& text, bool box) {
         FreeConsole();
     }
     if (box)
-        MessageBoxW(nullptr, W(text), W(std::u16string(kApplicationTitle)),
-                    MB_OK | MB_ICONWARNING);
+        MessageBoxW(nullptr, W(text), W(std::u16string(kApplicationTitle)), MB_OK | MB_ICONWARNING);
 }
 
 } // namespace keyvane

@@ -303,9 +303,8 @@ void MainPages::LayOut() {
     }
 
     // "Options": the options' group, the import, and "Save" at the bottom.
-    const OptionsMeasures options{
-        ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)),
-        CaptionWidth(GetDlgItem(pages_, IDC_MAIN_PAUSE_LABEL))};
+    const OptionsMeasures options{ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)),
+                                  CaptionWidth(GetDlgItem(pages_, IDC_MAIN_PAUSE_LABEL))};
     const OptionsPageLayout o = LayOutOptionsPage(layout, options, WindowDpi(window_));
     place(IDC_MAIN_GENERAL_GROUP, o.group);
     place(IDC_MAIN_AUTOSTART, o.autoStart);

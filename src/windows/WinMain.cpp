@@ -59,8 +59,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const CommandRequest request = ParseCommandLine(Arguments());
     if (request.what != Switch::None) {
         NotDoneReason reason = NotDoneReason::None;
-        const int code = request.what == Switch::Unknown ? kExitUnknownSwitch
-                                                         : AskRunningCopy(request, reason);
+        const int code =
+            request.what == Switch::Unknown ? kExitUnknownSwitch : AskRunningCopy(request, reason);
         if (!(code == kExitNotRunning && request.what == Switch::Show)) {
             TellCommandLineUser(CommandOutcomeText(request, code, reason),
                                 code == kExitUnknownSwitch);

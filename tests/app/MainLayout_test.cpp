@@ -74,8 +74,8 @@ TEST(MainLayout, OptionsPageFitsTheLeastClientAndScales) {
                 return inner.left >= outer.left && inner.top >= outer.top &&
                        inner.right() <= outer.right() && inner.bottom() <= outer.bottom();
             };
-            for (const LayoutRect* line : {&o.autoStart, &o.trayOnly, &o.pauseLabel,
-                                           &o.pauseField, &o.pauseNote})
+            for (const LayoutRect* line :
+                 {&o.autoStart, &o.trayOnly, &o.pauseLabel, &o.pauseField, &o.pauseNote})
                 EXPECT_TRUE(inside(*line, o.group)) << dpi;
             for (const LayoutRect* r : {&o.group, &o.importLabel, &o.importButton, &o.save})
                 EXPECT_TRUE(inside(*r, page.area)) << dpi;

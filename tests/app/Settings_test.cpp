@@ -119,10 +119,10 @@ TEST(Settings, SettingsFileAppliesLineByLineAndStopsAtTheFirstBadLine) {
          "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4 pause=0", ""},
         {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n-80\r\n", "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4",
          ""},
-        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n16384\r\n",
-         "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4", ""},
-        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n8388688\r\n",
-         "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4", ""},
+        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n16384\r\n", "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4",
+         ""},
+        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n8388688\r\n", "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4",
+         ""},
     };
     Check(cases, [](const Bytes& b, FakeWindow& w) { ApplySettingsFile(b, w); });
 }

@@ -1,8 +1,8 @@
 // The main window's contents: the page control with "HotKey View" (the
 // search box, the task grid and its six buttons) and "Options" (the two option boxes, the pause
-// hotkey's field, the import and "Save"). Built the first time the window is shown, so a start in the
-// tray makes none of it. Button clicks reach the main window as WM_COMMAND
-// with the button's id.
+// hotkey's field, the import and "Save"). Built the first time the window is shown, so a start in
+// the tray makes none of it. Button clicks reach the main window as WM_COMMAND with the button's
+// id.
 #pragma once
 
 #include "app/AppCore.h"

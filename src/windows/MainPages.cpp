@@ -186,6 +186,7 @@ void MainPages::OnFilterChanged() {
     core_.SetTaskFilter(FromWide(text));
     refreshing_ = false;
     grid_.Refresh();
+    EnableCommands();
 }
 
 void MainPages::SetGlyphs() {

@@ -197,10 +197,9 @@ std::u16string TaskGrid::TooltipOf(int row) const {
     case HotKeyMark::Taken:
         return std::u16string(kHeldElsewhereText);
     case HotKeyMark::NotRecognised:
-        return u"Keyvane cannot read this hotkey on any of your keyboard layouts";
+        return std::u16string(kUnreadableHotKeyTip);
     case HotKeyMark::TakesCharacter:
-        return u"This hotkey takes the character " + mark.character +
-               u" that AltGr types on your keyboard layout";
+        return std::u16string(kAltGrTipBefore) + mark.character + std::u16string(kAltGrTipAfter);
     default:
         return {};
     }

@@ -74,7 +74,8 @@ def saved_options_come_back_and_drive_the_run_value(t):
                  ascii_file("-1", "0", "27", "150", "105", "211", "0"),
                  "Save to write the options")
     t.expect(t.read_file(os.path.join(folder, "data", "w_size.cnfg")) ==
-             ascii_file("700", "500", "0", "40", "30"), "Save did not keep the window's place")
+             ascii_file("700", "500", "0", "40", "30"), "Save did not keep the window's place: %r"
+             % t.read_file(os.path.join(folder, "data", "w_size.cnfg")))
     # A path with a blank is quoted, so no other program on it starts instead.
     t.expect(run_value(t) == '"%s"' % exe, "the Run value is %r" % run_value(t))
     t.close(program)

@@ -12,6 +12,7 @@ HKM_SETHOTKEY = 0x0401
 HOTKEYF_CONTROL, HOTKEYF_ALT = 0x02, 0x04
 PAUSE_FIELD, PAUSE_NOTE = 921, 922
 PAUSED_NOTE = 917  # beside the search box, while paused
+BOX = "#32770|Keyvane"
 CTRL_ALT_P = 0x4000 | 0x8000 | ord("P")  # the pause hotkey's code as the settings file keeps it
 
 
@@ -89,6 +90,15 @@ def command_line_switches_act_on_the_running_copy(t):
     code, said = switch(t, "/hlep")
     t.expect(code == 2 and "/hlep" in said and "/run N" in said,
              "an unknown switch: exit %s, %r" % (code, said[-300:]))
+    # Started by a launcher (no console, nothing redirected): a box says it.
+    launched = t.spawn(t.win_dir + "\\keyvane.exe", "/hlep")
+    t.find_window(BOX)
+    text = " ".join(line.split("\t", 2)[-1] for line in t.driver(["children", BOX]))
+    t.expect("/hlep" in text and "/resume" in text, "the unknown switch's box: %r" % text[:300])
+    t.driver(["close", BOX])
+    t.expect_ends(launched, "the start with an unknown switch did not end after its box")
+    t.expect(launched.returncode == 2, "the launcher's unknown switch ended with %s"
+             % launched.returncode)
 
     program = t.start()
     show_main_window(t)

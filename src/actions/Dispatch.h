@@ -6,6 +6,7 @@
 
 #include "actions/ActionOperations.h"
 #include "hotkeys/HotKeyManager.h"
+#include "tasks/TaskVocabulary.h"
 
 #include <cstddef>
 #include <string>
@@ -39,6 +40,11 @@ std::u16string ProgramFileName(std::u16string_view program);
 // anything else 1. Compared exactly.
 int ShowCodeOfRunType(std::u16string_view runType);
 
+// Performs one task's action with its destination and run type, as a
+// press does for each row it matches.
+void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
+                   ActionOperations& actions);
+
 // Runs the actions of one press. A row matches when the manager's last
 // registration pass read its Hotkey text as the pressed code, so it runs
 // whichever keyboard layout is in use now. Operations report nothing back;
@@ -47,11 +53,5 @@ int ShowCodeOfRunType(std::u16string_view runType);
 // read once).
 void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
                          ActionOperations& actions);
-
-// Runs one row's action as a press of its hotkey would, whatever its hotkey
-// and Enabled box say. False (nothing done) when the row's Desc names no
-// action. Throws IndexError for a row outside the table; an operation's
-// error reaches the caller.
-bool RunTaskAction(const TaskTable& table, int row, ActionOperations& actions);
 
 } // namespace keyvane

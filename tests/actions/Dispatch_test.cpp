@@ -199,18 +199,6 @@ TEST_F(DispatchTest, MatchesEnabledRowsByTheCodeTheirTextReadsAsInRowOrder) {
     EXPECT_EQ(Press(kCtrlBit | 'N'), Calls{});
 }
 
-TEST_F(DispatchTest, RunNowRunsOneRowWhateverItsHotKeyAndBoxSay) {
-    FillTable(table,
-              {
-                  {u"Run selected program...", u"", u"C:\\A b\\app.exe -x", u"Maximize", false},
-                  {u"Run calc", u"Ctrl+Alt+N"}, // not an action name
-              });
-    EXPECT_TRUE(RunTaskAction(table, 0, actions)) << "disabled and without a hotkey";
-    EXPECT_FALSE(RunTaskAction(table, 1, actions));
-    EXPECT_EQ(actions.calls, (Calls{"Run|C:\\A b\\app.exe|-x|3"}));
-    EXPECT_THROW(RunTaskAction(table, 2, actions), IndexError);
-}
-
 TEST_F(DispatchTest, PressRunsTheRowsOfTheKeyAndOfItsKeypadTwin) {
     // The system reports Enter for both Enter keys; each row names its own.
     FillTable(table, {

@@ -120,7 +120,7 @@ def import_file(t, path):
 def icon_cells(t, rows):
     """The pixels of each row's picture in the grid, as on the screen."""
     path = t.path("grid.png")
-    t.driver(["settle", MAIN_CAPTION])  # the repaint the eye would see
+    t.driver(["settle"])  # the repaint the eye would see
     t.screenshot(path)
     t.expect(os.path.exists(path), "no screenshot (ImageMagick's import is needed)")
     cells = []

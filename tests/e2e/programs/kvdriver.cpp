@@ -5,16 +5,17 @@
 //
 //   kvdriver.exe OUTFILE COMMAND ARGS... [; COMMAND ARGS...]...
 //
-// Commands run in order; the first failure stops the run with "error WHY",
-// a run without one ends with "ok". The commands are in driver/, one file
-// per family, each entry with its usage. A WINDOW argument is a top-level
-// window's exact caption, or CLASS|CAPTION; hidden windows count. An ID is a
-// control's id among all the window's descendants. Times are in
-// milliseconds. Numbers may be decimal or 0x hex.
+// Commands run in order; the first failure ends the output with "error WHY",
+// a run without one with "ok". The commands are in driver/, a table per
+// family. WINDOW is a top-level window's exact caption, or CLASS|CAPTION
+// (hidden windows count); ID a control's id among its descendants; times
+// are in milliseconds.
 #include "driver/Driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <stdexcept>
 
 namespace driver {
 namespace {
@@ -22,7 +23,6 @@ namespace {
 FILE* out = nullptr;
 
 std::string Narrow(const std::wstring& w) {
-    if (w.empty()) return {};
     const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
                                       nullptr, nullptr);
     std::string s(static_cast<std::size_t>(n), '\0');
@@ -31,36 +31,26 @@ std::string Narrow(const std::wstring& w) {
     return s;
 }
 
-const Command* Find(const std::wstring& name) {
-    for (const auto family : {WindowCommands(), KeyCommands(), ListCommands(), ProcessCommands()})
-        for (const Command& c : family)
-            if (name == c.name) return &c;
-    Fail(L"unknown command " + name);
-}
-
-// Checks the count of arguments against the usage, then runs the command.
-void Run(const std::vector<std::wstring>& words) {
-    const Command& command = *Find(words[0]);
-    std::size_t needed = 0, most = 0;
-    for (const wchar_t* p = command.usage; *p;) {
-        while (*p == L' ')
-            ++p;
-        if (!*p) break;
-        if (*p != L'[' && needed == most) ++needed;
-        ++most;
-        while (*p && *p != L' ')
-            ++p;
-    }
-    const std::size_t given = words.size() - 1;
-    if (given < needed || given > most)
-        Fail(words[0] + L": usage " + words[0] + L" " + command.usage);
-    command.run(Args(words));
+// Finds the command and checks the count of its arguments against its usage.
+void Run(const Args& words) {
+    for (const auto family : {kWindowCommands, kKeyCommands, kListCommands, kProcessCommands})
+        for (const Command& command : family) {
+            const auto usage = Split(command.usage, L' ');
+            if (words[0] != usage[0]) continue;
+            std::size_t needed = 1;
+            while (needed < usage.size() && usage[needed][0] != L'[')
+                ++needed;
+            if (words.size() < needed || words.size() > usage.size())
+                Fail(L"usage: " + std::wstring(command.usage));
+            return command.run(words);
+        }
+    Fail(L"unknown command " + words[0]);
 }
 
 } // namespace
 
 void Fail(const std::wstring& what) {
-    throw Failure(Narrow(what));
+    throw std::runtime_error(Narrow(what));
 }
 
 void Print(const std::wstring& line) {
@@ -69,15 +59,18 @@ void Print(const std::wstring& line) {
     std::fflush(out);
 }
 
-std::wstring Numbers(std::initializer_list<long long> numbers) {
-    std::wstring text;
-    for (const long long n : numbers)
-        text += (text.empty() ? L"" : L" ") + std::to_wstring(n);
-    return text;
+std::wstring Rect(const RECT& r) {
+    return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+           std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom);
 }
 
-std::wstring Rect(const RECT& r) {
-    return Numbers({r.left, r.top, r.right, r.bottom});
+std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator) {
+    std::vector<std::wstring> pieces;
+    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find(separator, start), text.size());
+        if (end > start) pieces.push_back(text.substr(start, end - start));
+    }
+    return pieces;
 }
 
 unsigned long long Number(const std::wstring& text) {
@@ -87,32 +80,32 @@ unsigned long long Number(const std::wstring& text) {
     return v;
 }
 
-UINT MessageNumber(const std::wstring& name) {
-    static const struct {
-        const wchar_t* name;
-        UINT value;
-    } known[] = {{L"WM_CLOSE", WM_CLOSE},
-                 {L"WM_COMMAND", WM_COMMAND},
-                 {L"WM_QUERYENDSESSION", WM_QUERYENDSESSION},
-                 {L"WM_ENDSESSION", WM_ENDSESSION},
-                 {L"WM_SYSCOMMAND", WM_SYSCOMMAND},
-                 {L"WM_NULL", WM_NULL},
-                 {L"BM_CLICK", BM_CLICK},
-                 {L"WM_USER", WM_USER}};
-    for (const auto& k : known)
-        if (name == k.name) return k.value;
-    return static_cast<UINT>(Number(name));
+std::vector<HWND> Windows(HWND parent) {
+    std::vector<HWND> found;
+    const WNDENUMPROC add = [](HWND w, LPARAM p) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+        return TRUE;
+    };
+    if (parent)
+        EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&found));
+    else
+        EnumWindows(add, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 std::wstring WindowText(HWND w) {
     // Cross-process WM_GETTEXT is marshalled by the system; GetWindowTextW
     // would not ask another process's controls.
-    const LRESULT n = SendMessageW(w, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-    const LRESULT got =
-        SendMessageW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(got));
+    std::wstring text(static_cast<std::size_t>(SendMessageW(w, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
+}
+
+std::wstring Caption(HWND w) {
+    wchar_t caption[512] = {};
+    GetWindowTextW(w, caption, 512);
+    return caption;
 }
 
 std::wstring ClassOf(HWND w) {
@@ -125,48 +118,25 @@ std::wstring ClassOf(HWND w) {
 // window of its own besides the open menu).
 HWND FindTopLevel(const std::wstring& spec) {
     const auto bar = spec.find(L'|');
-    struct Search {
-        std::wstring className; // empty: any class
-        std::wstring caption;
-        HWND found;
-    } search{bar == std::wstring::npos ? L"" : spec.substr(0, bar),
-             bar == std::wstring::npos ? spec : spec.substr(bar + 1), nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t caption[512] = {};
-            GetWindowTextW(w, caption, 512);
-            if (s->caption != caption) return TRUE;
-            if (!s->className.empty() && s->className != ClassOf(w)) return TRUE;
-            if (!s->found) s->found = w;
-            if (!IsWindowVisible(w)) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::wstring className = bar == std::wstring::npos ? L"" : spec.substr(0, bar);
+    const std::wstring caption = spec.substr(bar + 1); // npos + 1 is 0: no class given
+    HWND found = nullptr;
+    for (const HWND w : Windows(nullptr)) {
+        if (Caption(w) != caption || (!className.empty() && ClassOf(w) != className)) continue;
+        if (IsWindowVisible(w)) return w;
+        if (!found) found = w;
+    }
+    return found;
 }
 
 // The main window keeps its controls on a page dialog inside it, so the
 // search goes below the direct children.
 HWND Child(HWND parent, const std::wstring& id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{static_cast<int>(Number(id)), nullptr};
-    search.found = GetDlgItem(parent, search.id);
-    if (!search.found)
-        EnumChildWindows(
-            parent,
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                if (GetDlgCtrlID(w) != s->id) return TRUE;
-                s->found = w;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-    if (!search.found) Fail(L"no child control " + id);
-    return search.found;
+    const int n = static_cast<int>(Number(id));
+    if (const HWND direct = GetDlgItem(parent, n)) return direct;
+    for (const HWND w : Windows(parent))
+        if (GetDlgCtrlID(w) == n) return w;
+    Fail(L"no child control " + id);
 }
 
 void Post(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -180,27 +150,19 @@ DWORD_PTR Send(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-HWND Args::Window(std::size_t i) const {
-    const HWND w = FindTopLevel(words_[i]);
-    if (!w) Fail(L"no window " + words_[i]);
-    return w;
-}
-
 } // namespace driver
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) return 2;
-    driver::out = _wfopen(argv[1], L"wb");
-    if (!driver::out) return 2;
+    if (argc < 3 || !(driver::out = _wfopen(argv[1], L"wb"))) return 2;
     int code = 0;
     try {
-        std::vector<std::wstring> command;
+        driver::Args command;
         for (int i = 2; i <= argc; ++i) {
-            if (i == argc || std::wcscmp(argv[i], L";") == 0) {
-                if (!command.empty()) driver::Run(command);
-                command.clear();
-            } else {
+            if (i < argc && std::wcscmp(argv[i], L";") != 0) {
                 command.push_back(argv[i]);
+            } else if (!command.empty()) {
+                driver::Run(command);
+                command.clear();
             }
         }
         driver::Print(L"ok");

@@ -4,28 +4,26 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace driver {
 
-struct Failure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
+// Ends the run with "error WHAT".
 [[noreturn]] void Fail(const std::wstring& what);
 void Print(const std::wstring& line);
-// The numbers joined by single spaces, as the runner splits them.
-std::wstring Numbers(std::initializer_list<long long> numbers);
+// "LEFT TOP RIGHT BOTTOM".
 std::wstring Rect(const RECT& r);
-
+// The pieces between the separators, empty ones left out.
+std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator);
+// Decimal or 0x hex.
 unsigned long long Number(const std::wstring& text);
-// A number or one of the few message names the cases use.
-UINT MessageNumber(const std::wstring& name);
+
+// The top-level windows (parent null) or all of parent's descendants.
+std::vector<HWND> Windows(HWND parent);
 std::wstring WindowText(HWND w);
+std::wstring Caption(HWND w);
 std::wstring ClassOf(HWND w);
 // A top-level window by exact caption, or CLASS|CAPTION; null when none.
 HWND FindTopLevel(const std::wstring& spec);
@@ -45,38 +43,33 @@ template <class Condition> bool WaitFor(DWORD timeoutMs, Condition condition) {
     }
 }
 
-// One command's words; the table's usage has already checked their count.
-class Args {
-  public:
-    explicit Args(const std::vector<std::wstring>& words) : words_(words) {}
-    const std::wstring& operator[](std::size_t i) const { return words_[i]; }
-    bool Has(std::size_t i) const { return i < words_.size(); }
-    bool Is(std::size_t i, const wchar_t* word) const { return Has(i) && words_[i] == word; }
-    long long Int(std::size_t i) const { return static_cast<long long>(Number(words_[i])); }
+// One command's words, the name first; the table's usage has checked their count.
+struct Args : std::vector<std::wstring> {
+    bool Has(std::size_t i) const { return i < size(); }
+    bool Is(std::size_t i, const wchar_t* word) const { return Has(i) && at(i) == word; }
+    int Int(std::size_t i) const { return static_cast<int>(Number(at(i))); }
     unsigned long long Opt(std::size_t i, unsigned long long fallback) const {
-        return Has(i) ? Number(words_[i]) : fallback;
+        return Has(i) ? Number(at(i)) : fallback;
     }
     DWORD Timeout(std::size_t i) const { return static_cast<DWORD>(Opt(i, 10000)); }
     // The top-level window named by word i; fails when there is none.
-    HWND Window(std::size_t i) const;
+    HWND Window(std::size_t i) const {
+        if (const HWND w = FindTopLevel(at(i))) return w;
+        Fail(L"no window " + at(i));
+    }
     // The control whose id is word i + 1 inside the window named by word i.
-    HWND Control(std::size_t i) const { return Child(Window(i), words_[i + 1]); }
-
-  private:
-    const std::vector<std::wstring>& words_;
+    HWND Control(std::size_t i) const { return Child(Window(i), at(i + 1)); }
 };
 
 struct Command {
-    const wchar_t* name;
-    // The arguments, optional ones in brackets after the others ("WINDOW
-    // [TIMEOUT]"): their count is checked from it.
+    // The name, then the arguments, optional ones in brackets after the
+    // others ("find WINDOW [TIMEOUT]"): their count is checked from it.
     const wchar_t* usage;
     void (*run)(const Args& args);
 };
 
-std::span<const Command> WindowCommands();
-std::span<const Command> KeyCommands();
-std::span<const Command> ListCommands();
-std::span<const Command> ProcessCommands();
+// The families' tables.
+extern const std::span<const Command> kWindowCommands, kKeyCommands, kListCommands,
+    kProcessCommands;
 
 } // namespace driver

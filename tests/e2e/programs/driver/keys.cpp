@@ -4,7 +4,8 @@
 
 #include <cwctype>
 
-namespace driver {
+using namespace driver;
+
 namespace {
 
 // KEY is ctrl, shift, alt, win, a letter or digit, f1..f24, or a vk number.
@@ -39,42 +40,26 @@ void SendInputs(std::vector<INPUT> inputs) {
         Fail(L"SendInput failed");
 }
 
-// Presses the keys in order and releases them in reverse.
-void PressKeys(const std::wstring& combo) {
-    std::vector<WORD> keys;
-    for (std::size_t start = 0;;) {
-        const auto plus = combo.find(L'+', start);
-        keys.push_back(KeyCode(combo.substr(start, plus - start)));
-        if (plus == std::wstring::npos) break;
-        start = plus + 1;
-    }
-    std::vector<INPUT> inputs;
-    for (const WORD k : keys)
-        inputs.push_back(KeyInput(k, false));
-    for (auto it = keys.rbegin(); it != keys.rend(); ++it)
-        inputs.push_back(KeyInput(*it, true));
-    SendInputs(inputs);
-}
-
 const Command kCommands[] = {
-    // Presses KEY+KEY+... COUNT times (once without it).
-    {L"keys", L"KEY+KEY+... [COUNT]",
+    {L"keys KEY+KEY+... [COUNT]", // Pressed in order, released in reverse, COUNT times.
      [](const Args& a) {
+         std::vector<INPUT> inputs;
+         const auto keys = Split(a[1], L'+');
+         for (auto it = keys.begin(); it != keys.end(); ++it)
+             inputs.push_back(KeyInput(KeyCode(*it), false));
+         for (auto it = keys.rbegin(); it != keys.rend(); ++it)
+             inputs.push_back(KeyInput(KeyCode(*it), true));
          for (auto n = a.Opt(2, 1); n > 0; --n)
-             PressKeys(a[1]);
+             SendInputs(inputs);
      }},
     // One key's press, or its release.
-    {L"keydown", L"KEY", [](const Args& a) { SendInputs({KeyInput(KeyCode(a[1]), false)}); }},
-    {L"keyup", L"KEY", [](const Args& a) { SendInputs({KeyInput(KeyCode(a[1]), true)}); }},
-    // Prints "down 1" or "down 0": the system's key state.
-    {L"keystate", L"KEY",
+    {L"keydown KEY", [](const Args& a) { SendInputs({KeyInput(KeyCode(a[1]), false)}); }},
+    {L"keyup KEY", [](const Args& a) { SendInputs({KeyInput(KeyCode(a[1]), true)}); }},
+    {L"keystate KEY", // Prints "down 1" or "down 0": the system's key state.
      [](const Args& a) {
-         const bool down = (GetAsyncKeyState(KeyCode(a[1])) & 0x8000) != 0;
-         Print(L"down " + std::to_wstring(down ? 1 : 0));
+         Print((GetAsyncKeyState(KeyCode(a[1])) & 0x8000) ? L"down 1" : L"down 0");
      }},
-    // Prints "focus ID", the control of the window's thread that has the
-    // keyboard focus (0: none).
-    {L"focus", L"WINDOW",
+    {L"focus WINDOW", // Prints "focus ID", the focused control of its thread (0: none).
      [](const Args& a) {
          GUITHREADINFO gui{};
          gui.cbSize = sizeof gui;
@@ -82,11 +67,9 @@ const Command kCommands[] = {
              Fail(L"GetGUIThreadInfo failed");
          Print(L"focus " + std::to_wstring(gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0));
      }},
-    // Prints GetKeyNameTextW's name of the key.
-    {L"keyname", L"VK [extended]",
+    {L"keyname VK [extended]", // Prints GetKeyNameTextW's name of the key.
      [](const Args& a) {
-         LONG scan = static_cast<LONG>(MapVirtualKeyW(static_cast<UINT>(a.Int(1)), MAPVK_VK_TO_VSC))
-                     << 16;
+         LONG scan = static_cast<LONG>(MapVirtualKeyW(a.Int(1), MAPVK_VK_TO_VSC)) << 16;
          if (a.Is(2, L"extended")) scan |= 1 << 24;
          wchar_t name[128] = {};
          GetKeyNameTextW(scan, name, 128);
@@ -96,8 +79,4 @@ const Command kCommands[] = {
 
 } // namespace
 
-std::span<const Command> KeyCommands() {
-    return kCommands;
-}
-
-} // namespace driver
+const std::span<const Command> driver::kKeyCommands = kCommands;

@@ -5,156 +5,139 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
+#include <numeric>
 
-namespace driver {
+using namespace driver;
+
 namespace {
 
-// Memory in the process that owns a control, for the messages that carry
-// pointers: the record is written there, the control fills it, it is read
-// back. Freed, and the process closed, when done.
+// Memory in a control's process for the messages that carry pointers: the
+// record is written there, the control fills it, it is read back.
 class RemoteMemory {
   public:
-    RemoteMemory(HWND control, SIZE_T size) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(control, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                   PROCESS_QUERY_INFORMATION,
-                               FALSE, pid);
-        if (!process_) Fail(L"OpenProcess failed");
-        p_ = static_cast<char*>(
-            VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-        if (!p_) {
-            CloseHandle(process_);
-            Fail(L"VirtualAllocEx failed");
-        }
+    RemoteMemory(HWND control, SIZE_T size) : process_(Owner(control), &CloseHandle) {
+        p_ = static_cast<char*>(VirtualAllocEx(process_.get(), nullptr, size,
+                                               MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        if (!p_) Fail(L"VirtualAllocEx failed");
     }
-    ~RemoteMemory() {
-        VirtualFreeEx(process_, p_, 0, MEM_RELEASE);
-        CloseHandle(process_);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    ~RemoteMemory() { VirtualFreeEx(process_.get(), p_, 0, MEM_RELEASE); }
     LPARAM at(std::size_t offset = 0) const { return reinterpret_cast<LPARAM>(p_ + offset); }
     void Write(const void* data, SIZE_T size) const {
-        SIZE_T n = 0;
-        if (!WriteProcessMemory(process_, p_, data, size, &n)) Fail(L"WriteProcessMemory failed");
+        if (!WriteProcessMemory(process_.get(), p_, data, size, nullptr))
+            Fail(L"WriteProcessMemory failed");
     }
     void Read(void* data, SIZE_T size, std::size_t offset = 0) const {
-        SIZE_T n = 0;
-        if (!ReadProcessMemory(process_, p_ + offset, data, size, &n))
+        if (!ReadProcessMemory(process_.get(), p_ + offset, data, size, nullptr))
             Fail(L"ReadProcessMemory failed");
     }
 
   private:
-    HANDLE process_;
+    static HANDLE Owner(HWND control) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(control, &pid);
+        if (const HANDLE p =
+                OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid))
+            return p;
+        Fail(L"OpenProcess failed");
+    }
+    std::unique_ptr<void, decltype(&CloseHandle)> process_; // closed after a failed allocation too
     char* p_;
 };
 
-LRESULT Columns(HWND list) {
+// A message that fills in a RECT, sent with the RECT (ask) in the control's process.
+RECT AskRect(HWND control, UINT message, WPARAM wParam, RECT ask = {}) {
+    const RemoteMemory remote(control, sizeof ask);
+    remote.Write(&ask, sizeof ask);
+    if (!SendMessageW(control, message, wParam, remote.at()))
+        Fail(L"no rectangle from message " + std::to_wstring(message));
+    remote.Read(&ask, sizeof ask);
+    return ask;
+}
+
+// A grid cell's rectangle in the list's client coordinates (column 0: the row's).
+RECT Cell(HWND list, const Args& a) {
+    return AskRect(list, LVM_GETSUBITEMRECT, a.Int(3), {LVIR_BOUNDS, a.Int(4), 0, 0});
+}
+
+// Each column's width, in view order.
+std::vector<LRESULT> ColumnWidths(HWND list) {
     const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    return header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    const LRESULT count = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    std::vector<LRESULT> widths(static_cast<std::size_t>(std::max<LRESULT>(count, 0)));
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        widths[i] = SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0);
+    return widths;
+}
+
+// A click posted at a point produces what a real click does, notifications
+// to the parent included (a WM_NOTIFY cannot be sent across processes).
+void Click(HWND control, LONG x, LONG y, bool twice) {
+    for (int i = 0; i < (twice ? 2 : 1); ++i) {
+        Post(control, i ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        Post(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
 }
 
 // The list view with the id, or without one the window's first list view.
 HWND ListView(const Args& a) {
     if (a.Has(2)) return a.Control(1);
-    HWND found = nullptr;
-    EnumChildWindows(
-        a.Window(1),
-        [](HWND w, LPARAM p) -> BOOL {
-            if (ClassOf(w) != WC_LISTVIEWW) return TRUE;
-            *reinterpret_cast<HWND*>(p) = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    if (!found) Fail(L"no list view");
-    return found;
-}
-
-// Prints "rows R columns C", then each row's cells tab-separated.
-void PrintRows(HWND list) {
-    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    const int columns = std::max(1, static_cast<int>(Columns(list)));
-    constexpr int kChars = 4096;
-    const RemoteMemory remote(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
-    Print(L"rows " + std::to_wstring(rows) + L" columns " + std::to_wstring(columns));
-    for (int r = 0; r < rows; ++r) {
-        std::wstring line;
-        for (int c = 0; c < columns; ++c) {
-            LVITEMW item{};
-            item.iSubItem = c;
-            item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(LVITEMW)));
-            item.cchTextMax = kChars;
-            remote.Write(&item, sizeof item);
-            const LRESULT len = SendMessageW(list, LVM_GETITEMTEXTW, r, remote.at());
-            std::wstring cell(static_cast<std::size_t>(len), L'\0');
-            if (len > 0) remote.Read(cell.data(), len * sizeof(wchar_t), sizeof(LVITEMW));
-            line += (c ? L"\t" : L"") + cell;
-        }
-        Print(line);
-    }
-}
-
-// Selects exactly these rows; the first becomes the focused row.
-void SelectRows(HWND list, const std::wstring& rows) {
-    const RemoteMemory remote(list, sizeof(LVITEMW));
-    auto set = [&](int row, UINT state, UINT mask) {
-        LVITEMW item{};
-        item.stateMask = mask;
-        item.state = state;
-        remote.Write(&item, sizeof item);
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), remote.at());
-    };
-    set(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    UINT focus = LVIS_FOCUSED;
-    for (std::size_t start = 0; start <= rows.size();) {
-        const std::size_t comma = std::min(rows.find(L',', start), rows.size());
-        if (comma > start) {
-            set(static_cast<int>(Number(rows.substr(start, comma - start))), LVIS_SELECTED | focus,
-                LVIS_SELECTED | focus);
-            focus = 0;
-        }
-        start = comma + 1;
-    }
-}
-
-// A grid cell's rectangle in the list view's client coordinates.
-RECT Cell(HWND list, const Args& a) {
-    const RemoteMemory remote(list, sizeof(RECT));
-    RECT cell{LVIR_BOUNDS, static_cast<LONG>(a.Int(4)), 0, 0}; // top = sub-item, left = part
-    remote.Write(&cell, sizeof cell);
-    if (!SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(a.Int(3)), remote.at()))
-        Fail(L"LVM_GETSUBITEMRECT failed");
-    remote.Read(&cell, sizeof cell);
-    return cell;
-}
-
-// A click posted at a point produces what a real click does, notifications
-// to the parent included (a WM_NOTIFY cannot be sent across processes).
-void Click(HWND control, LPARAM at, bool twice) {
-    Post(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Post(control, WM_LBUTTONUP, 0, at);
-    if (!twice) return;
-    Post(control, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    Post(control, WM_LBUTTONUP, 0, at);
+    for (const HWND w : Windows(a.Window(1)))
+        if (ClassOf(w) == WC_LISTVIEWW) return w;
+    Fail(L"no list view");
 }
 
 const Command kCommands[] = {
-    // Prints every row of the list view tab-separated, after "rows R columns C".
-    {L"listview", L"WINDOW [ID]", [](const Args& a) { PrintRows(ListView(a)); }},
-    // Selects exactly these grid rows, the first focused.
-    {L"lvselect", L"WINDOW ID ROW,ROW,...", [](const Args& a) { SelectRows(a.Control(1), a[3]); }},
-    // A click at a grid cell's centre (column 0: its left part, as its
-    // bounds are the whole row's).
-    {L"lvclick", L"WINDOW ID ROW COL [double]",
+    {L"listview WINDOW [ID]", // Prints "rows R columns C", then each row's cells tab-separated.
+     [](const Args& a) {
+         const HWND list = ListView(a);
+         const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+         const int columns = std::max(1, static_cast<int>(ColumnWidths(list).size()));
+         constexpr int kChars = 4096;
+         const RemoteMemory remote(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+         Print(L"rows " + std::to_wstring(rows) + L" columns " + std::to_wstring(columns));
+         for (int r = 0; r < rows; ++r) {
+             std::wstring line;
+             for (int c = 0; c < columns; ++c) {
+                 LVITEMW item{};
+                 item.iSubItem = c;
+                 item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof item));
+                 item.cchTextMax = kChars;
+                 remote.Write(&item, sizeof item);
+                 std::wstring cell(SendMessageW(list, LVM_GETITEMTEXTW, r, remote.at()), L'\0');
+                 if (!cell.empty())
+                     remote.Read(cell.data(), cell.size() * sizeof(wchar_t), sizeof item);
+                 line += (c ? L"\t" : L"") + cell;
+             }
+             Print(line);
+         }
+     }},
+    {L"lvselect WINDOW ID ROW,ROW,...", // Exactly these rows selected, the first focused.
+     [](const Args& a) {
+         const HWND list = a.Control(1);
+         const RemoteMemory remote(list, sizeof(LVITEMW));
+         auto set = [&](int row, UINT state, UINT mask) {
+             LVITEMW item{};
+             item.stateMask = mask;
+             item.state = state;
+             remote.Write(&item, sizeof item);
+             SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), remote.at());
+         };
+         set(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+         UINT focus = LVIS_FOCUSED;
+         for (const std::wstring& row : Split(a[3], L',')) {
+             set(static_cast<int>(Number(row)), LVIS_SELECTED | focus, LVIS_SELECTED | focus);
+             focus = 0;
+         }
+     }},
+    {L"lvclick WINDOW ID ROW COL [double]", // A click at a cell's centre (column 0: its left).
      [](const Args& a) {
          const HWND list = a.Control(1);
          const RECT cell = Cell(list, a);
-         const int x = a.Int(4) == 0 ? cell.left + 8 : (cell.left + cell.right) / 2;
-         Click(list, MAKELPARAM(x, (cell.top + cell.bottom) / 2), a.Is(5, L"double"));
+         Click(list, a.Int(4) == 0 ? cell.left + 8 : (cell.left + cell.right) / 2,
+               (cell.top + cell.bottom) / 2, a.Is(5, L"double"));
      }},
-    // Prints a grid cell's left, top, right and bottom in screen coordinates.
-    {L"lvcell", L"WINDOW ID ROW COL",
+    {L"lvcell WINDOW ID ROW COL", // Prints the cell's "L T R B" on the screen.
      [](const Args& a) {
          const HWND list = a.Control(1);
          RECT r = Cell(list, a);
@@ -162,62 +145,43 @@ const Command kCommands[] = {
          Print(Rect(r));
      }},
     // Prints "top T perpage P focused F selected R,... columns C client W"
-    // (C: the columns' widths summed, W: the list's client width). Messages
-    // without pointers only: they work across processes.
-    {L"lvstate", L"WINDOW ID",
+    // (C: the columns' widths summed, W: the list's client width).
+    {L"lvstate WINDOW ID",
      [](const Args& a) {
          const HWND list = a.Control(1);
-         auto next = [&](LRESULT after, UINT flags) {
-             return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(after), flags);
+         auto ask = [&](UINT message, WPARAM w = 0, LPARAM l = 0) {
+             return std::to_wstring(SendMessageW(list, message, w, l));
          };
          std::wstring selected;
-         for (LRESULT row = next(-1, LVNI_SELECTED); row >= 0; row = next(row, LVNI_SELECTED))
+         for (LRESULT row = -1;
+              (row = SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED)) >= 0;)
              selected += (selected.empty() ? L"" : L",") + std::to_wstring(row);
-         LRESULT width = 0;
-         for (LRESULT i = 0, columns = Columns(list); i < columns; ++i)
-             width += SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0);
+         const auto widths = ColumnWidths(list);
          RECT c{};
          GetClientRect(list, &c);
-         Print(L"top " + std::to_wstring(SendMessageW(list, LVM_GETTOPINDEX, 0, 0)) + L" perpage " +
-               std::to_wstring(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0)) + L" focused " +
-               std::to_wstring(next(-1, LVNI_FOCUSED)) + L" selected " +
-               (selected.empty() ? L"-" : selected) + L" columns " + std::to_wstring(width) +
+         Print(L"top " + ask(LVM_GETTOPINDEX) + L" perpage " + ask(LVM_GETCOUNTPERPAGE) +
+               L" focused " + ask(LVM_GETNEXTITEM, -1, LVNI_FOCUSED) + L" selected " +
+               (selected.empty() ? L"-" : selected) + L" columns " +
+               std::to_wstring(std::accumulate(widths.begin(), widths.end(), LRESULT{0})) +
                L" client " + std::to_wstring(c.right));
      }},
-    // Prints "widths W W ...", each column's width in view order.
-    {L"lvcolumns", L"WINDOW ID",
+    {L"lvcolumns WINDOW ID", // Prints "widths W W ...", each column's width in view order.
      [](const Args& a) {
-         const HWND list = a.Control(1);
-         std::wstring widths;
-         for (LRESULT i = 0, columns = Columns(list); i < columns; ++i)
-             widths += (i ? L" " : L"") + std::to_wstring(SendMessageW(list, LVM_GETCOLUMNWIDTH,
-                                                                       static_cast<WPARAM>(i), 0));
-         Print(L"widths " + widths);
+         std::wstring widths = L"widths";
+         for (const LRESULT w : ColumnWidths(a.Control(1)))
+             widths += L" " + std::to_wstring(w);
+         Print(widths);
      }},
-    // A click on a tab of a tab control; returns once that tab is the
-    // current one, so its page is shown.
-    {L"tabclick", L"WINDOW ID INDEX",
+    {L"tabclick WINDOW ID INDEX", // A click on a tab; returns once its page is shown.
      [](const Args& a) {
          const HWND tabs = a.Control(1);
-         const auto index = static_cast<WPARAM>(a.Int(3));
-         RECT r{};
-         {
-             const RemoteMemory remote(tabs, sizeof(RECT));
-             if (!SendMessageW(tabs, TCM_GETITEMRECT, index, remote.at()))
-                 Fail(L"TCM_GETITEMRECT failed");
-             remote.Read(&r, sizeof r);
-         }
-         Click(tabs, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2), false);
-         if (!WaitFor(10000,
-                      [&] { return static_cast<WPARAM>(Send(tabs, TCM_GETCURSEL)) == index; }))
+         const RECT r = AskRect(tabs, TCM_GETITEMRECT, a.Int(3));
+         Click(tabs, (r.left + r.right) / 2, (r.top + r.bottom) / 2, false);
+         if (!WaitFor(10000, [&] { return Send(tabs, TCM_GETCURSEL) == DWORD_PTR(a.Int(3)); }))
              Fail(L"the tab did not become the current one");
      }},
 };
 
 } // namespace
 
-std::span<const Command> ListCommands() {
-    return kCommands;
-}
-
-} // namespace driver
+const std::span<const Command> driver::kListCommands = kCommands;

@@ -2,7 +2,10 @@
 // handles, and a file held locked as another program would.
 #include "Driver.h"
 
-namespace driver {
+#include <algorithm>
+
+using namespace driver;
+
 namespace {
 
 // The process's entries in the system's list of open handles
@@ -10,8 +13,7 @@ namespace {
 DWORD HandlesInSystemList(DWORD pid) {
     struct Entry {
         ULONG ownerPid;
-        BYTE objectType;
-        BYTE flags;
+        BYTE objectType, flags;
         USHORT value;
         PVOID object;
         ULONG access;
@@ -34,19 +36,15 @@ DWORD HandlesInSystemList(DWORD pid) {
         buffer.resize(buffer.size() * 2);
     if (status != 0) Fail(L"NtQuerySystemInformation failed");
     const auto* list = reinterpret_cast<const List*>(buffer.data());
-    DWORD count = 0;
-    for (ULONG i = 0; i < list->count; ++i)
-        if (list->entries[i].ownerPid == pid) ++count;
-    return count;
+    return static_cast<DWORD>(std::count_if(list->entries, list->entries + list->count,
+                                            [&](const Entry& e) { return e.ownerPid == pid; }));
 }
 
 const Command kCommands[] = {
-    // Waits until the process ends; prints "exit CODE" ("exit unknown" when
-    // it was gone already).
-    {L"exited", L"PID [TIMEOUT]",
+    {L"exited PID [TIMEOUT]", // Waits for its end; prints "exit CODE" or "exit unknown".
      [](const Args& a) {
-         const HANDLE p = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                      static_cast<DWORD>(a.Int(1)));
+         const HANDLE p =
+             OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, a.Int(1));
          if (!p) return Print(L"exit unknown");
          const DWORD waited = WaitForSingleObject(p, a.Timeout(2));
          DWORD code = 0;
@@ -55,10 +53,9 @@ const Command kCommands[] = {
          if (waited != WAIT_OBJECT_0) Fail(L"timed out waiting for process " + a[1]);
          Print(L"exit " + std::to_wstring(code));
      }},
-    // Prints "handles N", the process's count of open handles.
-    {L"handles", L"PID",
+    {L"handles PID", // Prints "handles N", the process's count of open handles.
      [](const Args& a) {
-         const auto pid = static_cast<DWORD>(a.Int(1));
+         const DWORD pid = a.Int(1);
          const HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
          if (!p) Fail(L"OpenProcess failed for process " + a[1]);
          DWORD count = 0;
@@ -68,23 +65,17 @@ const Command kCommands[] = {
          // Wine answers 0 for every process; its system handle list is right.
          Print(L"handles " + std::to_wstring(count ? count : HandlesInSystemList(pid)));
      }},
-    // Opens FILE sharing nothing, as another program holding it locked;
-    // prints "held" and keeps it TIME.
-    {L"hold", L"FILE TIME",
+    {L"hold FILE TIME", // Opens FILE sharing nothing for TIME, as a locker; prints "held".
      [](const Args& a) {
          const HANDLE file =
              CreateFileW(a[1].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
          if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open " + a[1]);
          Print(L"held");
-         Sleep(static_cast<DWORD>(a.Int(2)));
+         Sleep(a.Int(2));
          CloseHandle(file);
      }},
 };
 
 } // namespace
 
-std::span<const Command> ProcessCommands() {
-    return kCommands;
-}
-
-} // namespace driver
+const std::span<const Command> driver::kProcessCommands = kCommands;

@@ -21,8 +21,7 @@
 namespace keyvane {
 
 MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
-    : instance_(instance), core_(core), exePath_(ExecutablePath()),
-      settingsPaths_(SettingsPathsFor(exePath_)), autostart_(MakeRegistryAutostartStore()) {
+    : instance_(instance), core_(core), exePath_(ExecutablePath()) {
     const std::wstring className = ToWide(kMainWindowClass);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -66,17 +65,14 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     trayMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     SetMenuDefaultItem(GetSubMenu(trayMenu_, 0), IDM_TRAY_SHOW, FALSE); // what a left click does
     tray_.Add(handle_, wc.hIconSm);
-    LoadSettingsAtStart();
-    // A power off or reboot of ours saves the options as the exit does: the
-    // session may end before this window hears of it.
-    core_.setSaveOptions([this] { SaveSettings(); });
+    core_.AttachOptionsWindow(this);
     // Told once the loop runs and every window exists, so an exit from the
     // box finds a program that has started.
     PostMessageW(handle_, kStartupReportsMessage, 0, 0);
 }
 
 MainWindow::~MainWindow() {
-    core_.setSaveOptions(nullptr);
+    core_.AttachOptionsWindow(nullptr);
     editor_.reset();
     about_.reset();
     pages_.reset();
@@ -110,6 +106,7 @@ MainPages& MainWindow::Pages() {
             pages_->grid().SetColumnWidth(c, options_.columnWidths[static_cast<std::size_t>(c)]);
         pages_->Refresh();
         pages_->DrawTaskIcons();
+        pages_->ShowPaused(core_.paused());
     }
     return *pages_;
 }
@@ -148,11 +145,8 @@ bool MainWindow::DeferForModal(UINT message, WPARAM wParam) {
 
 void MainWindow::OnExit() {
     if (DeferForModal(WM_CLOSE, 0)) return;
-    // The tasks first: their save makes the data folder on a first start,
-    // which the option files need. It throws when the tasks cannot be
-    // saved, and the program stays.
+    // Throws when the tasks cannot be saved, and the program stays.
     core_.Exit();
-    SaveSettings(); // the exit stays silent about the options; "Save" tells
     tray_.Remove();
     DestroyWindow(handle_);
 }
@@ -207,7 +201,7 @@ void MainWindow::OnMoveUp() {
 
 void MainWindow::OnSaveOptions() {
     // The exit routes stay silent; "Save" says what it could not keep.
-    const std::u16string report = SaveSettingsReportText(SaveSettings());
+    const std::u16string report = core_.SaveOptions();
     if (!report.empty()) ModalMessageBox(handle_, W(report), MB_OK | MB_ICONWARNING);
 }
 
@@ -232,8 +226,7 @@ void MainWindow::OnTrayIcon(UINT mouseMessage) {
         SetForegroundWindow(handle_);
         // What is on screen is replaced by the stored size; the position
         // only by the first activation's full load.
-        ReapplyWindowSize(settingsPaths_.windowSizeFile, *this);
-        KeepReachable();
+        core_.ReapplyWindowSize();
         break;
     }
     case WM_RBUTTONDOWN: {
@@ -252,44 +245,60 @@ void MainWindow::OnTrayIcon(UINT mouseMessage) {
     }
 }
 
+bool MainWindow::OnActivate(bool active, bool minimized) {
+    if (!pages_) return false;
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(handle_, focus)) lastFocus_ = focus;
+        return false;
+    }
+    if (minimized || !IsWindowVisible(handle_)) return false;
+    // A control of the other page, or one greyed meanwhile, cannot have it.
+    if (lastFocus_ && IsWindow(lastFocus_) && IsChild(handle_, lastFocus_) &&
+        IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_))
+        SetFocus(lastFocus_);
+    else
+        pages_->FocusDefault();
+    return true;
+}
+
 void MainWindow::OnEndSession(bool ending) {
     // The system may end the process at any moment after this returns, so
     // everything worth keeping is written now. "Log off computer" ends the
     // session this way too.
     if (!ending) return;
-    core_.SaveLastTime();
-    SaveSettings();
+    core_.SaveBeforeSessionEnds();
 }
 
 bool MainWindow::Command(UINT id) {
+    // onPages: the command acts on the pages; one posted from outside before
+    // the window was ever shown builds them first.
     static constexpr struct {
         UINT id;
         void (MainWindow::*handler)();
+        bool onPages;
     } kCommands[] = {
-        {IDM_TRAY_EXIT, &MainWindow::OnExit}, // the tray's "Exit"
-        {IDM_MAIN_EXIT, &MainWindow::OnExit}, // "File" > "Exit"
-        {IDM_TRAY_SHOW, &MainWindow::OnShowFromTray},
-        {IDM_MAIN_ABOUT, &MainWindow::OnAbout},
-        {IDM_TRAY_ABOUT, &MainWindow::OnAbout},
-        {IDC_MAIN_ADD, &MainWindow::OnAdd},
-        {IDC_MAIN_EDIT, &MainWindow::OnEdit},
-        {IDC_MAIN_DELETE, &MainWindow::OnDelete},
-        {IDC_MAIN_DELETE_ALL, &MainWindow::OnDeleteAll},
-        {IDC_MAIN_MOVE_DOWN, &MainWindow::OnMoveDown},
-        {IDC_MAIN_MOVE_UP, &MainWindow::OnMoveUp},
-        {IDC_MAIN_SAVE, &MainWindow::OnSaveOptions},
-        {IDC_MAIN_IMPORT, &MainWindow::OnImport},
-        {IDM_EDIT_UNDO, &MainWindow::OnUndo},
-        {IDM_EDIT_REDO, &MainWindow::OnRedo},
-        {IDM_TRAY_PAUSE, &MainWindow::OnPause},
+        {IDM_TRAY_EXIT, &MainWindow::OnExit, false}, // the tray's "Exit"
+        {IDM_MAIN_EXIT, &MainWindow::OnExit, false}, // "File" > "Exit"
+        {IDM_TRAY_SHOW, &MainWindow::OnShowFromTray, false},
+        {IDM_MAIN_ABOUT, &MainWindow::OnAbout, false},
+        {IDM_TRAY_ABOUT, &MainWindow::OnAbout, false},
+        {IDC_MAIN_ADD, &MainWindow::OnAdd, true},
+        {IDC_MAIN_EDIT, &MainWindow::OnEdit, true},
+        {IDC_MAIN_DELETE, &MainWindow::OnDelete, true},
+        {IDC_MAIN_DELETE_ALL, &MainWindow::OnDeleteAll, true},
+        {IDC_MAIN_MOVE_DOWN, &MainWindow::OnMoveDown, true},
+        {IDC_MAIN_MOVE_UP, &MainWindow::OnMoveUp, true},
+        {IDC_MAIN_SAVE, &MainWindow::OnSaveOptions, true},
+        {IDC_MAIN_IMPORT, &MainWindow::OnImport, true},
+        {IDM_EDIT_UNDO, &MainWindow::OnUndo, false},
+        {IDM_EDIT_REDO, &MainWindow::OnRedo, false},
+        {IDM_TRAY_PAUSE, &MainWindow::OnPause, false},
     };
     for (const auto& command : kCommands) {
         if (command.id != id) continue;
-        // The task commands act on the pages; a command posted from outside
-        // before the window was ever shown builds them first.
-        const bool onPages = id >= IDC_MAIN_TABS && id <= IDC_MAIN_SAVE;
-        if (onPages) Guarded([&] { Pages(); });
-        if (!onPages || pages_) Guarded([&] { (this->*command.handler)(); });
+        if (command.onPages) Guarded([&] { Pages(); });
+        if (!command.onPages || pages_) Guarded([&] { (this->*command.handler)(); });
         return true;
     }
     return false;
@@ -322,8 +331,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // front without showing it.
         if (LOWORD(wParam) != WA_INACTIVE && !activatedOnce_ && IsWindowVisible(handle_)) {
             activatedOnce_ = true;
-            Guarded([&] { LoadSettingsOnFirstActivation(); });
+            Guarded([&] { core_.LoadOptionsOnFirstActivation(); });
         }
+        // Left to itself, the activation gives the focus to the frame,
+        // where no key does anything.
+        if (OnActivate(LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0)) return 0;
         break;
     case WM_SIZE:
         if (pages_) pages_->LayOut();

@@ -77,6 +77,8 @@ const Command kCommands[] = {
      }},
     {L"text WINDOW [ID]",
      [](const Args& a) { Print(WindowText(a.Has(2) ? a.Control(1) : a.Window(1))); }},
+    {L"enabled WINDOW ID", // Prints "enabled 1" or "enabled 0".
+     [](const Args& a) { Print(IsWindowEnabled(a.Control(1)) ? L"enabled 1" : L"enabled 0"); }},
     {L"children WINDOW", // Prints each descendant: id, class, text (tab-separated).
      [](const Args& a) {
          for (const HWND w : Windows(a.Window(1)))

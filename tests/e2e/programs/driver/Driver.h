@@ -68,7 +68,6 @@ struct Command {
     void (*run)(const Args& args);
 };
 
-// The families' tables.
 extern const std::span<const Command> kWindowCommands, kKeyCommands, kListCommands,
     kProcessCommands;
 

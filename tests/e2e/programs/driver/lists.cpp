@@ -95,13 +95,14 @@ const Command kCommands[] = {
          const int columns = std::max(1, static_cast<int>(ColumnWidths(list).size()));
          constexpr int kChars = 4096;
          const RemoteMemory remote(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+         auto* const text = reinterpret_cast<wchar_t*>(remote.at(sizeof(LVITEMW)));
          Print(L"rows " + std::to_wstring(rows) + L" columns " + std::to_wstring(columns));
          for (int r = 0; r < rows; ++r) {
              std::wstring line;
              for (int c = 0; c < columns; ++c) {
                  LVITEMW item{};
                  item.iSubItem = c;
-                 item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof item));
+                 item.pszText = text;
                  item.cchTextMax = kChars;
                  remote.Write(&item, sizeof item);
                  std::wstring cell(SendMessageW(list, LVM_GETITEMTEXTW, r, remote.at()), L'\0');

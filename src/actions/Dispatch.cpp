@@ -55,10 +55,8 @@ std::u16string ProgramFileName(std::u16string_view program) {
     return name;
 }
 
-namespace {
-
-void RunAction(Action action, const std::u16string& destination, std::u16string_view runType,
-               ActionOperations& actions) {
+void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
+                   ActionOperations& actions) {
     switch (action) {
     // These take the destination as it is, or nothing.
     case Action::PowerOff:
@@ -101,8 +99,6 @@ void RunAction(Action action, const std::u16string& destination, std::u16string_
     }
 }
 
-} // namespace
-
 void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
                          ActionOperations& actions) {
     const int count = table.taskCount();
@@ -121,8 +117,8 @@ void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, 
         const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
         if (!action) continue;
         // Copies: an operation may change the table while it waits.
-        RunAction(*action, table.cellText(Column::Dest, row), table.cellText(Column::Type_run, row),
-                  actions);
+        RunTaskAction(*action, table.cellText(Column::Dest, row),
+                      table.cellText(Column::Type_run, row), actions);
     }
 }
 

@@ -2,7 +2,10 @@
 //
 // data\settings.cnfg, six lines: "Auto start with Windows ", "Always start in
 // system tray only" ("-1" set, "0" cleared), then the widths of the task
-// table's first four columns in definition order ("#", Desc, Hotkey, Dest).
+// table's first four columns in definition order ("#", Desc, Hotkey, Dest),
+// then the pause hotkey's code in decimal ("0": none). Older versions read
+// six lines and ignore the rest, so the seventh is read only when it is
+// there and valid.
 // data\w_size.cnfg, five lines: the main window's width, height, state ("0"
 // normal, "1" minimized, "2" maximized), left and top.
 // Single-byte text, CR LF after every line; a reader splits at CR LF, CR or
@@ -19,6 +22,7 @@
 
 #include "app/Autostart.h"
 #include "app/MainLayout.h"
+#include "hotkeys/HotKeyText.h"
 
 #include <array>
 #include <cstdint>
@@ -44,6 +48,7 @@ struct SettingsValues {
     // At 96 dpi: "#" takes five digits, the text columns their designed
     // widths (the grid scrolls sideways where the window is narrower).
     std::array<int, kStoredColumnCount> columnWidths{44, 104, 105, 211};
+    HotKeyCode pauseHotKey = 0; // none
 };
 
 // The designed options with the column widths at dpi (a first start).
@@ -75,6 +80,8 @@ class SettingsTarget {
     virtual void SetTrayOnlyOption(bool set) = 0;  // CheckBox2
     // column: 0 to 3, in the grid's definition order, not its display order.
     virtual void SetColumnWidth(int column, int width) = 0;
+    // Line 7, when the file has a valid one.
+    virtual void SetPauseHotKey(HotKeyCode code) = 0;
     virtual void ShowMainWindow() = 0;
     virtual void SetWindowWidth(int width) = 0;
     virtual void SetWindowHeight(int height) = 0;
@@ -86,7 +93,7 @@ class SettingsTarget {
 
 // ---- The formats, bytes in and out ----
 
-// Lines 1 to 6 to the target, then shows the main window when the tray-only
+// Lines 1 to 6 to the target, line 7 when valid, then shows the main window when the tray-only
 // option is now cleared. Throws SettingsError at the first line that is
 // missing or does not convert, after applying the lines before it.
 void ApplySettingsFile(std::span<const std::uint8_t> bytes, SettingsTarget& target);

@@ -60,4 +60,37 @@ TEST(MainLayout, LargerClientGrowsTheGridOnly) {
     EXPECT_EQ(large.buttonStep, small.buttonStep);
 }
 
+TEST(MainLayout, OptionsPageFitsTheLeastClientAndScales) {
+    const std::vector<int> buttons(6, 0);
+    for (int dpi : {96, 120, 144, 192}) {
+        const PageMeasures measures{dpi, 0, buttons};
+        // A caption wider than the designed box widens the group's lines.
+        for (const OptionsMeasures options :
+             {OptionsMeasures{ScalePixels(200, dpi), ScalePixels(70, dpi)},
+              OptionsMeasures{ScalePixels(380, dpi), ScalePixels(120, dpi)}}) {
+            const HotKeyPageLayout page = LayOutHotKeyPage(MinimumClientSize(measures), measures);
+            const OptionsPageLayout o = LayOutOptionsPage(page, options, dpi);
+            const auto inside = [](const LayoutRect& inner, const LayoutRect& outer) {
+                return inner.left >= outer.left && inner.top >= outer.top &&
+                       inner.right() <= outer.right() && inner.bottom() <= outer.bottom();
+            };
+            for (const LayoutRect* line :
+                 {&o.autoStart, &o.trayOnly, &o.pauseLabel, &o.pauseField, &o.pauseNote})
+                EXPECT_TRUE(inside(*line, o.group)) << dpi;
+            for (const LayoutRect* r : {&o.group, &o.importLabel, &o.importButton, &o.save})
+                EXPECT_TRUE(inside(*r, page.area)) << dpi;
+            // One line under the other, the field after its whole label.
+            EXPECT_LE(o.autoStart.bottom(), o.trayOnly.top) << dpi;
+            EXPECT_LE(o.trayOnly.bottom(), o.pauseField.top) << dpi;
+            EXPECT_GE(o.pauseField.left, o.pauseLabel.right()) << dpi;
+            EXPECT_LE(o.pauseField.bottom(), o.pauseNote.top) << dpi;
+            EXPECT_LE(o.group.bottom(), o.importLabel.top) << dpi;
+            EXPECT_LE(o.importLabel.bottom(), o.importButton.top) << dpi;
+            EXPECT_LE(o.importButton.bottom(), o.save.top) << dpi;
+            EXPECT_GE(o.autoStart.width, options.checkBoxWidth) << dpi;
+            EXPECT_EQ(o.pauseField.height, ScalePixels(22, dpi)) << dpi;
+        }
+    }
+}
+
 } // namespace keyvane

@@ -41,7 +41,8 @@ int ShowCodeOfRunType(std::u16string_view runType);
 
 // Runs the actions of one press. A row matches when the manager's last
 // registration pass read its Hotkey text as the pressed code, so it runs
-// whichever keyboard layout is in use now. Operations report nothing back;
+// whichever keyboard layout is in use now, and its Programs field admits the
+// manager's program in front. Operations report nothing back;
 // an error one of them throws ends the press and reaches the caller, as does
 // an index error when rows vanish while an operation waits (the count is
 // read once).

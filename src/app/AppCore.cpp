@@ -120,7 +120,11 @@ void AppCore::FollowTable() {
 }
 
 HotKeyState AppCore::HotKeyStateOfTask(int row) const {
-    return HotKeyStateOf(tasks_.textCell(Column::Hotkey, row), names_, hotKeys_);
+    const HotKeyState state = HotKeyStateOf(tasks_.textCell(Column::Hotkey, row), names_, hotKeys_);
+    if (state == HotKeyState::NotRegistered &&
+        !FieldAdmits(tasks_.textCell(Column::Programs, row), hotKeys_.foregroundProgram()))
+        return HotKeyState::OtherPrograms;
+    return state;
 }
 
 void AppCore::RegisterAllTaskHotKeys() {

@@ -36,12 +36,12 @@ const ThemeFunctions& Theme() {
 
 // The view's columns in display order. The icon column comes first: a list
 // view keeps room for the row's picture in its first column anyway.
-constexpr Column kViewColumns[kColumnCount] = {
+constexpr Column kViewColumns[kShownColumnCount] = {
     Column::Image, Column::NxNumberColumn1, Column::Desc,   Column::Hotkey,
     Column::Dest,  Column::Type_run,        Column::Enabled};
 
 int ViewIndexOf(Column column) {
-    for (int v = 0; v < kColumnCount; ++v)
+    for (int v = 0; v < kShownColumnCount; ++v)
         if (kViewColumns[v] == column) return v;
     return 0;
 }
@@ -65,7 +65,7 @@ void TaskGrid::Attach(HWND listView, const TaskTable& table, Events events) {
                                                  LVS_EX_LABELTIP);
     if (Theme().set) Theme().set(list_, L"Explorer", nullptr); // the system's list look
 
-    for (int v = 0; v < kColumnCount; ++v) {
+    for (int v = 0; v < kShownColumnCount; ++v) {
         const ColumnInfo& info = kColumns[static_cast<std::size_t>(kViewColumns[v])];
         const std::wstring caption = ToWide(info.caption);
         LVCOLUMNW column{};
@@ -92,7 +92,7 @@ void TaskGrid::LoadWarningIcon() {
 }
 
 void TaskGrid::DpiChanged(int oldDpi, int newDpi) {
-    for (int v = 0; v < kColumnCount; ++v)
+    for (int v = 0; v < kShownColumnCount; ++v)
         ListView_SetColumnWidth(list_, v,
                                 MulDiv(ListView_GetColumnWidth(list_, v), newDpi, oldDpi));
     LoadWarningIcon();
@@ -214,7 +214,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         LVITEMW& item = info->item;
         const int row = TableRow(item.iItem);
         if (row < 0) return 0;
-        if (item.iSubItem < 0 || item.iSubItem >= kColumnCount) return 0;
+        if (item.iSubItem < 0 || item.iSubItem >= kShownColumnCount) return 0;
         const Column column = kViewColumns[item.iSubItem];
         if (item.mask & LVIF_TEXT) {
             // The check box is drawn; the icon column holds no text.
@@ -249,7 +249,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         return 0;
     case LVN_COLUMNCLICK: {
         const auto* view = reinterpret_cast<NMLISTVIEW*>(header);
-        if (view->iSubItem < 0 || view->iSubItem >= kColumnCount) return 0;
+        if (view->iSubItem < 0 || view->iSubItem >= kShownColumnCount) return 0;
         // Saved by the core: a click like any other puts the order on disk.
         if (events_.sort) events_.sort(kViewColumns[view->iSubItem]);
         Refresh();

@@ -53,7 +53,7 @@ std::u16string Repeated(std::u16string_view part, int times) {
 // The seven cells of a row as text, joined by '/' for readable failures.
 std::u16string RowText(const TaskTable& t, int row) {
     std::u16string out;
-    for (int c = 0; c < kColumnCount; ++c) {
+    for (int c = 0; c < kShownColumnCount; ++c) {
         if (c) out += u'/';
         out += t.cellText(static_cast<Column>(c), row);
     }

@@ -32,8 +32,24 @@ void AppCore::Start() {
     RegisterAllTaskHotKeys();
 }
 
-void AppCore::AddOptionFileReport(std::u16string text) {
-    optionReports_.push_back(std::move(text));
+void AppCore::AttachOptionsWindow(OptionsWindow* window) {
+    optionsWindow_ = window;
+    if (!window || !optionFiles_) return;
+    std::u16string report = optionFiles_->LoadAtStart(*window);
+    if (!report.empty()) optionReports_.push_back(std::move(report));
+}
+
+void AppCore::LoadOptionsOnFirstActivation() {
+    if (optionFiles_ && optionsWindow_) optionFiles_->LoadOnFirstActivation(*optionsWindow_);
+}
+
+void AppCore::ReapplyWindowSize() {
+    if (optionFiles_ && optionsWindow_) optionFiles_->ReapplyWindowSize(*optionsWindow_);
+}
+
+std::u16string AppCore::SaveOptions() {
+    if (!optionFiles_ || !optionsWindow_) return {};
+    return SaveSettingsReportText(optionFiles_->Save(*optionsWindow_));
 }
 
 std::vector<std::u16string> AppCore::TakeStartupReports() {
@@ -45,8 +61,11 @@ std::vector<std::u16string> AppCore::TakeStartupReports() {
 }
 
 void AppCore::Exit() {
+    // The tasks first: their save makes the data folder on a first start,
+    // which the option files need.
     SaveLastTime();
     hotKeys_.ReleaseAllRegistrations();
+    SaveOptions(); // the exit stays silent about the options; "Save" tells
 }
 
 void AppCore::SaveLastTime() {
@@ -66,7 +85,7 @@ void AppCore::setActions(std::unique_ptr<ActionOperations> actions) {
 void AppCore::SaveBeforeSessionEnds() {
     // The tasks first: their save makes the data folder the options need.
     SaveLastTime();
-    if (saveOptions_) saveOptions_();
+    SaveOptions();
 }
 
 void AppCore::SaveTaskList() {
@@ -226,11 +245,14 @@ std::optional<EditPreset> AppCore::BeginEdit() {
     return edit_->preset;
 }
 
-void AppCore::CommitEdit(const EditorCommit& commit) {
+void AppCore::CommitEdit(const TaskFields& fields) {
     if (!edit_) return;
-    EditorCommit written = commit;
-    written.addMode = edit_->adding;
     const EditPreset* preset = edit_->adding || !edit_->preset ? nullptr : &*edit_->preset;
+    EditorCommit written{fields, edit_->adding};
+    if (preset) {
+        written.actionPicked = fields.action != preset->fields.action;
+        written.hotKeyChanged = fields.hotKey != preset->fields.hotKey;
+    }
     int& appendedRow = edit_->appendedRow;
     const int count = tasks_.taskCount();
     UndoHistory::Bytes before = TableBytes();

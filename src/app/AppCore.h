@@ -6,6 +6,7 @@
 #pragma once
 
 #include "actions/ActionOperations.h"
+#include "app/OptionFiles.h"
 #include "app/TaskEditor.h"
 #include "app/TaskFilter.h"
 #include "app/TaskIcons.h"
@@ -58,9 +59,8 @@ class AppCore {
     // Every power off, reboot and log off the actions ask for saves first
     // (SaveBeforeSessionEnds).
     void setActions(std::unique_ptr<ActionOperations> actions);
-    // The options' save, which the main window owns; run after the task
-    // list's when the session is about to end.
-    void setSaveOptions(std::function<void()> save) { saveOptions_ = std::move(save); }
+    // The option files, kept for the main window (none in most tests).
+    void setOptionFiles(std::unique_ptr<OptionFiles> files) { optionFiles_ = std::move(files); }
 
     // ---- The program's life ----
 
@@ -69,23 +69,32 @@ class AppCore {
     // A task list that cannot be read becomes a start-up report. Never
     // throws for the file's sake.
     void Start();
-    // A damaged option file, found by the main window while it starts.
-    void AddOptionFileReport(std::u16string text);
+    // The main window, once it exists (null before it goes): the option
+    // files are applied to it; a damaged one becomes a start-up report.
+    void AttachOptionsWindow(OptionsWindow* window);
     // What the user must be told about the start, once, after all windows
     // exist: the option files' reports first, then the task list's. Empty
     // when all went well; a second call returns nothing.
     std::vector<std::u16string> TakeStartupReports();
-    // The last save and the release of every hotkey. Throws IoError when the
-    // save fails: nothing is released then, so the program can go on.
+    // The last save, the release of every hotkey, then the options (in
+    // silence). Throws IoError when the task list's save fails: nothing is
+    // released then, so the program can go on.
     void Exit();
     // The save of an exit or a session end: as SaveTaskList, except that a
     // list still held by another program since the start, with no task made
     // meanwhile, is left alone in silence (there is nothing to keep).
     void SaveLastTime();
-    // Before a power off, reboot or log off of our own: the task list (as
-    // SaveLastTime; throws IoError, and the session then goes on), then the
-    // options.
+    // Before a power off, reboot or log off of our own, and when the system
+    // ends the session: the task list (as SaveLastTime; throws IoError, and
+    // a session of ours then goes on), then the options.
     void SaveBeforeSessionEnds();
+
+    // ---- The option files (see OptionFiles) ----
+    void LoadOptionsOnFirstActivation();
+    void ReapplyWindowSize();
+    // "Save": what it could not keep, as the user reads it; empty when it
+    // kept everything.
+    std::u16string SaveOptions();
 
     // The one save path: the whole table to the task list file. Refuses
     // (IoError) before Start. A task list that could not be opened at start
@@ -151,9 +160,11 @@ class AppCore {
     // editor then keeps what it held, and OK appends).
     std::optional<EditPreset> BeginEdit();
     // OK after the window filled an empty destination: writes the row and
-    // saves. Throws IoError when the save fails; the row stays, and the next
-    // OK of the same edit updates it instead of appending another.
-    void CommitEdit(const EditorCommit& commit);
+    // saves. What the user changed is judged against the edit's preset, so
+    // a value the fields could not show is kept unless the user set one.
+    // Throws IoError when the save fails; the row stays, and the next OK of
+    // the same edit updates it instead of appending another.
+    void CommitEdit(const TaskFields& fields);
     void EndEdit();
     bool editing() const { return edit_.has_value(); }
     // The row the last ended edit appended (its OK of Add), or -1: the
@@ -215,7 +226,8 @@ class AppCore {
     TaskListStore store_;
     THotKeyManager hotKeys_;
     std::unique_ptr<ActionOperations> actions_;
-    std::function<void()> saveOptions_;
+    std::unique_ptr<OptionFiles> optionFiles_;
+    OptionsWindow* optionsWindow_ = nullptr;
     IconPlan iconPlan_;
     std::optional<EditSession> edit_;
     int lastAppendedRow_ = -1;

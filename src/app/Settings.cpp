@@ -212,6 +212,42 @@ SettingsPaths SettingsPathsFor(std::u16string_view exePath) {
     return {SettingsPathFor(exePath), WindowSizePathFor(exePath)};
 }
 
+namespace {
+
+// Pixels at dpi as the files keep them, at 96 dpi (rounded to nearest), the
+// inverse of ScalePixels for every dpi from 96 up.
+int UnscalePixels(int pixels, int dpi) {
+    if (dpi <= 0 || dpi == kDesignDpi) return pixels;
+    const long long scaled = static_cast<long long>(pixels) * kDesignDpi;
+    const long long half = scaled >= 0 ? dpi / 2 : -(dpi / 2);
+    return static_cast<int>(std::clamp<long long>(
+        (scaled + half) / dpi, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// The target as the files see it: every width and size in pixels at 96 dpi.
+class AtDpi final : public SettingsTarget {
+  public:
+    AtDpi(SettingsTarget& target, int dpi) : target_(target), dpi_(dpi) {}
+    void SetAutoStartOption(bool set) override { target_.SetAutoStartOption(set); }
+    void SetTrayOnlyOption(bool set) override { target_.SetTrayOnlyOption(set); }
+    void SetColumnWidth(int column, int width) override {
+        target_.SetColumnWidth(column, ScalePixels(width, dpi_));
+    }
+    void ShowMainWindow() override { target_.ShowMainWindow(); }
+    void SetWindowWidth(int width) override { target_.SetWindowWidth(ScalePixels(width, dpi_)); }
+    void SetWindowHeight(int height) override {
+        target_.SetWindowHeight(ScalePixels(height, dpi_));
+    }
+    void MaximizeWindow() override { target_.MaximizeWindow(); }
+    void MoveWindowTo(int left, int top) override { target_.MoveWindowTo(left, top); }
+
+  private:
+    SettingsTarget& target_;
+    int dpi_;
+};
+
+} // namespace
+
 SettingsValues DesignedSettings(int dpi) {
     SettingsValues values;
     for (int& width : values.columnWidths)
@@ -219,14 +255,15 @@ SettingsValues DesignedSettings(int dpi) {
     return values;
 }
 
-LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& target, int dpi) {
+LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& window, int dpi) {
     LoadSettingsOutcome outcome;
+    AtDpi target(window, dpi);
     std::vector<std::uint8_t> bytes;
     if (ReadOptionFile(paths.settingsFile, bytes)) {
         ApplySettingsFile(bytes, target);
     } else {
         outcome.settingsFileMissing = true;
-        const SettingsValues designed = DesignedSettings(dpi);
+        const SettingsValues designed;
         target.SetAutoStartOption(designed.autoStart);
         target.SetTrayOnlyOption(designed.trayOnly);
         for (int c = 0; c < kStoredColumnCount; ++c)
@@ -245,9 +282,10 @@ void RemoveLeftoverTempFiles(const SettingsPaths& paths) {
     keyvane::RemoveLeftoverTempFiles(paths.windowSizeFile);
 }
 
-bool ReapplyWindowSize(const std::u16string& windowSizePath, SettingsTarget& target) {
+bool ReapplyWindowSize(const std::u16string& windowSizePath, SettingsTarget& window, int dpi) {
     std::vector<std::uint8_t> bytes;
     if (!ReadOptionFile(windowSizePath, bytes)) return false;
+    AtDpi target(window, dpi);
     ApplyWindowSizeFile(bytes, target, false);
     return true;
 }
@@ -288,9 +326,15 @@ ScreenRect KeptReachable(ScreenRect window, std::span<const ScreenRect> workArea
     return {clamp(left), clamp(top), clamp(left + width), clamp(top + height)};
 }
 
-SaveSettingsResult SaveSettings(const SettingsValues& settings, const WindowSizeValues& windowSize,
+SaveSettingsResult SaveSettings(const SettingsValues& shown, const WindowSizeValues& shownSize,
                                 const SettingsPaths& paths, AutostartStore& autostart,
-                                std::u16string_view exePath) {
+                                std::u16string_view exePath, int dpi) {
+    SettingsValues settings = shown;
+    for (int& width : settings.columnWidths)
+        width = UnscalePixels(width, dpi);
+    WindowSizeValues windowSize = shownSize;
+    windowSize.width = UnscalePixels(windowSize.width, dpi);
+    windowSize.height = UnscalePixels(windowSize.height, dpi);
     SaveSettingsResult result;
     result.runValueError =
         ErrorOf([&] { autostart.WriteRunValue(AutostartRunValue(settings.autoStart, exePath)); });

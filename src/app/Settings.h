@@ -6,7 +6,10 @@
 // data\w_size.cnfg, five lines: the main window's width, height, state ("0"
 // normal, "1" minimized, "2" maximized), left and top.
 // Single-byte text, CR LF after every line; a reader splits at CR LF, CR or
-// LF and ignores lines past those it needs.
+// LF and ignores lines past those it needs. Widths and the window's size are
+// pixels at 96 dpi: loading scales them to the window's dpi and saving
+// scales them back, so a file written at 100% is what it always was and the
+// columns keep their look on a screen at 150%.
 //
 // Loading applies each line's effect at once, in file order, through a
 // SettingsTarget (the main window), and stops at the first bad line with the
@@ -120,7 +123,7 @@ struct LoadSettingsOutcome {
 // that exists but cannot be read throws IoError "Cannot open file "<path>".
 // <reason>"; a bad line throws SettingsError; either way the steps before it
 // stay applied and, after a settings file failure, the window-size file is
-// not read. dpi: the window's, for the designed column widths.
+// not read. dpi: the window's, to which widths and sizes are scaled.
 LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& target,
                                  int dpi = kDesignDpi);
 
@@ -131,7 +134,8 @@ void RemoveLeftoverTempFiles(const SettingsPaths& paths);
 // The tray icon's left click: width, height and maximized state again from
 // the window-size file, not the position. Nothing happens when the file does
 // not exist (returns false); throws like LoadSettings otherwise.
-bool ReapplyWindowSize(const std::u16string& windowSizePath, SettingsTarget& target);
+bool ReapplyWindowSize(const std::u16string& windowSizePath, SettingsTarget& target,
+                       int dpi = kDesignDpi);
 
 // ---- Keeping the window reachable ----
 
@@ -165,10 +169,11 @@ struct SaveSettingsResult {
 // whole and atomically; a missing data folder is not created (the task
 // list's save makes it). A failed settings file leaves the window-size file
 // unwritten. Never throws: the exit routes ignore the result, "Save" shows
-// SaveSettingsReportText of it.
+// SaveSettingsReportText of it. dpi: the window's, at which the widths and
+// the size were read.
 SaveSettingsResult SaveSettings(const SettingsValues& settings, const WindowSizeValues& windowSize,
                                 const SettingsPaths& paths, AutostartStore& autostart,
-                                std::u16string_view exePath);
+                                std::u16string_view exePath, int dpi = kDesignDpi);
 
 // One message naming everything a save could not keep; empty when it kept
 // everything.

@@ -21,8 +21,7 @@
 namespace keyvane {
 
 MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
-    : instance_(instance), core_(core), exePath_(ExecutablePath()),
-      settingsPaths_(SettingsPathsFor(exePath_)), autostart_(MakeRegistryAutostartStore()) {
+    : instance_(instance), core_(core), exePath_(ExecutablePath()) {
     const std::wstring className = ToWide(kMainWindowClass);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -66,17 +65,14 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     trayMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     SetMenuDefaultItem(GetSubMenu(trayMenu_, 0), IDM_TRAY_SHOW, FALSE); // what a left click does
     tray_.Add(handle_, wc.hIconSm);
-    LoadSettingsAtStart();
-    // A power off or reboot of ours saves the options as the exit does: the
-    // session may end before this window hears of it.
-    core_.setSaveOptions([this] { SaveSettings(); });
+    core_.AttachOptionsWindow(this);
     // Told once the loop runs and every window exists, so an exit from the
     // box finds a program that has started.
     PostMessageW(handle_, kStartupReportsMessage, 0, 0);
 }
 
 MainWindow::~MainWindow() {
-    core_.setSaveOptions(nullptr);
+    core_.AttachOptionsWindow(nullptr);
     editor_.reset();
     about_.reset();
     pages_.reset();
@@ -148,11 +144,8 @@ bool MainWindow::DeferForModal(UINT message, WPARAM wParam) {
 
 void MainWindow::OnExit() {
     if (DeferForModal(WM_CLOSE, 0)) return;
-    // The tasks first: their save makes the data folder on a first start,
-    // which the option files need. It throws when the tasks cannot be
-    // saved, and the program stays.
+    // Throws when the tasks cannot be saved, and the program stays.
     core_.Exit();
-    SaveSettings(); // the exit stays silent about the options; "Save" tells
     tray_.Remove();
     DestroyWindow(handle_);
 }
@@ -207,7 +200,7 @@ void MainWindow::OnMoveUp() {
 
 void MainWindow::OnSaveOptions() {
     // The exit routes stay silent; "Save" says what it could not keep.
-    const std::u16string report = SaveSettingsReportText(SaveSettings());
+    const std::u16string report = core_.SaveOptions();
     if (!report.empty()) ModalMessageBox(handle_, W(report), MB_OK | MB_ICONWARNING);
 }
 
@@ -232,8 +225,7 @@ void MainWindow::OnTrayIcon(UINT mouseMessage) {
         SetForegroundWindow(handle_);
         // What is on screen is replaced by the stored size; the position
         // only by the first activation's full load.
-        ReapplyWindowSize(settingsPaths_.windowSizeFile, *this);
-        KeepReachable();
+        core_.ReapplyWindowSize();
         break;
     }
     case WM_RBUTTONDOWN: {
@@ -257,8 +249,7 @@ void MainWindow::OnEndSession(bool ending) {
     // everything worth keeping is written now. "Log off computer" ends the
     // session this way too.
     if (!ending) return;
-    core_.SaveLastTime();
-    SaveSettings();
+    core_.SaveBeforeSessionEnds();
 }
 
 bool MainWindow::Command(UINT id) {
@@ -322,7 +313,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // front without showing it.
         if (LOWORD(wParam) != WA_INACTIVE && !activatedOnce_ && IsWindowVisible(handle_)) {
             activatedOnce_ = true;
-            Guarded([&] { LoadSettingsOnFirstActivation(); });
+            Guarded([&] { core_.LoadOptionsOnFirstActivation(); });
         }
         break;
     case WM_SIZE:

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/AppCore.h"
-#include "app/Settings.h"
+#include "app/OptionFiles.h"
 #include "windows/TrayIcon.h"
 
 #include <windows.h>
@@ -19,7 +19,7 @@ class AboutBox;
 class MainPages;
 class TaskEditorDialog;
 
-class MainWindow final : private SettingsTarget {
+class MainWindow final : private OptionsWindow {
   public:
     // Creates the hidden window and the tray icon, applies the option files
     // (a damaged one becomes a start-up report of the core) and queues the
@@ -81,12 +81,12 @@ class MainWindow final : private SettingsTarget {
     // while it is maximized); -1 keeps that one.
     void SetRestoredSize(int width, int height);
 
-    // The option files and the window's geometry (MainWindowSettings.cpp).
-    void LoadSettingsAtStart();
-    void LoadSettingsOnFirstActivation();
-    SettingsValues CurrentOptions() const;
-    SaveSettingsResult SaveSettings();
-    void KeepReachable();
+    // What the option files apply and read back (MainWindowSettings.cpp);
+    // the core decides when.
+    SettingsValues CurrentOptions() const override;
+    WindowSizeValues CurrentWindowSize() const override;
+    int Dpi() const override { return dpi_; }
+    void KeepReachable() override;
     void SetAutoStartOption(bool set) override;
     void SetTrayOnlyOption(bool set) override;
     void SetColumnWidth(int column, int width) override;
@@ -105,8 +105,6 @@ class MainWindow final : private SettingsTarget {
     TrayIcon tray_;
     HMENU trayMenu_ = nullptr;
     std::u16string exePath_;
-    SettingsPaths settingsPaths_;
-    std::unique_ptr<AutostartStore> autostart_;
     // The options as the files set them, until the pages show them.
     SettingsValues options_;
     // A maximized state read while the window was hidden: applied when it
@@ -114,9 +112,6 @@ class MainWindow final : private SettingsTarget {
     bool maximizeWhenShown_ = false;
     // The first activation loads the option files again, once.
     bool activatedOnce_ = false;
-    // A damaged option file is told once per start.
-    bool optionFileReported_ = false;
-    bool loadingAtStart_ = false;
     // The dpi the window's sizes were made for; WM_DPICHANGED says the new one.
     int dpi_ = 96;
     static constexpr UINT kStartupReportsMessage = WM_APP + 1;

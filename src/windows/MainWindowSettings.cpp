@@ -1,44 +1,14 @@
-// The main window and its option files: applying what they hold (before
-// the pages exist, into the remembered options), reading it back for a
-// save, and keeping the window on a screen.
+// The main window as the option files see it: applying what they hold
+// (before the pages exist, into the remembered options), reading it back
+// for a save, and keeping the window on a screen.
 #include "windows/MainWindow.h"
 
-#include "base/ErrorReport.h"
-#include "base/Text.h"
 #include "windows/MainPages.h"
 #include "windows/resource.h"
 
 #include <vector>
 
 namespace keyvane {
-
-void MainWindow::LoadSettingsAtStart() {
-    // A damaged file is told once the loop runs, with the task list's news;
-    // what was applied before the bad line stays, and the files are not
-    // written back over it.
-    RemoveLeftoverTempFiles(settingsPaths_);
-    loadingAtStart_ = true;
-    try {
-        keyvane::LoadSettings(settingsPaths_, *this, dpi_);
-        KeepReachable();
-        SaveSettings();
-    } catch (const std::exception& e) {
-        optionFileReported_ = true;
-        core_.AddOptionFileReport(FromUtf8(e.what()));
-    }
-    loadingAtStart_ = false;
-}
-
-void MainWindow::LoadSettingsOnFirstActivation() {
-    try {
-        keyvane::LoadSettings(settingsPaths_, *this, dpi_);
-        KeepReachable();
-    } catch (...) {
-        // Told at start (or about to be, when the start's load showed the
-        // window): once per start is enough, and never from a box inside it.
-        if (!optionFileReported_ && !loadingAtStart_) throw;
-    }
-}
 
 SettingsValues MainWindow::CurrentOptions() const {
     if (!pages_) return options_;
@@ -50,7 +20,7 @@ SettingsValues MainWindow::CurrentOptions() const {
     return values;
 }
 
-SaveSettingsResult MainWindow::SaveSettings() {
+WindowSizeValues MainWindow::CurrentWindowSize() const {
     WindowSizeValues size;
     RECT r{};
     GetWindowRect(handle_, &r);
@@ -76,7 +46,7 @@ SaveSettingsResult MainWindow::SaveSettings() {
                                                          : WindowState::Normal;
     size.left = r.left;
     size.top = r.top;
-    return keyvane::SaveSettings(CurrentOptions(), size, settingsPaths_, *autostart_, exePath_);
+    return size;
 }
 
 void MainWindow::KeepReachable() {

@@ -107,9 +107,8 @@ void TaskEditorDialog::Run(bool adding) {
         PresetForAdd();
     } else if (const auto preset = core_.BeginEdit()) {
         PresetForEdit(*preset);
-    } else {
-        KeepFieldsForEdit();
-    }
+    } // else no row to read: the fields keep what they held, and OK appends
+
     ShowHotKeyWarning();
     CentreOnOwner();
     done_ = false;
@@ -131,19 +130,12 @@ void TaskEditorDialog::PresetForAdd() {
 void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
     const TaskFields& f = preset.fields;
     fileName_ = f.destination;
-    presetAction_ = f.action ? static_cast<int>(*f.action) : -1;
     SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_SETCURSEL,
-                        static_cast<WPARAM>(presetAction_), 0);
+                        f.action ? static_cast<WPARAM>(*f.action) : static_cast<WPARAM>(-1), 0);
     SetHotKeyField(f.hotKey);
-    presetHotKey_ = HotKeyFieldValue();
     SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, ToWide(f.destination).c_str());
     SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_SETCURSEL,
                         static_cast<WPARAM>(RunTypeIndex(f.runType)), 0);
-}
-
-void TaskEditorDialog::KeepFieldsForEdit() {
-    presetAction_ = ActionField();
-    presetHotKey_ = HotKeyFieldValue();
 }
 
 void TaskEditorDialog::SetHotKeyField(HotKeyCode value) {
@@ -221,12 +213,8 @@ void TaskEditorDialog::OnOk() {
         }
         SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, W(fields.destination));
     }
-    EditorCommit commit;
-    commit.fields = fields;
-    commit.actionPicked = ActionField() != presetAction_;
-    commit.hotKeyChanged = fields.hotKey != presetHotKey_;
     // A failed save throws from here: the dialog stays open, the row stays.
-    core_.CommitEdit(commit);
+    core_.CommitEdit(fields);
     // The hotkeys work again before the editor has gone from the screen.
     core_.EndEdit();
     done_ = true;

@@ -36,8 +36,6 @@ class TaskEditorDialog {
     void CentreOnOwner();
     void PresetForAdd();
     void PresetForEdit(const EditPreset& preset);
-    // Edit without a row to read: the fields stay as they are, all written.
-    void KeepFieldsForEdit();
     TaskFields ReadFields() const;
     void SetHotKeyField(HotKeyCode value);
     HotKeyCode HotKeyFieldValue() const;
@@ -63,10 +61,6 @@ class TaskEditorDialog {
     bool done_ = true;
     // The file dialog's last name: kept between uses, preset by Edit and Browse.
     std::u16string fileName_;
-    // What Edit put into the action list and the hotkey field, to tell
-    // whether the user changed them.
-    int presetAction_ = -1;
-    HotKeyCode presetHotKey_ = 0;
     std::unique_ptr<HotKeyField> hotKeyField_;
 };
 

@@ -48,9 +48,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The hotkeys come first: a tray program starts at log-on, and the user
     // presses a hotkey as soon as the desktop appears. No window exists yet,
     // so nothing can run a message loop (or save) before the load.
-    AppCore core(TaskListPathFor(ExecutablePath()), HotKeyNames(SystemKeyNames()),
-                 MakeSystemHotKeys());
+    const std::u16string exePath = ExecutablePath();
+    AppCore core(TaskListPathFor(exePath), HotKeyNames(SystemKeyNames()), MakeSystemHotKeys());
     core.Start();
+    core.setOptionFiles(std::make_unique<OptionFiles>(exePath, MakeRegistryAutostartStore()));
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
                                                        ICC_HOTKEY_CLASS | ICC_TAB_CLASSES |

@@ -56,6 +56,36 @@ class AppCoreTest : public ::testing::Test {
 
 constexpr int kCtrlAlt = 2 | 1;
 
+// The main window as the option files see it; onRead runs when a save reads
+// the options.
+struct FakeOptionsWindow final : OptionsWindow {
+    std::function<void()> onRead;
+    void SetAutoStartOption(bool) override {}
+    void SetTrayOnlyOption(bool) override {}
+    void SetColumnWidth(int, int) override {}
+    void ShowMainWindow() override {}
+    void SetWindowWidth(int) override {}
+    void SetWindowHeight(int) override {}
+    void MaximizeWindow() override {}
+    void MoveWindowTo(int, int) override {}
+    SettingsValues CurrentOptions() const override {
+        if (onRead) onRead();
+        return {};
+    }
+    WindowSizeValues CurrentWindowSize() const override { return {}; }
+    int Dpi() const override { return kDesignDpi; }
+    void KeepReachable() override {}
+};
+
+struct NoAutostart final : AutostartStore {
+    void WriteRunValue(std::u16string_view) override {}
+};
+
+std::unique_ptr<OptionFiles> OptionFilesIn(const std::filesystem::path& dir) {
+    return std::make_unique<OptionFiles>(test::U16Path(dir / "keyvane.exe"),
+                                         std::make_unique<NoAutostart>());
+}
+
 TEST_F(AppCoreTest, DeleteRemovesEverySelectedRowSavesAndGivesTheirHotKeysBack) {
     FillNumbered(5);
     ASSERT_EQ(state.Held().size(), 5u);
@@ -96,10 +126,9 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     EXPECT_EQ(preset.fields.runType, u"Normal");
 
     // Edit: the user changes only the destination.
-    EditorCommit commit{preset.fields, /*addMode=*/false, /*hotKeyChanged=*/false,
-                        /*actionPicked=*/false};
-    commit.fields.destination = u"y";
-    core.CommitEdit(commit);
+    TaskFields edited = preset.fields;
+    edited.destination = u"y";
+    core.CommitEdit(edited);
     core.EndEdit();
     ASSERT_EQ(core.tasks().taskCount(), 1);
     EXPECT_EQ(core.tasks().cellText(Column::Desc, 0), u"Custom action");
@@ -109,8 +138,8 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
     EXPECT_EQ(core.lastAppendedRow(), -1);
 
     // Add: appends an enabled row with the field's hotkey.
-    EditorCommit add{
-        {Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Hide"}};
+    const TaskFields add{Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"",
+                         u"Hide"};
     core.BeginAdd();
     core.CommitEdit(add);
     EXPECT_TRUE(state.Held().empty()) << "nothing is registered while the editor is open";
@@ -125,10 +154,10 @@ TEST_F(AppCoreTest, EditorOkWritesOneRowAndKeepsWhatTheFieldsCouldNotShow) {
 TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
     // A file where the data folder should be: every save fails.
     test::WriteBytes(dir / "data", {1});
-    EditorCommit add{{Action::RunCalc, 0, u"first", u"Normal"}};
+    TaskFields add{Action::RunCalc, 0, u"first", u"Normal"};
     core.BeginAdd();
     EXPECT_THROW(core.CommitEdit(add), IoError);
-    add.fields.destination = u"second";
+    add.destination = u"second";
     EXPECT_THROW(core.CommitEdit(add), IoError);
     core.EndEdit();
     EXPECT_EQ(Dests(), u"second ");
@@ -137,7 +166,7 @@ TEST_F(AppCoreTest, SecondOkAfterAFailedSaveUpdatesTheRowItAppended) {
     // Edit with no current row writes no row outside the table: it appends.
     core.tasks().removeAllTasks();
     EXPECT_FALSE(core.BeginEdit());
-    EXPECT_THROW(core.CommitEdit({{Action::RunCalc, 0, u"x", u"Normal"}}), IoError);
+    EXPECT_THROW(core.CommitEdit({Action::RunCalc, 0, u"x", u"Normal"}), IoError);
     core.EndEdit();
     EXPECT_EQ(core.tasks().taskCount(), 1);
 }
@@ -202,7 +231,7 @@ TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
     core.RegisterAllTaskHotKeys();
     core.BeginAdd();
     core.CommitEdit(
-        {{Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Normal"}});
+        {Action::RunNotepad, static_cast<std::uint16_t>(0x4000 | 0x8000 | 'N'), u"", u"Normal"});
     core.EndEdit();
     core.Undo();
     core.Redo();
@@ -292,7 +321,10 @@ class PowerOffActions final : public ActionOperations {
 
 TEST_F(AppCoreTest, APowerOffFindsTheTasksAndThenTheOptionsSaved) {
     std::vector<std::string> steps;
-    core.setSaveOptions([&] { steps.push_back(Saved() ? "options after tasks" : "options"); });
+    core.setOptionFiles(OptionFilesIn(dir.path()));
+    FakeOptionsWindow window;
+    core.AttachOptionsWindow(&window);
+    window.onRead = [&] { steps.push_back(Saved() ? "options after tasks" : "options"); };
     auto actions = std::make_unique<PowerOffActions>();
     actions->request = [&] { steps.push_back(Saved() ? "request after tasks" : "request"); };
     core.setActions(std::move(actions));
@@ -319,10 +351,17 @@ TEST(AppCoreLife, ALockedListIsNeverOverwrittenAndIsMergedOnceItCanBeRead) {
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / "actions.cfg.4242.tmp"));
     EXPECT_TRUE(std::filesystem::exists(dir / "data" / "actions.cfg.x.tmp")) << "not our name";
 
-    core.AddOptionFileReport(u"option file");
+    // A damaged option file: told first, and left as it is.
+    test::WriteBytes(dir / "data" / "settings.cnfg", {'x'});
+    core.setOptionFiles(OptionFilesIn(dir.path()));
+    FakeOptionsWindow window;
+    core.AttachOptionsWindow(&window);
+    EXPECT_NO_THROW(core.ReapplyWindowSize()) << "no window-size file is no error";
     const auto reports = core.TakeStartupReports();
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[0], u"option file") << "the option files' reports come first";
+    EXPECT_NE(reports[0].find(u"'x'"), std::u16string::npos) << "the option files' come first";
+    EXPECT_NO_THROW(core.LoadOptionsOnFirstActivation()) << "told once per start";
+    EXPECT_EQ(std::filesystem::file_size(dir / "data" / "settings.cnfg"), 1u) << "not written";
     EXPECT_NE(reports[1].find(u"left as it is"), std::u16string::npos);
     EXPECT_TRUE(core.TakeStartupReports().empty()) << "told once";
 
@@ -376,7 +415,7 @@ TEST_F(AppCoreTest, FilterKeepsCommandsOnTheRowsTheUserSees) {
     EXPECT_EQ(filter.visibleCount(), 1) << "every change matches the filter again";
     // A new task the filter hides is neither current nor selected.
     core.BeginAdd();
-    core.CommitEdit({{Action::RunCalc, 0, u"hidden", u"Normal"}});
+    core.CommitEdit({Action::RunCalc, 0, u"hidden", u"Normal"});
     core.EndEdit();
     EXPECT_EQ(core.tasks().currentTask(), -1);
     EXPECT_FALSE(core.tasks().isTaskSelected(4));

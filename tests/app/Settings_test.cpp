@@ -295,6 +295,19 @@ TEST(Settings, SaveWritesTheValueAndBothFilesAndTellsWhatItCouldNotKeep) {
     EXPECT_EQ(test::ReadBytes(dir / "My Tools" / "data" / "w_size.cnfg"),
               B("640\r\n480\r\n0\r\n-3\r\n12\r\n"));
 
+    // At 150% the columns and the window are shown half as wide again, and
+    // the save keeps the files as a save at 100% wrote them.
+    FakeWindow scaled;
+    LoadSettings(paths, scaled, 144);
+    EXPECT_EQ(scaled.log,
+              "auto=0 tray=1 col0=45 col1=150 col2=165 col3=300 w=960 h=720 move=-3,12");
+    EXPECT_TRUE(
+        SaveSettings(scaled.settings, scaled.window, paths, run, u"C:\\kv.exe", 144).AllKept());
+    EXPECT_EQ(test::ReadBytes(dir / "My Tools" / "data" / "settings.cnfg"),
+              B("0\r\n-1\r\n30\r\n100\r\n110\r\n200\r\n"));
+    EXPECT_EQ(test::ReadBytes(dir / "My Tools" / "data" / "w_size.cnfg"),
+              B("640\r\n480\r\n0\r\n-3\r\n12\r\n"));
+
     // Nothing can be kept: a file stands where the data folder should be.
     test::TempFolder blocked;
     test::WriteBytes(blocked / "data", {1});

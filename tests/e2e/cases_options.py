@@ -234,13 +234,18 @@ def screenshots_of_the_windows(t):
         buttons = (ADD, EDIT, DELETE, DELETE_ALL, MOVE_DOWN, MOVE_UP)
         for scale, dpi in (("100", 96), ("150", 144), ("200", 192)):
             t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", str(dpi))
-            # The designed columns as a start at this scale saves them; the
-            # window's size as one saved at 100%.
-            t.write_options(widths=[(w * dpi + 48) // 96 for w in (44, 104, 105, 211)])
+            # The files keep pixels at 100%, whatever the scale they were
+            # saved at: the columns and the window grow with the scale.
+            t.write_options(widths=(44, 104, 105, 211))
+            settings = t.read_file(t.path("data", "settings.cnfg"))
             with open(t.path("data", "w_size.cnfg"), "wb") as f:
                 f.write(ascii_file("609", "449", "0", "20", "20"))
             program = start_with_hotkeys(t, data)
             show_main_window(t)
+            widths = t.driver(*[["childsend", MAIN_CAPTION, GRID, LVM_GETCOLUMNWIDTH, c]
+                                for c in range(1, 5)])
+            scaled = ["result %d" % ((w * dpi + 48) // 96) for w in (44, 104, 105, 211)]
+            t.expect(widths == scaled, "the columns at %s%%: %s" % (scale, widths))
             what = "the main window at %s%%" % scale
             expect_whole_layout(t, MAIN_CAPTION, what, apart=buttons)
             # The designed text columns may be wider than the grid: it
@@ -272,5 +277,7 @@ def screenshots_of_the_windows(t):
             t.driver(["close", ABOUT_CAPTION])
             t.wait_shown(ABOUT_CAPTION, "the About box to close", shown=False)
             t.close(program)
+            t.expect(t.read_file(t.path("data", "settings.cnfg")) == settings,
+                     "the exit at %s%% changed the stored widths" % scale)
     finally:
         t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", "96")

@@ -147,7 +147,7 @@ HotKeyState AppCore::HotKeyStateOfTask(int row) const {
 }
 
 void AppCore::RegisterAllTaskHotKeys() {
-    if (paused_) return;
+    if (suspended()) return;
     hotKeys_.RegisterAllTaskHotKeys(tasks_, names_);
 }
 
@@ -158,7 +158,7 @@ void AppCore::ReleaseUnusedHotKeys() {
 void AppCore::HotKeyPressed(HotKeyCode code) {
     // Presses arrive only from the message loop, after the actions exist.
     // A press queued before the pause gave its hotkey back does nothing.
-    if (actions_ && !paused_) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
+    if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
 }
 
 void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
@@ -333,11 +333,36 @@ void AppCore::FinishImport() {
 
 void AppCore::SetPaused(bool paused) {
     if (paused == paused_) return;
+    const bool was = suspended();
     paused_ = paused;
-    if (paused_)
+    FollowSuspension(was);
+}
+
+void AppCore::FollowSuspension(bool wasSuspended) {
+    if (suspended() == wasSuspended) return;
+    if (suspended())
         hotKeys_.ReleaseAllRegistrations();
     else if (!edit_)
         RegisterAllTaskHotKeys(); // an open editor registers them as it closes
+}
+
+void AppCore::ForegroundChanged(const ForegroundProgram& program) {
+    const bool was = suspended();
+    const bool sameProgram = hotKeys_.foregroundProgram() == CaseFolded(program.fileName);
+    fullScreenInFront_ = program.fullScreen;
+    hotKeys_.SetForegroundProgram(program.fileName);
+    if (suspended() != was) {
+        FollowSuspension(was);
+    } else if (suspended() || edit_ || sameProgram || hotKeys_.FollowForeground() == 0) {
+        return; // the grid's marks are as they were
+    }
+    if (changed_) changed_();
+}
+
+void AppCore::SetPauseWhenFullScreen(bool pause) {
+    const bool was = suspended();
+    pauseFullScreen_ = pause;
+    FollowSuspension(was);
 }
 
 UndoHistory::Bytes AppCore::TableBytes() const {

@@ -44,6 +44,10 @@ struct SettingsValues {
     // At 96 dpi: "#" takes five digits, the text columns their designed
     // widths (the grid scrolls sideways where the window is narrower).
     std::array<int, kStoredColumnCount> columnWidths{44, 104, 105, 211};
+    // "Pause while a full-screen program is in front": line 8, which older
+    // versions never read; written only when set (line 7 then holds the
+    // pause hotkey, empty for none).
+    bool pauseFullScreen = false;
 };
 
 // The designed options with the column widths at dpi (a first start).
@@ -75,6 +79,8 @@ class SettingsTarget {
     virtual void SetTrayOnlyOption(bool set) = 0;  // CheckBox2
     // column: 0 to 3, in the grid's definition order, not its display order.
     virtual void SetColumnWidth(int column, int width) = 0;
+    // Line 8; a file without it (six or seven lines) clears the option.
+    virtual void SetPauseFullScreenOption(bool set) {}
     virtual void ShowMainWindow() = 0;
     virtual void SetWindowWidth(int width) = 0;
     virtual void SetWindowHeight(int height) = 0;
@@ -86,7 +92,7 @@ class SettingsTarget {
 
 // ---- The formats, bytes in and out ----
 
-// Lines 1 to 6 to the target, then shows the main window when the tray-only
+// Lines 1 to 6 and line 8 to the target, then shows the main window when the tray-only
 // option is now cleared. Throws SettingsError at the first line that is
 // missing or does not convert, after applying the lines before it.
 void ApplySettingsFile(std::span<const std::uint8_t> bytes, SettingsTarget& target);

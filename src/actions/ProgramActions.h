@@ -97,6 +97,9 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
 // Brings up the window of a running copy (PlanRaise), or starts one.
 void BringUpProgram(void* ownerWindow, const std::u16string& program,
                     const std::u16string& parameters, int showCode, bool toggle);
+// The file names of the programs that show a window now, letter case as
+// the system reports them, sorted, each once; for the editor's pick.
+std::vector<std::u16string> RunningWindowPrograms();
 // The full path of a process's program file; empty when the system does
 // not tell.
 std::u16string ProcessImagePath(std::uint32_t processId);

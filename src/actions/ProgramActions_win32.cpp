@@ -4,6 +4,7 @@
 
 #include "base/AppInfo.h"
 #include "base/SystemLibrary.h"
+#include "base/Text.h"
 #include "base/WinText.h"
 
 #include <windows.h>
@@ -125,6 +126,26 @@ BOOL CALLBACK CollectTopWindow(HWND window, LPARAM list) {
 }
 
 } // namespace
+
+std::vector<std::u16string> RunningWindowPrograms() {
+    std::vector<TopWindow> windows;
+    EnumWindows(&CollectTopWindow, reinterpret_cast<LPARAM>(&windows));
+    std::vector<std::u16string> names;
+    std::vector<std::uint32_t> asked;
+    for (const TopWindow& window : windows) {
+        if (std::find(asked.begin(), asked.end(), window.processId) != asked.end()) continue;
+        asked.push_back(window.processId);
+        std::u16string name(FileNamePart(ProcessImagePath(window.processId)));
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end(),
+              [](const auto& a, const auto& b) { return CaseFolded(a) < CaseFolded(b); });
+    names.erase(
+        std::unique(names.begin(), names.end(),
+                    [](const auto& a, const auto& b) { return CaseFolded(a) == CaseFolded(b); }),
+        names.end());
+    return names;
+}
 
 void BringUpProgram(void* ownerWindow, const std::u16string& program,
                     const std::u16string& parameters, int showCode, bool toggle) {

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace keyvane {
 
@@ -247,6 +248,9 @@ std::optional<EditPreset> AppCore::BeginEdit() {
 
 void AppCore::CommitEdit(const TaskFields& fields) {
     if (!edit_) return;
+    // The window says so under the line before it asks; nothing is written.
+    if (const std::u16string error = ProgramsFieldError(fields); !error.empty())
+        throw std::invalid_argument(ToUtf8(error));
     const EditPreset* preset = edit_->adding || !edit_->preset ? nullptr : &*edit_->preset;
     EditorCommit written{fields, edit_->adding};
     if (preset) {

@@ -59,7 +59,6 @@ inline constexpr std::u16string_view kIfRunningLabel = u"If it is running:";
 inline constexpr std::u16string_view kIfRunningChoices[] = {
     u"Start another copy", u"Bring it to the front",
     u"Bring it to the front, or minimize it if it is in front"};
-inline constexpr std::u16string_view kRunningProgramsButton = u"Running...";
 inline constexpr std::u16string_view kNoProgramsText =
     u"Name at least one program, or choose All programs";
 inline constexpr std::u16string_view kEmptyProgramText =

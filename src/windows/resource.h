@@ -62,6 +62,14 @@
 #define IDC_EDITOR_DESTINATION_LABEL 1011
 #define IDC_EDITOR_RUN_TYPE_LABEL 1012
 #define IDC_EDITOR_HOTKEY_WARNING 1013 // what the editor says of the hotkey
+#define IDC_EDITOR_PROGRAMS_LABEL 1014
+#define IDC_EDITOR_SCOPE 1015            // All programs / Only in / Not in
+#define IDC_EDITOR_PROGRAMS 1016         // the names, separated by ';'
+#define IDC_EDITOR_PROGRAMS_BROWSE 1017  // adds a program file's name
+#define IDC_EDITOR_PROGRAMS_RUNNING 1018 // adds a running program's name
+#define IDC_EDITOR_PROGRAMS_ERROR 1019   // why the names cannot be stored
+#define IDC_EDITOR_IF_RUNNING_LABEL 1020
+#define IDC_EDITOR_IF_RUNNING 1021
 
 // About box.
 #define IDC_ABOUT_TEXT 1101

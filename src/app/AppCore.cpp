@@ -133,6 +133,20 @@ void AppCore::FinishChange(std::optional<Step> step, bool newPictures) {
     follow();
 }
 
+TaskCommands AppCore::AvailableTaskCommands() const {
+    TaskCommands can;
+    const int current = tasks_.currentTask(), count = tasks_.taskCount();
+    int selected = 0;
+    for (int row = 0; row < count && selected < 2; ++row)
+        selected += tasks_.isTaskSelected(row) ? 1 : 0;
+    can.edit = selected == 1 && current >= 0 && tasks_.isTaskSelected(current);
+    can.remove = selected > 0;
+    can.removeAll = filter_.visibleCount() > 0;
+    can.moveUp = current > 0;
+    can.moveDown = current >= 0 && current < count - 1;
+    return can;
+}
+
 void AppCore::FollowTable() {
     filter_.Rebuild();
     DeselectHiddenTasks();

@@ -24,6 +24,15 @@
 
 namespace keyvane {
 
+// Which task commands can act now; the window greys out the others.
+struct TaskCommands {
+    bool edit = false;      // one row selected, and it is the current row
+    bool remove = false;    // some row selected
+    bool removeAll = false; // the grid shows some row
+    bool moveUp = false;    // the current row is not the table's first
+    bool moveDown = false;  // nor its last
+};
+
 // One run of the task editor, from Add or Edit to its close.
 struct EditSession {
     bool adding = true;
@@ -159,6 +168,7 @@ class AppCore {
     // Moves the current row one place; false (nothing changed, nothing
     // saved) at the ends of the table or without a current row.
     bool MoveCurrentTask(int step);
+    TaskCommands AvailableTaskCommands() const;
     // Flips a row's Enabled box and saves (a click or Space on the box).
     // Recorded as "Enable" or "Disable".
     void ToggleEnabled(int row);

@@ -85,6 +85,9 @@ HotKeyPageLayout LayOutHotKeyPage(ClientSize client, const PageMeasures& measure
     const int filterTop = layout.area.top + s(kGridTop);
     layout.filter = {layout.area.left + s(kPad), filterTop,
                      std::min(s(kFilterWidth), layout.area.width - 2 * s(kPad)), s(kFilterHeight)};
+    const int noteLeft = layout.filter.right() + s(kPad);
+    layout.note = {noteLeft, filterTop, std::max(0, layout.area.right() - s(kPad) - noteLeft),
+                   s(kFilterHeight)};
     const int gridTop = filterTop + s(kFilterHeight) + s(kFilterGap);
     layout.grid = {layout.area.left + s(kPad), gridTop, layout.area.width - 2 * s(kPad),
                    layout.area.bottom() - bar - gridTop};

@@ -38,6 +38,7 @@ struct HotKeyPageLayout {
     LayoutRect tabs;    // the page control, its tabs only
     LayoutRect area;    // below the tabs: both pages' controls stand here
     LayoutRect filter;  // the search box, above the grid
+    LayoutRect note;    // right of it, to the grid's right edge
     LayoutRect grid;    // inside the group box, which fills the area
     LayoutRect buttons; // the first button; the others follow at buttonStep
     int buttonStep = 0;

@@ -39,6 +39,11 @@ inline constexpr std::u16string_view kRedoItem = u"&Redo";
 inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
 
 // The program's own messages.
+// The grid when its filter hides every row; the main window while the
+// hotkeys are paused.
+inline constexpr std::u16string_view kNoTaskMatchesText = u"No task matches";
+inline constexpr std::u16string_view kPausedNoteText =
+    u"The hotkeys are paused: choose Pause hotkeys in the tray menu to resume them.";
 inline constexpr std::u16string_view kHeldElsewhereText =
     u"This hotkey is in use by another program";
 inline constexpr std::u16string_view kImportFailedText = u"Error!";

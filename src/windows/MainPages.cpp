@@ -111,6 +111,40 @@ void MainPages::Refresh() {
     refreshing_ = true;
     grid_.Refresh();
     refreshing_ = false;
+    EnableCommands();
+}
+
+void MainPages::EnableCommands() {
+    const TaskCommands can = core_.AvailableTaskCommands();
+    const std::pair<int, bool> buttons[] = {{IDC_MAIN_EDIT, can.edit},
+                                            {IDC_MAIN_DELETE, can.remove},
+                                            {IDC_MAIN_DELETE_ALL, can.removeAll},
+                                            {IDC_MAIN_MOVE_DOWN, can.moveDown},
+                                            {IDC_MAIN_MOVE_UP, can.moveUp}};
+    HWND focus = GetFocus();
+    bool focusLost = false;
+    for (auto [id, enabled] : buttons) {
+        HWND button = GetDlgItem(pages_, id);
+        if (!enabled && button == focus) focusLost = true;
+        EnableWindow(button, enabled ? TRUE : FALSE);
+    }
+    // A greyed button cannot keep the keyboard (Move up on reaching the
+    // first row): the grid takes it, with the row that moved.
+    if (focusLost) SetFocus(grid_.handle());
+}
+
+void MainPages::FocusDefault() {
+    if (page_ != 0) {
+        SetFocus(GetDlgItem(pages_, IDC_MAIN_AUTOSTART));
+        return;
+    }
+    SetFocus(GetDlgItem(pages_, core_.table().taskCount() > 0 ? IDC_MAIN_GRID : IDC_MAIN_FILTER));
+}
+
+void MainPages::ShowPaused(bool paused) {
+    paused_ = paused;
+    SetDlgItemTextW(pages_, IDC_MAIN_PAUSED, paused ? ToWide(kPausedNoteText).c_str() : L"");
+    ShowWindow(GetDlgItem(pages_, IDC_MAIN_PAUSED), paused && page_ == 0 ? SW_SHOW : SW_HIDE);
 }
 
 void MainPages::OnFilterChanged() {
@@ -181,6 +215,7 @@ void MainPages::ShowPage(int page) {
     TabCtrl_SetCurSel(GetDlgItem(pages_, IDC_MAIN_TABS), page);
     for (int id : kHotKeyPage)
         ShowWindow(GetDlgItem(pages_, id), page == 0 ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(pages_, IDC_MAIN_PAUSED), page == 0 && paused_ ? SW_SHOW : SW_HIDE);
     for (int id : kOptionsPage)
         ShowWindow(GetDlgItem(pages_, id), page == 1 ? SW_SHOW : SW_HIDE);
     // Hidden group boxes leave their frames behind unless all is repainted.
@@ -229,6 +264,7 @@ void MainPages::LayOut() {
     // grid fill the box above the bar of six buttons.
     place(IDC_MAIN_HOTKEYS_GROUP, layout.area);
     place(IDC_MAIN_FILTER, layout.filter);
+    place(IDC_MAIN_PAUSED, layout.note);
     place(IDC_MAIN_GRID, layout.grid);
     LayoutRect button = layout.buttons;
     for (int id : kTaskButtons) {

@@ -31,8 +31,13 @@ class MainPages {
     void SetOption(int id, bool set);
 
     // After the table changed: the filter's rows, then rows, selection and
-    // focus from the table.
+    // focus from the table, and the task buttons that can act enabled.
     void Refresh();
+    // Where the keyboard goes when nothing else has it: the grid, or the
+    // search box while the list is empty.
+    void FocusDefault();
+    // The note beside the search box while the hotkeys are paused.
+    void ShowPaused(bool paused);
     // The task pictures from the core's icon plan, at the window's dpi.
     void DrawTaskIcons();
 
@@ -55,6 +60,7 @@ class MainPages {
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowPage(int page);
     void SetUpControls();
+    void EnableCommands();
     void OnFilterChanged();
     void SetGlyphs();
     int Scaled(int pixels) const;
@@ -67,6 +73,7 @@ class MainPages {
     TaskGrid grid_;
     int page_ = 0;
     bool refreshing_ = false; // the filter's own selection change comes back
+    bool paused_ = false;
     // The pages' font after a dpi change (null: the dialog's own).
     HFONT font_ = nullptr;
 };

@@ -106,6 +106,7 @@ MainPages& MainWindow::Pages() {
             pages_->grid().SetColumnWidth(c, options_.columnWidths[static_cast<std::size_t>(c)]);
         pages_->Refresh();
         pages_->DrawTaskIcons();
+        pages_->ShowPaused(core_.paused());
     }
     return *pages_;
 }
@@ -244,6 +245,23 @@ void MainWindow::OnTrayIcon(UINT mouseMessage) {
     }
 }
 
+bool MainWindow::OnActivate(bool active, bool minimized) {
+    if (!pages_) return false;
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(handle_, focus)) lastFocus_ = focus;
+        return false;
+    }
+    if (minimized || !IsWindowVisible(handle_)) return false;
+    // A control of the other page, or one greyed meanwhile, cannot have it.
+    if (lastFocus_ && IsWindow(lastFocus_) && IsChild(handle_, lastFocus_) &&
+        IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_))
+        SetFocus(lastFocus_);
+    else
+        pages_->FocusDefault();
+    return true;
+}
+
 void MainWindow::OnEndSession(bool ending) {
     // The system may end the process at any moment after this returns, so
     // everything worth keeping is written now. "Log off computer" ends the
@@ -253,34 +271,34 @@ void MainWindow::OnEndSession(bool ending) {
 }
 
 bool MainWindow::Command(UINT id) {
+    // onPages: the command acts on the pages; one posted from outside before
+    // the window was ever shown builds them first.
     static constexpr struct {
         UINT id;
         void (MainWindow::*handler)();
+        bool onPages;
     } kCommands[] = {
-        {IDM_TRAY_EXIT, &MainWindow::OnExit}, // the tray's "Exit"
-        {IDM_MAIN_EXIT, &MainWindow::OnExit}, // "File" > "Exit"
-        {IDM_TRAY_SHOW, &MainWindow::OnShowFromTray},
-        {IDM_MAIN_ABOUT, &MainWindow::OnAbout},
-        {IDM_TRAY_ABOUT, &MainWindow::OnAbout},
-        {IDC_MAIN_ADD, &MainWindow::OnAdd},
-        {IDC_MAIN_EDIT, &MainWindow::OnEdit},
-        {IDC_MAIN_DELETE, &MainWindow::OnDelete},
-        {IDC_MAIN_DELETE_ALL, &MainWindow::OnDeleteAll},
-        {IDC_MAIN_MOVE_DOWN, &MainWindow::OnMoveDown},
-        {IDC_MAIN_MOVE_UP, &MainWindow::OnMoveUp},
-        {IDC_MAIN_SAVE, &MainWindow::OnSaveOptions},
-        {IDC_MAIN_IMPORT, &MainWindow::OnImport},
-        {IDM_EDIT_UNDO, &MainWindow::OnUndo},
-        {IDM_EDIT_REDO, &MainWindow::OnRedo},
-        {IDM_TRAY_PAUSE, &MainWindow::OnPause},
+        {IDM_TRAY_EXIT, &MainWindow::OnExit, false}, // the tray's "Exit"
+        {IDM_MAIN_EXIT, &MainWindow::OnExit, false}, // "File" > "Exit"
+        {IDM_TRAY_SHOW, &MainWindow::OnShowFromTray, false},
+        {IDM_MAIN_ABOUT, &MainWindow::OnAbout, false},
+        {IDM_TRAY_ABOUT, &MainWindow::OnAbout, false},
+        {IDC_MAIN_ADD, &MainWindow::OnAdd, true},
+        {IDC_MAIN_EDIT, &MainWindow::OnEdit, true},
+        {IDC_MAIN_DELETE, &MainWindow::OnDelete, true},
+        {IDC_MAIN_DELETE_ALL, &MainWindow::OnDeleteAll, true},
+        {IDC_MAIN_MOVE_DOWN, &MainWindow::OnMoveDown, true},
+        {IDC_MAIN_MOVE_UP, &MainWindow::OnMoveUp, true},
+        {IDC_MAIN_SAVE, &MainWindow::OnSaveOptions, true},
+        {IDC_MAIN_IMPORT, &MainWindow::OnImport, true},
+        {IDM_EDIT_UNDO, &MainWindow::OnUndo, false},
+        {IDM_EDIT_REDO, &MainWindow::OnRedo, false},
+        {IDM_TRAY_PAUSE, &MainWindow::OnPause, false},
     };
     for (const auto& command : kCommands) {
         if (command.id != id) continue;
-        // The task commands act on the pages; a command posted from outside
-        // before the window was ever shown builds them first.
-        const bool onPages = id >= IDC_MAIN_TABS && id <= IDC_MAIN_SAVE;
-        if (onPages) Guarded([&] { Pages(); });
-        if (!onPages || pages_) Guarded([&] { (this->*command.handler)(); });
+        if (command.onPages) Guarded([&] { Pages(); });
+        if (!command.onPages || pages_) Guarded([&] { (this->*command.handler)(); });
         return true;
     }
     return false;
@@ -315,6 +333,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             activatedOnce_ = true;
             Guarded([&] { core_.LoadOptionsOnFirstActivation(); });
         }
+        // Left to itself, the activation gives the focus to the frame,
+        // where no key does anything.
+        if (OnActivate(LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0)) return 0;
         break;
     case WM_SIZE:
         if (pages_) pages_->LayOut();

@@ -65,6 +65,9 @@ class MainWindow final : private OptionsWindow {
     void OnExit();
     void OnTrayIcon(UINT mouseMessage);
     void OnEndSession(bool ending);
+    // Keeps the focused control when the window is deactivated and gives it
+    // back when it is activated; true when the focus was set.
+    bool OnActivate(bool active, bool minimized);
     void ShowStartupReports();
 
     // The pages are made the first time the window is shown.
@@ -110,6 +113,9 @@ class MainWindow final : private OptionsWindow {
     // A maximized state read while the window was hidden: applied when it
     // is shown, never showing it by itself.
     bool maximizeWhenShown_ = false;
+    // The control that had the keyboard when the window was deactivated; it
+    // gets it back at the next activation.
+    HWND lastFocus_ = nullptr;
     // The first activation loads the option files again, once.
     bool activatedOnce_ = false;
     // The dpi the window's sizes were made for; WM_DPICHANGED says the new one.

@@ -5,6 +5,7 @@
 
 #include "base/AppInfo.h"
 #include "base/WinText.h"
+#include "windows/MainPages.h"
 #include "windows/resource.h"
 
 #include <string>
@@ -61,6 +62,7 @@ void MainWindow::OnRedo() {
 void MainWindow::OnPause() {
     core_.SetPaused(!core_.paused());
     tray_.SetPaused(core_.paused());
+    if (pages_) pages_->ShowPaused(core_.paused());
 }
 
 } // namespace keyvane

@@ -302,7 +302,24 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
         switch (draw->nmcd.dwDrawStage) {
         case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW;
+            return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+        case CDDS_POSTPAINT:
+            // A filter that hides every row says so, rather than an empty
+            // grid that looks like a lost list.
+            if (filter_ && filter_->active() && filter_->visibleCount() == 0) {
+                RECT area{};
+                GetClientRect(list_, &area);
+                RECT header{};
+                if (HWND h = ListView_GetHeader(list_); h && GetWindowRect(h, &header))
+                    area.top += header.bottom - header.top;
+                area.top += ScaleToDpi(list_, 12);
+                SetBkMode(draw->nmcd.hdc, TRANSPARENT);
+                SetTextColor(draw->nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
+                const std::wstring text = ToWide(kNoTaskMatchesText);
+                DrawTextW(draw->nmcd.hdc, text.c_str(), static_cast<int>(text.size()), &area,
+                          DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+            }
+            return CDRF_DODEFAULT;
         case CDDS_ITEMPREPAINT:
             return CDRF_NOTIFYPOSTPAINT;
         case CDDS_ITEMPOSTPAINT: {
@@ -313,7 +330,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             if (row < 0) return CDRF_DODEFAULT;
             RECT cell{};
             ListView_GetSubItemRect(list_, item, kEnabled, LVIR_BOUNDS, &cell);
-            DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(u"Enabled", row));
+            DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(Column::Enabled, row));
             if (marks_ && warning_ && marks_(row).mark != HotKeyMark::None) {
                 ListView_GetSubItemRect(list_, item, kHotkey, LVIR_BOUNDS, &cell);
                 const int size = ScaleToDpi(list_, 16);

@@ -46,6 +46,7 @@
 #define IDC_MAIN_IMPORT 914        // "Import"
 #define IDC_MAIN_SAVE 915          // "Save"
 #define IDC_MAIN_FILTER 916        // the search box above the grid
+#define IDC_MAIN_PAUSED 917        // beside it, while the hotkeys are paused
 
 // Task editor. OK and Close are IDOK and IDCANCEL, so Enter and
 // Escape work as the dialog manager gives them.

@@ -395,6 +395,29 @@ TEST(FirstCdDrive, FirstLetterWithACdRomDrive) {
     EXPECT_EQ(FirstCdDrive(0b00100, types), u"");
 }
 
+TEST_F(AppCoreTest, CommandsThatCannotActAreNotOffered) {
+    const auto offered = [&] {
+        const TaskCommands can = core.AvailableTaskCommands();
+        std::string out;
+        for (auto [on, name] : {std::pair{can.edit, "edit "},
+                                {can.remove, "delete "},
+                                {can.removeAll, "all "},
+                                {can.moveUp, "up "},
+                                {can.moveDown, "down "}})
+            if (on) out += name;
+        return out;
+    };
+    EXPECT_EQ(offered(), "") << "an empty list";
+    FillNumbered(3);
+    EXPECT_EQ(offered(), "all ") << "no row selected";
+    core.SelectTasks(0, {0});
+    EXPECT_EQ(offered(), "edit delete all down ");
+    core.SelectTasks(2, {0, 2});
+    EXPECT_EQ(offered(), "delete all up ") << "two rows, the last one current";
+    core.SetTaskFilter(u"nothing matches");
+    EXPECT_EQ(offered(), "") << "the rows the filter hides are let go";
+}
+
 TEST_F(AppCoreTest, FilterKeepsCommandsOnTheRowsTheUserSees) {
     FillNumbered(5); // destinations row1 ... row5
     core.tasks().setCellText(Column::Dest, 1, u"other");

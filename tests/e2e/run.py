@@ -26,7 +26,8 @@ from support.session import Session
 
 # The modules of cases, in the order they run.
 CASES = [function for module in (
-    "cases_tasklist", "cases_life", "cases_hotkeys", "cases_windows", "cases_options")
+    "cases_tasklist", "cases_life", "cases_hotkeys", "cases_windows", "cases_keyboard",
+    "cases_options")
          for function in importlib.import_module(module).CASES]
 
 

@@ -531,6 +531,8 @@ void Run(const std::vector<std::wstring>& args) {
         HWND w = Need(arg(1));
         if (args.size() > 2) w = Child(w, args[2]);
         Print(WindowText(w));
+    } else if (cmd == L"enabled") {
+        Print(L"enabled " + std::to_wstring(IsWindowEnabled(Child(Need(arg(1)), arg(2))) ? 1 : 0));
     } else if (cmd == L"children") {
         EnumChildWindows(
             Need(arg(1)),

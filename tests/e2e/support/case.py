@@ -13,7 +13,7 @@ from .session import CaseFailure, wait_until
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..")
 
 
-def _program_text(name):
+def program_text(name):
     """One of the program's own texts, read from where the program keeps
     them, so the suite never holds a second copy that could drift."""
     with open(os.path.join(ROOT, "src", "base", "AppInfo.h"), encoding="utf-8") as f:
@@ -23,9 +23,9 @@ def _program_text(name):
     return match.group(1)
 
 
-MAIN_CAPTION = _program_text("kMainWindowCaption")
-EDITOR_CAPTION = _program_text("kEditorCaption")
-ABOUT_CAPTION = _program_text("kAboutCaption")
+MAIN_CAPTION = program_text("kMainWindowCaption")
+EDITOR_CAPTION = program_text("kEditorCaption")
+ABOUT_CAPTION = program_text("kAboutCaption")
 
 # Deadlines in seconds, generous for a loaded 2-core machine.
 WINDOW_DEADLINE = 20

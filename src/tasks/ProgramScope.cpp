@@ -154,6 +154,30 @@ std::u16string ProgramListText(std::u16string_view field) {
     return text;
 }
 
+ScopeNote NoteOfScope(std::u16string_view programs, std::u16string_view ifRunning) {
+    ScopeNote note;
+    const ProgramScope scope = ReadProgramScope(programs);
+    if (scope.unreadable) {
+        note.tip = std::u16string(kUnreadableProgramsTip) + std::u16string(programs);
+        note.mark = u"?";
+    } else if (scope.kind != ScopeKind::AllPrograms) {
+        note.tip = std::u16string(scope.kind == ScopeKind::OnlyIn ? kOnlyInTip : kNotInTip) +
+                   ProgramListText(programs);
+        note.mark = scope.kind == ScopeKind::OnlyIn ? u"only" : u"not";
+    }
+    const IfRunningChoice choice = ReadIfRunning(ifRunning);
+    if (choice.unreadable) {
+        if (!note.tip.empty()) note.tip += u"\n";
+        note.tip += std::u16string(kUnreadableIfRunningTip) + std::u16string(ifRunning);
+        note.mark = u"?";
+    } else if (choice.choice != IfRunning::StartAnother) {
+        if (!note.tip.empty()) note.tip += u"\n";
+        note.tip += std::u16string(kIfRunningLabel) + u" " +
+                    std::u16string(kIfRunningChoices[static_cast<std::size_t>(choice.choice)]);
+    }
+    return note;
+}
+
 namespace {
 constexpr std::array<std::u16string_view, kIfRunningCount> kIfRunningFields = {u"", u"Front",
                                                                                u"Toggle"};

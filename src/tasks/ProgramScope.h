@@ -57,6 +57,15 @@ ProgramListCheck CheckProgramList(std::u16string_view text);
 // "notepad.exe; code.exe". An unreadable field gives its own text.
 std::u16string ProgramListText(std::u16string_view field);
 
+// What the grid says of a row's two fields: its tooltip lines (empty for a
+// task for all programs that starts another copy), and the short mark drawn
+// in its Hotkey cell ("only", "not", "?" for a field not understood).
+struct ScopeNote {
+    std::u16string tip;
+    std::u16string mark;
+};
+ScopeNote NoteOfScope(std::u16string_view programs, std::u16string_view ifRunning);
+
 enum class IfRunning : std::uint8_t { StartAnother, Front, Toggle };
 inline constexpr int kIfRunningCount = 3;
 

@@ -22,8 +22,9 @@ namespace {
 constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_FILTER,    IDC_MAIN_GRID,
                                IDC_MAIN_ADD,           IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
                                IDC_MAIN_DELETE_ALL,    IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
-constexpr int kOptionsPage[] = {IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART, IDC_MAIN_TRAY_ONLY,
-                                IDC_MAIN_IMPORT_LABEL,  IDC_MAIN_IMPORT,    IDC_MAIN_SAVE};
+constexpr int kOptionsPage[] = {
+    IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART, IDC_MAIN_TRAY_ONLY, IDC_MAIN_PAUSE_FULL_SCREEN,
+    IDC_MAIN_IMPORT_LABEL,  IDC_MAIN_IMPORT,    IDC_MAIN_SAVE};
 constexpr int kTaskButtons[] = {IDC_MAIN_ADD,        IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
                                 IDC_MAIN_DELETE_ALL, IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
 
@@ -276,14 +277,17 @@ void MainPages::LayOut() {
     const LayoutRect& area = layout.area;
     const int buttonW = layout.buttons.width, buttonH = layout.buttonHeight;
     const int boxW =
-        std::max(Scaled(290), ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)));
+        std::max({Scaled(290), ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)),
+                  ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_PAUSE_FULL_SCREEN))});
     place(IDC_MAIN_GENERAL_GROUP,
-          {area.left, area.top, std::min(boxW + Scaled(30), area.width), Scaled(76)});
+          {area.left, area.top, std::min(boxW + Scaled(30), area.width), Scaled(100)});
     place(IDC_MAIN_AUTOSTART, {area.left + Scaled(12), area.top + Scaled(22), boxW, Scaled(20)});
     place(IDC_MAIN_TRAY_ONLY, {area.left + Scaled(12), area.top + Scaled(46), boxW, Scaled(20)});
+    place(IDC_MAIN_PAUSE_FULL_SCREEN,
+          {area.left + Scaled(12), area.top + Scaled(70), boxW, Scaled(20)});
     place(IDC_MAIN_IMPORT_LABEL,
-          {area.left + Scaled(2), area.top + Scaled(92), Scaled(300), Scaled(16)});
-    place(IDC_MAIN_IMPORT, {area.left + Scaled(2), area.top + Scaled(112), buttonW, buttonH});
+          {area.left + Scaled(2), area.top + Scaled(116), Scaled(300), Scaled(16)});
+    place(IDC_MAIN_IMPORT, {area.left + Scaled(2), area.top + Scaled(136), buttonW, buttonH});
     place(IDC_MAIN_SAVE,
           {area.left + Scaled(2), area.bottom() - buttonH - Scaled(6), buttonW, buttonH});
 }

@@ -92,6 +92,8 @@ class MainWindow final : private OptionsWindow {
     void KeepReachable() override;
     void SetAutoStartOption(bool set) override;
     void SetTrayOnlyOption(bool set) override;
+    void SetPauseFullScreenOption(bool set) override;
+    void OnPauseFullScreen();
     void SetColumnWidth(int column, int width) override;
     void ShowMainWindow() override;
     void SetWindowWidth(int width) override;

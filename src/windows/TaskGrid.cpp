@@ -193,17 +193,29 @@ void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
 
 std::u16string TaskGrid::TooltipOf(int row) const {
     const RowMark mark = marks_ ? marks_(row) : RowMark{};
+    std::u16string tip;
     switch (mark.mark) {
     case HotKeyMark::Taken:
-        return std::u16string(kHeldElsewhereText);
+        tip = kHeldElsewhereText;
+        break;
     case HotKeyMark::NotRecognised:
-        return u"Keyvane cannot read this hotkey on any of your keyboard layouts";
+        tip = u"Keyvane cannot read this hotkey on any of your keyboard layouts";
+        break;
     case HotKeyMark::TakesCharacter:
-        return u"This hotkey takes the character " + mark.character +
-               u" that AltGr types on your keyboard layout";
+        tip = u"This hotkey takes the character " + mark.character +
+              u" that AltGr types on your keyboard layout";
+        break;
     default:
-        return {};
+        break;
     }
+    const ScopeNote note = ScopeNoteOf(row);
+    if (!note.tip.empty()) tip += (tip.empty() ? u"" : u"\n") + note.tip;
+    return tip;
+}
+
+ScopeNote TaskGrid::ScopeNoteOf(int row) const {
+    return NoteOfScope(table_->textCell(Column::Programs, row),
+                       table_->textCell(Column::If_running, row));
 }
 
 LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
@@ -331,6 +343,17 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             RECT cell{};
             ListView_GetSubItemRect(list_, item, kEnabled, LVIR_BOUNDS, &cell);
             DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(Column::Enabled, row));
+            // A task for some programs, or with a field not understood:
+            // its short mark at the cell's right end, in the grey of notes.
+            if (const ScopeNote note = ScopeNoteOf(row); !note.mark.empty()) {
+                ListView_GetSubItemRect(list_, item, kHotkey, LVIR_BOUNDS, &cell);
+                cell.right -= ScaleToDpi(list_, 4);
+                SetBkMode(draw->nmcd.hdc, TRANSPARENT);
+                SetTextColor(draw->nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
+                const std::wstring mark = ToWide(note.mark);
+                DrawTextW(draw->nmcd.hdc, mark.c_str(), static_cast<int>(mark.size()), &cell,
+                          DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            }
             if (marks_ && warning_ && marks_(row).mark != HotKeyMark::None) {
                 ListView_GetSubItemRect(list_, item, kHotkey, LVIR_BOUNDS, &cell);
                 const int size = ScaleToDpi(list_, 16);

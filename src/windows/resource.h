@@ -33,20 +33,21 @@
 #define IDC_MAIN_TABS 900
 #define IDC_MAIN_HOTKEYS_GROUP 901 // "Hot Keys"
 #define IDC_MAIN_GRID 902
-#define IDC_MAIN_ADD 903           // "Add"
-#define IDC_MAIN_EDIT 904          // "Edit"
-#define IDC_MAIN_DELETE 905        // "Delete"
-#define IDC_MAIN_DELETE_ALL 906    // "Delete All"
-#define IDC_MAIN_MOVE_DOWN 907     // "Move down"
-#define IDC_MAIN_MOVE_UP 908       // "Move up"
-#define IDC_MAIN_GENERAL_GROUP 910 // "General"
-#define IDC_MAIN_AUTOSTART 911     // "Auto start with Windows "
-#define IDC_MAIN_TRAY_ONLY 912     // "Always start in system tray only"
-#define IDC_MAIN_IMPORT_LABEL 913  // "Import hotkeys from v1.2"
-#define IDC_MAIN_IMPORT 914        // "Import"
-#define IDC_MAIN_SAVE 915          // "Save"
-#define IDC_MAIN_FILTER 916        // the search box above the grid
-#define IDC_MAIN_PAUSED 917        // beside it, while the hotkeys are paused
+#define IDC_MAIN_ADD 903               // "Add"
+#define IDC_MAIN_EDIT 904              // "Edit"
+#define IDC_MAIN_DELETE 905            // "Delete"
+#define IDC_MAIN_DELETE_ALL 906        // "Delete All"
+#define IDC_MAIN_MOVE_DOWN 907         // "Move down"
+#define IDC_MAIN_MOVE_UP 908           // "Move up"
+#define IDC_MAIN_GENERAL_GROUP 910     // "General"
+#define IDC_MAIN_AUTOSTART 911         // "Auto start with Windows "
+#define IDC_MAIN_TRAY_ONLY 912         // "Always start in system tray only"
+#define IDC_MAIN_IMPORT_LABEL 913      // "Import hotkeys from v1.2"
+#define IDC_MAIN_IMPORT 914            // "Import"
+#define IDC_MAIN_SAVE 915              // "Save"
+#define IDC_MAIN_FILTER 916            // the search box above the grid
+#define IDC_MAIN_PAUSED 917            // beside it, while the hotkeys are paused
+#define IDC_MAIN_PAUSE_FULL_SCREEN 930 // "Pause while a full-screen program is in front"
 
 // Task editor. OK and Close are IDOK and IDCANCEL, so Enter and
 // Escape work as the dialog manager gives them.

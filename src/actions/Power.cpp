@@ -1,6 +1,7 @@
 // Step logic of the power and session operations; see Power.h.
 #include "actions/Power.h"
 
+#include "base/AppInfo.h"
 #include "base/Errors.h"
 #include "base/Text.h"
 
@@ -75,13 +76,9 @@ void ExitWithPrivilege(PowerPlatform& platform, std::uint32_t flags, std::string
 // which removes the file.
 std::u16string MissingStateText(SleepState state, const PowerCapabilities& capabilities) {
     if (state == SleepState::StandBy)
-        return capabilities.standBy
-                   ? u""
-                   : u"Stand by is not possible: this computer has no stand-by sleep state (S3).";
-    if (!capabilities.hibernate)
-        return u"Hibernate is not possible: this computer has no hibernation state (S4).";
-    if (!capabilities.hibernateFileOn)
-        return u"Hibernate is not possible: hibernation is switched off on this computer.";
+        return capabilities.standBy ? u"" : std::u16string(kNoStandByText);
+    if (!capabilities.hibernate) return std::u16string(kNoHibernateText);
+    if (!capabilities.hibernateFileOn) return std::u16string(kHibernateOffText);
     return u"";
 }
 

@@ -157,15 +157,15 @@ HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldEl
     if (code == 0) return advice;
     if (TakesTyping(names, code)) {
         advice.refused = true;
-        advice.text = u"Not taken: " + HotKeyCodeToText(names, code) +
-                      u" is needed for typing; add Ctrl, Alt or Win";
+        advice.text = std::u16string(kTypingKeyBefore) + HotKeyCodeToText(names, code) +
+                      std::u16string(kTypingKeyAfter);
         return advice;
     }
     std::vector<std::u16string> lines;
     if (heldElsewhere) lines.emplace_back(kHeldElsewhereText);
     const std::u16string character = CharacterTakenFromAltGr(names, code);
     if (!character.empty())
-        lines.push_back(u"Takes the character " + character + u" that AltGr types");
+        lines.push_back(std::u16string(kAltGrBefore) + character + std::u16string(kAltGrAfter));
     if (!sharedWith.empty()) lines.push_back(SharedText(sharedWith));
     for (const std::u16string& line : lines)
         advice.text += (advice.text.empty() ? u"" : u"\n") + line;

@@ -43,10 +43,29 @@ inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
 // hotkeys are paused.
 inline constexpr std::u16string_view kNoTaskMatchesText = u"No task matches";
 inline constexpr std::u16string_view kPausedNoteText =
-    u"The hotkeys are paused: choose Pause hotkeys in the tray menu to resume them.";
+    u"The hotkeys are paused; the tray menu resumes them.";
 inline constexpr std::u16string_view kHeldElsewhereText =
     u"This hotkey is in use by another program";
 inline constexpr std::u16string_view kImportFailedText = u"Error!";
+// What the editor says of a captured combination; the hotkey's text or the
+// character goes between the two halves.
+inline constexpr std::u16string_view kTypingKeyBefore = u"Not taken: ";
+inline constexpr std::u16string_view kTypingKeyAfter =
+    u" is needed for typing; add Ctrl, Alt or Win";
+inline constexpr std::u16string_view kAltGrBefore = u"Takes the character ";
+inline constexpr std::u16string_view kAltGrAfter = u" that AltGr types";
+// The grid's tooltip of a marked hotkey (with kHeldElsewhereText).
+inline constexpr std::u16string_view kUnreadableHotKeyTip =
+    u"Keyvane cannot read this hotkey on any of your keyboard layouts";
+inline constexpr std::u16string_view kAltGrTipBefore = u"This hotkey takes the character ";
+inline constexpr std::u16string_view kAltGrTipAfter = u" that AltGr types on your keyboard layout";
+// Why a stand by or hibernate cannot run.
+inline constexpr std::u16string_view kNoStandByText =
+    u"Stand by is not possible: this computer has no stand-by sleep state (S3).";
+inline constexpr std::u16string_view kNoHibernateText =
+    u"Hibernate is not possible: this computer has no hibernation state (S4).";
+inline constexpr std::u16string_view kHibernateOffText =
+    u"Hibernate is not possible: hibernation is switched off on this computer.";
 // After the reason a task list could not be read at start: moved aside at
 // the next save (the rescue path goes between the two), or read again then.
 inline constexpr std::u16string_view kUnreadableListBefore =

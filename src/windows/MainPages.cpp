@@ -157,6 +157,7 @@ void MainPages::OnFilterChanged() {
     core_.SetTaskFilter(FromWide(text));
     refreshing_ = false;
     grid_.Refresh();
+    EnableCommands();
 }
 
 void MainPages::SetGlyphs() {

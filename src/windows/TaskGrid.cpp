@@ -199,11 +199,10 @@ std::u16string TaskGrid::TooltipOf(int row) const {
         tip = kHeldElsewhereText;
         break;
     case HotKeyMark::NotRecognised:
-        tip = u"Keyvane cannot read this hotkey on any of your keyboard layouts";
+        tip = kUnreadableHotKeyTip;
         break;
     case HotKeyMark::TakesCharacter:
-        tip = u"This hotkey takes the character " + mark.character +
-              u" that AltGr types on your keyboard layout";
+        tip = std::u16string(kAltGrTipBefore) + mark.character + std::u16string(kAltGrTipAfter);
         break;
     default:
         break;

@@ -77,7 +77,6 @@ inline constexpr std::u16string_view kUnopenedListNote =
 
 // The editor's lines for a task's programs and a running copy, and what it
 // says of a list of programs it cannot store (the name follows the colon).
-inline constexpr std::u16string_view kProgramsLabel = u"Programs:";
 inline constexpr std::u16string_view kScopeChoices[] = {u"All programs", u"Only in", u"Not in"};
 inline constexpr std::u16string_view kIfRunningLabel = u"If it is running:";
 inline constexpr std::u16string_view kIfRunningChoices[] = {

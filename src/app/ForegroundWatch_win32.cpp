@@ -51,10 +51,17 @@ class SystemForegroundWatch final : public ForegroundWatch {
     explicit SystemForegroundWatch(std::function<void(const ForegroundProgram&)> onChange)
         : onChange_(std::move(onChange)) {
         gWatch = this;
+        last_ = GetForegroundWindow();
+        lastFull_ = last_ && FillsItsMonitor(last_);
         hook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                 &SystemForegroundWatch::OnEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+        // Wine 8 raises no foreground event out of context, and a hook can
+        // miss one while the desktop switches: a look at the window in front
+        // four times a second costs one call when nothing changed.
+        timer_ = SetTimer(nullptr, 0, kLookMs, &SystemForegroundWatch::OnTimer);
     }
     ~SystemForegroundWatch() override {
+        if (timer_) KillTimer(nullptr, timer_);
         if (hook_) UnhookWinEvent(hook_);
         gWatch = nullptr;
     }
@@ -65,12 +72,27 @@ class SystemForegroundWatch final : public ForegroundWatch {
                                  DWORD) {
         // Delivered from this thread's message loop, modal loops included;
         // the core leaves the registrations alone while an edit is open.
-        if (!gWatch || event != EVENT_SYSTEM_FOREGROUND) return;
-        gWatch->onChange_(ProgramOf(window));
+        if (gWatch && event == EVENT_SYSTEM_FOREGROUND) gWatch->Follow(window);
+    }
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+        if (gWatch) gWatch->Follow(GetForegroundWindow());
+    }
+    // A window that goes full screen in front (a film's double click) is a
+    // change as well.
+    void Follow(HWND window) {
+        const bool full = window && FillsItsMonitor(window);
+        if (window == last_ && full == lastFull_) return;
+        last_ = window;
+        lastFull_ = full;
+        onChange_(ProgramOf(window));
     }
 
+    static constexpr UINT kLookMs = 250;
     std::function<void(const ForegroundProgram&)> onChange_;
     HWINEVENTHOOK hook_ = nullptr;
+    UINT_PTR timer_ = 0;
+    HWND last_ = nullptr;
+    bool lastFull_ = false;
 };
 
 } // namespace

@@ -82,14 +82,10 @@ inline constexpr std::u16string_view kIfRunningLabel = u"If it is running:";
 inline constexpr std::u16string_view kIfRunningChoices[] = {
     u"Start another copy", u"Bring it to the front",
     u"Bring it to the front, or minimize it if it is in front"};
-inline constexpr std::u16string_view kNoProgramsText =
-    u"Name at least one program, or choose All programs";
-inline constexpr std::u16string_view kEmptyProgramText =
-    u"A program name is empty: remove the extra \";\"";
-inline constexpr std::u16string_view kProgramPathText =
-    u"Give the program's file name without its folder: ";
-inline constexpr std::u16string_view kProgramCharacterText =
-    u"A program name cannot hold \" < > | ? * or begin with !: ";
+inline constexpr std::u16string_view kNoProgramsText = u"Name a program, or choose All programs";
+inline constexpr std::u16string_view kEmptyProgramText = u"An empty name: remove the extra \";\"";
+inline constexpr std::u16string_view kProgramPathText = u"A file name without its folder: ";
+inline constexpr std::u16string_view kProgramCharacterText = u"No \" < > | ? * or leading ! in: ";
 inline constexpr std::u16string_view kTooManyProgramsText = u"At most 100 programs per task";
 // The grid's tooltip on a task for some programs, and on a field this
 // version cannot read (the field's text follows).

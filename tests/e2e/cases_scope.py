@@ -1,11 +1,14 @@
 """Tasks for some programs only, and a running copy brought up instead of a
 second one, as a user meets them: the program in front decides, and the
 editor shows and checks the new lines."""
+import os
+import shutil
+
 from support.case import EDITOR_CAPTION, MAIN_CAPTION, registry, utf16_list
 from support.drive import (EDIT, GRID, MOD_ALT, MOD_CONTROL, add_target, ctrl_alt_text, press,
                            shot, show_main_window, start_with_hotkeys, target_records,
                            visible_windows, wait_records)
-from cases_hotkeys import WINDOW_STATES, show_test_window, wait_window_state
+from cases_hotkeys import WINDOW_STATES, wait_window_state
 
 CASES, case = registry()
 
@@ -19,13 +22,18 @@ def editor_text(t, control):
 @case
 def a_task_for_one_program_and_a_running_copy_toggled(t):
     target = add_target(t)
-    window = "C:\\e2e\\kvwindow.exe %s\\%s Second" % (t.win_dir, WINDOW_STATES)
+    # The copy is the task's program file: the window's program, started
+    # from the case's folder, where it keeps its states file. (Parameters
+    # with a backslash would keep the destination from splitting.)
+    shutil.copy2(os.path.join(t.session.root, "kvwindow.exe"), t.path("kvwindow.exe"))
+    window = "%s\\kvwindow.exe %s Second" % (t.win_dir, WINDOW_STATES)
     tasks = utf16_list(
         "1,Run selected program...,%s,%s scoped,Normal,0,True,kvwindow.exe"
         % (ctrl_alt_text(t, "K"), target),
         "2,Run selected program...,%s,%s,Normal,0,True,,Toggle" % (ctrl_alt_text(t, "T"), window))
     program = start_with_hotkeys(t, tasks)
-    show_test_window(t, "Keyvane test window")
+    t.spawn(t.win_dir + "\\kvwindow.exe", t.win_dir + "\\" + WINDOW_STATES, "Keyvane test window")
+    wait_window_state(t, 1, "shown", "the test window to show")
     # The test window in front: the task for it fires.
     press(t, "ctrl+alt+k")
     record = wait_records(t, 1, "the task for the test window to run")[0]
@@ -40,6 +48,7 @@ def a_task_for_one_program_and_a_running_copy_toggled(t):
     # With another program in front the combination is not ours: a program
     # that asks for it gets it, and its press.
     show_main_window(t)
+    shot(t, "main-programs-mark-100")  # "only" at the end of row 1's hotkey
     t.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT), str(ord("K")))
     holder = wait_records(t, 2, "another program to ask for Ctrl+Alt+K")[-1]
     t.expect(holder.get("held") == "1", "Keyvane kept Ctrl+Alt+K with the test window behind")
@@ -79,3 +88,4 @@ def a_task_for_one_program_and_a_running_copy_toggled(t):
         t.close(program)
     finally:
         t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", "96")
+

@@ -58,8 +58,8 @@ ProgramListCheck CheckProgramList(std::u16string_view text);
 std::u16string ProgramListText(std::u16string_view field);
 
 // What the grid says of a row's two fields: its tooltip lines (empty for a
-// task for all programs that starts another copy), and the short mark drawn
-// in its Hotkey cell ("only", "not", "?" for a field not understood).
+// task for all programs that starts another copy), and the short mark shown
+// after its hotkey ("only", "not", "?" for a field not understood).
 struct ScopeNote {
     std::u16string tip;
     std::u16string mark;

@@ -234,6 +234,11 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             } else {
                 textBuffer_ = ToWide(table_->cellText(column, row));
             }
+            // A task for some programs, or with a field not understood,
+            // says so after its hotkey; the tooltip tells the rest.
+            if (column == Column::Hotkey)
+                if (const ScopeNote note = ScopeNoteOf(row); !note.mark.empty())
+                    textBuffer_ += L" [" + ToWide(note.mark) + L"]";
             if (item.cchTextMax > 0) {
                 const auto n = std::min<std::size_t>(textBuffer_.size(),
                                                      static_cast<std::size_t>(item.cchTextMax - 1));
@@ -342,17 +347,6 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             RECT cell{};
             ListView_GetSubItemRect(list_, item, kEnabled, LVIR_BOUNDS, &cell);
             DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(Column::Enabled, row));
-            // A task for some programs, or with a field not understood:
-            // its short mark at the cell's right end, in the grey of notes.
-            if (const ScopeNote note = ScopeNoteOf(row); !note.mark.empty()) {
-                ListView_GetSubItemRect(list_, item, kHotkey, LVIR_BOUNDS, &cell);
-                cell.right -= ScaleToDpi(list_, 4);
-                SetBkMode(draw->nmcd.hdc, TRANSPARENT);
-                SetTextColor(draw->nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
-                const std::wstring mark = ToWide(note.mark);
-                DrawTextW(draw->nmcd.hdc, mark.c_str(), static_cast<int>(mark.size()), &cell,
-                          DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-            }
             if (marks_ && warning_ && marks_(row).mark != HotKeyMark::None) {
                 ListView_GetSubItemRect(list_, item, kHotkey, LVIR_BOUNDS, &cell);
                 const int size = ScaleToDpi(list_, 16);

@@ -56,10 +56,8 @@ std::u16string ProgramFileName(std::u16string_view program) {
     return name;
 }
 
-namespace {
-
-void RunAction(Action action, const std::u16string& destination, std::u16string_view runType,
-               std::u16string_view ifRunning, ActionOperations& actions) {
+void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
+                   std::u16string_view ifRunning, ActionOperations& actions) {
     switch (action) {
     // These take the destination as it is, or nothing.
     case Action::PowerOff:
@@ -106,8 +104,6 @@ void RunAction(Action action, const std::u16string& destination, std::u16string_
     }
 }
 
-} // namespace
-
 void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
                          ActionOperations& actions) {
     const int count = table.taskCount();
@@ -130,8 +126,9 @@ void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, 
         const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
         if (!action) continue;
         // Copies: an operation may change the table while it waits.
-        RunAction(*action, table.cellText(Column::Dest, row), table.cellText(Column::Type_run, row),
-                  table.cellText(Column::If_running, row), actions);
+        RunTaskAction(*action, table.cellText(Column::Dest, row),
+                      table.cellText(Column::Type_run, row),
+                      table.cellText(Column::If_running, row), actions);
     }
 }
 

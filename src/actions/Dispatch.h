@@ -6,6 +6,7 @@
 
 #include "actions/ActionOperations.h"
 #include "hotkeys/HotKeyManager.h"
+#include "tasks/TaskVocabulary.h"
 
 #include <cstddef>
 #include <string>
@@ -38,6 +39,11 @@ std::u16string ProgramFileName(std::u16string_view program);
 // The window-show command of a run type: "Hide" 0, "Maximize" 3, "Minimze" 6,
 // anything else 1. Compared exactly.
 int ShowCodeOfRunType(std::u16string_view runType);
+
+// Performs one task's action with its destination, run type and
+// If_running field, as a press does for each row it matches.
+void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
+                   std::u16string_view ifRunning, ActionOperations& actions);
 
 // Runs the actions of one press. A row matches when the manager's last
 // registration pass read its Hotkey text as the pressed code, so it runs

@@ -162,6 +162,8 @@ HotKeyState AppCore::HotKeyStateOfTask(int row) const {
 }
 
 void AppCore::RegisterAllTaskHotKeys() {
+    // A pause hotkey another program held may be free by now.
+    if (pauseHotKey_) hotKeys_.AddRegistration(pauseHotKey_);
     if (suspended()) return;
     hotKeys_.RegisterAllTaskHotKeys(tasks_, names_);
 }
@@ -173,7 +175,55 @@ void AppCore::ReleaseUnusedHotKeys() {
 void AppCore::HotKeyPressed(HotKeyCode code) {
     // Presses arrive only from the message loop, after the actions exist.
     // A press queued before the pause gave its hotkey back does nothing.
+    if (pauseHotKey_ && (code & ~kKeypadBit) == (pauseHotKey_ & ~kKeypadBit)) {
+        SetPaused(!paused_);
+        return;
+    }
     if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
+}
+
+bool AppCore::SetPauseHotKey(HotKeyCode code) {
+    if (code != pauseHotKey_) {
+        const HotKeyCode old = pauseHotKey_;
+        pauseHotKey_ = code;
+        hotKeys_.SetKeptCode(code);
+        if (old) {
+            hotKeys_.ReleaseRegistration(old);
+            // A task may have that combination too (a hand-made file).
+            if (!paused_ && !edit_) hotKeys_.RegisterAllTaskHotKeys(tasks_, names_);
+        }
+    }
+    return code == 0 || hotKeys_.HasRegistration(code) || hotKeys_.AddRegistration(code) != 0;
+}
+
+std::u16string AppCore::PressPauseField(HotKeyCode code) {
+    const bool ours = code != 0 && (code & ~kKeypadBit) == (pauseHotKey_ & ~kKeypadBit);
+    const PauseFieldAdvice advice =
+        AdvisePauseHotKey(names_, code, !ours && hotKeys_.IsHeldElsewhere(code),
+                          TasksWithHotKey(tasks_, names_, code, -1));
+    if (advice.refused) return advice.text;
+    const bool held = SetPauseHotKey(advice.clears ? 0 : code);
+    return held || !advice.text.empty() ? advice.text : std::u16string(kHeldElsewhereText);
+}
+
+AppCore::RunResult AppCore::TaskRunnable(int number) const {
+    if (number < 1 || number > tasks_.taskCount()) return RunResult::NoSuchTask;
+    const int row = number - 1;
+    if (!tasks_.cellFlag(Column::Enabled, row)) return RunResult::Disabled;
+    if (!ActionFromName(tasks_.textCell(Column::Desc, row)) || !actions_)
+        return RunResult::NoAction;
+    return RunResult::Ran;
+}
+
+AppCore::RunResult AppCore::RunTask(int number) {
+    const RunResult runnable = TaskRunnable(number);
+    if (runnable != RunResult::Ran) return runnable;
+    const int row = number - 1;
+    const std::optional<Action> action = ActionFromName(tasks_.textCell(Column::Desc, row));
+    RunTaskAction(*action, tasks_.cellText(Column::Dest, row),
+                  tasks_.cellText(Column::Type_run, row), tasks_.cellText(Column::If_running, row),
+                  *actions_);
+    return RunResult::Ran;
 }
 
 void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
@@ -248,7 +298,7 @@ void AppCore::ToggleEnabled(int row) {
 
 void AppCore::BeginAdd() {
     edit_ = EditSession{};
-    hotKeys_.ReleaseAllRegistrations();
+    hotKeys_.ReleaseTaskRegistrations();
 }
 
 std::optional<EditPreset> AppCore::BeginEdit() {
@@ -256,7 +306,7 @@ std::optional<EditPreset> AppCore::BeginEdit() {
     edit.adding = false;
     if (tasks_.currentTask() >= 0) edit.preset = PresetForEdit(tasks_, names_);
     edit_ = std::move(edit);
-    hotKeys_.ReleaseAllRegistrations();
+    hotKeys_.ReleaseTaskRegistrations();
     return edit_->preset;
 }
 
@@ -291,6 +341,10 @@ void AppCore::EndEdit() {
 
 HotKeyAdvice AppCore::AdviseEditorHotKey(HotKeyCode code) {
     if (code == 0 || TakesTyping(names_, code)) return AdviseHotKey(names_, code, false, {});
+    // A task on the pause hotkey would never run: its press pauses.
+    if (pauseHotKey_ && (code & ~kKeypadBit) == (pauseHotKey_ & ~kKeypadBit))
+        return {true, u"Not taken: " + HotKeyCodeToText(names_, code) +
+                          std::u16string(kIsPauseHotKeyText)};
     int skipRow = -1;
     if (edit_)
         skipRow = edit_->appendedRow >= 0 ? edit_->appendedRow
@@ -354,12 +408,13 @@ void AppCore::SetPaused(bool paused) {
     const bool was = suspended();
     paused_ = paused;
     FollowSuspension(was);
+    if (pauseChanged_) pauseChanged_();
 }
 
 void AppCore::FollowSuspension(bool wasSuspended) {
     if (suspended() == wasSuspended) return;
     if (suspended())
-        hotKeys_.ReleaseAllRegistrations();
+        hotKeys_.ReleaseTaskRegistrations(); // the pause hotkey stays, to resume
     else if (!edit_)
         RegisterAllTaskHotKeys(); // an open editor registers them as it closes
 }

@@ -118,11 +118,36 @@ class AppCore {
     void ReleaseUnusedHotKeys();
 
     // ---- Pause ----
-    // Paused, every hotkey is given back to the system and no registration
-    // pass takes any; resuming registers them all again (after the editor
-    // closes, when it is open). Never stored: every start is unpaused.
+    // Paused, every task's hotkey is given back to the system and no
+    // registration pass takes any; resuming registers them all again (after
+    // the editor closes, when it is open). Never stored: every start is
+    // unpaused. The listener hears every switch, whoever made it (the tray,
+    // the pause hotkey, a command line).
     void SetPaused(bool paused);
     bool paused() const { return paused_; }
+    void setPauseListener(std::function<void()> listener) { pauseChanged_ = std::move(listener); }
+
+    // The pause hotkey (0: none): a press switches the pause. It stays
+    // registered while paused and while an edit has the tasks' hotkeys
+    // given back, and a press of it runs no task. Returns whether the
+    // system gave it; refused (another program holds it), it is kept all
+    // the same and tried again at every registration pass.
+    bool SetPauseHotKey(HotKeyCode code);
+    HotKeyCode pauseHotKey() const { return pauseHotKey_; }
+    // A combination pressed in the Options page's pause field: set as the
+    // pause hotkey unless refused (see AdvisePauseHotKey). The field then
+    // shows pauseHotKey() and the text.
+    std::u16string PressPauseField(HotKeyCode code);
+
+    // ---- A task run by number (a command line's /run N) ----
+    enum class RunResult { Ran, NoSuchTask, Disabled, NoAction };
+    // Runs the action of task number (1 is the first row) once, as a press
+    // would, also while paused: the pause is of the hotkeys. A disabled
+    // task, as for a press, runs nothing. Errors of the action reach the
+    // caller.
+    RunResult RunTask(int number);
+    // What RunTask would do, running nothing.
+    RunResult TaskRunnable(int number) const;
 
     // ---- The program in front ----
     // A change of the window in front: tasks for some programs register and
@@ -262,6 +287,8 @@ class AppCore {
     bool paused_ = false;
     bool pauseFullScreen_ = false;
     bool fullScreenInFront_ = false;
+    HotKeyCode pauseHotKey_ = 0;
+    std::function<void()> pauseChanged_;
     std::vector<std::u16string> optionReports_;
     std::u16string taskListReport_;
     std::function<void()> changed_;

@@ -23,6 +23,25 @@ constexpr int kButtonHeight = 28;
 // A header, three 32-pixel rows and the frame: enough to see a row move.
 constexpr int kMinGridHeight = 124;
 
+// The Options page, from the area's top: the group's lines, the import
+// under the group, "Save" at the area's bottom.
+constexpr int kOptionsInset = 12;     // the lines inside the group box
+constexpr int kOptionsBoxWidth = 290; // the least check box width
+constexpr int kOptionsLineHeight = 20;
+constexpr int kAutoStartTop = 22;
+constexpr int kTrayOnlyTop = 46;
+constexpr int kPauseFieldTop = 70;
+constexpr int kPauseFieldHeight = 22;
+constexpr int kPauseFieldWidth = 180;
+constexpr int kPauseLabelGap = 6; // between the label and the field
+constexpr int kPauseNoteHeight = 26;
+constexpr int kGroupPad = 4; // under the last line of the group
+constexpr int kImportGap = 6;
+constexpr int kImportLabelHeight = 16;
+constexpr int kSaveGap = 7;    // at least between the import and "Save"
+constexpr int kSaveMargin = 6; // under "Save"
+constexpr int kLabelHeight = 16;
+
 struct Scaled {
     int dpi;
     int operator()(int pixels) const { return ScalePixels(pixels, dpi); }
@@ -39,6 +58,33 @@ int ButtonWidth(const PageMeasures& m) {
     for (int width : m.buttonWidths)
         widest = std::max(widest, width);
     return widest;
+}
+
+int PauseNoteTop(const Scaled& s) {
+    return s(kPauseFieldTop) + s(kPauseFieldHeight) + s(kGroupPad);
+}
+
+// The full-screen option's line, under the pause hotkey's note.
+int FullScreenTop(const Scaled& s) {
+    return PauseNoteTop(s) + s(kPauseNoteHeight);
+}
+
+int GroupHeight(const Scaled& s) {
+    return FullScreenTop(s) + s(kOptionsLineHeight) + s(kGroupPad);
+}
+
+int ImportLabelTop(const Scaled& s) {
+    return GroupHeight(s) + s(kImportGap);
+}
+
+int ImportButtonTop(const Scaled& s) {
+    return ImportLabelTop(s) + s(kImportLabelHeight);
+}
+
+// The Options page's least area height: the import, then "Save" under it.
+int OptionsAreaHeight(const Scaled& s) {
+    const int button = DesignButtonHeight(s.dpi);
+    return ImportButtonTop(s) + button + s(kSaveGap) + button + s(kSaveMargin);
 }
 
 } // namespace
@@ -63,9 +109,10 @@ ClientSize MinimumClientSize(const PageMeasures& measures) {
     const int buttons =
         count == 0 ? 0 : count * ButtonWidth(measures) + (count - 1) * s(kButtonGap);
     const int width = 2 * (s(kMargin) + s(kAreaInset) + s(kPad)) + buttons;
-    const int height = s(kMargin) + TabStrip(measures) + s(kAreaGap) + s(kGridTop) +
-                       s(kFilterHeight) + s(kFilterGap) + s(kMinGridHeight) + s(kButtonBar) +
-                       s(kMargin);
+    const int hotKeyArea =
+        s(kGridTop) + s(kFilterHeight) + s(kFilterGap) + s(kMinGridHeight) + s(kButtonBar);
+    const int area = std::max(hotKeyArea, OptionsAreaHeight(s));
+    const int height = s(kMargin) + TabStrip(measures) + s(kAreaGap) + area + s(kMargin);
     return {width, height};
 }
 
@@ -97,6 +144,40 @@ HotKeyPageLayout LayOutHotKeyPage(ClientSize client, const PageMeasures& measure
                       layout.area.bottom() - bar + (bar - layout.buttonHeight) / 2, widest,
                       layout.buttonHeight};
     layout.buttonStep = widest + s(kButtonGap);
+    return layout;
+}
+
+OptionsPageLayout LayOutOptionsPage(const HotKeyPageLayout& page, const OptionsMeasures& options,
+                                    int dpi) {
+    const Scaled s{dpi};
+    const LayoutRect& area = page.area;
+    OptionsPageLayout layout;
+    const int inset = s(kOptionsInset);
+    const int left = area.left + inset;
+    const int fieldWidth = s(kPauseFieldWidth);
+    const int pauseLine = options.pauseLabelWidth + s(kPauseLabelGap) + fieldWidth;
+    const int lineWidth = std::max({s(kOptionsBoxWidth), options.checkBoxWidth, pauseLine});
+    layout.group = {area.left, area.top, std::min(lineWidth + 2 * inset + s(kAreaGap), area.width),
+                    GroupHeight(s)};
+    layout.autoStart = {left, area.top + s(kAutoStartTop), lineWidth, s(kOptionsLineHeight)};
+    layout.trayOnly = {left, area.top + s(kTrayOnlyTop), lineWidth, s(kOptionsLineHeight)};
+    // The label's text on the field's middle line.
+    const int fieldTop = area.top + s(kPauseFieldTop);
+    const int fieldHeight = s(kPauseFieldHeight);
+    layout.pauseLabel = {left, fieldTop + (fieldHeight - s(kLabelHeight)) / 2,
+                         options.pauseLabelWidth, s(kLabelHeight)};
+    layout.pauseField = {left + options.pauseLabelWidth + s(kPauseLabelGap), fieldTop, fieldWidth,
+                         fieldHeight};
+    layout.pauseNote = {layout.pauseField.left, area.top + PauseNoteTop(s),
+                        std::max(0, layout.group.right() - inset - layout.pauseField.left),
+                        s(kPauseNoteHeight)};
+    layout.pauseFullScreen = {left, area.top + FullScreenTop(s), lineWidth, s(kOptionsLineHeight)};
+    const int edge = area.left + s(2);
+    layout.importLabel = {edge, area.top + ImportLabelTop(s), s(300), s(kImportLabelHeight)};
+    layout.importButton = {edge, area.top + ImportButtonTop(s), page.buttons.width,
+                           page.buttonHeight};
+    layout.save = {edge, area.bottom() - page.buttonHeight - s(kSaveMargin), page.buttons.width,
+                   page.buttonHeight};
     return layout;
 }
 

@@ -1,6 +1,7 @@
-// The main window's "HotKey View" page, laid out at any dpi: where the group
-// box, the grid and the six task buttons go in a client area, and the least
-// client area that shows them all whole. Sizes are designed in pixels at
+// The main window's two pages, laid out at any dpi: where the group box, the
+// grid and the six task buttons of "HotKey View" go in a client area, where
+// the options, the import and "Save" go on "Options", and the least client
+// area that shows both pages whole. Sizes are designed in pixels at
 // 96 dpi and scaled to the window's dpi here, so the window only measures
 // what the system draws (the tab strip, the buttons' captions).
 #pragma once
@@ -56,7 +57,31 @@ HotKeyPageLayout LayOutHotKeyPage(ClientSize client, const PageMeasures& measure
 
 // The least client area that shows every control whole: the six buttons side
 // by side with their gaps, the search box, and a grid a header and three
-// rows high.
+// rows high; and every line of the Options page above "Save".
 ClientSize MinimumClientSize(const PageMeasures& measures);
+
+// What the window measured on the Options page, in pixels at its dpi.
+struct OptionsMeasures {
+    int checkBoxWidth = 0;   // the widest check box's caption and box
+    int pauseLabelWidth = 0; // "Pause hotkey:"
+};
+
+struct OptionsPageLayout {
+    LayoutRect group; // "General", around the lines below
+    LayoutRect autoStart;
+    LayoutRect trayOnly;
+    LayoutRect pauseLabel;
+    LayoutRect pauseField;      // the capture field, after its label
+    LayoutRect pauseNote;       // two lines under the field: why a combination was not taken
+    LayoutRect pauseFullScreen; // "Pause while a full-screen program is in front"
+    LayoutRect importLabel;
+    LayoutRect importButton;
+    LayoutRect save; // at the bottom of the area
+};
+
+// The Options page in the area that LayOutHotKeyPage gives both pages; the
+// buttons have the task buttons' size (HotKeyPageLayout).
+OptionsPageLayout LayOutOptionsPage(const HotKeyPageLayout& page, const OptionsMeasures& options,
+                                    int dpi);
 
 } // namespace keyvane

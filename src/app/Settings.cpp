@@ -152,6 +152,12 @@ bool ReadOptionFile(const std::u16string& path, std::vector<std::uint8_t>& bytes
     return true;
 }
 
+// A key with no bits but the modifiers' and the keypad's, or 0 (none).
+bool IsHotKeyCode(int code) {
+    constexpr int kKnown = 0xFF | kKeypadBit | kShiftBit | kCtrlBit | kAltBit | kWinBit;
+    return code == 0 || (code > 0 && (code & ~kKnown) == 0 && (code & 0xFF) != 0);
+}
+
 template <class F> std::string ErrorOf(F&& write) {
     try {
         write();
@@ -172,6 +178,12 @@ void ApplySettingsFile(std::span<const std::uint8_t> bytes, SettingsTarget& targ
     target.SetTrayOnlyOption(trayOnly);
     for (int c = 0; c < kStoredColumnCount; ++c)
         target.SetColumnWidth(c, IntegerLine(lines, 2 + static_cast<std::size_t>(c)));
+    // Written by this version only: a line that is not a code is left
+    // alone, as older versions leave it, rather than failing the options.
+    constexpr std::size_t kPauseLine = 6;
+    int code = 0;
+    if (lines.size() > kPauseLine && TryParseInt(lines[kPauseLine], code) && IsHotKeyCode(code))
+        target.SetPauseHotKey(static_cast<HotKeyCode>(code));
     // Set only as this version writes it: anything else there is some other
     // version's, and the option stays off rather than failing the load.
     target.SetPauseFullScreenOption(lines.size() > kPauseFullScreenLine &&
@@ -202,10 +214,8 @@ std::vector<std::uint8_t> EncodeSettingsFile(const SettingsValues& values) {
     AddLine(out, Flag(values.trayOnly));
     for (int width : values.columnWidths)
         AddLine(out, std::to_string(width));
-    if (values.pauseFullScreen) {
-        AddLine(out, ""); // no pause hotkey
-        AddLine(out, Flag(true));
-    }
+    AddLine(out, std::to_string(values.pauseHotKey));
+    if (values.pauseFullScreen) AddLine(out, Flag(true));
     return out;
 }
 
@@ -244,6 +254,7 @@ class AtDpi final : public SettingsTarget {
     void SetColumnWidth(int column, int width) override {
         target_.SetColumnWidth(column, ScalePixels(width, dpi_));
     }
+    void SetPauseHotKey(HotKeyCode code) override { target_.SetPauseHotKey(code); }
     void ShowMainWindow() override { target_.ShowMainWindow(); }
     void SetWindowWidth(int width) override { target_.SetWindowWidth(ScalePixels(width, dpi_)); }
     void SetWindowHeight(int height) override {

@@ -2,7 +2,10 @@
 //
 // data\settings.cnfg, six lines: "Auto start with Windows ", "Always start in
 // system tray only" ("-1" set, "0" cleared), then the widths of the task
-// table's first four columns in definition order ("#", Desc, Hotkey, Dest).
+// table's first four columns in definition order ("#", Desc, Hotkey, Dest),
+// then the pause hotkey's code in decimal ("0": none). Older versions read
+// six lines and ignore the rest, so the seventh is read only when it is
+// there and valid.
 // data\w_size.cnfg, five lines: the main window's width, height, state ("0"
 // normal, "1" minimized, "2" maximized), left and top.
 // Single-byte text, CR LF after every line; a reader splits at CR LF, CR or
@@ -19,6 +22,7 @@
 
 #include "app/Autostart.h"
 #include "app/MainLayout.h"
+#include "hotkeys/HotKeyText.h"
 
 #include <array>
 #include <cstdint>
@@ -44,9 +48,9 @@ struct SettingsValues {
     // At 96 dpi: "#" takes five digits, the text columns their designed
     // widths (the grid scrolls sideways where the window is narrower).
     std::array<int, kStoredColumnCount> columnWidths{44, 104, 105, 211};
+    HotKeyCode pauseHotKey = 0; // none
     // "Pause while a full-screen program is in front": line 8, which older
-    // versions never read; written only when set (line 7 then holds the
-    // pause hotkey, empty for none).
+    // versions never read; written only when set.
     bool pauseFullScreen = false;
 };
 
@@ -79,6 +83,8 @@ class SettingsTarget {
     virtual void SetTrayOnlyOption(bool set) = 0;  // CheckBox2
     // column: 0 to 3, in the grid's definition order, not its display order.
     virtual void SetColumnWidth(int column, int width) = 0;
+    // Line 7, when the file has a valid one.
+    virtual void SetPauseHotKey(HotKeyCode code) = 0;
     // Line 8; a file without it (six or seven lines) clears the option.
     virtual void SetPauseFullScreenOption(bool set) {}
     virtual void ShowMainWindow() = 0;
@@ -92,9 +98,9 @@ class SettingsTarget {
 
 // ---- The formats, bytes in and out ----
 
-// Lines 1 to 6 and line 8 to the target, then shows the main window when the tray-only
-// option is now cleared. Throws SettingsError at the first line that is
-// missing or does not convert, after applying the lines before it.
+// Lines 1 to 6 to the target, line 7 when valid, line 8, then shows the main window when the
+// tray-only option is now cleared. Throws SettingsError at the first line that is missing or does
+// not convert, after applying the lines before it.
 void ApplySettingsFile(std::span<const std::uint8_t> bytes, SettingsTarget& target);
 
 // Lines 1 to 3 (width, height, maximize when line 3 is exactly "2"), then,

@@ -172,6 +172,31 @@ HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldEl
     return advice;
 }
 
+PauseFieldAdvice AdvisePauseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldElsewhere,
+                                   const std::vector<int>& usedBy) {
+    PauseFieldAdvice advice;
+    constexpr HotKeyCode kBackspace = 0x08, kDelete = 0x2E;
+    if (code == kBackspace || (code & ~kKeypadBit) == kDelete) {
+        advice.clears = true;
+        return advice;
+    }
+    const HotKeyAdvice typing = AdviseHotKey(names, code, false, {});
+    if (typing.refused) {
+        advice.refused = true;
+        advice.text = typing.text;
+        return advice;
+    }
+    if (!usedBy.empty()) {
+        advice.refused = true;
+        std::u16string tasks = SharedText(usedBy);
+        tasks.erase(tasks.size() - std::u16string_view(u" too").size());
+        advice.text = u"Not taken: " + tasks;
+        return advice;
+    }
+    if (heldElsewhere) advice.text = kHeldElsewhereText;
+    return advice;
+}
+
 std::u16string FirstCdDrive(std::uint32_t driveMask,
                             const std::function<unsigned(char16_t letter)>& driveType) {
     constexpr unsigned kCdRom = 5;

@@ -97,6 +97,18 @@ struct HotKeyAdvice {
 HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldElsewhere,
                           const std::vector<int>& sharedWith);
 
+// What the Options page's pause field says of a combination pressed in it.
+// Refused: a typing key, or one a task has (task numbers in usedBy): one
+// combination has one meaning, and a task on the pause hotkey would never
+// run. Backspace or Delete alone empties the field (clears, with no text).
+struct PauseFieldAdvice {
+    bool refused = false;
+    bool clears = false;
+    std::u16string text;
+};
+PauseFieldAdvice AdvisePauseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldElsewhere,
+                                   const std::vector<int>& usedBy);
+
 // The letter of the first CD-ROM drive ("D"), or empty. driveMask: bit 0 is
 // A:; driveType(letter) gives the system's drive type (5 is CD-ROM).
 std::u16string FirstCdDrive(std::uint32_t driveMask,

@@ -99,6 +99,29 @@ inline constexpr std::u16string_view kUnreadableIfRunningTip =
 inline constexpr std::u16string_view kPauseFullScreenOption =
     u"Pause while a full-screen program is in front";
 
+// After "Not taken: " and a combination, in the editor: a task cannot have
+// the pause hotkey.
+inline constexpr std::u16string_view kIsPauseHotKeyText =
+    u" pauses and resumes the hotkeys (Options page)";
+
+// The command line: a second start asks the running copy of its folder.
+inline constexpr std::u16string_view kCommandLineUsage =
+    u"Keyvane takes one of these switches:\n\n"
+    u"  /pause      pause every hotkey\n"
+    u"  /resume     resume the hotkeys\n"
+    u"  /show       show the main window (starts Keyvane when it does not run)\n"
+    u"  /exit       end Keyvane\n"
+    u"  /run N      run the action of task N, as its hotkey would\n\n"
+    u"They act on the copy of Keyvane that runs from this folder. Exit codes: 0 done, "
+    u"1 Keyvane does not run from this folder, 2 unknown switch, 3 not done.";
+inline constexpr std::u16string_view kUnknownSwitchBefore = u"Unknown switch: ";
+inline constexpr std::u16string_view kNotRunningText = u"Keyvane does not run from this folder.";
+inline constexpr std::u16string_view kNoSuchTaskText = u"There is no task ";
+inline constexpr std::u16string_view kTaskDisabledText = u" is disabled: nothing was run.";
+inline constexpr std::u16string_view kTaskWithoutActionText = u" names no action: nothing was run.";
+inline constexpr std::u16string_view kDidNotEndText =
+    u"Keyvane did not end within 10 seconds (a message of it may be waiting for an answer).";
+
 // The main window's class. Setup and the uninstaller find a running copy by
 // it (release.sh hands it to them), older versions included, so it keeps
 // the name it has always had.

@@ -77,6 +77,18 @@ void THotKeyManager::ReleaseAllRegistrations() {
     }
 }
 
+void THotKeyManager::SetKeptCode(HotKeyCode code) {
+    kept_ = SystemCode(code);
+}
+
+void THotKeyManager::ReleaseTaskRegistrations() {
+    std::vector<HotKeyCode> codes;
+    for (auto it = registrations_.rbegin(); it != registrations_.rend(); ++it)
+        if (it->Code != kept_) codes.push_back(it->Code);
+    for (HotKeyCode code : codes)
+        ReleaseRegistration(code);
+}
+
 bool THotKeyManager::HasRegistration(HotKeyCode code) const {
     return codes_.count(SystemCode(code)) != 0;
 }
@@ -164,7 +176,7 @@ int THotKeyManager::ReleaseUnusedRegistrations(const TaskTable& table, const Hot
             used.insert(SystemCode(TextToHotKeyCode(names, table.textCell(Column::Hotkey, row))));
     std::vector<HotKeyCode> unused;
     for (auto it = registrations_.rbegin(); it != registrations_.rend(); ++it)
-        if (used.count(it->Code) == 0) unused.push_back(it->Code);
+        if (used.count(it->Code) == 0 && it->Code != kept_) unused.push_back(it->Code);
     for (HotKeyCode code : unused)
         ReleaseRegistration(code);
     return static_cast<int>(unused.size());

@@ -72,6 +72,13 @@ class THotKeyManager {
     bool ReleaseRegistration(HotKeyCode code);
     // Releases every entry, last first.
     void ReleaseAllRegistrations();
+    // One code outside the table that stays registered while the tasks'
+    // hotkeys are given back (0: none). Only marks it; AddRegistration
+    // registers it.
+    void SetKeptCode(HotKeyCode code);
+    HotKeyCode keptCode() const { return kept_; }
+    // Releases every entry but the kept code's, last first.
+    void ReleaseTaskRegistrations();
     bool HasRegistration(HotKeyCode code) const;
     // Whether another program holds the code: the system refuses a trial
     // registration, made and given back at once. A code this manager holds
@@ -109,8 +116,8 @@ class THotKeyManager {
     // system reports the same virtual key whatever layout is in use, while
     // the text names the keys of the layout it was written under.
     const std::vector<std::u16string>& TextsOf(HotKeyCode code) const;
-    // Gives back every registration whose code no row's Hotkey text holds any
-    // more, so a deleted or re-bound combination works again in other
+    // Gives back every registration but the kept one whose code no row's
+    // Hotkey text holds any more, so a deleted or re-bound combination works again in other
     // programs. Run after a command that deletes, re-binds or imports rows.
     // Returns the number released.
     int ReleaseUnusedRegistrations(const TaskTable& table, const HotKeyNames& names);
@@ -129,6 +136,7 @@ class THotKeyManager {
     };
     std::vector<ScopedCode> scoped_;
     std::u16string foreground_;
+    HotKeyCode kept_ = 0;
 };
 
 // Whether a row's hotkey can work, for the mark in its Hotkey cell.

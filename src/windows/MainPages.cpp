@@ -23,8 +23,24 @@ constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_FILTER,    IDC_M
                                IDC_MAIN_ADD,           IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
                                IDC_MAIN_DELETE_ALL,    IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
 constexpr int kOptionsPage[] = {
-    IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART, IDC_MAIN_TRAY_ONLY, IDC_MAIN_PAUSE_FULL_SCREEN,
-    IDC_MAIN_IMPORT_LABEL,  IDC_MAIN_IMPORT,    IDC_MAIN_SAVE};
+    IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART,  IDC_MAIN_TRAY_ONLY,         IDC_MAIN_PAUSE_LABEL,
+    IDC_MAIN_PAUSE_HOTKEY,  IDC_MAIN_PAUSE_NOTE, IDC_MAIN_PAUSE_FULL_SCREEN, IDC_MAIN_IMPORT_LABEL,
+    IDC_MAIN_IMPORT,        IDC_MAIN_SAVE};
+
+// The width of a static's caption at its font, mnemonic marks aside.
+int CaptionWidth(HWND label) {
+    wchar_t text[128] = L"";
+    GetWindowTextW(label, text, 128);
+    HDC dc = GetDC(label);
+    if (!dc) return 0;
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+    const HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    if (old) SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return r.right - r.left;
+}
 constexpr int kTaskButtons[] = {IDC_MAIN_ADD,        IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
                                 IDC_MAIN_DELETE_ALL, IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
 
@@ -44,6 +60,7 @@ MainPages::MainPages(HINSTANCE instance, HWND window, AppCore& core)
 MainPages::~MainPages() {
     // The core outlives the grid: it must not call into a grid that is gone.
     core_.setChangeListener(nullptr);
+    pauseField_.reset();
     if (pages_) DestroyWindow(pages_);
     if (font_) DeleteObject(font_);
 }
@@ -89,6 +106,15 @@ void MainPages::SetUpControls() {
     core_.setChangeListener([this] { Refresh(); });
     SendDlgItemMessageW(pages_, IDC_MAIN_FILTER, EM_SETCUEBANNER, TRUE,
                         reinterpret_cast<LPARAM>(L"Search (Ctrl+F)"));
+    pauseField_ = std::make_unique<HotKeyField>(
+        GetDlgItem(pages_, IDC_MAIN_PAUSE_HOTKEY), core_.hotKeyNames(), [this](HotKeyCode code) {
+            Guarded([&] {
+                const std::u16string note = core_.PressPauseField(code);
+                ShowPauseHotKey();
+                SetDlgItemTextW(pages_, IDC_MAIN_PAUSE_NOTE, W(note));
+            });
+        });
+    ShowPauseHotKey();
     grid_.SetHotKeyMarks([this](int row) -> TaskGrid::RowMark {
         const HotKeyNames& names = core_.hotKeyNames();
         switch (core_.HotKeyStateOfTask(row)) {
@@ -105,6 +131,10 @@ void MainPages::SetUpControls() {
             return {};
         }
     });
+}
+
+void MainPages::ShowPauseHotKey() {
+    pauseField_->SetValue(core_.pauseHotKey());
 }
 
 void MainPages::Refresh() {
@@ -275,22 +305,21 @@ void MainPages::LayOut() {
     }
 
     // "Options": the options' group, the import, and "Save" at the bottom.
-    const LayoutRect& area = layout.area;
-    const int buttonW = layout.buttons.width, buttonH = layout.buttonHeight;
-    const int boxW =
-        std::max({Scaled(290), ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)),
-                  ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_PAUSE_FULL_SCREEN))});
-    place(IDC_MAIN_GENERAL_GROUP,
-          {area.left, area.top, std::min(boxW + Scaled(30), area.width), Scaled(100)});
-    place(IDC_MAIN_AUTOSTART, {area.left + Scaled(12), area.top + Scaled(22), boxW, Scaled(20)});
-    place(IDC_MAIN_TRAY_ONLY, {area.left + Scaled(12), area.top + Scaled(46), boxW, Scaled(20)});
-    place(IDC_MAIN_PAUSE_FULL_SCREEN,
-          {area.left + Scaled(12), area.top + Scaled(70), boxW, Scaled(20)});
-    place(IDC_MAIN_IMPORT_LABEL,
-          {area.left + Scaled(2), area.top + Scaled(116), Scaled(300), Scaled(16)});
-    place(IDC_MAIN_IMPORT, {area.left + Scaled(2), area.top + Scaled(136), buttonW, buttonH});
-    place(IDC_MAIN_SAVE,
-          {area.left + Scaled(2), area.bottom() - buttonH - Scaled(6), buttonW, buttonH});
+    const OptionsMeasures options{
+        std::max(ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)),
+                 ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_PAUSE_FULL_SCREEN))),
+        CaptionWidth(GetDlgItem(pages_, IDC_MAIN_PAUSE_LABEL))};
+    const OptionsPageLayout o = LayOutOptionsPage(layout, options, WindowDpi(window_));
+    place(IDC_MAIN_GENERAL_GROUP, o.group);
+    place(IDC_MAIN_AUTOSTART, o.autoStart);
+    place(IDC_MAIN_TRAY_ONLY, o.trayOnly);
+    place(IDC_MAIN_PAUSE_LABEL, o.pauseLabel);
+    place(IDC_MAIN_PAUSE_HOTKEY, o.pauseField);
+    place(IDC_MAIN_PAUSE_NOTE, o.pauseNote);
+    place(IDC_MAIN_PAUSE_FULL_SCREEN, o.pauseFullScreen);
+    place(IDC_MAIN_IMPORT_LABEL, o.importLabel);
+    place(IDC_MAIN_IMPORT, o.importButton);
+    place(IDC_MAIN_SAVE, o.save);
 }
 
 bool MainPages::PreTranslateMessage(MSG& msg) {

@@ -1,15 +1,18 @@
 // The main window's contents: the page control with "HotKey View" (the
-// search box, the task grid and its six buttons) and "Options" (the two option boxes, the import
-// and "Save"). Built the first time the window is shown, so a start in the
-// tray makes none of it. Button clicks reach the main window as WM_COMMAND
-// with the button's id.
+// search box, the task grid and its six buttons) and "Options" (the two option boxes, the pause
+// hotkey's field, the import and "Save"). Built the first time the window is shown, so a start in
+// the tray makes none of it. Button clicks reach the main window as WM_COMMAND with the button's
+// id.
 #pragma once
 
 #include "app/AppCore.h"
 #include "app/MainLayout.h"
+#include "windows/HotKeyField.h"
 #include "windows/TaskGrid.h"
 
 #include <windows.h>
+
+#include <memory>
 
 namespace keyvane {
 
@@ -29,6 +32,9 @@ class MainPages {
     // system tray only".
     bool Option(int id) const;
     void SetOption(int id, bool set);
+
+    // The pause field shows the core's pause hotkey.
+    void ShowPauseHotKey();
 
     // After the table changed: the filter's rows, then rows, selection and
     // focus from the table, and the task buttons that can act enabled.
@@ -76,6 +82,7 @@ class MainPages {
     bool paused_ = false;
     // The pages' font after a dpi change (null: the dialog's own).
     HFONT font_ = nullptr;
+    std::unique_ptr<HotKeyField> pauseField_;
 };
 
 } // namespace keyvane

@@ -66,6 +66,10 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     SetMenuDefaultItem(GetSubMenu(trayMenu_, 0), IDM_TRAY_SHOW, FALSE); // what a left click does
     tray_.Add(handle_, wc.hIconSm);
     core_.AttachOptionsWindow(this);
+    core_.setPauseListener([this] {
+        tray_.SetPaused(core_.paused());
+        if (pages_) pages_->ShowPaused(core_.paused());
+    });
     // Told once the loop runs and every window exists, so an exit from the
     // box finds a program that has started.
     PostMessageW(handle_, kStartupReportsMessage, 0, 0);
@@ -73,6 +77,7 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
 
 MainWindow::~MainWindow() {
     core_.AttachOptionsWindow(nullptr);
+    core_.setPauseListener(nullptr);
     editor_.reset();
     about_.reset();
     pages_.reset();
@@ -321,12 +326,16 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (tray_.HandleMessage(message, wParam)) return 0;
     if (message == ShowRunningInstanceMessage() && message != 0) {
-        if (static_cast<DWORD>(wParam) == InstanceKey()) Guarded([&] { OnShowFromTray(); });
-        return 0;
+        // A plain second start sends 0: show. Another folder's copy is not ours.
+        if (static_cast<DWORD>(wParam) != InstanceKey()) return 0;
+        return OnCommandLine(DecodeCommand(static_cast<std::uint32_t>(lParam)));
     }
     switch (message) {
     case kStartupReportsMessage:
         Guarded([&] { ShowStartupReports(); });
+        return 0;
+    case kRunTaskMessage:
+        Guarded([&] { core_.RunTask(static_cast<int>(wParam)); });
         return 0;
     case WM_ACTIVATE:
         // Only a real focus counts: the tray menu puts the hidden window in

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/AppCore.h"
+#include "app/CommandLine.h"
 #include "app/OptionFiles.h"
 #include "windows/TrayIcon.h"
 
@@ -56,6 +57,8 @@ class MainWindow final : private OptionsWindow {
     void OnRedo();
     void PutBack(bool (AppCore::*step)());
     void OnPause(); // the tray's "Pause hotkeys", a switch
+    // A second start's switch; returns the answer (EncodeAnswer).
+    LRESULT OnCommandLine(const CommandRequest& request);
     // A menu opens: its Edit items name what they undo, the pause is ticked.
     void OnInitMenuPopup(HMENU menu);
     // "File" > "Exit", the tray's "Exit" and WM_CLOSE (setup, uninstaller):
@@ -95,6 +98,7 @@ class MainWindow final : private OptionsWindow {
     void SetPauseFullScreenOption(bool set) override;
     void OnPauseFullScreen();
     void SetColumnWidth(int column, int width) override;
+    void SetPauseHotKey(HotKeyCode code) override;
     void ShowMainWindow() override;
     void SetWindowWidth(int width) override;
     void SetWindowHeight(int height) override;
@@ -123,6 +127,8 @@ class MainWindow final : private OptionsWindow {
     // The dpi the window's sizes were made for; WM_DPICHANGED says the new one.
     int dpi_ = 96;
     static constexpr UINT kStartupReportsMessage = WM_APP + 1;
+    // Posted by OnCommandLine: runs task wParam once its answer is sent.
+    static constexpr UINT kRunTaskMessage = WM_APP + 2;
 };
 
 } // namespace keyvane

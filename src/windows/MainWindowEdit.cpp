@@ -1,6 +1,6 @@
-// The main window's Edit menu (undo and redo of the task table's changes)
-// and the tray's pause of every hotkey. The core keeps the history and the
-// paused state; these handlers only show them.
+// The main window's Edit menu (undo and redo of the task table's changes),
+// the tray's pause of every hotkey and a second start's switches. The core
+// keeps the history and the paused state; these handlers only show them.
 #include "windows/MainWindow.h"
 
 #include "base/AppInfo.h"
@@ -60,9 +60,43 @@ void MainWindow::OnRedo() {
 }
 
 void MainWindow::OnPause() {
+    // The pause listener shows it in the tray and the window.
     core_.SetPaused(!core_.paused());
-    tray_.SetPaused(core_.paused());
-    if (pages_) pages_->ShowPaused(core_.paused());
+}
+
+LRESULT MainWindow::OnCommandLine(const CommandRequest& request) {
+    // Answered at once: the second start waits for the answer, and nothing
+    // that may open a window (an action, a save's report) runs inside it.
+    switch (request.what) {
+    case Switch::None:
+    case Switch::Show:
+        PostMessageW(handle_, WM_COMMAND, IDM_TRAY_SHOW, 0);
+        break;
+    case Switch::Pause:
+    case Switch::Resume:
+        core_.SetPaused(request.what == Switch::Pause);
+        break;
+    case Switch::Exit:
+        // The second start waits for this process to end.
+        PostMessageW(handle_, WM_CLOSE, 0, 0);
+        break;
+    case Switch::Run:
+        switch (core_.TaskRunnable(request.task)) {
+        case AppCore::RunResult::Ran:
+            PostMessageW(handle_, kRunTaskMessage, static_cast<WPARAM>(request.task), 0);
+            break;
+        case AppCore::RunResult::NoSuchTask:
+            return EncodeAnswer(kExitNotDone, NotDoneReason::NoSuchTask);
+        case AppCore::RunResult::Disabled:
+            return EncodeAnswer(kExitNotDone, NotDoneReason::Disabled);
+        case AppCore::RunResult::NoAction:
+            return EncodeAnswer(kExitNotDone, NotDoneReason::NoAction);
+        }
+        break;
+    case Switch::Unknown:
+        return EncodeAnswer(kExitUnknownSwitch, NotDoneReason::None);
+    }
+    return EncodeAnswer(kExitDone, NotDoneReason::None);
 }
 
 } // namespace keyvane

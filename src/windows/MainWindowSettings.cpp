@@ -11,8 +11,9 @@
 namespace keyvane {
 
 SettingsValues MainWindow::CurrentOptions() const {
-    if (!pages_) return options_;
-    SettingsValues values;
+    SettingsValues values = options_;
+    values.pauseHotKey = core_.pauseHotKey();
+    if (!pages_) return values;
     values.autoStart = pages_->Option(IDC_MAIN_AUTOSTART);
     values.trayOnly = pages_->Option(IDC_MAIN_TRAY_ONLY);
     values.pauseFullScreen = pages_->Option(IDC_MAIN_PAUSE_FULL_SCREEN);
@@ -99,6 +100,12 @@ void MainWindow::SetColumnWidth(int column, int width) {
     if (column < 0 || column >= kStoredColumnCount) return;
     options_.columnWidths[static_cast<std::size_t>(column)] = width;
     if (pages_) pages_->grid().SetColumnWidth(column, width);
+}
+
+void MainWindow::SetPauseHotKey(HotKeyCode code) {
+    options_.pauseHotKey = code;
+    core_.SetPauseHotKey(code);
+    if (pages_) pages_->ShowPauseHotKey();
 }
 
 void MainWindow::ShowMainWindow() {

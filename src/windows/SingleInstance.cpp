@@ -23,11 +23,16 @@ UINT ShowRunningInstanceMessage() {
 
 namespace {
 
-MutexClaim ClaimMutex() {
+std::wstring MutexName() {
     wchar_t name[64];
     wsprintfW(name, L"Local\\Keyvane-%08lX", static_cast<unsigned long>(InstanceKey()));
+    return name;
+}
+
+MutexClaim ClaimMutex() {
+    const std::wstring name = MutexName();
     // Kept open until the process ends; the system then releases it.
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     const DWORD error = GetLastError();
     if (!mutex) return error == ERROR_ACCESS_DENIED ? MutexClaim::AccessDenied : MutexClaim::Failed;
     if (error != ERROR_ALREADY_EXISTS) return MutexClaim::Created;
@@ -73,6 +78,75 @@ bool ClaimSingleInstance() {
                     MB_OK | MB_ICONINFORMATION);
     }
     return false;
+}
+
+namespace {
+
+struct Asking {
+    LPARAM request;
+    HWND answered = nullptr;
+    LRESULT answer = 0;
+};
+
+BOOL CALLBACK AskWindow(HWND window, LPARAM context) {
+    auto& asking = *reinterpret_cast<Asking*>(context);
+    wchar_t className[32] = L"";
+    GetClassNameW(window, className, 32);
+    if (std::u16string_view(reinterpret_cast<const char16_t*>(className)) != kMainWindowClass)
+        return TRUE;
+    DWORD_PTR result = 0;
+    // A copy that hangs is not waited for long; one of another folder
+    // answers nothing (0).
+    if (!SendMessageTimeoutW(window, ShowRunningInstanceMessage(), InstanceKey(), asking.request,
+                             SMTO_ABORTIFHUNG, 10000, &result))
+        return TRUE;
+    int code = 0;
+    NotDoneReason reason{};
+    if (!DecodeAnswer(static_cast<LRESULT>(result), code, reason)) return TRUE;
+    asking.answered = window;
+    asking.answer = static_cast<LRESULT>(result);
+    return FALSE;
+}
+
+// A copy holds the folder's mutex from its first instruction, before its
+// window exists.
+bool CopyStarting() {
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, MutexName().c_str());
+    if (!mutex) return false;
+    CloseHandle(mutex);
+    return true;
+}
+
+} // namespace
+
+int AskRunningCopy(const CommandRequest& request, NotDoneReason& reason) {
+    reason = NotDoneReason::None;
+    // What the copy starts or shows may then come to the front.
+    AllowSetForegroundWindow(ASFW_ANY);
+    Asking asking{static_cast<LPARAM>(EncodeCommand(request))};
+    const ULONGLONG giveUp = GetTickCount64() + 5000;
+    for (;;) {
+        EnumWindows(&AskWindow, reinterpret_cast<LPARAM>(&asking));
+        if (asking.answered) break;
+        if (!CopyStarting() || GetTickCount64() >= giveUp) return kExitNotRunning;
+        Sleep(100);
+    }
+    int code = kExitNotRunning;
+    DecodeAnswer(asking.answer, code, reason);
+    if (request.what == Switch::Exit && code == kExitDone) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(asking.answered, &processId);
+        // Ended when the call returns: a script may then replace the program.
+        if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId)) {
+            const DWORD waited = WaitForSingleObject(process, 10000);
+            CloseHandle(process);
+            if (waited == WAIT_TIMEOUT) {
+                reason = NotDoneReason::DidNotEnd;
+                return kExitNotDone;
+            }
+        }
+    }
+    return code;
 }
 
 } // namespace keyvane

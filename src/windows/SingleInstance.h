@@ -3,6 +3,8 @@
 // and may run beside this one.
 #pragma once
 
+#include "app/CommandLine.h"
+
 #include <windows.h>
 
 #include <string>
@@ -13,8 +15,9 @@ namespace keyvane {
 // running copy and a second start.
 DWORD InstanceKey();
 
-// The message a second start broadcasts, with InstanceKey() as wParam: the
-// running copy of the same folder shows its main window.
+// The message a second start sends, with InstanceKey() as wParam and a
+// request (EncodeCommand; 0 shows the main window) as lParam: the running
+// copy of the same folder does it and returns its answer (EncodeAnswer).
 UINT ShowRunningInstanceMessage();
 
 // Holds the folder's mutex and its lock file (data\keyvane.lock) for the
@@ -23,5 +26,10 @@ UINT ShowRunningInstanceMessage();
 // be (elevated, another user's) the user has been told. Writes nothing
 // then, and makes only the data folder.
 bool ClaimSingleInstance();
+
+// Sends the request to the copy that runs from this folder and returns the
+// exit code for it (reason: why it was not done). A copy that is still
+// starting is waited for a few seconds; /exit waits until the copy ended.
+int AskRunningCopy(const CommandRequest& request, NotDoneReason& reason);
 
 } // namespace keyvane

@@ -5,16 +5,22 @@
 #include "app/AppCore.h"
 #include "app/ForegroundWatch.h"
 #include "app/AppPaths.h"
+#include "app/CommandLine.h"
 #include "base/ErrorReport.h"
+#include "base/WinText.h"
 #include "hotkeys/HotKeyManager.h"
+#include "windows/CommandLineUser.h"
 #include "windows/MainWindow.h"
 #include "windows/SingleInstance.h"
 #include "windows/resource.h"
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace keyvane;
 
@@ -29,6 +35,18 @@ bool ForMainWindowKeys(const MSG& msg, HWND main) {
     return lstrcmpiW(focusClass, L"Edit") != 0;
 }
 
+// The arguments after the program's name, split as the C runtime does.
+std::vector<std::u16string> Arguments() {
+    std::vector<std::u16string> args;
+    int count = 0;
+    if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            args.push_back(FromWide(argv[i]));
+        LocalFree(argv);
+    }
+    return args;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -36,8 +54,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // from the program's folder (a Downloads folder may hold anything).
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
-    // Command-line arguments are not read, and the show command is ignored:
-    // nothing shows the main window by itself; only the settings may.
+    // The show command is ignored: nothing shows the main window by itself;
+    // only the settings, or /show, may. A switch is for the running copy of
+    // this folder; only /show, with none running, starts this one.
+    const CommandRequest request = ParseCommandLine(Arguments());
+    if (request.what != Switch::None) {
+        NotDoneReason reason = NotDoneReason::None;
+        const int code =
+            request.what == Switch::Unknown ? kExitUnknownSwitch : AskRunningCopy(request, reason);
+        if (!(code == kExitNotRunning && request.what == Switch::Show)) {
+            TellCommandLineUser(CommandOutcomeText(request, code, reason),
+                                code == kExitUnknownSwitch);
+            return code;
+        }
+    }
 
     // A second start in the same folder hands over to the running copy
     // before it reads or writes anything.
@@ -74,6 +104,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 1;
     }
     core.setActions(MakeSystemActions(mainWindow->handle()));
+    if (request.what == Switch::Show)
+        PostMessageW(mainWindow->handle(), WM_COMMAND, IDM_TRAY_SHOW, 0);
 
     const HACCEL mainKeys = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAIN_ACCELERATORS));
     MSG msg{};

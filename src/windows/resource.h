@@ -47,6 +47,9 @@
 #define IDC_MAIN_SAVE 915              // "Save"
 #define IDC_MAIN_FILTER 916            // the search box above the grid
 #define IDC_MAIN_PAUSED 917            // beside it, while the hotkeys are paused
+#define IDC_MAIN_PAUSE_LABEL 920       // "Pause hotkey:"
+#define IDC_MAIN_PAUSE_HOTKEY 921      // the field that captures the pause hotkey
+#define IDC_MAIN_PAUSE_NOTE 922        // why a combination was not taken
 #define IDC_MAIN_PAUSE_FULL_SCREEN 930 // "Pause while a full-screen program is in front"
 
 // Task editor. OK and Close are IDOK and IDCANCEL, so Enter and

@@ -64,6 +64,7 @@ struct FakeOptionsWindow final : OptionsWindow {
     void SetAutoStartOption(bool) override {}
     void SetTrayOnlyOption(bool) override {}
     void SetColumnWidth(int, int) override {}
+    void SetPauseHotKey(HotKeyCode) override {}
     void ShowMainWindow() override {}
     void SetWindowWidth(int) override {}
     void SetWindowHeight(int) override {}
@@ -244,6 +245,47 @@ TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
     core.EndEdit();
     EXPECT_EQ(state.Held().size(), 3u);
     EXPECT_TRUE(state.Held().count({kCtrlAlt, 'N'}));
+}
+
+TEST_F(AppCoreTest, PauseHotKeyStaysRegisteredSwitchesThePauseAndTakesNoTaskCombination) {
+    FillNumbered(2);
+    int told = 0;
+    core.setPauseListener([&] { ++told; });
+    const HotKeyCode pause = kCtrlBit | kAltBit | 'P';
+    EXPECT_TRUE(core.SetPauseHotKey(pause));
+    EXPECT_EQ(state.Held().size(), 3u);
+
+    core.HotKeyPressed(pause);
+    EXPECT_TRUE(core.paused());
+    EXPECT_EQ(state.Held(), (std::set<std::pair<int, int>>{{kCtrlAlt, 'P'}}))
+        << "paused, only the pause hotkey is held, to resume";
+    core.BeginAdd();
+    EXPECT_TRUE(core.AdviseEditorHotKey(pause).refused) << "a task on it would never run";
+    core.EndEdit();
+    EXPECT_EQ(state.Held().size(), 1u) << "an edit ending while paused registers no task";
+    core.HotKeyPressed(pause);
+    EXPECT_FALSE(core.paused());
+    EXPECT_EQ(told, 2);
+    EXPECT_EQ(state.Held().size(), 3u);
+
+    // The field refuses a task's combination and keeps its own; Backspace empties it.
+    EXPECT_FALSE(core.PressPauseField(kCtrlBit | kAltBit | '1').empty());
+    EXPECT_EQ(core.pauseHotKey(), pause);
+    core.DeleteAllTasks();
+    EXPECT_EQ(state.Held().size(), 1u) << "giving back what no row holds keeps the pause hotkey";
+    EXPECT_TRUE(core.PressPauseField(0x08).empty());
+    EXPECT_EQ(core.pauseHotKey(), 0u);
+    EXPECT_TRUE(state.Held().empty());
+}
+
+TEST_F(AppCoreTest, RunByNumberNamesWhyATaskDoesNotRun) {
+    FillNumbered(2);
+    core.ToggleEnabled(1);
+    using R = AppCore::RunResult;
+    EXPECT_EQ(core.RunTask(0), R::NoSuchTask);
+    EXPECT_EQ(core.RunTask(3), R::NoSuchTask);
+    EXPECT_EQ(core.RunTask(2), R::Disabled);
+    EXPECT_EQ(core.TaskRunnable(1), R::NoAction) << "no actions yet: nothing to run it with";
 }
 
 TEST_F(AppCoreTest, IconNumbersCountTheRecognisedRowsAboveAndSourcesAreShared) {

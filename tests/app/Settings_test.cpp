@@ -34,6 +34,10 @@ class FakeWindow : public SettingsTarget {
         settings.columnWidths.at(static_cast<std::size_t>(column)) = width;
         Log("col" + std::to_string(column) + "=" + std::to_string(width));
     }
+    void SetPauseHotKey(HotKeyCode code) override {
+        settings.pauseHotKey = code;
+        Log("pause=" + std::to_string(code));
+    }
     void ShowMainWindow() override { Log("show"); }
     void SetWindowWidth(int width) override {
         window.width = width;
@@ -108,6 +112,17 @@ TEST(Settings, SettingsFileAppliesLineByLineAndStopsAtTheFirstBadLine) {
         {"-1\r\n0\r\n2147483648\r\n", "auto=1 tray=0", "'2147483648' is not a valid integer value"},
         {"-1\r\n0\r\n 27\r\n", "auto=1 tray=0", "' 27' is not a valid integer value"},
         {"-1\r\n0\r\n-\r\n", "auto=1 tray=0", "'-' is not a valid integer value"},
+        // The pause hotkey's line: a code, or left alone as older versions do.
+        {"0\r\n0\r\n1\r\n2\r\n3\r\n4\r\n49232\r\n",
+         "auto=0 tray=0 col0=1 col1=2 col2=3 col3=4 pause=49232 show", ""},
+        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n0\r\nlater\r\n",
+         "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4 pause=0", ""},
+        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n-80\r\n", "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4",
+         ""},
+        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n16384\r\n", "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4",
+         ""},
+        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n8388688\r\n", "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4",
+         ""},
     };
     Check(cases, [](const Bytes& b, FakeWindow& w) { ApplySettingsFile(b, w); });
 }
@@ -138,7 +153,8 @@ TEST(Settings, WindowSizeFileMaximizesOnlyOnTwoAndGuardsThePosition) {
 TEST(Settings, WordsLoadAsFlagsAndAreWrittenBackAsNumbers) {
     FakeWindow window;
     ApplySettingsFile(B("True\r\nfalse\r\n27\r\n104\r\n105\r\n211\r\n"), window);
-    EXPECT_EQ(EncodeSettingsFile(window.settings), B("-1\r\n0\r\n27\r\n104\r\n105\r\n211\r\n"));
+    EXPECT_EQ(EncodeSettingsFile(window.settings),
+              B("-1\r\n0\r\n27\r\n104\r\n105\r\n211\r\n0\r\n"));
 
     const WindowSizeValues maximized{1280, 1010, WindowState::Maximized, -8, -8};
     const Bytes written = EncodeWindowSizeFile(maximized);
@@ -291,7 +307,7 @@ TEST(Settings, SaveWritesTheValueAndBothFilesAndTellsWhatItCouldNotKeep) {
     EXPECT_EQ(SaveSettingsReportText(saved), u"");
     EXPECT_EQ(run.value, u"") << "a cleared option writes an empty value, never none";
     EXPECT_EQ(test::ReadBytes(dir / "My Tools" / "data" / "settings.cnfg"),
-              B("0\r\n-1\r\n30\r\n100\r\n110\r\n200\r\n"));
+              B("0\r\n-1\r\n30\r\n100\r\n110\r\n200\r\n0\r\n"));
     EXPECT_EQ(test::ReadBytes(dir / "My Tools" / "data" / "w_size.cnfg"),
               B("640\r\n480\r\n0\r\n-3\r\n12\r\n"));
 
@@ -300,11 +316,11 @@ TEST(Settings, SaveWritesTheValueAndBothFilesAndTellsWhatItCouldNotKeep) {
     FakeWindow scaled;
     LoadSettings(paths, scaled, 144);
     EXPECT_EQ(scaled.log,
-              "auto=0 tray=1 col0=45 col1=150 col2=165 col3=300 w=960 h=720 move=-3,12");
+              "auto=0 tray=1 col0=45 col1=150 col2=165 col3=300 pause=0 w=960 h=720 move=-3,12");
     EXPECT_TRUE(
         SaveSettings(scaled.settings, scaled.window, paths, run, u"C:\\kv.exe", 144).AllKept());
     EXPECT_EQ(test::ReadBytes(dir / "My Tools" / "data" / "settings.cnfg"),
-              B("0\r\n-1\r\n30\r\n100\r\n110\r\n200\r\n"));
+              B("0\r\n-1\r\n30\r\n100\r\n110\r\n200\r\n0\r\n"));
     EXPECT_EQ(test::ReadBytes(dir / "My Tools" / "data" / "w_size.cnfg"),
               B("640\r\n480\r\n0\r\n-3\r\n12\r\n"));
 
@@ -353,14 +369,14 @@ TEST(SettingsFile, PauseFullScreenIsTheEighthLineAndOlderFilesLeaveItOff) {
     const auto asText = [](const std::vector<std::uint8_t>& b) {
         return std::string(b.begin(), b.end());
     };
-    EXPECT_EQ(asText(EncodeSettingsFile(values)), classic) << "off: the file older versions wrote";
+    EXPECT_EQ(asText(EncodeSettingsFile(values)), classic + "0\r\n") << "off: no eighth line";
     values.pauseFullScreen = true;
-    EXPECT_EQ(asText(EncodeSettingsFile(values)), classic + "\r\n-1\r\n");
+    EXPECT_EQ(asText(EncodeSettingsFile(values)), classic + "0\r\n-1\r\n");
     const std::pair<std::string, int> files[] = {
-        {classic + "\r\n-1\r\n", 1},
+        {classic + "0\r\n-1\r\n", 1},
         {classic, 0},
-        {classic + "Ctrl+Alt+P\r\n", 0}, // seven lines: the pause hotkey alone
-        {classic + "Ctrl+Alt+P\r\n-1", 1},
+        {classic + "24641\r\n", 0}, // seven lines: the pause hotkey alone
+        {classic + "24641\r\n-1", 1},
         {classic + "\r\nyes\r\n", 0}, // another version's: off, and the load goes on
     };
     for (const auto& [file, want] : files) {

@@ -41,7 +41,7 @@ def first_start_shows_the_window_and_writes_both_option_files(t):
     # The designed options and widths: "#" room for five digits, the text
     # columns as designed; the grid holds them as written.
     t.expect(t.read_file(t.path("data", "settings.cnfg")) ==
-             ascii_file("-1", "-1", "44", "104", "105", "211"),
+             ascii_file("-1", "-1", "44", "104", "105", "211", "0"),
              "settings.cnfg: %r" % t.read_file(t.path("data", "settings.cnfg")))
     widths = t.driver(["lvcolumns", MAIN_CAPTION, GRID])[0].split()[1:]
     t.expect(widths[1:5] == ["44", "104", "105", "211"], "the grid's columns: %s" % widths)
@@ -70,10 +70,12 @@ def saved_options_come_back_and_drive_the_run_value(t):
              ["place", MAIN_CAPTION, 40, 30, 700, 500],
              ["click", MAIN_CAPTION, SAVE])
     settings = os.path.join(folder, "data", "settings.cnfg")
-    t.wait_until(lambda: t.read_file(settings) == ascii_file("-1", "0", "27", "150", "105", "211"),
+    t.wait_until(lambda: t.read_file(settings) ==
+                 ascii_file("-1", "0", "27", "150", "105", "211", "0"),
                  "Save to write the options")
     t.expect(t.read_file(os.path.join(folder, "data", "w_size.cnfg")) ==
-             ascii_file("700", "500", "0", "40", "30"), "Save did not keep the window's place")
+             ascii_file("700", "500", "0", "40", "30"), "Save did not keep the window's place: %r"
+             % t.read_file(os.path.join(folder, "data", "w_size.cnfg")))
     # A path with a blank is quoted, so no other program on it starts instead.
     t.expect(run_value(t) == '"%s"' % exe, "the Run value is %r" % run_value(t))
     t.close(program)

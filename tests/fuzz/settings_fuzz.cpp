@@ -17,6 +17,7 @@ class Window : public keyvane::SettingsTarget {
         if (column < 0 || column >= keyvane::kStoredColumnCount) std::abort();
         settings.columnWidths[static_cast<std::size_t>(column)] = width;
     }
+    void SetPauseHotKey(keyvane::HotKeyCode code) override { settings.pauseHotKey = code; }
     void ShowMainWindow() override { shown = true; }
     void SetWindowWidth(int width) override { size.width = width; }
     void SetWindowHeight(int height) override { size.height = height; }

@@ -114,9 +114,11 @@ class Case:
         if options and not os.path.exists(self.path("data", "settings.cnfg")):
             self.write_options()
 
-    def write_options(self, autostart=False, tray_only=True, widths=(27, 104, 105, 211)):
+    def write_options(self, autostart=False, tray_only=True, widths=(27, 104, 105, 211),
+                      pause_hotkey=0):
         os.makedirs(self.path("data"), exist_ok=True)
-        lines = ["-1" if autostart else "0", "-1" if tray_only else "0"] + [str(w) for w in widths]
+        lines = (["-1" if autostart else "0", "-1" if tray_only else "0"] +
+                 [str(w) for w in widths] + [str(pause_hotkey)])
         with open(self.path("data", "settings.cnfg"), "wb") as f:
             f.write(ascii_file(*lines))
 

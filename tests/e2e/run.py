@@ -27,7 +27,7 @@ from support.session import Session
 # The modules of cases, in the order they run.
 CASES = [function for module in (
     "cases_tasklist", "cases_life", "cases_hotkeys", "cases_windows", "cases_keyboard",
-    "cases_options", "cases_commandline")
+    "cases_options", "cases_commandline", "cases_scope")
          for function in importlib.import_module(module).CASES]
 
 

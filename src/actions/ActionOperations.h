@@ -36,6 +36,13 @@ class ActionOperations {
     // (0 hide, 1 normal, 3 maximized, 6 minimized).
     virtual void RunSelectedProgram(const std::u16string& program, const std::u16string& parameters,
                                     int showCode) = 0;
+    // The same for a task that brings a running copy of its program up
+    // instead of starting another (toggle: or minimizes it when it is in
+    // front already); without a copy it starts one as above.
+    virtual void BringProgramToFront(const std::u16string& program,
+                                     const std::u16string& parameters, int showCode, bool toggle) {
+        RunSelectedProgram(program, parameters, showCode);
+    }
     virtual void OpenSpecialFolder(SpecialFolder folder, int showCode) = 0;
     virtual void CloseProgramByName(const std::u16string& fileName) = 0;
     virtual void OpenWebsite(const std::u16string& address, int showCode) = 0;

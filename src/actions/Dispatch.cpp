@@ -4,6 +4,7 @@
 
 #include "actions/ProgramActions.h"
 #include "base/Text.h"
+#include "tasks/ProgramScope.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskVocabulary.h"
 
@@ -56,7 +57,7 @@ std::u16string ProgramFileName(std::u16string_view program) {
 }
 
 void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
-                   ActionOperations& actions) {
+                   std::u16string_view ifRunning, ActionOperations& actions) {
     switch (action) {
     // These take the destination as it is, or nothing.
     case Action::PowerOff:
@@ -80,8 +81,12 @@ void RunTaskAction(Action action, const std::u16string& destination, std::u16str
     // These show a window the run type decides about.
     case Action::RunSelectedProgram: {
         const SplitCommand command = SplitDestination(destination);
-        return actions.RunSelectedProgram(command.program, command.parameters,
-                                          ShowCodeOfRunType(runType));
+        const IfRunning choice = ReadIfRunning(ifRunning).choice;
+        if (choice == IfRunning::StartAnother)
+            return actions.RunSelectedProgram(command.program, command.parameters,
+                                              ShowCodeOfRunType(runType));
+        return actions.BringProgramToFront(command.program, command.parameters,
+                                           ShowCodeOfRunType(runType), choice == IfRunning::Toggle);
     }
     case Action::OpenWebsite:
         return actions.OpenWebsite(SplitDestination(destination).program,
@@ -113,12 +118,17 @@ void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, 
         const std::u16string_view text = table.textCell(Column::Hotkey, row);
         if (std::find(texts.begin(), texts.end(), text) == texts.end()) continue;
         if (!table.cellFlag(Column::Enabled, row)) continue;
+        // The code may be held for another row, one for all programs: this
+        // one runs only where it is for.
+        if (!FieldAdmits(table.textCell(Column::Programs, row), hotKeys.foregroundProgram()))
+            continue;
         // A Desc that names no action (a hand-edited file) does nothing.
         const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
         if (!action) continue;
         // Copies: an operation may change the table while it waits.
         RunTaskAction(*action, table.cellText(Column::Dest, row),
-                      table.cellText(Column::Type_run, row), actions);
+                      table.cellText(Column::Type_run, row),
+                      table.cellText(Column::If_running, row), actions);
     }
 }
 

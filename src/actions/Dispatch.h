@@ -40,14 +40,15 @@ std::u16string ProgramFileName(std::u16string_view program);
 // anything else 1. Compared exactly.
 int ShowCodeOfRunType(std::u16string_view runType);
 
-// Performs one task's action with its destination and run type, as a
-// press does for each row it matches.
+// Performs one task's action with its destination, run type and
+// If_running field, as a press does for each row it matches.
 void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
-                   ActionOperations& actions);
+                   std::u16string_view ifRunning, ActionOperations& actions);
 
 // Runs the actions of one press. A row matches when the manager's last
 // registration pass read its Hotkey text as the pressed code, so it runs
-// whichever keyboard layout is in use now. Operations report nothing back;
+// whichever keyboard layout is in use now, and its Programs field admits the
+// manager's program in front. Operations report nothing back;
 // an error one of them throws ends the press and reaches the caller, as does
 // an index error when rows vanish while an operation waits (the count is
 // read once).

@@ -58,6 +58,29 @@ std::u16string CloseFailureMessage(std::u16string_view name, const CloseResult& 
     return FromUtf8(text);
 }
 
+bool IsCopyOfProgram(std::u16string_view imagePath, std::u16string_view program) {
+    std::u16string path(program);
+    std::erase(path, u'"');
+    std::replace(path.begin(), path.end(), u'/', u'\\');
+    const std::size_t first = path.find_first_not_of(u' ');
+    if (first == std::u16string::npos || imagePath.empty()) return false;
+    path = path.substr(first, path.find_last_not_of(u' ') - first + 1);
+    const bool fullPath =
+        (path.size() > 2 && path[1] == u':' && path[2] == u'\\') || path.starts_with(u"\\\\");
+    if (fullPath) return CaseFolded(imagePath) == CaseFolded(path);
+    return CaseFolded(FileNamePart(imagePath)) == CaseFolded(FileNamePart(path));
+}
+
+RaisePlan PlanRaise(std::span<const TopWindow> windows, std::span<const std::uint32_t> copies,
+                    std::uintptr_t foreground, bool toggle) {
+    for (const TopWindow& window : windows) {
+        if (std::find(copies.begin(), copies.end(), window.processId) == copies.end()) continue;
+        const bool inFront = window.handle == foreground && !window.minimized;
+        return {toggle && inFront ? RaiseStep::Minimize : RaiseStep::Activate, window.handle};
+    }
+    return {};
+}
+
 std::u16string ProgramStartFolder(std::u16string_view program) {
     // No file name holds a double quote, so dropping them loses nothing.
     std::u16string path(program);

@@ -4,6 +4,7 @@
 
 #include "base/AppInfo.h"
 #include "base/SystemLibrary.h"
+#include "base/Text.h"
 #include "base/WinText.h"
 
 #include <windows.h>
@@ -11,7 +12,10 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 namespace keyvane {
 
@@ -66,6 +70,30 @@ class WindowsProcesses final : public ProcessControl {
 
 } // namespace
 
+namespace {
+
+// The hotkey press made this process the one that may set the window in
+// front; a program it starts may not, unless it is passed on, and would open
+// behind the window the user pressed the hotkey in.
+void PassOnForeground(HANDLE process) {
+    if (!process) return; // handed to a program that runs already (DDE)
+    AllowSetForegroundWindow(GetProcessId(process));
+    CloseHandle(process);
+}
+
+} // namespace
+
+std::u16string ProcessImagePath(std::uint32_t processId) {
+    // The least access: granted by elevated and protected processes too.
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return {};
+    wchar_t path[MAX_PATH * 4];
+    DWORD size = static_cast<DWORD>(std::size(path));
+    const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
+    CloseHandle(process);
+    return ok ? FromWide(std::wstring_view(path, size)) : std::u16string();
+}
+
 void ShellRunProgram(void* ownerWindow, const std::u16string& program,
                      const std::u16string& parameters, int showCode) {
     // A program named by its full path starts in its own folder, as a
@@ -73,8 +101,87 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
     const std::u16string folder = ProgramStartFolder(program);
     // The shell may hand the file to an extension, which needs an apartment.
     EnterComApartment();
-    ShellExecuteW(static_cast<HWND>(ownerWindow), L"open", W(program), W(parameters), W(folder),
-                  showCode);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = static_cast<HWND>(ownerWindow);
+    info.lpVerb = L"open";
+    info.lpFile = W(program);
+    info.lpParameters = W(parameters);
+    info.lpDirectory = W(folder);
+    info.nShow = showCode;
+    if (ShellExecuteExW(&info)) PassOnForeground(info.hProcess);
+}
+
+namespace {
+
+BOOL CALLBACK CollectTopWindow(HWND window, LPARAM list) {
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+    if (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return TRUE;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    reinterpret_cast<std::vector<TopWindow>*>(list)->push_back(
+        {reinterpret_cast<std::uintptr_t>(window), processId, IsIconic(window) != FALSE});
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<std::u16string> RunningWindowPrograms() {
+    std::vector<TopWindow> windows;
+    EnumWindows(&CollectTopWindow, reinterpret_cast<LPARAM>(&windows));
+    std::vector<std::u16string> names;
+    std::vector<std::uint32_t> asked;
+    for (const TopWindow& window : windows) {
+        if (std::find(asked.begin(), asked.end(), window.processId) != asked.end()) continue;
+        asked.push_back(window.processId);
+        std::u16string name(FileNamePart(ProcessImagePath(window.processId)));
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end(),
+              [](const auto& a, const auto& b) { return CaseFolded(a) < CaseFolded(b); });
+    names.erase(
+        std::unique(names.begin(), names.end(),
+                    [](const auto& a, const auto& b) { return CaseFolded(a) == CaseFolded(b); }),
+        names.end());
+    return names;
+}
+
+void BringUpProgram(void* ownerWindow, const std::u16string& program,
+                    const std::u16string& parameters, int showCode, bool toggle) {
+    // Top-level windows come in the order of the screen, the most recently
+    // active first.
+    std::vector<TopWindow> windows;
+    EnumWindows(&CollectTopWindow, reinterpret_cast<LPARAM>(&windows));
+    std::vector<std::uint32_t> asked, copies;
+    const DWORD self = GetCurrentProcessId();
+    for (const TopWindow& window : windows) {
+        if (window.processId == self ||
+            std::find(asked.begin(), asked.end(), window.processId) != asked.end())
+            continue;
+        asked.push_back(window.processId);
+        if (IsCopyOfProgram(ProcessImagePath(window.processId), program))
+            copies.push_back(window.processId);
+    }
+    const RaisePlan plan =
+        PlanRaise(windows, copies, reinterpret_cast<std::uintptr_t>(GetForegroundWindow()), toggle);
+    const HWND window = reinterpret_cast<HWND>(plan.window);
+    switch (plan.step) {
+    case RaiseStep::StartCopy:
+        return ShellRunProgram(ownerWindow, program, parameters, showCode);
+    case RaiseStep::Minimize:
+        // The window below it comes in front, as after a click on the
+        // taskbar button.
+        ShowWindow(window, SW_MINIMIZE);
+        return;
+    case RaiseStep::Activate: {
+        if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+        // A dialog the window has open is where the user left it.
+        const HWND popup = GetLastActivePopup(window);
+        SetForegroundWindow(popup && IsWindowVisible(popup) ? popup : window);
+        return;
+    }
+    }
 }
 
 void ShellOpenAddress(void* ownerWindow, const std::u16string& address, int showCode) {
@@ -113,9 +220,12 @@ void StartSystemProgram(const std::u16string& fileName, int showCode) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCode);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started))
+    // Held until it may set the window in front, so its first window does.
+    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &started))
         return;
+    AllowSetForegroundWindow(started.dwProcessId);
+    ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     // The old launcher returned only once the program was ready for input (at
     // most 30 s), so a later row of the same press (minimize-all, close by

@@ -45,6 +45,10 @@ class SystemActions final : public ActionOperations {
                             int showCode) override {
         ShellRunProgram(owner_, program, parameters, showCode);
     }
+    void BringProgramToFront(const std::u16string& program, const std::u16string& parameters,
+                             int showCode, bool toggle) override {
+        BringUpProgram(owner_, program, parameters, showCode, toggle);
+    }
     void OpenSpecialFolder(SpecialFolder folder, int showCode) override {
         ShellOpenSpecialFolder(folder, showCode);
     }

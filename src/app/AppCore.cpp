@@ -6,6 +6,7 @@
 #include "base/Text.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace keyvane {
 
@@ -153,13 +154,17 @@ void AppCore::FollowTable() {
 }
 
 HotKeyState AppCore::HotKeyStateOfTask(int row) const {
-    return HotKeyStateOf(tasks_.textCell(Column::Hotkey, row), names_, hotKeys_);
+    const HotKeyState state = HotKeyStateOf(tasks_.textCell(Column::Hotkey, row), names_, hotKeys_);
+    if (state == HotKeyState::NotRegistered &&
+        !FieldAdmits(tasks_.textCell(Column::Programs, row), hotKeys_.foregroundProgram()))
+        return HotKeyState::OtherPrograms;
+    return state;
 }
 
 void AppCore::RegisterAllTaskHotKeys() {
     // A pause hotkey another program held may be free by now.
     if (pauseHotKey_) hotKeys_.AddRegistration(pauseHotKey_);
-    if (paused_) return;
+    if (suspended()) return;
     hotKeys_.RegisterAllTaskHotKeys(tasks_, names_);
 }
 
@@ -174,7 +179,7 @@ void AppCore::HotKeyPressed(HotKeyCode code) {
         SetPaused(!paused_);
         return;
     }
-    if (actions_ && !paused_) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
+    if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
 }
 
 bool AppCore::SetPauseHotKey(HotKeyCode code) {
@@ -222,7 +227,8 @@ bool AppCore::RunTaskNow(int row) {
     const std::optional<Action> action = ActionFromName(tasks_.textCell(Column::Desc, row));
     if (!action) return false;
     RunTaskAction(*action, tasks_.cellText(Column::Dest, row),
-                  tasks_.cellText(Column::Type_run, row), *actions_);
+                  tasks_.cellText(Column::Type_run, row), tasks_.cellText(Column::If_running, row),
+                  *actions_);
     return true;
 }
 
@@ -318,6 +324,9 @@ std::optional<EditPreset> AppCore::BeginEdit() {
 
 void AppCore::CommitEdit(const TaskFields& fields) {
     if (!edit_) return;
+    // The window says so under the line before it asks; nothing is written.
+    if (const std::u16string error = ProgramsFieldError(fields); !error.empty())
+        throw std::invalid_argument(ToUtf8(error));
     const EditPreset* preset = edit_->adding || !edit_->preset ? nullptr : &*edit_->preset;
     EditorCommit written{fields, edit_->adding};
     if (preset) {
@@ -408,12 +417,37 @@ void AppCore::FinishImport() {
 
 void AppCore::SetPaused(bool paused) {
     if (paused == paused_) return;
+    const bool was = suspended();
     paused_ = paused;
-    if (paused_)
+    FollowSuspension(was);
+    if (pauseChanged_) pauseChanged_();
+}
+
+void AppCore::FollowSuspension(bool wasSuspended) {
+    if (suspended() == wasSuspended) return;
+    if (suspended())
         hotKeys_.ReleaseTaskRegistrations(); // the pause hotkey stays, to resume
     else if (!edit_)
         RegisterAllTaskHotKeys(); // an open editor registers them as it closes
-    if (pauseChanged_) pauseChanged_();
+}
+
+void AppCore::ForegroundChanged(const ForegroundProgram& program) {
+    const bool was = suspended();
+    const bool sameProgram = hotKeys_.foregroundProgram() == CaseFolded(program.fileName);
+    fullScreenInFront_ = program.fullScreen;
+    hotKeys_.SetForegroundProgram(program.fileName);
+    if (suspended() != was) {
+        FollowSuspension(was);
+    } else if (suspended() || edit_ || sameProgram || hotKeys_.FollowForeground() == 0) {
+        return; // the grid's marks are as they were
+    }
+    if (changed_) changed_();
+}
+
+void AppCore::SetPauseWhenFullScreen(bool pause) {
+    const bool was = suspended();
+    pauseFullScreen_ = pause;
+    FollowSuspension(was);
 }
 
 UndoHistory::Bytes AppCore::TableBytes() const {

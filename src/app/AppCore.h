@@ -7,6 +7,7 @@
 
 #include "actions/ActionOperations.h"
 #include "app/OptionFiles.h"
+#include "app/ForegroundWatch.h"
 #include "app/TaskEditor.h"
 #include "app/TaskFilter.h"
 #include "app/TaskIcons.h"
@@ -150,6 +151,19 @@ class AppCore {
     // What RunTask would do, running nothing.
     RunResult TaskRunnable(int number) const;
 
+    // ---- The program in front ----
+    // A change of the window in front: tasks for some programs register and
+    // give back their hotkeys to follow it (only theirs: tasks for all
+    // programs never churn), and with the option on, a full-screen window
+    // pauses every hotkey as Pause does, until another window comes in front.
+    void ForegroundChanged(const ForegroundProgram& program);
+    // "Pause while a full-screen program is in front".
+    void SetPauseWhenFullScreen(bool pause);
+    bool pauseWhenFullScreen() const { return pauseFullScreen_; }
+    // Whether every hotkey is given back now: paused, or paused for the
+    // full-screen window in front.
+    bool suspended() const { return paused_ || (pauseFullScreen_ && fullScreenInFront_); }
+
     // ---- Undo and redo of the table's changes ----
     // Every operation that changes the table records a step, named as the
     // Edit menu shows it ("Delete All"). Undo and Redo put the table back,
@@ -266,6 +280,9 @@ class AppCore {
     // The filter matched again, hidden rows let go, the listener told.
     void FollowTable();
     bool PutBack(bool undo);
+    // Gives every hotkey back, or registers them again, when suspended()
+    // is no longer what it was.
+    void FollowSuspension(bool wasSuspended);
     void DeselectHiddenTasks();
 
     HotKeyNames names_;
@@ -281,6 +298,8 @@ class AppCore {
     int lastAppendedRow_ = -1;
     UndoHistory history_;
     bool paused_ = false;
+    bool pauseFullScreen_ = false;
+    bool fullScreenInFront_ = false;
     HotKeyCode pauseHotKey_ = 0;
     std::function<void()> pauseChanged_;
     std::vector<std::u16string> optionReports_;

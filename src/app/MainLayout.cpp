@@ -64,8 +64,13 @@ int PauseNoteTop(const Scaled& s) {
     return s(kPauseFieldTop) + s(kPauseFieldHeight) + s(kGroupPad);
 }
 
+// The full-screen option's line, under the pause hotkey's note.
+int FullScreenTop(const Scaled& s) {
+    return PauseNoteTop(s) + s(kPauseNoteHeight);
+}
+
 int GroupHeight(const Scaled& s) {
-    return PauseNoteTop(s) + s(kPauseNoteHeight) + s(kGroupPad);
+    return FullScreenTop(s) + s(kOptionsLineHeight) + s(kGroupPad);
 }
 
 int ImportLabelTop(const Scaled& s) {
@@ -166,6 +171,7 @@ OptionsPageLayout LayOutOptionsPage(const HotKeyPageLayout& page, const OptionsM
     layout.pauseNote = {layout.pauseField.left, area.top + PauseNoteTop(s),
                         std::max(0, layout.group.right() - inset - layout.pauseField.left),
                         s(kPauseNoteHeight)};
+    layout.pauseFullScreen = {left, area.top + FullScreenTop(s), lineWidth, s(kOptionsLineHeight)};
     const int edge = area.left + s(2);
     layout.importLabel = {edge, area.top + ImportLabelTop(s), s(300), s(kImportLabelHeight)};
     layout.importButton = {edge, area.top + ImportButtonTop(s), page.buttons.width,

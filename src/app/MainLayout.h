@@ -71,8 +71,9 @@ struct OptionsPageLayout {
     LayoutRect autoStart;
     LayoutRect trayOnly;
     LayoutRect pauseLabel;
-    LayoutRect pauseField; // the capture field, after its label
-    LayoutRect pauseNote;  // two lines under the field: why a combination was not taken
+    LayoutRect pauseField;      // the capture field, after its label
+    LayoutRect pauseNote;       // two lines under the field: why a combination was not taken
+    LayoutRect pauseFullScreen; // "Pause while a full-screen program is in front"
     LayoutRect importLabel;
     LayoutRect importButton;
     LayoutRect save; // at the bottom of the area

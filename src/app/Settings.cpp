@@ -100,6 +100,9 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
            });
 }
 
+// The index of line 8; line 7 is the pause hotkey's.
+constexpr std::size_t kPauseFullScreenLine = 7;
+
 // A number is false when zero and true otherwise, of any length; the words
 // True and False in any letter case.
 bool BooleanLine(const Lines& lines, std::size_t index) {
@@ -181,6 +184,10 @@ void ApplySettingsFile(std::span<const std::uint8_t> bytes, SettingsTarget& targ
     int code = 0;
     if (lines.size() > kPauseLine && TryParseInt(lines[kPauseLine], code) && IsHotKeyCode(code))
         target.SetPauseHotKey(static_cast<HotKeyCode>(code));
+    // Set only as this version writes it: anything else there is some other
+    // version's, and the option stays off rather than failing the load.
+    target.SetPauseFullScreenOption(lines.size() > kPauseFullScreenLine &&
+                                    Line(lines, kPauseFullScreenLine) == Flag(true));
     if (!trayOnly) target.ShowMainWindow();
 }
 
@@ -208,6 +215,7 @@ std::vector<std::uint8_t> EncodeSettingsFile(const SettingsValues& values) {
     for (int width : values.columnWidths)
         AddLine(out, std::to_string(width));
     AddLine(out, std::to_string(values.pauseHotKey));
+    if (values.pauseFullScreen) AddLine(out, Flag(true));
     return out;
 }
 
@@ -282,6 +290,7 @@ LoadSettingsOutcome LoadSettings(const SettingsPaths& paths, SettingsTarget& win
         target.SetTrayOnlyOption(designed.trayOnly);
         for (int c = 0; c < kStoredColumnCount; ++c)
             target.SetColumnWidth(c, designed.columnWidths[static_cast<std::size_t>(c)]);
+        target.SetPauseFullScreenOption(designed.pauseFullScreen);
         target.ShowMainWindow();
     }
     if (ReadOptionFile(paths.windowSizeFile, bytes))

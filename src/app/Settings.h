@@ -49,6 +49,9 @@ struct SettingsValues {
     // widths (the grid scrolls sideways where the window is narrower).
     std::array<int, kStoredColumnCount> columnWidths{44, 104, 105, 211};
     HotKeyCode pauseHotKey = 0; // none
+    // "Pause while a full-screen program is in front": line 8, which older
+    // versions never read; written only when set.
+    bool pauseFullScreen = false;
 };
 
 // The designed options with the column widths at dpi (a first start).
@@ -82,6 +85,8 @@ class SettingsTarget {
     virtual void SetColumnWidth(int column, int width) = 0;
     // Line 7, when the file has a valid one.
     virtual void SetPauseHotKey(HotKeyCode code) = 0;
+    // Line 8; a file without it (six or seven lines) clears the option.
+    virtual void SetPauseFullScreenOption(bool set) {}
     virtual void ShowMainWindow() = 0;
     virtual void SetWindowWidth(int width) = 0;
     virtual void SetWindowHeight(int height) = 0;
@@ -93,9 +98,9 @@ class SettingsTarget {
 
 // ---- The formats, bytes in and out ----
 
-// Lines 1 to 6 to the target, line 7 when valid, then shows the main window when the tray-only
-// option is now cleared. Throws SettingsError at the first line that is
-// missing or does not convert, after applying the lines before it.
+// Lines 1 to 6 to the target, line 7 when valid, line 8, then shows the main window when the
+// tray-only option is now cleared. Throws SettingsError at the first line that is missing or does
+// not convert, after applying the lines before it.
 void ApplySettingsFile(std::span<const std::uint8_t> bytes, SettingsTarget& target);
 
 // Lines 1 to 3 (width, height, maximize when line 3 is exactly "2"), then,

@@ -34,7 +34,19 @@ EditPreset PresetForEdit(const TaskTable& table, const HotKeyNames& names) {
     const bool known = std::any_of(kRunTypes.begin(), kRunTypes.end(),
                                    [&](const RunType& type) { return type.name == runType; });
     f.runType = known ? runType : std::u16string(kRunTypes[0].name);
+
+    // Fields this version cannot read show their defaults; OK keeps them
+    // unless the user changes the line (WriteEditorRow).
+    const std::u16string_view programs = table.textCell(Column::Programs, row);
+    f.scope = ReadProgramScope(programs).kind;
+    if (f.scope != ScopeKind::AllPrograms) f.programs = ProgramListText(programs);
+    f.ifRunning = ReadIfRunning(table.textCell(Column::If_running, row)).choice;
     return preset;
+}
+
+std::u16string ProgramsFieldError(const TaskFields& fields) {
+    if (fields.scope == ScopeKind::AllPrograms) return {};
+    return CheckProgramList(fields.programs).error;
 }
 
 int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommit& commit,
@@ -58,6 +70,16 @@ int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommi
         table.setCellText(Column::Hotkey, row, HotKeyCodeToText(names, f.hotKey));
     table.setCellText(Column::Dest, row, f.destination);
     table.setCellText(Column::Type_run, row, f.runType);
+    // A line left as Edit showed it keeps the row's text, one this version
+    // could not read included.
+    const TaskFields* shown = fresh || !preset ? nullptr : &preset->fields;
+    if (!shown || shown->scope != f.scope || shown->programs != f.programs) {
+        const ProgramListCheck check = CheckProgramList(f.programs);
+        table.setCellText(Column::Programs, row,
+                          check.error.empty() ? ProgramScopeField(f.scope, check.names) : u"");
+    }
+    if (!shown || shown->ifRunning != f.ifRunning)
+        table.setCellText(Column::If_running, row, IfRunningField(f.ifRunning));
     table.endBatch();
     return row;
 }

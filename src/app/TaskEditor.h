@@ -5,6 +5,7 @@
 #pragma once
 
 #include "hotkeys/HotKeyText.h"
+#include "tasks/ProgramScope.h"
 #include "tasks/TaskVocabulary.h"
 
 #include <cstdint>
@@ -17,14 +18,23 @@ namespace keyvane {
 
 class TaskTable;
 
-// The editor's four fields. hotKey is the hotkey field's value, a hotkey
-// code (Win included; 0: empty).
+// The editor's fields. hotKey is the hotkey field's value, a hotkey code
+// (Win included; 0: empty).
 struct TaskFields {
     std::optional<Action> action; // none: no action chosen in the list
     HotKeyCode hotKey = 0;
     std::u16string destination;
     std::u16string runType;
+    // "Programs:": the choice, and the box of names separated by ';'
+    // (CheckProgramList judges it; ignored for all programs).
+    ScopeKind scope = ScopeKind::AllPrograms;
+    std::u16string programs;
+    IfRunning ifRunning = IfRunning::StartAnother; // "If it is running:"
 };
+
+// What the editor says of its "Programs:" line before OK may write it:
+// empty when it can be stored.
+std::u16string ProgramsFieldError(const TaskFields& fields);
 
 // What Edit puts into the editor for the current row.
 struct EditPreset {

@@ -82,6 +82,30 @@ inline constexpr std::u16string_view kUnopenedListNote =
     u"\n\nKeyvane starts without these tasks. The file is left as it is and read again before "
     u"the task list is next saved.";
 
+// The editor's lines for a task's programs and a running copy, and what it
+// says of a list of programs it cannot store (the name follows the colon).
+inline constexpr std::u16string_view kScopeChoices[] = {u"All programs", u"Only in", u"Not in"};
+inline constexpr std::u16string_view kIfRunningLabel = u"If it is running:";
+inline constexpr std::u16string_view kIfRunningChoices[] = {
+    u"Start another copy", u"Bring it to the front",
+    u"Bring it to the front, or minimize it if it is in front"};
+inline constexpr std::u16string_view kNoProgramsText = u"Name a program, or choose All programs";
+inline constexpr std::u16string_view kEmptyProgramText = u"An empty name: remove the extra \";\"";
+inline constexpr std::u16string_view kProgramPathText = u"A file name without its folder: ";
+inline constexpr std::u16string_view kProgramCharacterText = u"No \" < > | ? * or leading ! in: ";
+inline constexpr std::u16string_view kTooManyProgramsText = u"At most 100 programs per task";
+// The grid's tooltip on a task for some programs, and on a field this
+// version cannot read (the field's text follows).
+inline constexpr std::u16string_view kOnlyInTip = u"Only in: ";
+inline constexpr std::u16string_view kNotInTip = u"Not in: ";
+inline constexpr std::u16string_view kUnreadableProgramsTip =
+    u"Programs not understood, so it works in all programs: ";
+inline constexpr std::u16string_view kUnreadableIfRunningTip =
+    u"If it is running: not understood, so it starts another copy: ";
+// The Options page's check box.
+inline constexpr std::u16string_view kPauseFullScreenOption =
+    u"Pause while a full-screen program is in front";
+
 // After "Not taken: " and a combination, in the editor: a task cannot have
 // the pause hotkey.
 inline constexpr std::u16string_view kIsPauseHotKeyText =

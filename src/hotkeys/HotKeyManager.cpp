@@ -2,6 +2,7 @@
 // registrations go through a HotKeySystem.
 #include "hotkeys/HotKeyManager.h"
 
+#include "base/Text.h"
 #include "tasks/TaskTable.h"
 
 #include <algorithm>
@@ -112,16 +113,52 @@ void THotKeyManager::HandleWindowMessage(std::uint32_t message, std::uintptr_t w
 
 void THotKeyManager::RegisterAllTaskHotKeys(const TaskTable& table, const HotKeyNames& names) {
     texts_.clear();
+    scoped_.clear();
+    std::unordered_set<HotKeyCode> everywhere; // codes a row for all programs holds
+    std::unordered_map<HotKeyCode, std::size_t> scopedIndex;
     const int count = table.taskCount();
     for (int row = 0; row < count; ++row) {
         const std::u16string_view text = table.textCell(Column::Hotkey, row);
         const HotKeyCode code = TextToHotKeyCode(names, text);
         if (code == 0) continue;
-        AddRegistration(code);
         // Few texts per code, however many rows share them.
         std::vector<std::u16string>& texts = texts_[SystemCode(code)];
         if (std::find(texts.begin(), texts.end(), text) == texts.end()) texts.emplace_back(text);
+
+        const std::u16string_view programs = table.textCell(Column::Programs, row);
+        ProgramScope scope;
+        if (!programs.empty()) scope = ReadProgramScope(programs);
+        if (scope.kind == ScopeKind::AllPrograms) {
+            everywhere.insert(SystemCode(code));
+            AddRegistration(code);
+            continue;
+        }
+        auto [it, added] = scopedIndex.try_emplace(SystemCode(code), scoped_.size());
+        if (added) scoped_.push_back({SystemCode(code), {}});
+        scoped_[it->second].scopes.push_back(std::move(scope));
     }
+    std::erase_if(scoped_, [&](const ScopedCode& c) { return everywhere.count(c.code) != 0; });
+    for (const ScopedCode& c : scoped_)
+        if (c.admits(foreground_)) AddRegistration(c.code);
+}
+
+bool THotKeyManager::ScopedCode::admits(std::u16string_view program) const {
+    return std::any_of(scopes.begin(), scopes.end(),
+                       [&](const ProgramScope& s) { return ScopeAdmits(s, program); });
+}
+
+void THotKeyManager::SetForegroundProgram(std::u16string_view fileName) {
+    foreground_ = CaseFolded(fileName);
+}
+
+int THotKeyManager::FollowForeground() {
+    int changes = 0;
+    for (const ScopedCode& c : scoped_) {
+        const bool wanted = c.admits(foreground_);
+        if (wanted == HasRegistration(c.code)) continue;
+        if (wanted ? AddRegistration(c.code) != 0 : ReleaseRegistration(c.code)) ++changes;
+    }
+    return changes;
 }
 
 const std::vector<std::u16string>& THotKeyManager::TextsOf(HotKeyCode code) const {
@@ -133,8 +170,10 @@ const std::vector<std::u16string>& THotKeyManager::TextsOf(HotKeyCode code) cons
 int THotKeyManager::ReleaseUnusedRegistrations(const TaskTable& table, const HotKeyNames& names) {
     std::unordered_set<HotKeyCode> used;
     const int count = table.taskCount();
+    // A row for other programs than the one in front holds nothing now.
     for (int row = 0; row < count; ++row)
-        used.insert(SystemCode(TextToHotKeyCode(names, table.textCell(Column::Hotkey, row))));
+        if (FieldAdmits(table.textCell(Column::Programs, row), foreground_))
+            used.insert(SystemCode(TextToHotKeyCode(names, table.textCell(Column::Hotkey, row))));
     std::vector<HotKeyCode> unused;
     for (auto it = registrations_.rbegin(); it != registrations_.rend(); ++it)
         if (used.count(it->Code) == 0 && it->Code != kept_) unused.push_back(it->Code);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "hotkeys/HotKeyText.h"
+#include "tasks/ProgramScope.h"
 
 #include <cstdint>
 #include <functional>
@@ -92,9 +93,24 @@ class THotKeyManager {
     TOnHotKeyPressed OnHotKeyPressed;
 
     // Registers the code of every row's Hotkey text that parses, enabled or
-    // not. Only adds: codes already held stay as they are. Keeps which code
-    // each text read as, for TextsOf.
+    // not, and active for the program in front (its Programs field admits
+    // it). Only adds: codes already held stay as they are. Keeps which code
+    // each text read as, for TextsOf, and the codes that only rows for some
+    // programs hold, for FollowForeground. The codes of rows for all
+    // programs are registered first, so the others stay near the end of the
+    // list, where a release finds them at once.
     void RegisterAllTaskHotKeys(const TaskTable& table, const HotKeyNames& names);
+
+    // The file name of the program in front, as the window in front's
+    // process reports it (any letter case, no folder; empty: unknown).
+    void SetForegroundProgram(std::u16string_view fileName);
+    // Case-folded, as ScopeAdmits takes it.
+    const std::u16string& foregroundProgram() const { return foreground_; }
+    // After the program in front changed: registers the codes of the last
+    // pass that rows for some programs hold and that are active now, and
+    // gives back those that are not. Codes a row for all programs holds are
+    // never touched. Returns how many registrations changed.
+    int FollowForeground();
     // The Hotkey texts the last registration pass read as the code (keypad
     // bit aside), in the order first met. A press is matched by these: the
     // system reports the same virtual key whatever layout is in use, while
@@ -111,6 +127,15 @@ class THotKeyManager {
     std::vector<HotKeyRegistration> registrations_; // in the order added
     std::unordered_set<HotKeyCode> codes_;          // the codes of registrations_
     std::unordered_map<HotKeyCode, std::vector<std::u16string>> texts_; // of the last pass
+    // Of the last pass: each code that only rows for some programs hold,
+    // with the Programs fields of those rows (distinct, few).
+    struct ScopedCode {
+        HotKeyCode code;
+        std::vector<ProgramScope> scopes;
+        bool admits(std::u16string_view program) const;
+    };
+    std::vector<ScopedCode> scoped_;
+    std::u16string foreground_;
     HotKeyCode kept_ = 0;
 };
 
@@ -125,6 +150,8 @@ enum class HotKeyState {
     TakesCharacter, // registered, but AltGr types a character with its key
                     // on the layout in use: in any program, typing that
                     // character runs the row instead (CharacterTakenFromAltGr)
+    OtherPrograms,  // for some programs, none of which is in front: not
+                    // registered until one is
 };
 // A character taken counts only for a hotkey that works.
 HotKeyState HotKeyStateOf(std::u16string_view text, const HotKeyNames& names,

@@ -72,23 +72,35 @@ std::uint8_t* PutField(std::uint8_t* p, std::u16string_view text, const FieldSha
     return p;
 }
 
+// The classic seven fields, and the later ones up to the last not empty.
+template <class Record> int WrittenFields(const Record& record) {
+    int written = kTaskFieldCount;
+    while (written > kClassicFieldCount &&
+           std::u16string_view(record.fields[static_cast<std::size_t>(written - 1)]).empty())
+        --written;
+    return written;
+}
+
 // Records of either kind: their fields are strings or views of strings.
 template <class Record> std::vector<std::uint8_t> Encode(std::span<const Record> records) {
     std::size_t units = 0;
-    for (const Record& record : records)
-        for (std::u16string_view field : record.fields)
-            units += Measure(field).units + 1; // and its ',' (the last: CR)
-    units += records.size();                   // the LF of each CR LF
+    for (const Record& record : records) {
+        const int written = WrittenFields(record);
+        for (int c = 0; c < written; ++c) // each with its ',' (the last: CR)
+            units += Measure(record.fields[static_cast<std::size_t>(c)]).units + 1;
+    }
+    units += records.size(); // the LF of each CR LF
 
     std::vector<std::uint8_t> out(2 + 2 * units);
     std::uint8_t* p = out.data();
     *p++ = 0xFF;
     *p++ = 0xFE;
     for (const Record& record : records) {
-        for (int c = 0; c < kTaskFieldCount; ++c) {
+        const int written = WrittenFields(record);
+        for (int c = 0; c < written; ++c) {
             const std::u16string_view field = record.fields[static_cast<std::size_t>(c)];
             p = PutField(p, field, Measure(field));
-            if (c + 1 < kTaskFieldCount) {
+            if (c + 1 < written) {
                 p = PutUnit(p, kFieldSeparator);
             } else {
                 p = PutUnit(PutUnit(p, u'\r'), u'\n');

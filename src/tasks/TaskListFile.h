@@ -1,5 +1,5 @@
 // The task list file format: UTF-16 LE with a byte order mark, one record of
-// seven comma-separated fields per task, CR LF after each record. '"' quotes
+// comma-separated fields per task, CR LF after each record. '"' quotes
 // a field holding ',' or '"'; '|' stands for a line break inside a field.
 //
 // A pure codec: bytes in, records out, and back. The task table fills itself
@@ -20,8 +20,11 @@ inline constexpr char16_t kQuoteMark = u'"';
 inline constexpr char16_t kLineBreakMark = u'|';
 
 // Fields of a record, in file order: row number, Desc, Hotkey, Dest,
-// Type_run, Image, Enabled.
-inline constexpr int kTaskFieldCount = 7;
+// Type_run, Image, Enabled, Programs, If_running. Older versions read the
+// first seven and drop the rest, so the last two are written only when a
+// task has them: a file without them is the file those versions wrote.
+inline constexpr int kTaskFieldCount = 9;
+inline constexpr int kClassicFieldCount = 7;
 
 struct TaskRecord {
     std::array<std::u16string, kTaskFieldCount> fields;
@@ -36,7 +39,7 @@ struct TaskRecord {
 // The table refuses to grow past it too, so every table saved loads back.
 inline constexpr int kMaxTasks = 100000;
 
-// A record as the writer takes it: the seven field texts, each viewing text
+// A record as the writer takes it: the field texts, each viewing text
 // kept elsewhere, so a save copies none of it.
 struct TaskRecordView {
     std::array<std::u16string_view, kTaskFieldCount> fields;

@@ -307,7 +307,7 @@ template <class Text> void Decode(const Text& text, TaskRecordSink& sink) {
                 std::size_t again = start;
                 ReadField(marks, again, write);
             }
-        } // a field past the seventh is dropped
+        } // a field past the last known is dropped
         if (end != FieldEnd::Separator) give();
     }
     if (open) give();

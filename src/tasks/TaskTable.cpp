@@ -21,6 +21,8 @@ const std::array<ColumnInfo, kColumnCount> kColumns = {{
     {u"Type_run", CellKind::Text, u"Type of run", 5, 72, kCentre, kCentre},
     {u"Image", CellKind::Integer, u"", 1, 34, kCentre, kCentre},
     {u"Enabled", CellKind::Flag, u"Enabled", 6, 55, kCentre, kCentre},
+    {u"Programs", CellKind::Text, u"Programs", -1, 0, kLeft, kCentre},
+    {u"If_running", CellKind::Text, u"If it is running", -1, 0, kLeft, kCentre},
 }};
 
 namespace {
@@ -337,26 +339,34 @@ TaskRecordViews TaskTable::records() const {
         auto& fields = out.records[r].fields;
         const Row& row = rows_[r];
         fields[0] = number(static_cast<long long>(r) + 1);
-        for (std::size_t i = 0; i < row.texts.size(); ++i)
+        for (std::size_t i = 0; i < 4; ++i)
             fields[1 + i] = row.texts[i];
         fields[5] = number(row.image);
         fields[6] = row.enabled ? u"True" : u"False";
+        fields[7] = row.texts[4];
+        fields[8] = row.texts[5];
     }
     return out;
 }
 
 void TaskTable::fillRow(Row& row, TaskRecord& record, bool inFileForm) {
     const int count = std::min(record.fieldCount, kTaskFieldCount);
-    for (int f = 1; f < count && f <= 4; ++f) {
-        auto& text = record.fields[static_cast<std::size_t>(f)];
-        auto& cell = row.texts[static_cast<std::size_t>(f - 1)];
+    const auto take = [&](int field, std::size_t cellIndex) {
+        auto& text = record.fields[static_cast<std::size_t>(field)];
+        auto& cell = row.texts[cellIndex];
         if (inFileForm)
             cell = std::move(text);
         else
             cell = ToFileForm(std::move(text));
-    }
+    };
+    for (int f = 1; f < count && f <= 4; ++f)
+        take(f, static_cast<std::size_t>(f - 1));
     if (count > 5) ParseInt32(record.fields[5], row.image); // damaged: keeps 0
     if (count > 6) row.enabled = ParseFlag(record.fields[6]);
+    // Kept as read, also when this version cannot read them: the next save
+    // writes them back unchanged.
+    if (count > 7) take(7, 4);
+    if (count > 8) take(8, 5);
 }
 
 void TaskTable::setRecords(std::vector<TaskRecord>&& records) {

@@ -47,8 +47,22 @@ class UnknownColumnError : public TaskTableError {
 };
 
 // Column indexes; the index order is the field order of the task list file.
-enum class Column : int { NxNumberColumn1 = 0, Desc, Hotkey, Dest, Type_run, Image, Enabled };
-inline constexpr int kColumnCount = 7;
+// Programs and If_running are text cells the grid does not show as columns
+// (ProgramScope.h says what they hold).
+enum class Column : int {
+    NxNumberColumn1 = 0,
+    Desc,
+    Hotkey,
+    Dest,
+    Type_run,
+    Image,
+    Enabled,
+    Programs,
+    If_running
+};
+inline constexpr int kColumnCount = 9;
+// The columns the grid shows: the first seven.
+inline constexpr int kShownColumnCount = 7;
 
 enum class CellKind { RowNumber, Text, Integer, Flag };
 
@@ -63,7 +77,7 @@ struct ColumnInfo {
     Align headerAlign; // of the caption
 };
 
-// The seven fixed columns in index order, with what the grid view shows.
+// The fixed columns in index order, with what the grid view shows.
 extern const std::array<ColumnInfo, kColumnCount> kColumns;
 // Height in pixels a row is given when it is added: a 32x32 icon fits.
 inline constexpr int kNewRowHeight = 32;
@@ -136,16 +150,20 @@ class TaskTable {
 
   private:
     struct Row {
-        // The four text columns, in column order from Desc.
-        std::array<std::u16string, 4> texts;
+        // The text columns, in column order: Desc to Type_run, Programs,
+        // If_running.
+        std::array<std::u16string, 6> texts;
         std::int32_t image = 0;
         bool enabled = true;
         bool selected = false;
 
         // The cell of a text column, or null for the other kinds.
         const std::u16string* text(Column column) const {
-            const int i = static_cast<int>(column) - static_cast<int>(Column::Desc);
-            return i >= 0 && i < 4 ? &texts[static_cast<std::size_t>(i)] : nullptr;
+            const int c = static_cast<int>(column);
+            const int i = c >= static_cast<int>(Column::Programs) ? c - 3 : c - 1;
+            const bool isText = (column >= Column::Desc && column <= Column::Type_run) ||
+                                column >= Column::Programs;
+            return isText ? &texts[static_cast<std::size_t>(i)] : nullptr;
         }
         std::u16string* text(Column column) {
             return const_cast<std::u16string*>(static_cast<const Row&>(*this).text(column));

@@ -22,9 +22,10 @@ namespace {
 constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_FILTER,    IDC_MAIN_GRID,
                                IDC_MAIN_ADD,           IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
                                IDC_MAIN_DELETE_ALL,    IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
-constexpr int kOptionsPage[] = {IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART,    IDC_MAIN_TRAY_ONLY,
-                                IDC_MAIN_PAUSE_LABEL,   IDC_MAIN_PAUSE_HOTKEY, IDC_MAIN_PAUSE_NOTE,
-                                IDC_MAIN_IMPORT_LABEL,  IDC_MAIN_IMPORT,       IDC_MAIN_SAVE};
+constexpr int kOptionsPage[] = {
+    IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART,  IDC_MAIN_TRAY_ONLY,         IDC_MAIN_PAUSE_LABEL,
+    IDC_MAIN_PAUSE_HOTKEY,  IDC_MAIN_PAUSE_NOTE, IDC_MAIN_PAUSE_FULL_SCREEN, IDC_MAIN_IMPORT_LABEL,
+    IDC_MAIN_IMPORT,        IDC_MAIN_SAVE};
 
 // The width of a static's caption at its font, mnemonic marks aside.
 int CaptionWidth(HWND label) {
@@ -304,8 +305,10 @@ void MainPages::LayOut() {
     }
 
     // "Options": the options' group, the import, and "Save" at the bottom.
-    const OptionsMeasures options{ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)),
-                                  CaptionWidth(GetDlgItem(pages_, IDC_MAIN_PAUSE_LABEL))};
+    const OptionsMeasures options{
+        std::max(ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_TRAY_ONLY)),
+                 ButtonWidthForCaption(GetDlgItem(pages_, IDC_MAIN_PAUSE_FULL_SCREEN))),
+        CaptionWidth(GetDlgItem(pages_, IDC_MAIN_PAUSE_LABEL))};
     const OptionsPageLayout o = LayOutOptionsPage(layout, options, WindowDpi(window_));
     place(IDC_MAIN_GENERAL_GROUP, o.group);
     place(IDC_MAIN_AUTOSTART, o.autoStart);
@@ -313,6 +316,7 @@ void MainPages::LayOut() {
     place(IDC_MAIN_PAUSE_LABEL, o.pauseLabel);
     place(IDC_MAIN_PAUSE_HOTKEY, o.pauseField);
     place(IDC_MAIN_PAUSE_NOTE, o.pauseNote);
+    place(IDC_MAIN_PAUSE_FULL_SCREEN, o.pauseFullScreen);
     place(IDC_MAIN_IMPORT_LABEL, o.importLabel);
     place(IDC_MAIN_IMPORT, o.importButton);
     place(IDC_MAIN_SAVE, o.save);

@@ -108,6 +108,7 @@ MainPages& MainWindow::Pages() {
         pages_ = std::make_unique<MainPages>(instance_, handle_, core_);
         pages_->SetOption(IDC_MAIN_AUTOSTART, options_.autoStart);
         pages_->SetOption(IDC_MAIN_TRAY_ONLY, options_.trayOnly);
+        pages_->SetOption(IDC_MAIN_PAUSE_FULL_SCREEN, options_.pauseFullScreen);
         for (int c = 0; c < kStoredColumnCount; ++c)
             pages_->grid().SetColumnWidth(c, options_.columnWidths[static_cast<std::size_t>(c)]);
         pages_->Refresh();
@@ -298,6 +299,7 @@ bool MainWindow::Command(UINT id) {
         {IDC_MAIN_MOVE_UP, &MainWindow::OnMoveUp, true},
         {IDC_MAIN_SAVE, &MainWindow::OnSaveOptions, true},
         {IDC_MAIN_IMPORT, &MainWindow::OnImport, true},
+        {IDC_MAIN_PAUSE_FULL_SCREEN, &MainWindow::OnPauseFullScreen, true},
         {IDM_EDIT_UNDO, &MainWindow::OnUndo, false},
         {IDM_EDIT_REDO, &MainWindow::OnRedo, false},
         {IDM_TRAY_PAUSE, &MainWindow::OnPause, false},

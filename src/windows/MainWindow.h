@@ -105,6 +105,8 @@ class MainWindow final : private OptionsWindow {
     void KeepReachable() override;
     void SetAutoStartOption(bool set) override;
     void SetTrayOnlyOption(bool set) override;
+    void SetPauseFullScreenOption(bool set) override;
+    void OnPauseFullScreen();
     void SetColumnWidth(int column, int width) override;
     void SetPauseHotKey(HotKeyCode code) override;
     void ShowMainWindow() override;

@@ -16,6 +16,7 @@ SettingsValues MainWindow::CurrentOptions() const {
     if (!pages_) return values;
     values.autoStart = pages_->Option(IDC_MAIN_AUTOSTART);
     values.trayOnly = pages_->Option(IDC_MAIN_TRAY_ONLY);
+    values.pauseFullScreen = pages_->Option(IDC_MAIN_PAUSE_FULL_SCREEN);
     for (int c = 0; c < kStoredColumnCount; ++c)
         values.columnWidths[static_cast<std::size_t>(c)] = pages_->grid().ColumnWidth(c);
     return values;
@@ -82,6 +83,17 @@ void MainWindow::SetAutoStartOption(bool set) {
 void MainWindow::SetTrayOnlyOption(bool set) {
     options_.trayOnly = set;
     if (pages_) pages_->SetOption(IDC_MAIN_TRAY_ONLY, set);
+}
+
+void MainWindow::SetPauseFullScreenOption(bool set) {
+    options_.pauseFullScreen = set;
+    if (pages_) pages_->SetOption(IDC_MAIN_PAUSE_FULL_SCREEN, set);
+    core_.SetPauseWhenFullScreen(set);
+}
+
+void MainWindow::OnPauseFullScreen() {
+    // At once, as the user would expect of a pause; "Save" keeps it.
+    core_.SetPauseWhenFullScreen(pages_->Option(IDC_MAIN_PAUSE_FULL_SCREEN));
 }
 
 void MainWindow::SetColumnWidth(int column, int width) {

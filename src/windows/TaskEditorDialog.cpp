@@ -1,6 +1,7 @@
 // The task editor dialog: its fields, Browse, OK and Close.
 #include "windows/TaskEditorDialog.h"
 
+#include "actions/ProgramActions.h"
 #include "app/AppPaths.h"
 #include "base/AppInfo.h"
 #include "base/ErrorReport.h"
@@ -16,6 +17,7 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <vector>
 
 namespace keyvane {
 
@@ -62,6 +64,22 @@ void TaskEditorDialog::SetUpControls() {
         SendMessageW(runTypes, CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(ToWide(type.name).c_str()));
     SendMessageW(runTypes, CB_SETCURSEL, 0, 0);
+    for (int id : {IDC_EDITOR_SCOPE, IDC_EDITOR_IF_RUNNING}) {
+        HWND list = GetDlgItem(handle_, id);
+        const auto add = [&](std::u16string_view text) {
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
+        };
+        if (id == IDC_EDITOR_SCOPE)
+            for (auto text : kScopeChoices)
+                add(text);
+        else
+            for (auto text : kIfRunningChoices)
+                add(text);
+        SendMessageW(list, CB_SETCURSEL, 0, 0);
+    }
+    SendDlgItemMessageW(handle_, IDC_EDITOR_PROGRAMS, EM_SETCUEBANNER, TRUE,
+                        reinterpret_cast<LPARAM>(L"notepad.exe; code.exe"));
+    EnableProgramsLine();
     hotKeyField_ = std::make_unique<HotKeyField>(
         GetDlgItem(handle_, IDC_EDITOR_HOTKEY), core_.hotKeyNames(),
         [this](HotKeyCode code) { Guarded([&] { OnHotKeyPressed(code); }); });
@@ -127,6 +145,11 @@ void TaskEditorDialog::PresetForAdd() {
     SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_SETCURSEL, 0, 0);
     SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_SETCURSEL, 0, 0);
     SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, L"");
+    SendDlgItemMessageW(handle_, IDC_EDITOR_SCOPE, CB_SETCURSEL, 0, 0);
+    SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS, L"");
+    SendDlgItemMessageW(handle_, IDC_EDITOR_IF_RUNNING, CB_SETCURSEL, 0, 0);
+    SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS_ERROR, L"");
+    EnableProgramsLine();
     // The hotkey field keeps whatever it last held.
 }
 
@@ -139,6 +162,46 @@ void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
     SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, ToWide(f.destination).c_str());
     SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_SETCURSEL,
                         static_cast<WPARAM>(RunTypeIndex(f.runType)), 0);
+    SendDlgItemMessageW(handle_, IDC_EDITOR_SCOPE, CB_SETCURSEL, static_cast<WPARAM>(f.scope), 0);
+    SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS, W(f.programs));
+    SendDlgItemMessageW(handle_, IDC_EDITOR_IF_RUNNING, CB_SETCURSEL,
+                        static_cast<WPARAM>(f.ifRunning), 0);
+    SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS_ERROR, L"");
+    EnableProgramsLine();
+}
+
+void TaskEditorDialog::EnableProgramsLine() {
+    const bool some = SendDlgItemMessageW(handle_, IDC_EDITOR_SCOPE, CB_GETCURSEL, 0, 0) > 0;
+    for (int id : {IDC_EDITOR_PROGRAMS, IDC_EDITOR_PROGRAMS_BROWSE, IDC_EDITOR_PROGRAMS_RUNNING})
+        EnableWindow(GetDlgItem(handle_, id), some);
+}
+
+void TaskEditorDialog::AddProgramName(std::u16string_view name) {
+    if (name.empty()) return;
+    std::u16string text = WindowText(GetDlgItem(handle_, IDC_EDITOR_PROGRAMS));
+    while (!text.empty() && (text.back() == u' ' || text.back() == u';'))
+        text.pop_back();
+    text += (text.empty() ? u"" : u"; ") + std::u16string(name);
+    SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS, W(text));
+}
+
+void TaskEditorDialog::OnBrowsePrograms() {
+    std::u16string path;
+    if (!AskOpenFile(handle_, L"Programs (*.exe)\0*.exe\0", path)) return;
+    AddProgramName(FileNamePart(path));
+}
+
+void TaskEditorDialog::OnRunningPrograms() {
+    const std::vector<std::u16string> names = RunningWindowPrograms();
+    HMENU menu = CreatePopupMenu();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        AppendMenuW(menu, MF_STRING, i + 1, W(names[i]));
+    RECT button{};
+    GetWindowRect(GetDlgItem(handle_, IDC_EDITOR_PROGRAMS_RUNNING), &button);
+    const UINT picked = static_cast<UINT>(TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_NONOTIFY, button.left, button.bottom, 0, handle_, nullptr));
+    DestroyMenu(menu);
+    if (picked >= 1 && picked <= names.size()) AddProgramName(names[picked - 1]);
 }
 
 void TaskEditorDialog::SetHotKeyField(HotKeyCode value) {
@@ -173,6 +236,12 @@ TaskFields TaskEditorDialog::ReadFields() const {
     const auto runType = SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_GETCURSEL, 0, 0);
     if (runType >= 0 && runType < static_cast<LRESULT>(kRunTypes.size()))
         f.runType = kRunTypes[static_cast<std::size_t>(runType)].name;
+    const auto scope = SendDlgItemMessageW(handle_, IDC_EDITOR_SCOPE, CB_GETCURSEL, 0, 0);
+    if (scope > 0 && scope <= 2) f.scope = static_cast<ScopeKind>(scope);
+    f.programs = WindowText(GetDlgItem(handle_, IDC_EDITOR_PROGRAMS));
+    const auto ifRunning = SendDlgItemMessageW(handle_, IDC_EDITOR_IF_RUNNING, CB_GETCURSEL, 0, 0);
+    if (ifRunning > 0 && ifRunning < kIfRunningCount)
+        f.ifRunning = static_cast<IfRunning>(ifRunning);
     return f;
 }
 
@@ -199,6 +268,13 @@ void TaskEditorDialog::OnBrowse() {
 
 void TaskEditorDialog::OnOk() {
     TaskFields fields = ReadFields();
+    // A list that cannot be stored is told under it; the editor stays open.
+    const std::u16string programsError = ProgramsFieldError(fields);
+    SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS_ERROR, W(programsError));
+    if (!programsError.empty()) {
+        SetFocus(GetDlgItem(handle_, IDC_EDITOR_PROGRAMS));
+        return;
+    }
     if (fields.destination.empty()) {
         switch (DestinationFillFor(fields.action)) {
         case DestinationFill::AskForProgram: {
@@ -242,6 +318,15 @@ INT_PTR TaskEditorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             return TRUE;
         case IDC_EDITOR_BROWSE:
             Guarded([&] { OnBrowse(); });
+            return TRUE;
+        case IDC_EDITOR_SCOPE:
+            if (HIWORD(wParam) == CBN_SELCHANGE) EnableProgramsLine();
+            return TRUE;
+        case IDC_EDITOR_PROGRAMS_BROWSE:
+            Guarded([&] { OnBrowsePrograms(); });
+            return TRUE;
+        case IDC_EDITOR_PROGRAMS_RUNNING:
+            Guarded([&] { OnRunningPrograms(); });
             return TRUE;
         default:
             break;

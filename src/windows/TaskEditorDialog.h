@@ -53,6 +53,13 @@ class TaskEditorDialog {
     std::u16string FirstCdDrive() const;
 
     void OnBrowse();
+    // The "Programs:" line: its box and buttons only for some programs; a
+    // name from a program file or from the programs running now is added to
+    // the box.
+    void EnableProgramsLine();
+    void AddProgramName(std::u16string_view name);
+    void OnBrowsePrograms();
+    void OnRunningPrograms();
     void OnOk();
     void OnClose(); // "Close", Escape and the title bar's close
 

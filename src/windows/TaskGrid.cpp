@@ -36,12 +36,12 @@ const ThemeFunctions& Theme() {
 
 // The view's columns in display order. The icon column comes first: a list
 // view keeps room for the row's picture in its first column anyway.
-constexpr Column kViewColumns[kColumnCount] = {
+constexpr Column kViewColumns[kShownColumnCount] = {
     Column::Image, Column::NxNumberColumn1, Column::Desc,   Column::Hotkey,
     Column::Dest,  Column::Type_run,        Column::Enabled};
 
 int ViewIndexOf(Column column) {
-    for (int v = 0; v < kColumnCount; ++v)
+    for (int v = 0; v < kShownColumnCount; ++v)
         if (kViewColumns[v] == column) return v;
     return 0;
 }
@@ -65,7 +65,7 @@ void TaskGrid::Attach(HWND listView, const TaskTable& table, Events events) {
                                                  LVS_EX_LABELTIP);
     if (Theme().set) Theme().set(list_, L"Explorer", nullptr); // the system's list look
 
-    for (int v = 0; v < kColumnCount; ++v) {
+    for (int v = 0; v < kShownColumnCount; ++v) {
         const ColumnInfo& info = kColumns[static_cast<std::size_t>(kViewColumns[v])];
         const std::wstring caption = ToWide(info.caption);
         LVCOLUMNW column{};
@@ -92,7 +92,7 @@ void TaskGrid::LoadWarningIcon() {
 }
 
 void TaskGrid::DpiChanged(int oldDpi, int newDpi) {
-    for (int v = 0; v < kColumnCount; ++v)
+    for (int v = 0; v < kShownColumnCount; ++v)
         ListView_SetColumnWidth(list_, v,
                                 MulDiv(ListView_GetColumnWidth(list_, v), newDpi, oldDpi));
     LoadWarningIcon();
@@ -213,16 +213,28 @@ void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
 
 std::u16string TaskGrid::TooltipOf(int row) const {
     const RowMark mark = marks_ ? marks_(row) : RowMark{};
+    std::u16string tip;
     switch (mark.mark) {
     case HotKeyMark::Taken:
-        return std::u16string(kHeldElsewhereText);
+        tip = kHeldElsewhereText;
+        break;
     case HotKeyMark::NotRecognised:
-        return std::u16string(kUnreadableHotKeyTip);
+        tip = kUnreadableHotKeyTip;
+        break;
     case HotKeyMark::TakesCharacter:
-        return std::u16string(kAltGrTipBefore) + mark.character + std::u16string(kAltGrTipAfter);
+        tip = std::u16string(kAltGrTipBefore) + mark.character + std::u16string(kAltGrTipAfter);
+        break;
     default:
-        return {};
+        break;
     }
+    const ScopeNote note = ScopeNoteOf(row);
+    if (!note.tip.empty()) tip += (tip.empty() ? u"" : u"\n") + note.tip;
+    return tip;
+}
+
+ScopeNote TaskGrid::ScopeNoteOf(int row) const {
+    return NoteOfScope(table_->textCell(Column::Programs, row),
+                       table_->textCell(Column::If_running, row));
 }
 
 LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
@@ -233,7 +245,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         LVITEMW& item = info->item;
         const int row = TableRow(item.iItem);
         if (row < 0) return 0;
-        if (item.iSubItem < 0 || item.iSubItem >= kColumnCount) return 0;
+        if (item.iSubItem < 0 || item.iSubItem >= kShownColumnCount) return 0;
         const Column column = kViewColumns[item.iSubItem];
         if (item.mask & LVIF_TEXT) {
             // The check box is drawn; the icon column holds no text.
@@ -242,6 +254,11 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             } else {
                 textBuffer_ = ToWide(table_->cellText(column, row));
             }
+            // A task for some programs, or with a field not understood,
+            // says so after its hotkey; the tooltip tells the rest.
+            if (column == Column::Hotkey)
+                if (const ScopeNote note = ScopeNoteOf(row); !note.mark.empty())
+                    textBuffer_ += L" [" + ToWide(note.mark) + L"]";
             if (item.cchTextMax > 0) {
                 const auto n = std::min<std::size_t>(textBuffer_.size(),
                                                      static_cast<std::size_t>(item.cchTextMax - 1));
@@ -268,7 +285,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         return 0;
     case LVN_COLUMNCLICK: {
         const auto* view = reinterpret_cast<NMLISTVIEW*>(header);
-        if (view->iSubItem < 0 || view->iSubItem >= kColumnCount) return 0;
+        if (view->iSubItem < 0 || view->iSubItem >= kShownColumnCount) return 0;
         // Saved by the core: a click like any other puts the order on disk.
         if (events_.sort) events_.sort(kViewColumns[view->iSubItem]);
         Refresh();

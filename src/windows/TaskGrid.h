@@ -8,6 +8,7 @@
 
 #include "app/TaskFilter.h"
 #include "app/TaskIcons.h"
+#include "tasks/ProgramScope.h"
 #include "tasks/TaskTable.h"
 
 #include <windows.h>
@@ -84,6 +85,7 @@ class TaskGrid {
     int ViewRow(int tableRow) const; // -1 when hidden
     void LoadWarningIcon();
     std::u16string TooltipOf(int row) const;
+    ScopeNote ScopeNoteOf(int row) const;
 
     HWND list_ = nullptr;
     const TaskTable* table_ = nullptr;

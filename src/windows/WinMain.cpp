@@ -3,6 +3,7 @@
 // the windows only show it.
 #include "actions/SystemActions.h"
 #include "app/AppCore.h"
+#include "app/ForegroundWatch.h"
 #include "app/AppPaths.h"
 #include "app/CommandLine.h"
 #include "base/ErrorReport.h"
@@ -80,6 +81,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // so nothing can run a message loop (or save) before the load.
     const std::u16string exePath = ExecutablePath();
     AppCore core(TaskListPathFor(exePath), HotKeyNames(SystemKeyNames()), MakeSystemHotKeys());
+    // Before the first registration pass, which registers the hotkeys of
+    // tasks for some programs only when one of them is in front.
+    const std::unique_ptr<ForegroundWatch> foreground = MakeSystemForegroundWatch(
+        [&core](const ForegroundProgram& program) { core.ForegroundChanged(program); });
+    core.ForegroundChanged(foreground->Current());
     core.Start();
     core.setOptionFiles(std::make_unique<OptionFiles>(exePath, MakeRegistryAutostartStore()));
 

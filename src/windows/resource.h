@@ -39,23 +39,24 @@
 #define IDC_MAIN_TABS 900
 #define IDC_MAIN_HOTKEYS_GROUP 901 // "Hot Keys"
 #define IDC_MAIN_GRID 902
-#define IDC_MAIN_ADD 903           // "Add"
-#define IDC_MAIN_EDIT 904          // "Edit"
-#define IDC_MAIN_DELETE 905        // "Delete"
-#define IDC_MAIN_DELETE_ALL 906    // "Delete All"
-#define IDC_MAIN_MOVE_DOWN 907     // "Move down"
-#define IDC_MAIN_MOVE_UP 908       // "Move up"
-#define IDC_MAIN_GENERAL_GROUP 910 // "General"
-#define IDC_MAIN_AUTOSTART 911     // "Auto start with Windows "
-#define IDC_MAIN_TRAY_ONLY 912     // "Always start in system tray only"
-#define IDC_MAIN_IMPORT_LABEL 913  // "Import hotkeys from v1.2"
-#define IDC_MAIN_IMPORT 914        // "Import"
-#define IDC_MAIN_SAVE 915          // "Save"
-#define IDC_MAIN_FILTER 916        // the search box above the grid
-#define IDC_MAIN_PAUSED 917        // beside it, while the hotkeys are paused
-#define IDC_MAIN_PAUSE_LABEL 920   // "Pause hotkey:"
-#define IDC_MAIN_PAUSE_HOTKEY 921  // the field that captures the pause hotkey
-#define IDC_MAIN_PAUSE_NOTE 922    // why a combination was not taken
+#define IDC_MAIN_ADD 903               // "Add"
+#define IDC_MAIN_EDIT 904              // "Edit"
+#define IDC_MAIN_DELETE 905            // "Delete"
+#define IDC_MAIN_DELETE_ALL 906        // "Delete All"
+#define IDC_MAIN_MOVE_DOWN 907         // "Move down"
+#define IDC_MAIN_MOVE_UP 908           // "Move up"
+#define IDC_MAIN_GENERAL_GROUP 910     // "General"
+#define IDC_MAIN_AUTOSTART 911         // "Auto start with Windows "
+#define IDC_MAIN_TRAY_ONLY 912         // "Always start in system tray only"
+#define IDC_MAIN_IMPORT_LABEL 913      // "Import hotkeys from v1.2"
+#define IDC_MAIN_IMPORT 914            // "Import"
+#define IDC_MAIN_SAVE 915              // "Save"
+#define IDC_MAIN_FILTER 916            // the search box above the grid
+#define IDC_MAIN_PAUSED 917            // beside it, while the hotkeys are paused
+#define IDC_MAIN_PAUSE_LABEL 920       // "Pause hotkey:"
+#define IDC_MAIN_PAUSE_HOTKEY 921      // the field that captures the pause hotkey
+#define IDC_MAIN_PAUSE_NOTE 922        // why a combination was not taken
+#define IDC_MAIN_PAUSE_FULL_SCREEN 930 // "Pause while a full-screen program is in front"
 
 // Task editor. OK and Close are IDOK and IDCANCEL, so Enter and
 // Escape work as the dialog manager gives them.
@@ -72,6 +73,14 @@
 #define IDC_EDITOR_DESTINATION_LABEL 1011
 #define IDC_EDITOR_RUN_TYPE_LABEL 1012
 #define IDC_EDITOR_HOTKEY_WARNING 1013 // what the editor says of the hotkey
+#define IDC_EDITOR_PROGRAMS_LABEL 1014
+#define IDC_EDITOR_SCOPE 1015            // All programs / Only in / Not in
+#define IDC_EDITOR_PROGRAMS 1016         // the names, separated by ';'
+#define IDC_EDITOR_PROGRAMS_BROWSE 1017  // adds a program file's name
+#define IDC_EDITOR_PROGRAMS_RUNNING 1018 // adds a running program's name
+#define IDC_EDITOR_PROGRAMS_ERROR 1019   // why the names cannot be stored
+#define IDC_EDITOR_IF_RUNNING_LABEL 1020
+#define IDC_EDITOR_IF_RUNNING 1021
 
 // About box.
 #define IDC_ABOUT_TEXT 1101

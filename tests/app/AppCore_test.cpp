@@ -6,6 +6,7 @@
 #include "FakeHotKeySystem.h"
 #include "FakeKeyNames.h"
 #include "TaskRows.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -549,6 +550,104 @@ TEST_F(AppCoreTest, EditorAdviceNamesOtherTasksAndProgramsButNotTheEditedRow) {
     EXPECT_EQ(core.AdviseEditorHotKey(kCtrlBit | kAltBit | '2').text,
               u"Task 2 uses this hotkey too")
         << "a hotkey of ours is not another program's";
+}
+
+} // namespace
+} // namespace keyvane
+
+namespace keyvane {
+namespace {
+
+// Which programs a press ran, and how.
+class ProgramRuns final : public ActionOperations {
+  public:
+    std::vector<std::string> runs;
+    void PowerOffComputer() override {}
+    void RebootComputer() override {}
+    void HibernateComputer() override {}
+    void StandByComputer() override {}
+    void LogOffComputer() override {}
+    void OpenCDTray(const std::u16string&) override {}
+    void CloseCDTray(const std::u16string&) override {}
+    void ToggleMinimizeAll() override {}
+    void RunSelectedProgram(const std::u16string& program, const std::u16string&, int) override {
+        runs.push_back(ToUtf8(program));
+    }
+    void BringProgramToFront(const std::u16string& program, const std::u16string&, int,
+                             bool toggle) override {
+        runs.push_back(ToUtf8(program) + (toggle ? " toggled" : " raised"));
+    }
+    void OpenSpecialFolder(SpecialFolder, int) override {}
+    void CloseProgramByName(const std::u16string&) override {}
+    void OpenWebsite(const std::u16string&, int) override {}
+    void RunFixedProgram(const std::u16string&, int) override {}
+};
+
+TEST_F(AppCoreTest, TasksForSomeProgramsFollowTheProgramInFrontAndTheOthersNeverChurn) {
+    const auto row = [&](std::u16string hotkey, std::u16string dest, std::u16string programs,
+                         std::u16string ifRunning = u"") {
+        test::AppendRow(core.tasks(), {u"Run selected program...", hotkey, dest});
+        const int r = core.tasks().taskCount() - 1;
+        core.tasks().setCellText(Column::Programs, r, programs);
+        core.tasks().setCellText(Column::If_running, r, ifRunning);
+    };
+    row(u"Ctrl+Alt+1", u"all.exe", u"");
+    row(u"Ctrl+Alt+2", u"notes.exe", u"notepad.exe", u"Front");
+    row(u"Ctrl+Alt+3", u"nogame.exe", u"!game.exe", u"Toggle");
+    row(u"Ctrl+Alt+1", u"shared.exe", u"Notepad.exe;code.exe"); // shares the code of row 0
+    row(u"Ctrl+Alt+4", u"odd.exe", u"a.exe;!b.exe", u"Later");  // unreadable: everywhere
+    auto actions = std::make_unique<ProgramRuns>();
+    ProgramRuns& ran = *actions;
+    core.setActions(std::move(actions));
+    const auto held = [&] {
+        std::string keys;
+        for (const auto& [pair, id] : state.ours)
+            keys += static_cast<char>(pair.second);
+        return keys;
+    };
+    const auto press = [&](char key) {
+        ran.runs.clear();
+        core.HotKeyPressed(kCtrlBit | kAltBit | static_cast<HotKeyCode>(key));
+        return ran.runs;
+    };
+    using Runs = std::vector<std::string>;
+
+    core.ForegroundChanged({u"explorer.exe"});
+    core.RegisterAllTaskHotKeys();
+    EXPECT_EQ(held(), "134");
+    EXPECT_EQ(press('1'), Runs{"all.exe"}) << "the shared code runs only the row for all";
+    EXPECT_EQ(press('4'), Runs{"odd.exe"});
+    EXPECT_EQ(core.HotKeyStateOfTask(1), HotKeyState::OtherPrograms);
+
+    const std::size_t registered = state.flagsPassed.size();
+    core.ForegroundChanged({u"NOTEPAD.EXE"});
+    EXPECT_EQ(held(), "1234");
+    EXPECT_EQ(state.flagsPassed.size(), registered + 1) << "only the code of row 1 is asked for";
+    EXPECT_EQ(press('1'), (Runs{"all.exe", "shared.exe"}));
+    EXPECT_EQ(press('2'), Runs{"notes.exe raised"});
+    EXPECT_EQ(press('3'), Runs{"nogame.exe toggled"});
+
+    core.ForegroundChanged({u"game.exe"});
+    EXPECT_EQ(held(), "14");
+    EXPECT_EQ(state.unregistered.size(), 2u) << "rows for all programs keep theirs";
+    EXPECT_TRUE(press('2').empty()) << "a press queued before the change does nothing";
+
+    // An edit holds no hotkey, whatever comes in front; its end follows it.
+    core.BeginEdit();
+    core.ForegroundChanged({u"notepad.exe"});
+    EXPECT_EQ(held(), "");
+    core.EndEdit();
+    EXPECT_EQ(held(), "1234");
+
+    // The full-screen pause, only with its option on.
+    core.ForegroundChanged({u"game.exe", true});
+    EXPECT_EQ(held(), "14");
+    core.SetPauseWhenFullScreen(true);
+    EXPECT_EQ(held(), "");
+    EXPECT_TRUE(press('1').empty());
+    core.ForegroundChanged({u"code.exe", false});
+    EXPECT_EQ(held(), "134");
+    EXPECT_FALSE(core.paused()) << "the tray's pause is the user's alone";
 }
 
 } // namespace

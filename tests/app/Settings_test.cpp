@@ -359,5 +359,33 @@ TEST(Settings, WindowIsKeptReachable) {
     }
 }
 
+TEST(SettingsFile, PauseFullScreenIsTheEighthLineAndOlderFilesLeaveItOff) {
+    struct Window : FakeWindow {
+        int pause = -1;
+        void SetPauseFullScreenOption(bool set) override { pause = set; }
+    };
+    SettingsValues values;
+    const std::string classic = "-1\r\n-1\r\n44\r\n104\r\n105\r\n211\r\n";
+    const auto asText = [](const std::vector<std::uint8_t>& b) {
+        return std::string(b.begin(), b.end());
+    };
+    EXPECT_EQ(asText(EncodeSettingsFile(values)), classic + "0\r\n") << "off: no eighth line";
+    values.pauseFullScreen = true;
+    EXPECT_EQ(asText(EncodeSettingsFile(values)), classic + "0\r\n-1\r\n");
+    const std::pair<std::string, int> files[] = {
+        {classic + "0\r\n-1\r\n", 1},
+        {classic, 0},
+        {classic + "24641\r\n", 0}, // seven lines: the pause hotkey alone
+        {classic + "24641\r\n-1", 1},
+        {classic + "\r\nyes\r\n", 0}, // another version's: off, and the load goes on
+    };
+    for (const auto& [file, want] : files) {
+        Window window;
+        ApplySettingsFile(std::vector<std::uint8_t>(file.begin(), file.end()), window);
+        EXPECT_EQ(window.pause, want) << file;
+        EXPECT_EQ(window.settings.columnWidths[3], 211) << file;
+    }
+}
+
 } // namespace
 } // namespace keyvane

@@ -2,6 +2,8 @@
 // refuses and what the line under the field says.
 #include "app/TaskEditor.h"
 
+#include "base/AppInfo.h"
+
 #include "FakeKeyNames.h"
 #include "TaskRows.h"
 
@@ -95,6 +97,39 @@ TEST(TaskEditorRules, OkKeepsAStoredTextThatReadsAsTheFieldsHotKey) {
         WriteEditorRow(table, layout.names, {preset.fields, false, false, false}, &preset, -1);
         EXPECT_EQ(table.cellText(Column::Hotkey, row), before) << "row " << row;
     }
+}
+
+TEST(TaskEditor, ProgramsLineKeepsWhatEditShowedAndWritesWhatTheUserChanged) {
+    test::FakeLayout layout;
+    TaskTable table;
+    test::FillTable(
+        table, {{u"Run selected program...", u"Ctrl+Q"}, {u"Run selected program...", u"Ctrl+W"}});
+    table.setCellText(Column::Programs, 0, u"a.exe;!b.exe"); // not understood
+    table.setCellText(Column::If_running, 0, u"Later");
+    table.setCellText(Column::Programs, 1, u"!Game.exe;!mstsc.exe");
+    table.selectTask(0);
+    EditPreset preset = PresetForEdit(table, layout.names);
+    EXPECT_EQ(preset.fields.scope, ScopeKind::AllPrograms);
+    EXPECT_EQ(preset.fields.ifRunning, IfRunning::StartAnother);
+    WriteEditorRow(table, layout.names, {preset.fields, false}, &preset, -1);
+    EXPECT_EQ(table.cellText(Column::Programs, 0), u"a.exe;!b.exe") << "left alone: kept";
+    EXPECT_EQ(table.cellText(Column::If_running, 0), u"Later");
+
+    table.selectTask(1);
+    preset = PresetForEdit(table, layout.names);
+    EXPECT_EQ(preset.fields.scope, ScopeKind::NotIn);
+    EXPECT_EQ(preset.fields.programs, u"Game.exe; mstsc.exe");
+    TaskFields changed = preset.fields;
+    changed.scope = ScopeKind::OnlyIn;
+    changed.programs = u"notepad.exe; code.exe;";
+    changed.ifRunning = IfRunning::Front;
+    WriteEditorRow(table, layout.names, {changed, false}, &preset, -1);
+    EXPECT_EQ(table.cellText(Column::Programs, 1), u"notepad.exe;code.exe");
+    EXPECT_EQ(table.cellText(Column::If_running, 1), u"Front");
+    changed.programs = u"c:\\tools\\a.exe";
+    EXPECT_EQ(ProgramsFieldError(changed), std::u16string(kProgramPathText) + u"c:\\tools\\a.exe");
+    changed.scope = ScopeKind::AllPrograms;
+    EXPECT_TRUE(ProgramsFieldError(changed).empty()) << "the box does not count for all programs";
 }
 
 } // namespace

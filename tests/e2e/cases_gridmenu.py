@@ -62,7 +62,7 @@ def run_now_from_the_grid_menu_runs_a_disabled_task_once(t):
     pick(t, VK_HOME, VK_DOWN, VK_DOWN, VK_RETURN)
     t.wait_until(lambda: t.read_tasks().decode("utf-16").rstrip().endswith(",True"),
                  "the task enabled in the file")
-    t.driver(["sleep", 1000])
+    t.driver(["settle"])
     t.expect(not menu_shown(t), "one press of the menu key opened the menu twice")
     t.close(program)
 

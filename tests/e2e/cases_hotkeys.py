@@ -397,7 +397,7 @@ def alt_of_the_field_mnemonic_is_released_for_the_system(t):
     t.close(program)
 
 
-# Under Wine the log-off ends every process of the prefix; later cases start their own.
+# Under Wine the log-off ends every process of the prefix; it runs last.
 @case
 def log_off_hotkey_ends_session_and_saves_tasks(t):
     combo = ctrl_alt_text(t, "L")
@@ -412,3 +412,5 @@ def log_off_hotkey_ends_session_and_saves_tasks(t):
     t.expect_tasks(utf16_file("1,Log off computer,%s,,Normal,0,True\r\n"
                               "2,Run Calc,,,Hide,1,False\r\n" % combo), "after the log-off")
 
+
+log_off_hotkey_ends_session_and_saves_tasks.ends_session = True

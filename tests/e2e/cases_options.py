@@ -122,7 +122,7 @@ def import_file(t, path):
 def icon_cells(t, rows):
     """The pixels of each row's picture in the grid, as on the screen."""
     path = t.path("grid.png")
-    t.driver(["sleep", 500])  # the repaint the eye would see
+    t.driver(["settle"])  # the repaint the eye would see
     t.screenshot(path)
     t.expect(os.path.exists(path), "no screenshot (ImageMagick's import is needed)")
     cells = []
@@ -254,7 +254,6 @@ def screenshots_of_the_windows(t):
             # scrolls sideways, and the buttons stay whole.
             shot(t, "main-hotkeys-%s" % scale)
             t.driver(["tabclick", MAIN_CAPTION, PAGES, 1])
-            t.driver(["sleep", 500])
             expect_whole_layout(t, MAIN_CAPTION, "the options page at %s%%" % scale,
                                 apart=(IMPORT, SAVE))
             shot(t, "main-options-%s" % scale)

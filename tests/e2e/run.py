@@ -27,8 +27,12 @@ from support.session import Session
 # The modules of cases, in the order they run.
 CASES = [function for module in (
     "cases_tasklist", "cases_life", "cases_hotkeys", "cases_windows", "cases_keyboard",
-    "cases_options", "cases_commandline", "cases_gridmenu")
+    "cases_options", "cases_commandline", "cases_scope", "cases_gridmenu")
          for function in importlib.import_module(module).CASES]
+# A case that ends the whole session runs last: under Wine a log-off ends
+# every process of the prefix, the desktop's taskbar and notification area
+# too, which do not come back for the cases after it.
+CASES.sort(key=lambda function: getattr(function, "ends_session", False))
 
 
 def main():

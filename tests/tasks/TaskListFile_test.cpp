@@ -53,7 +53,7 @@ std::u16string Repeated(std::u16string_view part, int times) {
 // The seven cells of a row as text, joined by '/' for readable failures.
 std::u16string RowText(const TaskTable& t, int row) {
     std::u16string out;
-    for (int c = 0; c < kColumnCount; ++c) {
+    for (int c = 0; c < kShownColumnCount; ++c) {
         if (c) out += u'/';
         out += t.cellText(static_cast<Column>(c), row);
     }
@@ -73,6 +73,27 @@ TEST(TaskListFile, RecordIsSevenFieldsAndCrLf) {
     t.setCellText(u"Hotkey", 0, u"Ctrl+Alt+N");
     t.setCellText(u"Type_run", 0, u"Normal");
     EXPECT_EQ(Encoded(t), Utf16Le(u"1,Run Notepad,Ctrl+Alt+N,,Normal,0,True\r\n"));
+}
+
+TEST(TaskListFile, LaterFieldsOnlyWhenSetAndKeptAsRead) {
+    // Older versions read seven fields: a task without the later ones is
+    // written as they wrote it, and one this version cannot read comes back
+    // unchanged.
+    const Bytes file = Utf16Le(u"1,A,,,,0,True\r\n"
+                               u"2,B,,,,0,True,notepad.exe;!code.exe\r\n"
+                               u"3,C,,,,0,True,,Front\r\n"
+                               u"4,D,,,,0,True,!game.exe,Sometimes\r\n");
+    const TaskTable t = Decoded(file);
+    ASSERT_EQ(t.taskCount(), 4);
+    EXPECT_EQ(t.cellText(Column::Programs, 1), u"notepad.exe;!code.exe");
+    EXPECT_EQ(t.cellText(u"if_running", 2), u"Front");
+    EXPECT_EQ(Encoded(t), file);
+
+    const TaskTable ten = Decoded(Utf16Le(u"1,A,k,d,t,5,True,p.exe,Toggle,extra\r\n"));
+    EXPECT_EQ(RowText(ten, 0), u"1/A/k/d/t/5/True");
+    EXPECT_EQ(ten.cellText(Column::Programs, 0), u"p.exe");
+    EXPECT_EQ(ten.cellText(Column::If_running, 0), u"Toggle");
+    EXPECT_EQ(Encoded(ten), Utf16Le(u"1,A,k,d,t,5,True,p.exe,Toggle\r\n"));
 }
 
 TEST(TaskListFile, FieldEncoding) {

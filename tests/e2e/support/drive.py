@@ -95,8 +95,8 @@ def grid_rows(t):
 
 
 def shot(t, name):
-    # A pause for the eye only: what was just shown paints itself first.
-    t.driver(["sleep", 500])
+    # What was just shown has painted itself on the screen.
+    t.driver(["settle"])
     t.screenshot(os.path.join(t.session.build_dir, "screenshot-%s.png" % name))
 
 

@@ -95,11 +95,11 @@ def single_byte_file_with_lf_and_no_final_break(t):
 
 @case
 def big_endian_file_with_damaged_records(t):
-    text = ("1,Run Calc,,,Normal,0,True,extra field\r\n"
+    text = ("1,Run Calc,,,Normal,0,True,,,extra field\r\n"
             "2,Open CD-Rom\r\n"
             "3,Run Notepad,Control+N,,Hide,7x,False\r\n"
             "4,Log off computer,,,Normal,0,yes\r\n")
-    # Written back little-endian; the eighth field is dropped, the damaged
+    # Written back little-endian; a tenth field is dropped, the damaged
     # icon number reads as 0 and the rest of the file still loads.
     roundtrip(t, b"\xfe\xff" + text.encode("utf-16-be"), utf16_file(
         "1,Run Calc,,,Normal,0,True\r\n"

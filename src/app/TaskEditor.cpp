@@ -157,7 +157,7 @@ HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldEl
     if (code == 0) return advice;
     if (TakesTyping(names, code)) {
         advice.refused = true;
-        advice.text = std::u16string(kTypingKeyBefore) + HotKeyCodeToText(names, code) +
+        advice.text = std::u16string(kNotTakenPrefix) + HotKeyCodeToText(names, code) +
                       std::u16string(kTypingKeyAfter);
         return advice;
     }
@@ -190,7 +190,7 @@ PauseFieldAdvice AdvisePauseHotKey(const HotKeyNames& names, HotKeyCode code, bo
         advice.refused = true;
         std::u16string tasks = SharedText(usedBy);
         tasks.erase(tasks.size() - std::u16string_view(u" too").size());
-        advice.text = u"Not taken: " + tasks;
+        advice.text = std::u16string(kNotTakenPrefix) + tasks;
         return advice;
     }
     if (heldElsewhere) advice.text = kHeldElsewhereText;

@@ -56,7 +56,7 @@ inline constexpr std::u16string_view kEnableItem = u"E&nable";
 inline constexpr std::u16string_view kDisableItem = u"Disa&ble";
 // What the editor says of a captured combination; the hotkey's text or the
 // character goes between the two halves.
-inline constexpr std::u16string_view kTypingKeyBefore = u"Not taken: ";
+inline constexpr std::u16string_view kNotTakenPrefix = u"Not taken: ";
 inline constexpr std::u16string_view kTypingKeyAfter =
     u" is needed for typing; add Ctrl, Alt or Win";
 inline constexpr std::u16string_view kAltGrBefore = u"Takes the character ";

@@ -158,11 +158,6 @@ void MainWindow::OnExit() {
     DestroyWindow(handle_);
 }
 
-void MainWindow::OnShowFromTray() {
-    if (FrontOpenModal()) return;
-    ShowInFront();
-}
-
 void MainWindow::OnAbout() {
     if (FrontOpenModal()) return;
     if (!about_) about_ = std::make_unique<AboutBox>(instance_, handle_);
@@ -219,37 +214,6 @@ void MainWindow::OnImport() {
     if (chosen && !imported) ModalMessageBox(handle_, ToWide(kImportFailedText).c_str(), MB_OK);
     core_.FinishImport();
     TasksChanged();
-}
-
-void MainWindow::OnTrayIcon(UINT mouseMessage) {
-    switch (mouseMessage) {
-    case WM_LBUTTONDOWN: {
-        if (FrontOpenModal()) return;
-        ShowMainWindow();
-        // No hide before the restore: without a window manager to confirm
-        // the show, a hide waits two seconds (Wine). A restore would undo
-        // the maximized state the settings gave it.
-        if (IsIconic(handle_)) ShowWindow(handle_, SW_RESTORE);
-        SetForegroundWindow(handle_);
-        // What is on screen is replaced by the stored size; the position
-        // only by the first activation's full load.
-        core_.ReapplyWindowSize();
-        break;
-    }
-    case WM_RBUTTONDOWN: {
-        POINT at{};
-        GetCursorPos(&at);
-        // The menu closes when the user clicks elsewhere only if our window
-        // is in front; the hidden window in front is not an activation.
-        SetForegroundWindow(handle_);
-        TrackPopupMenu(GetSubMenu(trayMenu_, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                       at.x, at.y, 0, handle_, nullptr);
-        PostMessageW(handle_, WM_NULL, 0, 0);
-        break;
-    }
-    default:
-        break;
-    }
 }
 
 bool MainWindow::OnActivate(bool active, bool minimized) {

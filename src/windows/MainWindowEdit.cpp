@@ -1,11 +1,13 @@
 // The main window's Edit menu (undo and redo of the task table's changes),
-// the tray's pause of every hotkey and a second start's switches. The core
-// keeps the history and the paused state; these handlers only show them.
+// the tray icon's clicks and its pause of every hotkey, and a second start's
+// switches. The core keeps the history and the paused state; these handlers
+// only show them.
 #include "windows/MainWindow.h"
 
 #include "base/AppInfo.h"
 #include "base/WinText.h"
 #include "windows/MainPages.h"
+#include "windows/ModalLoop.h"
 #include "windows/resource.h"
 
 #include <string>
@@ -97,6 +99,42 @@ LRESULT MainWindow::OnCommandLine(const CommandRequest& request) {
         return EncodeAnswer(kExitUnknownSwitch, NotDoneReason::None);
     }
     return EncodeAnswer(kExitDone, NotDoneReason::None);
+}
+
+void MainWindow::OnShowFromTray() {
+    if (FrontOpenModal()) return;
+    ShowInFront();
+}
+
+void MainWindow::OnTrayIcon(UINT mouseMessage) {
+    switch (mouseMessage) {
+    case WM_LBUTTONDOWN: {
+        if (FrontOpenModal()) return;
+        ShowMainWindow();
+        // No hide before the restore: without a window manager to confirm
+        // the show, a hide waits two seconds (Wine). A restore would undo
+        // the maximized state the settings gave it.
+        if (IsIconic(handle_)) ShowWindow(handle_, SW_RESTORE);
+        SetForegroundWindow(handle_);
+        // What is on screen is replaced by the stored size; the position
+        // only by the first activation's full load.
+        core_.ReapplyWindowSize();
+        break;
+    }
+    case WM_RBUTTONDOWN: {
+        POINT at{};
+        GetCursorPos(&at);
+        // The menu closes when the user clicks elsewhere only if our window
+        // is in front; the hidden window in front is not an activation.
+        SetForegroundWindow(handle_);
+        TrackPopupMenu(GetSubMenu(trayMenu_, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
+                       at.x, at.y, 0, handle_, nullptr);
+        PostMessageW(handle_, WM_NULL, 0, 0);
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 } // namespace keyvane

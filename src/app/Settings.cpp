@@ -255,6 +255,7 @@ class AtDpi final : public SettingsTarget {
         target_.SetColumnWidth(column, ScalePixels(width, dpi_));
     }
     void SetPauseHotKey(HotKeyCode code) override { target_.SetPauseHotKey(code); }
+    void SetPauseFullScreenOption(bool set) override { target_.SetPauseFullScreenOption(set); }
     void ShowMainWindow() override { target_.ShowMainWindow(); }
     void SetWindowWidth(int width) override { target_.SetWindowWidth(ScalePixels(width, dpi_)); }
     void SetWindowHeight(int height) override {

@@ -86,7 +86,7 @@ class SettingsTarget {
     // Line 7, when the file has a valid one.
     virtual void SetPauseHotKey(HotKeyCode code) = 0;
     // Line 8; a file without it (six or seven lines) clears the option.
-    virtual void SetPauseFullScreenOption(bool set) {}
+    virtual void SetPauseFullScreenOption(bool set) = 0;
     virtual void ShowMainWindow() = 0;
     virtual void SetWindowWidth(int width) = 0;
     virtual void SetWindowHeight(int height) = 0;

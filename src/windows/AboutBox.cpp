@@ -55,7 +55,7 @@ void AboutBox::OpenFeedbackMail() {
 }
 
 void AboutBox::OnOk() {
-    done_ = true; // shown again, unchanged, next time
+    done_ = true;
 }
 
 void AboutBox::SetUpControls() {

@@ -1,5 +1,6 @@
-// The About box: made the first time it is asked for, then kept hidden
-// between uses; shown modally from the main menu and the tray menu.
+// The About box: made at each opening, at the dpi of the monitor its owner
+// is on, and destroyed when closed; shown modally from the main menu and the
+// tray menu.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +15,7 @@ class AboutBox {
     AboutBox(const AboutBox&) = delete;
     AboutBox& operator=(const AboutBox&) = delete;
 
-    // OK and the title bar's close hide it.
+    // Returns when OK, Escape or the title bar's close ends it.
     void ShowModal();
 
   private:

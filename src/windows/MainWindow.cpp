@@ -160,8 +160,11 @@ void MainWindow::OnExit() {
 
 void MainWindow::OnAbout() {
     if (FrontOpenModal()) return;
-    if (!about_) about_ = std::make_unique<AboutBox>(instance_, handle_);
+    // Made at each opening, so its font, picture and glyph are at the dpi of
+    // the monitor it opens on; it holds nothing worth keeping between uses.
+    about_ = std::make_unique<AboutBox>(instance_, handle_);
     about_->ShowModal();
+    about_.reset();
 }
 
 void MainWindow::RunEditor(bool adding, const TaskFields* filled) {

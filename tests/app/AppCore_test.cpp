@@ -65,6 +65,7 @@ struct FakeOptionsWindow final : OptionsWindow {
     void SetTrayOnlyOption(bool) override {}
     void SetColumnWidth(int, int) override {}
     void SetPauseHotKey(HotKeyCode) override {}
+    void SetPauseFullScreenOption(bool) override {}
     void ShowMainWindow() override {}
     void SetWindowWidth(int) override {}
     void SetWindowHeight(int) override {}

@@ -38,6 +38,10 @@ class FakeWindow : public SettingsTarget {
         settings.pauseHotKey = code;
         Log("pause=" + std::to_string(code));
     }
+    void SetPauseFullScreenOption(bool set) override {
+        settings.pauseFullScreen = set;
+        if (set) Log("full");
+    }
     void ShowMainWindow() override { Log("show"); }
     void SetWindowWidth(int width) override {
         window.width = width;
@@ -123,6 +127,11 @@ TEST(Settings, SettingsFileAppliesLineByLineAndStopsAtTheFirstBadLine) {
          ""},
         {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n8388688\r\n", "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4",
          ""},
+        // Line 8 sets the full-screen pause only as this version writes it.
+        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n0\r\n-1\r\n",
+         "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4 pause=0 full", ""},
+        {"-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n0\r\n1\r\n",
+         "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4 pause=0", ""},
     };
     Check(cases, [](const Bytes& b, FakeWindow& w) { ApplySettingsFile(b, w); });
 }
@@ -201,12 +210,13 @@ TEST(Settings, MissingFilesAreAFirstStartAndEachFileIsJudgedAlone) {
         SettingsError);
     EXPECT_EQ(shortFile.log, "auto=1 tray=1 col0=1 col1=2 col2=3");
 
-    test::WriteBytes(dir / "settings.cnfg", B("-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n"));
+    // Every line reaches the window through the load's scaling, the eighth too.
+    test::WriteBytes(dir / "settings.cnfg", B("-1\r\n-1\r\n1\r\n2\r\n3\r\n4\r\n0\r\n-1\r\n"));
     std::filesystem::remove(dir / "w_size.cnfg");
     FakeWindow noSize;
     outcome = LoadSettings(paths, noSize);
     EXPECT_TRUE(!outcome.settingsFileMissing && outcome.windowSizeFileMissing);
-    EXPECT_EQ(noSize.log, "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4");
+    EXPECT_EQ(noSize.log, "auto=1 tray=1 col0=1 col1=2 col2=3 col3=4 pause=0 full");
 
     FakeWindow tray;
     EXPECT_FALSE(ReapplyWindowSize(paths.windowSizeFile, tray));

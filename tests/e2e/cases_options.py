@@ -5,12 +5,12 @@ import shutil
 import struct
 import subprocess
 
-from support.case import (ABOUT_CAPTION, EDITOR_CAPTION, MAIN_CAPTION, ascii_file, registry,
-                          utf16_list)
+from support.case import (ABOUT_CAPTION, EDITOR_CAPTION, MAIN_CAPTION, CaseFailure, ascii_file,
+                          registry, utf16_list)
 from support.drive import (ADD, AUTO_START, DELETE, DELETE_ALL, EDIT, GRID, GRID_DESC_COLUMN,
                            IMPORT, MENU_EXIT1, MOD_ALT, MOD_CONTROL, MOVE_DOWN, MOVE_UP, PAGES,
                            SAVE, TRAY_ONLY, add_target, ctrl_alt_text, expect_whole_layout,
-                           press, show_main_window, shot, start_with_hotkeys,
+                           press, show_main_window, shot, start_with_hotkeys, target_records,
                            visible_windows, wait_records)
 
 CASES, case = registry()
@@ -70,21 +70,31 @@ def saved_options_come_back_and_drive_the_run_value(t):
              ["place", MAIN_CAPTION, 40, 30, 700, 500],
              ["click", MAIN_CAPTION, SAVE])
     settings = os.path.join(folder, "data", "settings.cnfg")
-    t.wait_until(lambda: t.read_file(settings) ==
-                 ascii_file("-1", "0", "27", "150", "105", "211", "0"),
-                 "Save to write the options")
-    t.expect(t.read_file(os.path.join(folder, "data", "w_size.cnfg")) ==
-             ascii_file("700", "500", "0", "40", "30"), "Save did not keep the window's place: %r"
-             % t.read_file(os.path.join(folder, "data", "w_size.cnfg")))
+    place = os.path.join(folder, "data", "w_size.cnfg")
+    # Save writes the options, then the window's place: wait for both.
+    want = (ascii_file("-1", "0", "27", "150", "105", "211", "0"),
+            ascii_file("700", "500", "0", "40", "30"))
+    try:
+        t.wait_until(lambda: (t.read_file(settings), t.read_file(place)) == want,
+                     "Save to write the options and the window's place")
+    except CaseFailure as e:
+        t.fail("%s: %r, %r" % (e, t.read_file(settings), t.read_file(place)))
     # A path with a blank is quoted, so no other program on it starts instead.
     t.expect(run_value(t) == '"%s"' % exe, "the Run value is %r" % run_value(t))
     t.close(program)
+    t.expect(t.read_file(place) == want[1], "the exit moved the kept place: %r" % t.read_file(place))
 
-    # The next start shows the window where it was, with the options.
+    # The next start shows the window where it was, with the options. The
+    # window is shown before the start has moved it there, and a message
+    # sent to it may be answered meanwhile: wait for the place itself.
     program = t.start(exe="My Tools\\keyvane.exe")
     t.wait_shown(MAIN_CAPTION, "the main window to show at start")
-    rect = t.driver(["rect", MAIN_CAPTION])[0].split()
-    t.expect(rect == ["40", "30", "740", "530"], "the window came back at %s" % rect)
+    def rect():
+        return t.driver(["rect", MAIN_CAPTION])[0].split()
+    try:
+        t.wait_until(lambda: rect() == ["40", "30", "740", "530"], "the window to come back")
+    except CaseFailure:
+        t.fail("the window came back at %s" % rect())
     checks = t.driver(["childsend", MAIN_CAPTION, AUTO_START, BM_GETCHECK],
                       ["childsend", MAIN_CAPTION, TRAY_ONLY, BM_GETCHECK],
                       ["childsend", MAIN_CAPTION, GRID, LVM_GETCOLUMNWIDTH, GRID_DESC_COLUMN])
@@ -92,6 +102,55 @@ def saved_options_come_back_and_drive_the_run_value(t):
     # Clearing the option leaves the value there, empty.
     t.driver(["childsend", MAIN_CAPTION, AUTO_START, BM_SETCHECK, 0], ["click", MAIN_CAPTION, SAVE])
     t.wait_until(lambda: run_value(t) == "", "the Run value to empty")
+    t.close(program)
+
+
+PAUSE_FULL_SCREEN = 930  # "Pause while a full-screen program is in front"
+SC_MAXIMIZE = 0xF030
+
+
+@case
+def full_screen_pause_is_kept_and_pauses_only_for_a_full_screen_window(t):
+    target = add_target(t)
+    program = start_with_hotkeys(t, utf16_list(
+        "1,Run selected program...,%s,%s,Normal,0,True" % (ctrl_alt_text(t, "K"), target)))
+    show_main_window(t)
+    t.driver(["tabclick", MAIN_CAPTION, PAGES, 1], ["click", MAIN_CAPTION, PAUSE_FULL_SCREEN],
+             ["click", MAIN_CAPTION, SAVE])
+    settings = t.path("data", "settings.cnfg")
+    t.wait_until(lambda: (t.read_file(settings) or b"").endswith(b"\r\n0\r\n-1\r\n"),
+                 "Save to keep the option in the eighth line")
+    t.close(program)
+
+    # The next start reads the option back, and its own save keeps it.
+    program = t.start()
+    show_main_window(t)
+    check = t.driver(["childsend", MAIN_CAPTION, PAUSE_FULL_SCREEN, BM_GETCHECK])
+    t.expect(check == ["result 1"], "the option after a restart: %s" % check)
+    t.expect(t.read_file(settings).endswith(b"\r\n0\r\n-1\r\n"),
+             "the start dropped the option: %r" % t.read_file(settings))
+
+    # A maximized window in front is no full-screen program: the task runs.
+    states = t.win_dir + "\\maximized.txt"
+    t.spawn("C:\\e2e\\kvwindow.exe", states, "Keyvane maximized window")
+    t.wait_until(lambda: t.read_file(t.path("maximized.txt")), "the test window to show")
+    t.driver(["post", "Keyvane maximized window", "WM_SYSCOMMAND", SC_MAXIMIZE])
+    t.wait_until(lambda: b"maximized" in t.read_file(t.path("maximized.txt")),
+                 "the test window to be maximized")
+    press(t, "ctrl+alt+k")
+    wait_records(t, 1, "the task to run with a maximized window in front")
+    # A full-screen one pauses the hotkeys: another program can take the
+    # combination, and its press is not the task's.
+    t.spawn("C:\\e2e\\kvwindow.exe", t.win_dir + "\\full.txt", "Keyvane full screen",
+            "fullscreen")
+    t.wait_until(lambda: t.read_file(t.path("full.txt")), "the full-screen window to show")
+    t.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT), str(ord("K")))
+    holder = wait_records(t, 2, "another program to ask for Ctrl+Alt+K")[-1]
+    t.expect(holder.get("held") == "1", "the hotkeys were not paused for the full-screen window")
+    press(t, "ctrl+alt+k")
+    t.wait_until(lambda: "pressed" in target_records(t)[-1]["lines"],
+                 "the press to reach the other program")
+    t.expect(len(target_records(t)) == 2, "the task ran over a full-screen window")
     t.close(program)
 
 
@@ -200,7 +259,7 @@ def about_box_shows_its_texts_and_both_links_reach_the_shell(t):
     t.expect("mailto:" in second["cmdline"] and "subject=Feedback - Keyvane" in second["cmdline"],
              "got %r" % second["cmdline"])
     t.driver(["click", ABOUT_CAPTION, 1])  # OK
-    t.wait_shown(ABOUT_CAPTION, "the About box to close", shown=False)
+    t.wait_window_gone(ABOUT_CAPTION)  # made anew at each opening
     # Modal windows stay single: "About..." again while it is open only
     # brings it to the front, and the tray's "Exit" closes it first, then
     # ends the program through its close path.
@@ -276,7 +335,7 @@ def screenshots_of_the_windows(t):
                                 apart=(1, 1101, 1103, 1104, 1105))
             shot(t, "about-%s" % scale)
             t.driver(["close", ABOUT_CAPTION])
-            t.wait_shown(ABOUT_CAPTION, "the About box to close", shown=False)
+            t.wait_window_gone(ABOUT_CAPTION)  # made anew at each opening
             t.close(program)
             t.expect(t.read_file(t.path("data", "settings.cnfg")) == settings,
                      "the exit at %s%% changed the stored widths" % scale)

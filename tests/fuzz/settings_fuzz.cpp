@@ -18,6 +18,7 @@ class Window : public keyvane::SettingsTarget {
         settings.columnWidths[static_cast<std::size_t>(column)] = width;
     }
     void SetPauseHotKey(keyvane::HotKeyCode code) override { settings.pauseHotKey = code; }
+    void SetPauseFullScreenOption(bool set) override { settings.pauseFullScreen = set; }
     void ShowMainWindow() override { shown = true; }
     void SetWindowWidth(int width) override { size.width = width; }
     void SetWindowHeight(int height) override { size.height = height; }

@@ -73,7 +73,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (hold) {
         const UINT mods = static_cast<UINT>(wcstoul(argv[2], nullptr, 0));
         const UINT vk = static_cast<UINT>(wcstoul(argv[3], nullptr, 0));
-        held = RegisterHotKey(nullptr, 1, mods, vk) != 0;
+        // A combination another program gives back in a moment (a pause) is
+        // taken once it is free, so a case need not guess when that is.
+        const ULONGLONG until = GetTickCount64() + 5000;
+        while (!(held = RegisterHotKey(nullptr, 1, mods, vk) != 0) && GetTickCount64() < until)
+            Sleep(50);
     }
 
     record = L"created " + std::to_wstring(createdTime) + L"\n";

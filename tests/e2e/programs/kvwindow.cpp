@@ -2,9 +2,11 @@
 // for the user's other programs, and writes each change of its own state to a
 // file, so the runner can see what minimize-all did to it.
 //
-//   kvwindow.exe OUTFILE CAPTION
+//   kvwindow.exe OUTFILE CAPTION [fullscreen]
 //
-// OUTFILE receives one line per change: "shown", "minimized", "restored".
+// OUTFILE receives one line per change: "shown", "minimized", "maximized",
+// "restored". With fullscreen the window is a captionless popup over the
+// whole primary monitor, as a game or a slide show makes it.
 // The window closes on WM_CLOSE like any program.
 #include <windows.h>
 
@@ -28,6 +30,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED)
             Record(L"minimized");
+        else if (wParam == SIZE_MAXIMIZED)
+            Record(L"maximized");
         else if (IsWindowVisible(window))
             Record(*lastState ? L"restored" : L"shown");
         return 0;
@@ -54,8 +58,13 @@ int wmain(int argc, wchar_t** argv) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"KvWindow";
     RegisterClassW(&wc);
-    const HWND window = CreateWindowExW(0, wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW, 40, 40,
-                                        320, 200, nullptr, nullptr, instance, nullptr);
+    const bool fullScreen = argc > 3 && std::wstring(argv[3]) == L"fullscreen";
+    const HWND window =
+        fullScreen ? CreateWindowExW(0, wc.lpszClassName, argv[2], WS_POPUP, 0, 0,
+                                     GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                     nullptr, nullptr, instance, nullptr)
+                   : CreateWindowExW(0, wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW, 40, 40, 320,
+                                     200, nullptr, nullptr, instance, nullptr);
     if (!window) return 4;
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);

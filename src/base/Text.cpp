@@ -33,29 +33,45 @@ std::string ToUtf8(std::u16string_view text) {
     return out;
 }
 
+namespace {
+
+// The code point of the well-formed UTF-8 sequence at text[i], and its
+// length; 0 for a byte that starts none (a stray continuation byte, a cut
+// sequence, an overlong form, a surrogate or a code point past U+10FFFF).
+std::size_t DecodeUtf8At(std::string_view text, std::size_t i, char32_t& cp) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const int extra = b < 0x80         ? 0
+                      : (b >> 5) == 6  ? 1
+                      : (b >> 4) == 14 ? 2
+                      : (b >> 3) == 30 ? 3
+                                       : -1;
+    if (extra < 0 || text.size() - i <= static_cast<std::size_t>(extra)) return 0;
+    cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+    for (int k = 1; k <= extra; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+        if ((c >> 6) != 2) return 0;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return static_cast<std::size_t>(extra) + 1;
+}
+
+} // namespace
+
 std::u16string FromUtf8(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        char32_t cp = extra == 0   ? b
-                      : extra == 1 ? (b & 0x1F)
-                      : extra == 2 ? (b & 0x0F)
-                                   : (b & 0x07);
-        bool ok = extra >= 0 && text.size() - i > static_cast<std::size_t>(extra);
-        for (int k = 1; ok && k <= extra; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            ok = (c >> 6) == 2;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        char32_t cp = 0;
+        const std::size_t length = DecodeUtf8At(text, i, cp);
+        if (length == 0) {
             out += u'\xFFFD';
             ++i;
             continue;
         }
-        i += extra + 1;
+        i += length;
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -65,6 +81,18 @@ std::u16string FromUtf8(std::string_view text) {
         }
     }
     return out;
+}
+
+bool IsUtf8BeyondAscii(std::string_view text) {
+    bool beyond = false;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        const std::size_t length = DecodeUtf8At(text, i, cp);
+        if (length == 0) return false;
+        beyond = beyond || length > 1;
+        i += length;
+    }
+    return beyond;
 }
 
 namespace {

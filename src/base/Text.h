@@ -10,7 +10,12 @@ namespace keyvane {
 
 // Unpaired surrogates become U+FFFD; used for messages and POSIX paths only.
 std::string ToUtf8(std::u16string_view text);
+// Each byte that starts no well-formed sequence (overlong forms and encoded
+// surrogates included) becomes one U+FFFD.
 std::u16string FromUtf8(std::string_view text);
+// Whether the bytes are well-formed UTF-8 with at least one character past
+// ASCII: text in a single-byte code page almost never is.
+bool IsUtf8BeyondAscii(std::string_view text);
 
 // Only A-Z and a-z change; every other unit is kept as it is.
 constexpr char16_t AsciiLower(char16_t c) {

@@ -78,7 +78,8 @@ class TaskRecordSink {
 };
 
 // The records of the file bytes. Accepts UTF-16 LE or BE with their byte
-// order marks, or single-byte text without one. Every byte sequence gives
+// order marks, UTF-8 with its mark or, without one, when it is well-formed
+// and holds a character past ASCII, else single-byte text. Every byte sequence gives
 // some records, except one of more than kMaxTasks records, which throws
 // IoError: before any record is given, unless only an unended last record
 // is one too many.

@@ -6,12 +6,14 @@
 #include "tasks/TaskListFile.h"
 
 #include "base/Errors.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -50,6 +52,15 @@ struct Utf16LeText {
             for (std::size_t k = 0; k < count; ++k)
                 out[k] = (*this)[from + k];
         }
+    }
+};
+// UTF-8 converted whole before reading: a list saved as UTF-8 by an editor.
+struct NativeText {
+    const char16_t* units;
+    std::size_t size;
+    char16_t operator[](std::size_t i) const { return units[i]; }
+    void copy(std::size_t from, std::size_t count, char16_t* out) const {
+        std::copy_n(units + from, count, out);
     }
 };
 struct Utf16BeText {
@@ -328,6 +339,15 @@ void DecodeTaskList(std::span<const std::uint8_t> bytes, TaskRecordSink& sink) {
         return Decode(Utf16LeText{bytes.data() + 2, (bytes.size() - 2) / 2}, sink);
     if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF)
         return Decode(Utf16BeText{bytes.data() + 2, (bytes.size() - 2) / 2}, sink);
+    // UTF-8, as text editors save it: by its byte order mark, or, without
+    // one, by being well-formed UTF-8 beyond ASCII, which single-byte text
+    // written by older versions practically never is.
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const bool marked = text.starts_with("\xEF\xBB\xBF");
+    if (marked || IsUtf8BeyondAscii(text)) {
+        const std::u16string units = FromUtf8(text.substr(marked ? 3 : 0));
+        return Decode(NativeText{units.data(), units.size()}, sink);
+    }
     // Single-byte text: each byte is the character of that code.
     return Decode(SingleByteText{bytes.data(), bytes.size()}, sink);
 }

@@ -4,6 +4,7 @@ failed close."""
 import os
 
 from support.case import ABOUT_CAPTION, EDITOR_CAPTION, MAIN_CAPTION, Case, registry, utf16_file
+from support.drive import grid_rows, show_main_window
 
 CASES, case = registry()
 
@@ -52,6 +53,21 @@ def quotes_and_commas_survive(t):
         '3,Run Notepad,,"""",Hide,2,True\r\n'
         '4,Run Calc,,"""quoted"" start",Minimze,3,True\r\n'
         '5,Run Calc,,"a""b,c,Normal,0,True",,4,True\r\n'))
+
+
+@case
+def utf8_list_from_an_editor_shows_and_saves_its_characters(t):
+    # As an editor's "Save as... UTF-8" writes it: the mark, then UTF-8.
+    path = "C:\\Caf\u00e9\\\u041f\u0440\u0438\u0432\u0435\u0442.exe"
+    t.write_tasks(b"\xef\xbb\xbf" + ("1,Run selected program...,,%s,Normal,0,True\r\n"
+                                      % path).encode("utf-8"))
+    program = t.start()
+    show_main_window(t)
+    rows = grid_rows(t)
+    t.expect(rows and path in rows[0], "the grid shows %s" % rows)
+    t.close(program)
+    t.expect_tasks(utf16_file("1,Run selected program...,,%s,Normal,0,True\r\n" % path),
+                   "after close")
 
 
 @case

@@ -177,6 +177,21 @@ TEST(TaskListFile, ReaderRules) {
          {u"1/A////0/True"}},
         {"one byte only", Bytes{'x'}, {u"1/////0/True"}},
         {"high bytes are Latin-1", Bytes{'1', ',', 0xE9, '\n'}, {u"1/\u00e9////0/True"}},
+        // UTF-8 as an editor saves it: by its mark, or by being well-formed
+        // beyond ASCII; bytes that are not UTF-8 stay single-byte text.
+        {"UTF-8 with its mark",
+         SingleByte("\xEF\xBB\xBF"
+                    "1,Caf\xC3\xA9,,C:\\\xD0\x9F.exe\r\n"),
+         {u"1/Caf\u00e9//C:\\\u041f.exe//0/True"}},
+        {"UTF-8 without a mark", SingleByte("1,\xF0\x9F\x91\x8B\n"), {u"1/\U0001F44B////0/True"}},
+        {"marked UTF-8 keeps a bad byte as U+FFFD",
+         SingleByte("\xEF\xBB\xBF"
+                    "1,a\xFF\n"),
+         {u"1/a\uFFFD////0/True"}},
+        {"Latin-1 that is no UTF-8",
+         SingleByte("1,\xC3\xA9\xE9\n"),
+         {u"1/\u00c3\u00a9\u00e9////0/True"}},
+        {"overlong form is no UTF-8", SingleByte("1,\xC0\xAF\n"), {u"1/\u00c0\u00af////0/True"}},
         {"nothing", Bytes{}, {}},
         {"short record after a full one",
          Utf16Le(u"1,A,k,d,t,5,False\r\n2,B\r\n"),

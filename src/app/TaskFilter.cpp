@@ -9,7 +9,7 @@ namespace keyvane {
 
 bool TaskRowMatches(const TaskTable& table, int row, std::u16string_view foldedNeedle,
                     std::u16string& scratch) {
-    for (Column column : {Column::Desc, Column::Hotkey, Column::Dest})
+    for (Column column : {Column::Desc, Column::Hotkey, Column::Dest, Column::Programs})
         if (ContainsFolded(table.textCell(column, row), foldedNeedle, scratch)) return true;
     return false;
 }

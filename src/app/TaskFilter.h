@@ -39,8 +39,8 @@ class TaskFilter {
     std::u16string scratch_; // reused by the matching
 };
 
-// Whether the row's description, hotkey or destination contains the needle
-// (already CaseFolded), letter case aside.
+// Whether the row's description, hotkey, destination or the programs it is
+// for contain the needle (already CaseFolded), letter case aside.
 bool TaskRowMatches(const TaskTable& table, int row, std::u16string_view foldedNeedle,
                     std::u16string& scratch);
 

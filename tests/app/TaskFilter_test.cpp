@@ -9,7 +9,7 @@
 namespace keyvane {
 namespace {
 
-TEST(TaskFilter, ShowsRowsWhoseDescriptionHotKeyOrDestinationContainTheText) {
+TEST(TaskFilter, ShowsRowsWhoseDescriptionHotKeyDestinationOrProgramsContainTheText) {
     TaskTable table;
     test::FillTable(table, {
                                {u"Run Notepad", u"Ctrl+Alt+N", u""},
@@ -17,6 +17,7 @@ TEST(TaskFilter, ShowsRowsWhoseDescriptionHotKeyOrDestinationContainTheText) {
                                {u"Open website...", u"Ctrl+Shift+W", u"http://пример.рф/ΟΔΟΣ"},
                                {u"Run Calc", u"", u"straße"},
                            });
+    table.setCellText(Column::Programs, 3, u"!Excel.exe");
     TaskFilter filter(table);
     EXPECT_FALSE(filter.active());
     EXPECT_EQ(filter.visibleCount(), 4) << "no text shows every row";
@@ -31,6 +32,7 @@ TEST(TaskFilter, ShowsRowsWhoseDescriptionHotKeyOrDestinationContainTheText) {
         {u"οδος", {2}},                               // Greek, the final sigma too
         {u"οδοσ", {2}},           {u"STRASSE", {}},   // no expansions: one unit for one unit
         {u"STRAẞE", {3}},                             // the capital sharp s
+        {u"excel", {3}},                              // the programs it is for
         {u"nothing like it", {}}, {u"", {0, 1, 2, 3}},
     };
     for (const Case& c : cases) {

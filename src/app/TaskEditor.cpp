@@ -91,6 +91,35 @@ DestinationFill DestinationFillFor(std::optional<Action> action) {
     return DestinationFill::None;
 }
 
+FieldsInUse FieldsUsedBy(std::optional<Action> action) {
+    if (!action) return {};
+    switch (*action) {
+    case Action::RunSelectedProgram:
+        return {true, true, true, true};
+    case Action::CloseSelectedProgram:
+        return {true, true, false, false};
+    case Action::OpenWebsite:
+        return {true, false, true, false};
+    case Action::OpenCdRom:
+    case Action::CloseCdRom:
+        return {true, false, false, false};
+    case Action::RunMyComputer:
+    case Action::RunMyDocuments:
+    case Action::RunCalc:
+    case Action::RunNotepad:
+    case Action::RunCommandPrompt:
+        return {false, false, true, false};
+    case Action::PowerOff:
+    case Action::Reboot:
+    case Action::Hibernate:
+    case Action::StandBy:
+    case Action::LogOff:
+    case Action::MinimizeAll:
+        break;
+    }
+    return {false, false, false, false};
+}
+
 bool TakesTyping(const HotKeyNames& names, HotKeyCode code) {
     if (code == 0 || (code & (kCtrlBit | kAltBit | kWinBit))) return false;
     const HotKeyPair pair = SplitHotKeyCode(code);

@@ -55,6 +55,17 @@ EditPreset PresetForEdit(const TaskTable& table, const HotKeyNames& names);
 enum class DestinationFill { None, AskForProgram, FirstCdDrive };
 DestinationFill DestinationFillFor(std::optional<Action> action);
 
+// The editor's controls an action makes use of; the window greys the rest,
+// keeping what they hold. No action chosen (a row whose action this version
+// does not know): every one.
+struct FieldsInUse {
+    bool destination = true; // the Destination box
+    bool browse = true;      // "Browse", which picks a program file
+    bool runType = true;     // "Type of run"
+    bool ifRunning = true;   // "If it is running:"
+};
+FieldsInUse FieldsUsedBy(std::optional<Action> action);
+
 // What OK hands over, after the window has filled an empty destination.
 struct EditorCommit {
     TaskFields fields;

@@ -17,6 +17,7 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace keyvane {
@@ -150,7 +151,9 @@ void TaskEditorDialog::PresetForAdd() {
     SendDlgItemMessageW(handle_, IDC_EDITOR_IF_RUNNING, CB_SETCURSEL, 0, 0);
     SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS_ERROR, L"");
     EnableProgramsLine();
-    // The hotkey field keeps whatever it last held.
+    EnableActionFields();
+    // A new task starts without a hotkey: the last edit's would be shared.
+    SetHotKeyField(0);
 }
 
 void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
@@ -168,6 +171,23 @@ void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
                         static_cast<WPARAM>(f.ifRunning), 0);
     SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS_ERROR, L"");
     EnableProgramsLine();
+    EnableActionFields();
+}
+
+void TaskEditorDialog::EnableActionFields() {
+    const int action = ActionField();
+    const FieldsInUse used = FieldsUsedBy(action >= 0 && action < kActionCount
+                                              ? std::optional(static_cast<Action>(action))
+                                              : std::nullopt);
+    const std::pair<int, bool> fields[] = {{IDC_EDITOR_DESTINATION_LABEL, used.destination},
+                                           {IDC_EDITOR_DESTINATION, used.destination},
+                                           {IDC_EDITOR_BROWSE, used.browse},
+                                           {IDC_EDITOR_RUN_TYPE_LABEL, used.runType},
+                                           {IDC_EDITOR_RUN_TYPE, used.runType},
+                                           {IDC_EDITOR_IF_RUNNING_LABEL, used.ifRunning},
+                                           {IDC_EDITOR_IF_RUNNING, used.ifRunning}};
+    for (const auto& [id, enabled] : fields)
+        EnableWindow(GetDlgItem(handle_, id), enabled);
 }
 
 void TaskEditorDialog::EnableProgramsLine() {
@@ -321,6 +341,9 @@ INT_PTR TaskEditorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             return TRUE;
         case IDC_EDITOR_SCOPE:
             if (HIWORD(wParam) == CBN_SELCHANGE) EnableProgramsLine();
+            return TRUE;
+        case IDC_EDITOR_ACTION:
+            if (HIWORD(wParam) == CBN_SELCHANGE) EnableActionFields();
             return TRUE;
         case IDC_EDITOR_PROGRAMS_BROWSE:
             Guarded([&] { OnBrowsePrograms(); });

@@ -57,6 +57,8 @@ class TaskEditorDialog {
     // name from a program file or from the programs running now is added to
     // the box.
     void EnableProgramsLine();
+    // Greys the fields the chosen action does not use.
+    void EnableActionFields();
     void AddProgramName(std::u16string_view name);
     void OnBrowsePrograms();
     void OnRunningPrograms();

@@ -155,6 +155,7 @@ void AppCore::FollowTable() {
 
 HotKeyState AppCore::HotKeyStateOfTask(int row) const {
     const HotKeyState state = HotKeyStateOf(tasks_.textCell(Column::Hotkey, row), names_, hotKeys_);
+    if (state == HotKeyState::NotRegistered && suspended()) return HotKeyState::Paused;
     if (state == HotKeyState::NotRegistered &&
         !FieldAdmits(tasks_.textCell(Column::Programs, row), hotKeys_.foregroundProgram()))
         return HotKeyState::OtherPrograms;

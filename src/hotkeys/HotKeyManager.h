@@ -152,6 +152,8 @@ enum class HotKeyState {
                     // character runs the row instead (CharacterTakenFromAltGr)
     OtherPrograms,  // for some programs, none of which is in front: not
                     // registered until one is
+    Paused,         // the hotkeys are paused: none is registered, and none
+                    // is known to be taken until they resume
 };
 // A character taken counts only for a hotkey that works.
 HotKeyState HotKeyStateOf(std::u16string_view text, const HotKeyNames& names,

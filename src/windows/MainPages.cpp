@@ -176,6 +176,8 @@ void MainPages::ShowPaused(bool paused) {
     paused_ = paused;
     SetDlgItemTextW(pages_, IDC_MAIN_PAUSED, paused ? ToWide(kPausedNoteText).c_str() : L"");
     ShowWindow(GetDlgItem(pages_, IDC_MAIN_PAUSED), paused && page_ == 0 ? SW_SHOW : SW_HIDE);
+    // The rows' marks follow: a resume may find a combination taken.
+    InvalidateRect(grid_.handle(), nullptr, FALSE);
 }
 
 void MainPages::OnFilterChanged() {

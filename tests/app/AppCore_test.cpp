@@ -231,6 +231,7 @@ TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
     FillNumbered(2);
     core.SetPaused(true);
     EXPECT_TRUE(state.Held().empty()) << "every hotkey goes back to the system";
+    EXPECT_EQ(core.HotKeyStateOfTask(0), HotKeyState::Paused) << "paused is not taken elsewhere";
     core.RegisterAllTaskHotKeys();
     core.BeginAdd();
     core.CommitEdit(
@@ -246,6 +247,7 @@ TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
     core.EndEdit();
     EXPECT_EQ(state.Held().size(), 3u);
     EXPECT_TRUE(state.Held().count({kCtrlAlt, 'N'}));
+    EXPECT_EQ(core.HotKeyStateOfTask(0), HotKeyState::Ok);
 }
 
 TEST_F(AppCoreTest, PauseHotKeyStaysRegisteredSwitchesThePauseAndTakesNoTaskCombination) {

@@ -153,6 +153,13 @@ void AppCore::FollowTable() {
     if (changed_) changed_();
 }
 
+std::u16string AppCore::PausedNote() const {
+    if (!pauseHotKey_) return std::u16string(kPausedNoteText);
+    std::u16string note(kPausedNoteHotKeyText);
+    note.replace(note.find(u"%1"), 2, HotKeyCodeToText(names_, pauseHotKey_));
+    return note;
+}
+
 HotKeyState AppCore::HotKeyStateOfTask(int row) const {
     const HotKeyState state = HotKeyStateOf(tasks_.textCell(Column::Hotkey, row), names_, hotKeys_);
     if (state == HotKeyState::NotRegistered && suspended()) return HotKeyState::Paused;

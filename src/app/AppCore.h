@@ -136,6 +136,8 @@ class AppCore {
     // the same and tried again at every registration pass.
     bool SetPauseHotKey(HotKeyCode code);
     HotKeyCode pauseHotKey() const { return pauseHotKey_; }
+    // What the window says while paused: the ways to resume.
+    std::u16string PausedNote() const;
     // A combination pressed in the Options page's pause field: set as the
     // pause hotkey unless refused (see AdvisePauseHotKey). The field then
     // shows pauseHotKey() and the text.

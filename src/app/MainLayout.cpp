@@ -178,6 +178,9 @@ OptionsPageLayout LayOutOptionsPage(const HotKeyPageLayout& page, const OptionsM
                            page.buttonHeight};
     layout.save = {edge, area.bottom() - page.buttonHeight - s(kSaveMargin), page.buttons.width,
                    page.buttonHeight};
+    const int savedLeft = layout.save.right() + s(kPauseLabelGap);
+    layout.saved = {savedLeft, layout.save.top + (page.buttonHeight - s(kLabelHeight)) / 2,
+                    std::max(0, area.right() - inset - savedLeft), s(kLabelHeight)};
     return layout;
 }
 

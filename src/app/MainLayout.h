@@ -76,7 +76,8 @@ struct OptionsPageLayout {
     LayoutRect pauseFullScreen; // "Pause while a full-screen program is in front"
     LayoutRect importLabel;
     LayoutRect importButton;
-    LayoutRect save; // at the bottom of the area
+    LayoutRect save;  // at the bottom of the area
+    LayoutRect saved; // right of "Save", on its middle line: "Saved."
 };
 
 // The Options page in the area that LayOutHotKeyPage gives both pages; the

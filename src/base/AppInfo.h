@@ -44,6 +44,11 @@ inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
 inline constexpr std::u16string_view kNoTaskMatchesText = u"No task matches";
 inline constexpr std::u16string_view kPausedNoteText =
     u"The hotkeys are paused; the tray menu resumes them.";
+// The same with a pause hotkey set: %1 is its text.
+inline constexpr std::u16string_view kPausedNoteHotKeyText =
+    u"The hotkeys are paused; %1 or the tray menu resumes them.";
+// Beside "Save" for a moment after it kept everything.
+inline constexpr std::u16string_view kOptionsSavedText = u"Saved.";
 inline constexpr std::u16string_view kHeldElsewhereText =
     u"This hotkey is in use by another program";
 inline constexpr std::u16string_view kImportFailedText = u"Error!";

@@ -22,10 +22,21 @@ namespace {
 constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_FILTER,    IDC_MAIN_GRID,
                                IDC_MAIN_ADD,           IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
                                IDC_MAIN_DELETE_ALL,    IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
-constexpr int kOptionsPage[] = {
-    IDC_MAIN_GENERAL_GROUP, IDC_MAIN_AUTOSTART,  IDC_MAIN_TRAY_ONLY,         IDC_MAIN_PAUSE_LABEL,
-    IDC_MAIN_PAUSE_HOTKEY,  IDC_MAIN_PAUSE_NOTE, IDC_MAIN_PAUSE_FULL_SCREEN, IDC_MAIN_IMPORT_LABEL,
-    IDC_MAIN_IMPORT,        IDC_MAIN_SAVE};
+// "Saved." stays this long beside "Save".
+constexpr UINT_PTR kSavedTimer = 1;
+constexpr UINT kSavedShownMs = 3000;
+
+constexpr int kOptionsPage[] = {IDC_MAIN_GENERAL_GROUP,
+                                IDC_MAIN_AUTOSTART,
+                                IDC_MAIN_TRAY_ONLY,
+                                IDC_MAIN_PAUSE_LABEL,
+                                IDC_MAIN_PAUSE_HOTKEY,
+                                IDC_MAIN_PAUSE_NOTE,
+                                IDC_MAIN_PAUSE_FULL_SCREEN,
+                                IDC_MAIN_IMPORT_LABEL,
+                                IDC_MAIN_IMPORT,
+                                IDC_MAIN_SAVE,
+                                IDC_MAIN_SAVED};
 
 // The width of a static's caption at its font, mnemonic marks aside.
 int CaptionWidth(HWND label) {
@@ -135,6 +146,12 @@ void MainPages::SetUpControls() {
 
 void MainPages::ShowPauseHotKey() {
     pauseField_->SetValue(core_.pauseHotKey());
+    if (paused_) ShowPaused(true); // the note names the hotkey that resumes
+}
+
+void MainPages::ShowSaved() {
+    SetDlgItemTextW(pages_, IDC_MAIN_SAVED, ToWide(kOptionsSavedText).c_str());
+    SetTimer(pages_, kSavedTimer, kSavedShownMs, nullptr);
 }
 
 void MainPages::Refresh() {
@@ -174,7 +191,7 @@ void MainPages::FocusDefault() {
 
 void MainPages::ShowPaused(bool paused) {
     paused_ = paused;
-    SetDlgItemTextW(pages_, IDC_MAIN_PAUSED, paused ? ToWide(kPausedNoteText).c_str() : L"");
+    SetDlgItemTextW(pages_, IDC_MAIN_PAUSED, paused ? W(core_.PausedNote()) : L"");
     ShowWindow(GetDlgItem(pages_, IDC_MAIN_PAUSED), paused && page_ == 0 ? SW_SHOW : SW_HIDE);
     // The rows' marks follow: a resume may find a combination taken.
     InvalidateRect(grid_.handle(), nullptr, FALSE);
@@ -322,6 +339,7 @@ void MainPages::LayOut() {
     place(IDC_MAIN_IMPORT_LABEL, o.importLabel);
     place(IDC_MAIN_IMPORT, o.importButton);
     place(IDC_MAIN_SAVE, o.save);
+    place(IDC_MAIN_SAVED, o.saved);
 }
 
 bool MainPages::PreTranslateMessage(MSG& msg) {
@@ -380,6 +398,18 @@ INT_PTR MainPages::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return FALSE;
+    case WM_TIMER:
+        if (wParam != kSavedTimer) return FALSE;
+        KillTimer(pages_, kSavedTimer);
+        SetDlgItemTextW(pages_, IDC_MAIN_SAVED, L"");
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        // The pause field is read-only only to keep typing out; it looks
+        // like a field the user fills.
+        if (reinterpret_cast<HWND>(lParam) != GetDlgItem(pages_, IDC_MAIN_PAUSE_HOTKEY))
+            return FALSE;
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     case WM_CONTEXTMENU:
         // The grid's menu is the main window's; Wine's default handling
         // would pass it on naming this dialog instead of the grid.

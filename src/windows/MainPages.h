@@ -44,6 +44,8 @@ class MainPages {
     void FocusDefault();
     // The note beside the search box while the hotkeys are paused.
     void ShowPaused(bool paused);
+    // Says beside "Save", for a moment, that the options were saved.
+    void ShowSaved();
     // The task pictures from the core's icon plan, at the window's dpi.
     void DrawTaskIcons();
 

@@ -207,7 +207,10 @@ void MainWindow::OnMoveUp() {
 void MainWindow::OnSaveOptions() {
     // The exit routes stay silent; "Save" says what it could not keep.
     const std::u16string report = core_.SaveOptions();
-    if (!report.empty()) ModalMessageBox(handle_, W(report), MB_OK | MB_ICONWARNING);
+    if (report.empty())
+        Pages().ShowSaved();
+    else
+        ModalMessageBox(handle_, W(report), MB_OK | MB_ICONWARNING);
 }
 
 void MainWindow::OnImport() {

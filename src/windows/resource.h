@@ -57,6 +57,7 @@
 #define IDC_MAIN_PAUSE_HOTKEY 921      // the field that captures the pause hotkey
 #define IDC_MAIN_PAUSE_NOTE 922        // why a combination was not taken
 #define IDC_MAIN_PAUSE_FULL_SCREEN 930 // "Pause while a full-screen program is in front"
+#define IDC_MAIN_SAVED 931             // beside "Save" for a moment after a save
 
 // Task editor. OK and Close are IDOK and IDCANCEL, so Enter and
 // Escape work as the dialog manager gives them.

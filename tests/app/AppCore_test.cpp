@@ -260,6 +260,9 @@ TEST_F(AppCoreTest, PauseHotKeyStaysRegisteredSwitchesThePauseAndTakesNoTaskComb
 
     core.HotKeyPressed(pause);
     EXPECT_TRUE(core.paused());
+    EXPECT_NE(core.PausedNote().find(HotKeyCodeToText(core.hotKeyNames(), pause)),
+              std::u16string::npos)
+        << "the note names the hotkey that resumes";
     EXPECT_EQ(state.Held(), (std::set<std::pair<int, int>>{{kCtrlAlt, 'P'}}))
         << "paused, only the pause hotkey is held, to resume";
     core.BeginAdd();

@@ -12,6 +12,7 @@ HKM_SETHOTKEY = 0x0401
 HOTKEYF_CONTROL, HOTKEYF_ALT = 0x02, 0x04
 PAUSE_FIELD, PAUSE_NOTE = 921, 922
 PAUSED_NOTE = 917  # beside the search box, while paused
+SAVED = 931  # beside "Save" for a moment after a save
 BOX = "#32770|Keyvane"
 CTRL_ALT_P = 0x4000 | 0x8000 | ord("P")  # the pause hotkey's code as the settings file keeps it
 
@@ -46,7 +47,8 @@ def pause_hotkey_pauses_and_resumes_and_is_kept(t):
     t.wait_until(lambda: t.driver(["text", MAIN_CAPTION, PAUSE_FIELD])[0] ==
                  ctrl_alt_text(t, "P"), "the field to take Ctrl+Alt+P")
     shot(t, "options-pause-hotkey")
-    note = program_text("kPausedNoteText")
+    # The note names the hotkey that resumes, beside the tray menu.
+    note = program_text("kPausedNoteHotKeyText").replace("%1", ctrl_alt_text(t, "P"))
     press(t, "ctrl+alt+p")
     t.wait_until(lambda: paused_note(t) == note, "the pause hotkey to pause")
     press(t, "ctrl+alt+n")  # paused: given back, it runs nothing
@@ -56,6 +58,9 @@ def pause_hotkey_pauses_and_resumes_and_is_kept(t):
     wait_records(t, 1, "the resumed task to run")
     t.expect(len(ran(t, "n-row")) == 1, "the paused press ran the task too")
     t.driver(["click", MAIN_CAPTION, SAVE])
+    t.wait_until(lambda: t.driver(["text", MAIN_CAPTION, SAVED])[0] == program_text(
+        "kOptionsSavedText"), "Save to say it saved")
+    shot(t, "options-saved")
     settings = t.path("data", "settings.cnfg")
     t.wait_until(lambda: (t.read_file(settings) or b"").split(b"\r\n")[6:7] ==
                  [str(CTRL_ALT_P).encode()], "Save to keep the pause hotkey as line 7")

@@ -3,6 +3,7 @@
 #include "actions/ProgramActions.h"
 
 #include "base/AppInfo.h"
+#include "base/Errors.h"
 #include "base/SystemLibrary.h"
 #include "base/Text.h"
 #include "base/WinText.h"
@@ -15,6 +16,8 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace keyvane {
@@ -81,6 +84,20 @@ void PassOnForeground(HANDLE process) {
     CloseHandle(process);
 }
 
+// Asks the shell to run a record that has SEE_MASK_FLAG_NO_UI: its own error
+// box would be a message loop inside the action, owned by a window that may
+// be hidden, and tell the user nothing of which task failed. The failure is
+// told instead, beside the tray icon, with what the task names and the
+// system's reason; the user's No to an elevation prompt is no failure.
+bool ShellRun(SHELLEXECUTEINFOW& info, std::u16string_view what) {
+    if (ShellExecuteExW(&info)) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_CANCELLED) return false;
+    std::string text = "Could not open \"" + ToUtf8(what) + "\"";
+    text += error == 0 ? std::string(".") : ": " + SystemErrorText(error);
+    throw ActionFailure(text);
+}
+
 } // namespace
 
 std::u16string ProcessImagePath(std::uint32_t processId) {
@@ -103,14 +120,14 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
     EnterComApartment();
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.hwnd = static_cast<HWND>(ownerWindow);
     info.lpVerb = L"open";
     info.lpFile = W(program);
     info.lpParameters = W(parameters);
     info.lpDirectory = W(folder);
     info.nShow = showCode;
-    if (ShellExecuteExW(&info)) PassOnForeground(info.hProcess);
+    if (ShellRun(info, program)) PassOnForeground(info.hProcess);
 }
 
 namespace {
@@ -186,8 +203,18 @@ void BringUpProgram(void* ownerWindow, const std::u16string& program,
 
 void ShellOpenAddress(void* ownerWindow, const std::u16string& address, int showCode) {
     // No verb: the shell's default action for the address or document.
+    // The record form, for its mask: ShellExecuteW has no way to keep the
+    // shell's own error box from opening.
     EnterComApartment();
-    ShellExecuteW(static_cast<HWND>(ownerWindow), nullptr, W(address), L"", L"", showCode);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.hwnd = static_cast<HWND>(ownerWindow);
+    info.lpFile = W(address);
+    info.lpParameters = L"";
+    info.lpDirectory = L"";
+    info.nShow = showCode;
+    ShellRun(info, address);
 }
 
 void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
@@ -197,12 +224,15 @@ void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_IDLIST | SEE_MASK_NOCLOSEPROCESS;
+    info.fMask = SEE_MASK_IDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.nShow = showCode;
     info.lpIDList = items;
-    if (ShellExecuteExW(&info) && info.hProcess) CloseHandle(info.hProcess);
-    // The shell's own free, so this file needs nothing of ole32.
-    ILFree(items);
+    // The shell's own free, so this file needs nothing of ole32; freed on
+    // every way out, a told failure included.
+    const std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> owned(items, &ILFree);
+    if (ShellRun(info, folder == SpecialFolder::MyComputer ? u"My Computer" : u"My Documents") &&
+        info.hProcess)
+        CloseHandle(info.hProcess);
 }
 
 void StartSystemProgram(const std::u16string& fileName, int showCode) {

@@ -2,7 +2,6 @@
 // no text is squeezed through the 8-bit code page.
 #include "actions/ProgramActions.h"
 
-#include "base/AppInfo.h"
 #include "base/Errors.h"
 #include "base/SystemLibrary.h"
 #include "base/Text.h"
@@ -89,11 +88,11 @@ void PassOnForeground(HANDLE process) {
 // be hidden, and tell the user nothing of which task failed. The failure is
 // told instead, beside the tray icon, with what the task names and the
 // system's reason; the user's No to an elevation prompt is no failure.
-bool ShellRun(SHELLEXECUTEINFOW& info, std::u16string_view what) {
+bool ShellRun(SHELLEXECUTEINFOW& info, std::string_view failed, std::u16string_view what) {
     if (ShellExecuteExW(&info)) return true;
     const DWORD error = GetLastError();
     if (error == ERROR_CANCELLED) return false;
-    std::string text = "Could not open \"" + ToUtf8(what) + "\"";
+    std::string text = std::string(failed) + " \"" + ToUtf8(what) + "\"";
     text += error == 0 ? std::string(".") : ": " + SystemErrorText(error);
     throw ActionFailure(text);
 }
@@ -127,7 +126,7 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
     info.lpParameters = W(parameters);
     info.lpDirectory = W(folder);
     info.nShow = showCode;
-    if (ShellRun(info, program)) PassOnForeground(info.hProcess);
+    if (ShellRun(info, "Could not start", program)) PassOnForeground(info.hProcess);
 }
 
 namespace {
@@ -214,7 +213,7 @@ void ShellOpenAddress(void* ownerWindow, const std::u16string& address, int show
     info.lpParameters = L"";
     info.lpDirectory = L"";
     info.nShow = showCode;
-    ShellRun(info, address);
+    ShellRun(info, "Could not open", address);
 }
 
 void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
@@ -230,7 +229,8 @@ void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
     // The shell's own free, so this file needs nothing of ole32; freed on
     // every way out, a told failure included.
     const std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> owned(items, &ILFree);
-    if (ShellRun(info, folder == SpecialFolder::MyComputer ? u"My Computer" : u"My Documents") &&
+    if (ShellRun(info, "Could not open",
+                 folder == SpecialFolder::MyComputer ? u"My Computer" : u"My Documents") &&
         info.hProcess)
         CloseHandle(info.hProcess);
 }
@@ -268,11 +268,9 @@ void CloseProcessesByName(const std::u16string& fileName) {
     WindowsProcesses processes;
     const std::u16string message =
         CloseFailureMessage(fileName, CloseMatchingProcesses(processes, fileName));
-    if (message.empty()) return;
-    // No owner, as the power failures: the main window stays usable while
-    // the box is open.
-    const std::u16string title(kApplicationTitle);
-    MessageBoxW(nullptr, W(message), W(title), MB_OK);
+    // Told beside the tray icon, as the shell's failures: a box here would
+    // be a message loop inside the action.
+    if (!message.empty()) throw ActionFailure(ToUtf8(message));
 }
 
 } // namespace keyvane

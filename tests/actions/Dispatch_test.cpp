@@ -219,11 +219,20 @@ TEST_F(DispatchTest, CloseWithParametersOrQuotesClosesTheNamedProgram) {
                                        "Close|Tool.exe", "Close|Tool.exe"}));
 }
 
-TEST_F(DispatchTest, FailingOperationEndsThePress) {
+TEST_F(DispatchTest, ToldFailureLetsThePressGoOnAndAnyOtherErrorEndsIt) {
     FillTable(table, {
                          {u"Minimize/Maximaze all windows", u"Ctrl+Alt+N"},
                          {u"Run Calc", u"Ctrl+Alt+N"},
                      });
+    actions.onCall = [] { throw ActionFailure("Could not start \"Ärger.exe\": gone"); };
+    EXPECT_THROW(Press(kCtrlAltN), ActionFailure) << "nobody to tell it to";
+    EXPECT_EQ(actions.calls, Calls{"MinimizeAll"});
+
+    std::vector<std::u16string> told;
+    actions.setFailureListener([&](std::u16string text) { told.push_back(std::move(text)); });
+    EXPECT_EQ(Press(kCtrlAltN), (Calls{"MinimizeAll", "Fixed|calc.exe|1"}));
+    EXPECT_EQ(told, (std::vector<std::u16string>(2, u"Could not start \"Ärger.exe\": gone")));
+
     actions.onCall = [] { throw std::runtime_error("shell object failed"); };
     EXPECT_THROW(Press(kCtrlAltN), std::runtime_error);
     EXPECT_EQ(actions.calls, Calls{"MinimizeAll"});

@@ -423,6 +423,23 @@ TEST_F(AppCoreTest, PressInsideAnActionThatPausesAndDeletesRowsRunsWhatThePressF
     EXPECT_FALSE(core.paused());
 }
 
+TEST_F(AppCoreTest, FailuresActionsTellWaitForTheWindowInOrder) {
+    auto owned = std::make_unique<test::RecordingActions>();
+    owned->onCall = [&calls = owned->calls] { throw ActionFailure(calls.back()); };
+    core.setActions(std::move(owned));
+    int heard = 0;
+    core.setActionFailureListener([&] { ++heard; });
+    test::FillTable(core.tasks(), {{u"Open Website...", u"Ctrl+Alt+1", u"a"},
+                                   {u"Open Website...", u"Ctrl+Alt+1", u"b"}});
+    core.RegisterAllTaskHotKeys();
+    core.HotKeyPressed(kCtrlBit | kAltBit | '1');
+    EXPECT_TRUE(core.RunTaskNow(1));
+    EXPECT_EQ(heard, 3);
+    EXPECT_EQ(core.TakeActionFailures(),
+              (std::vector<std::u16string>{u"Web|a|1", u"Web|b|1", u"Web|b|1"}));
+    EXPECT_TRUE(core.TakeActionFailures().empty());
+}
+
 TEST_F(AppCoreTest, AddWithGivenFieldsAppendsAndUndoTakesItBack) {
     FillNumbered(1);
     core.tasks().selectTask(0);

@@ -1,7 +1,7 @@
 // Any bytes must read as an Internet shortcut without a crash or a sanitizer
-// report. The address found is one trimmed line, and written into a file of
-// the shell's own form it reads back the same, in each encoding the reader
-// takes that can carry it.
+// report. The address found is one line, and written into a file of the
+// shell's own form it reads back the same, in each encoding the reader takes
+// that can carry it.
 #include "app/DroppedFile.h"
 #include "base/Text.h"
 
@@ -21,6 +21,10 @@ std::string Utf16File(std::u16string_view text) {
     return bytes;
 }
 
+std::u16string ShellForm(std::u16string_view value) {
+    return u"[InternetShortcut]\r\nURL=" + std::u16string(value) + u"\r\n";
+}
+
 bool Blank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r';
 }
@@ -31,11 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::u16string address = keyvane::InternetShortcutAddress(bytes);
     if (address.empty()) return 0;
-    if (address.find(u'\n') != std::u16string::npos || Blank(address.front()) ||
-        Blank(address.back()))
-        std::abort();
+    if (address.find(u'\n') != std::u16string::npos) std::abort();
 
-    const std::u16string file = u"[InternetShortcut]\r\nURL=" + address + u"\r\n";
+    // In quotes any address is kept whole; the shell's own form, without
+    // them, carries one that neither a blank nor a quote encloses.
+    const std::u16string value = u"\"" + address + u"\"";
+    const bool enclosed = address.size() >= 2 && address.front() == address.back() &&
+                          (address.front() == u'"' || address.front() == u'\'');
+    if (!Blank(address.front()) && !Blank(address.back()) && !enclosed) {
+        if (keyvane::InternetShortcutAddress(Utf16File(ShellForm(address))) != address)
+            std::abort();
+    }
+    const std::u16string file = ShellForm(value);
     if (keyvane::InternetShortcutAddress(Utf16File(file)) != address) std::abort();
     // UTF-8 with its byte order mark carries what it can encode.
     const std::string utf8 = keyvane::ToUtf8(file);

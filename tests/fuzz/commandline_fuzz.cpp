@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "base/Text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -4,11 +4,20 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace keyvane {
 
 enum class SpecialFolder { MyComputer, MyDocuments };
+
+// A failure an operation tells in the program's own words (UTF-8), such as a
+// program the shell could not start. The press tells it without a box that
+// waits for the user, and goes on with its next task.
+class ActionFailure : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
 
 class ActionOperations {
   public:
@@ -19,6 +28,14 @@ class ActionOperations {
     // end it first. An exception from it cancels the request.
     void setBeforeSessionEnds(std::function<void()> save) { beforeSessionEnds_ = std::move(save); }
     const std::function<void()>& beforeSessionEnds() const { return beforeSessionEnds_; }
+
+    // Where the failures operations throw as ActionFailure are told (the
+    // core queues them for the window, which shows them once the action
+    // has returned). Unset, they stay errors of the press.
+    void setFailureListener(std::function<void(std::u16string)> told) {
+        failureTold_ = std::move(told);
+    }
+    const std::function<void(std::u16string)>& failureListener() const { return failureTold_; }
 
     // Power and session.
     virtual void PowerOffComputer() = 0;
@@ -51,6 +68,7 @@ class ActionOperations {
 
   private:
     std::function<void()> beforeSessionEnds_;
+    std::function<void(std::u16string)> failureTold_;
 };
 
 } // namespace keyvane

@@ -56,9 +56,12 @@ std::u16string ProgramFileName(std::u16string_view program) {
     return name;
 }
 
-void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
-                   std::u16string_view ifRunning, ActionOperations& actions) {
-    switch (action) {
+namespace {
+
+void PerformTaskAction(const PressedTask& task, ActionOperations& actions) {
+    const std::u16string& destination = task.destination;
+    const std::u16string& runType = task.runType;
+    switch (task.action) {
     // These take the destination as it is, or nothing.
     case Action::PowerOff:
         return actions.PowerOffComputer();
@@ -81,7 +84,7 @@ void RunTaskAction(Action action, const std::u16string& destination, std::u16str
     // These show a window the run type decides about.
     case Action::RunSelectedProgram: {
         const SplitCommand command = SplitDestination(destination);
-        const IfRunning choice = ReadIfRunning(ifRunning).choice;
+        const IfRunning choice = ReadIfRunning(task.ifRunning).choice;
         if (choice == IfRunning::StartAnother)
             return actions.RunSelectedProgram(command.program, command.parameters,
                                               ShowCodeOfRunType(runType));
@@ -104,15 +107,34 @@ void RunTaskAction(Action action, const std::u16string& destination, std::u16str
     }
 }
 
-void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
-                         ActionOperations& actions) {
-    const int count = table.taskCount();
-    if (count == 0) return;
+} // namespace
+
+void RunTaskAction(const PressedTask& task, ActionOperations& actions) {
+    try {
+        PerformTaskAction(task, actions);
+    } catch (const ActionFailure& failure) {
+        if (!actions.failureListener()) throw;
+        actions.failureListener()(FromUtf8(failure.what()));
+    }
+}
+
+std::optional<PressedTask> TaskOfRow(const TaskTable& table, int row) {
+    const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
+    if (!action) return std::nullopt;
+    return PressedTask{*action, table.cellText(Column::Dest, row),
+                       table.cellText(Column::Type_run, row),
+                       table.cellText(Column::If_running, row)};
+}
+
+std::vector<PressedTask> TasksOfPress(const TaskTable& table, const THotKeyManager& hotKeys,
+                                      HotKeyCode hotKey) {
+    std::vector<PressedTask> tasks;
     // The system reports the virtual key alone: a press may as well have
     // come from the key's keypad twin, which the texts include. An empty text
     // reads as no code, so rows without a hotkey are never among them.
     const std::vector<std::u16string>& texts = hotKeys.TextsOf(hotKey);
-    if (texts.empty()) return;
+    if (texts.empty()) return tasks;
+    const int count = table.taskCount();
     for (int row = 0; row < count; ++row) {
         // The text first: it rules out nearly every row.
         const std::u16string_view text = table.textCell(Column::Hotkey, row);
@@ -122,14 +144,19 @@ void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, 
         // one runs only where it is for.
         if (!FieldAdmits(table.textCell(Column::Programs, row), hotKeys.foregroundProgram()))
             continue;
-        // A Desc that names no action (a hand-edited file) does nothing.
-        const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
-        if (!action) continue;
-        // Copies: an operation may change the table while it waits.
-        RunTaskAction(*action, table.cellText(Column::Dest, row),
-                      table.cellText(Column::Type_run, row),
-                      table.cellText(Column::If_running, row), actions);
+        if (std::optional<PressedTask> task = TaskOfRow(table, row))
+            tasks.push_back(std::move(*task));
     }
+    return tasks;
+}
+
+void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
+                         ActionOperations& actions) {
+    // A copy: the table's rows and the manager's texts may change while an
+    // action runs.
+    const std::vector<PressedTask> tasks = TasksOfPress(table, hotKeys, hotKey);
+    for (const PressedTask& task : tasks)
+        RunTaskAction(task, actions);
 }
 
 } // namespace keyvane

@@ -9,8 +9,10 @@
 #include "tasks/TaskVocabulary.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace keyvane {
 
@@ -40,18 +42,38 @@ std::u16string ProgramFileName(std::u16string_view program);
 // anything else 1. Compared exactly.
 int ShowCodeOfRunType(std::u16string_view runType);
 
-// Performs one task's action with its destination, run type and
-// If_running field, as a press does for each row it matches.
-void RunTaskAction(Action action, const std::u16string& destination, std::u16string_view runType,
-                   std::u16string_view ifRunning, ActionOperations& actions);
+// What one row runs, copied out of the table: an action may open a message
+// loop (a message box, the shell's dialogs) in which another press pauses,
+// re-registers or deletes rows, and what this press runs must not change
+// under it.
+struct PressedTask {
+    Action action;
+    std::u16string destination;
+    std::u16string runType;
+    std::u16string ifRunning;
+};
 
-// Runs the actions of one press. A row matches when the manager's last
-// registration pass read its Hotkey text as the pressed code, so it runs
-// whichever keyboard layout is in use now, and its Programs field admits the
-// manager's program in front. Operations report nothing back;
-// an error one of them throws ends the press and reaches the caller, as does
-// an index error when rows vanish while an operation waits (the count is
-// read once).
+// The row's task, whether or not it is enabled; none when its Desc names no
+// action (a hand-edited file).
+std::optional<PressedTask> TaskOfRow(const TaskTable& table, int row);
+
+// Performs one task's action with its destination, run type and
+// If_running field, as a press does for each row it matches. A failure the
+// operation throws as ActionFailure goes to the operations' failure
+// listener, when there is one, and the call returns.
+void RunTaskAction(const PressedTask& task, ActionOperations& actions);
+
+// The tasks one press runs, in row order. A row matches when the manager's
+// last registration pass read its Hotkey text as the pressed code, so it runs
+// whichever keyboard layout is in use now, it is enabled, and its Programs
+// field admits the manager's program in front.
+std::vector<PressedTask> TasksOfPress(const TaskTable& table, const THotKeyManager& hotKeys,
+                                      HotKeyCode hotKey);
+
+// Runs the actions of one press: the tasks are collected first, so nothing a
+// running action does to the table or the registrations reaches the rest of
+// this press. An error an operation throws, other than a told
+// ActionFailure, ends the press and reaches the caller.
 void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
                          ActionOperations& actions);
 

@@ -2,7 +2,7 @@
 // no text is squeezed through the 8-bit code page.
 #include "actions/ProgramActions.h"
 
-#include "base/AppInfo.h"
+#include "base/Errors.h"
 #include "base/SystemLibrary.h"
 #include "base/Text.h"
 #include "base/WinText.h"
@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace keyvane {
@@ -81,6 +83,20 @@ void PassOnForeground(HANDLE process) {
     CloseHandle(process);
 }
 
+// Asks the shell to run a record that has SEE_MASK_FLAG_NO_UI: its own error
+// box would be a message loop inside the action, owned by a window that may
+// be hidden, and tell the user nothing of which task failed. The failure is
+// told instead, beside the tray icon, with what the task names and the
+// system's reason; the user's No to an elevation prompt is no failure.
+bool ShellRun(SHELLEXECUTEINFOW& info, std::string_view failed, std::u16string_view what) {
+    if (ShellExecuteExW(&info)) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_CANCELLED) return false;
+    std::string text = std::string(failed) + " \"" + ToUtf8(what) + "\"";
+    text += error == 0 ? std::string(".") : ": " + SystemErrorText(error);
+    throw ActionFailure(text);
+}
+
 } // namespace
 
 std::u16string ProcessImagePath(std::uint32_t processId) {
@@ -103,14 +119,14 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
     EnterComApartment();
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.hwnd = static_cast<HWND>(ownerWindow);
     info.lpVerb = L"open";
     info.lpFile = W(program);
     info.lpParameters = W(parameters);
     info.lpDirectory = W(folder);
     info.nShow = showCode;
-    if (ShellExecuteExW(&info)) PassOnForeground(info.hProcess);
+    if (ShellRun(info, "Could not start", program)) PassOnForeground(info.hProcess);
 }
 
 namespace {
@@ -186,8 +202,18 @@ void BringUpProgram(void* ownerWindow, const std::u16string& program,
 
 void ShellOpenAddress(void* ownerWindow, const std::u16string& address, int showCode) {
     // No verb: the shell's default action for the address or document.
+    // The record form, for its mask: ShellExecuteW has no way to keep the
+    // shell's own error box from opening.
     EnterComApartment();
-    ShellExecuteW(static_cast<HWND>(ownerWindow), nullptr, W(address), L"", L"", showCode);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.hwnd = static_cast<HWND>(ownerWindow);
+    info.lpFile = W(address);
+    info.lpParameters = L"";
+    info.lpDirectory = L"";
+    info.nShow = showCode;
+    ShellRun(info, "Could not open", address);
 }
 
 void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
@@ -197,12 +223,16 @@ void ShellOpenSpecialFolder(SpecialFolder folder, int showCode) {
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_IDLIST | SEE_MASK_NOCLOSEPROCESS;
+    info.fMask = SEE_MASK_IDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.nShow = showCode;
     info.lpIDList = items;
-    if (ShellExecuteExW(&info) && info.hProcess) CloseHandle(info.hProcess);
-    // The shell's own free, so this file needs nothing of ole32.
-    ILFree(items);
+    // The shell's own free, so this file needs nothing of ole32; freed on
+    // every way out, a told failure included.
+    const std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> owned(items, &ILFree);
+    if (ShellRun(info, "Could not open",
+                 folder == SpecialFolder::MyComputer ? u"My Computer" : u"My Documents") &&
+        info.hProcess)
+        CloseHandle(info.hProcess);
 }
 
 void StartSystemProgram(const std::u16string& fileName, int showCode) {
@@ -238,11 +268,9 @@ void CloseProcessesByName(const std::u16string& fileName) {
     WindowsProcesses processes;
     const std::u16string message =
         CloseFailureMessage(fileName, CloseMatchingProcesses(processes, fileName));
-    if (message.empty()) return;
-    // No owner, as the power failures: the main window stays usable while
-    // the box is open.
-    const std::u16string title(kApplicationTitle);
-    MessageBoxW(nullptr, W(message), W(title), MB_OK);
+    // Told beside the tray icon, as the shell's failures: a box here would
+    // be a message loop inside the action.
+    if (!message.empty()) throw ActionFailure(ToUtf8(message));
 }
 
 } // namespace keyvane

@@ -80,7 +80,12 @@ void AppCore::SaveLastTime() {
 
 void AppCore::setActions(std::unique_ptr<ActionOperations> actions) {
     actions_ = std::move(actions);
-    if (actions_) actions_->setBeforeSessionEnds([this] { SaveBeforeSessionEnds(); });
+    if (!actions_) return;
+    actions_->setBeforeSessionEnds([this] { SaveBeforeSessionEnds(); });
+    actions_->setFailureListener([this](std::u16string text) {
+        actionFailures_.push_back(std::move(text));
+        if (actionFailed_) actionFailed_();
+    });
 }
 
 void AppCore::SaveBeforeSessionEnds() {
@@ -232,11 +237,10 @@ AppCore::RunResult AppCore::RunTask(int number) {
 
 bool AppCore::RunTaskNow(int row) {
     if (!actions_ || row < 0 || row >= tasks_.taskCount()) return false;
-    const std::optional<Action> action = ActionFromName(tasks_.textCell(Column::Desc, row));
-    if (!action) return false;
-    RunTaskAction(*action, tasks_.cellText(Column::Dest, row),
-                  tasks_.cellText(Column::Type_run, row), tasks_.cellText(Column::If_running, row),
-                  *actions_);
+    // A copy, as for a press: the action may let the table change.
+    const std::optional<PressedTask> task = TaskOfRow(tasks_, row);
+    if (!task) return false;
+    RunTaskAction(*task, *actions_);
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace keyvane {
@@ -191,6 +192,15 @@ class AppCore {
     // no action, and before the actions exist.
     bool RunTaskNow(int row);
 
+    // ---- Failures the actions told (ActionFailure) ----
+    // Queued in the order told; the listener hears of each at once, inside
+    // the action, and must only ask for them to be shown later: the window
+    // takes them and shows them without a box that waits for the user.
+    void setActionFailureListener(std::function<void()> listener) {
+        actionFailed_ = std::move(listener);
+    }
+    std::vector<std::u16string> TakeActionFailures() { return std::exchange(actionFailures_, {}); }
+
     // ---- Task commands of the main window; each saves at once ----
 
     // The grid's selection: the focused row (-1: none) and the selected rows.
@@ -307,6 +317,8 @@ class AppCore {
     std::vector<std::u16string> optionReports_;
     std::u16string taskListReport_;
     std::function<void()> changed_;
+    std::vector<std::u16string> actionFailures_;
+    std::function<void()> actionFailed_;
 };
 
 } // namespace keyvane

@@ -95,8 +95,14 @@ std::u16string InternetShortcutAddress(std::string_view bytes) {
         }
         const std::size_t equals = line.find(u'=');
         if (!inSection || equals == std::u16string_view::npos) continue;
-        if (EqualsIgnoreAsciiCase(Trimmed(line.substr(0, equals)), u"URL"))
-            return std::u16string(Trimmed(line.substr(equals + 1)));
+        if (!EqualsIgnoreAsciiCase(Trimmed(line.substr(0, equals)), u"URL")) continue;
+        // The system's ini reading drops the quotes around a whole value,
+        // and so the shell opens the address without them.
+        std::u16string_view value = Trimmed(line.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == value.back() &&
+            (value.front() == u'"' || value.front() == u'\''))
+            value = value.substr(1, value.size() - 2);
+        return std::u16string(value);
     }
     return {};
 }

@@ -39,8 +39,9 @@ DroppedFileKind KindOfDroppedFile(std::u16string_view path);
 
 // The URL= line of the [InternetShortcut] section of a .url file (an ini
 // file: UTF-16 with its byte order mark, UTF-8, or the system's code page),
-// trimmed; empty when there is none. Section and key compare without regard
-// to letter case; the first URL of the section counts.
+// trimmed, without the quotes around it (single or double), as the system's
+// ini reading gives it; empty when there is none. Section and key compare
+// without regard to letter case; the first URL of the section counts.
 std::u16string InternetShortcutAddress(std::string_view bytes);
 
 // The destination and run type of a shortcut's task. A target whose

@@ -114,7 +114,9 @@ class THotKeyManager {
     // The Hotkey texts the last registration pass read as the code (keypad
     // bit aside), in the order first met. A press is matched by these: the
     // system reports the same virtual key whatever layout is in use, while
-    // the text names the keys of the layout it was written under.
+    // the text names the keys of the layout it was written under. The
+    // reference lasts only until the next registration pass, which a press
+    // inside an action's message loop may make (a pause and resume).
     const std::vector<std::u16string>& TextsOf(HotKeyCode code) const;
     // Gives back every registration but the kept one whose code no row's
     // Hotkey text holds any more, so a deleted or re-bound combination works again in other

@@ -71,6 +71,7 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
         tray_.SetPaused(core_.paused());
         if (pages_) pages_->ShowPaused(core_.paused());
     });
+    core_.setActionFailureListener([this] { PostMessageW(handle_, kActionFailuresMessage, 0, 0); });
     // Told once the loop runs and every window exists, so an exit from the
     // box finds a program that has started.
     PostMessageW(handle_, kStartupReportsMessage, 0, 0);
@@ -79,6 +80,7 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
 MainWindow::~MainWindow() {
     core_.AttachOptionsWindow(nullptr);
     core_.setPauseListener(nullptr);
+    core_.setActionFailureListener(nullptr);
     editor_.reset();
     about_.reset();
     pages_.reset();
@@ -127,6 +129,14 @@ void MainWindow::ShowStartupReports() {
     for (const std::u16string& report : core_.TakeStartupReports())
         text += (text.empty() ? u"" : u"\n\n") + report;
     if (!text.empty()) ModalMessageBox(nullptr, W(text), MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
+void MainWindow::ShowActionFailures() {
+    // A balloon interrupts nobody; a box only when there is no tray icon
+    // to show it, since a failure must not go unheard.
+    for (const std::u16string& failure : core_.TakeActionFailures())
+        if (!tray_.ShowNotice(ToWide(failure)))
+            ModalMessageBox(nullptr, W(failure), MB_OK | MB_ICONWARNING);
 }
 
 void MainWindow::ShowInFront() {
@@ -305,6 +315,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kStartupReportsMessage:
         Guarded([&] { ShowStartupReports(); });
+        return 0;
+    case kActionFailuresMessage:
+        Guarded([&] { ShowActionFailures(); });
         return 0;
     case kRunTaskMessage:
         Guarded([&] { core_.RunTask(static_cast<int>(wParam)); });

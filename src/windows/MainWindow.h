@@ -73,6 +73,7 @@ class MainWindow final : private OptionsWindow {
     // back when it is activated; true when the focus was set.
     bool OnActivate(bool active, bool minimized);
     void ShowStartupReports();
+    void ShowActionFailures();
 
     // The pages are made the first time the window is shown.
     MainPages& Pages();
@@ -139,6 +140,8 @@ class MainWindow final : private OptionsWindow {
     static constexpr UINT kStartupReportsMessage = WM_APP + 1;
     // Posted by OnCommandLine: runs task wParam once its answer is sent.
     static constexpr UINT kRunTaskMessage = WM_APP + 2;
+    // Posted when an action told a failure: shown once the action is over.
+    static constexpr UINT kActionFailuresMessage = WM_APP + 3;
 };
 
 } // namespace keyvane

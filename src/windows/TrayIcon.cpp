@@ -141,6 +141,18 @@ void TrayIcon::SetPaused(bool paused) {
     if (Shell_NotifyIconW(NIM_MODIFY, &record)) added_ = wanted_;
 }
 
+bool TrayIcon::ShowNotice(std::wstring_view text) {
+    if (!added_) return false;
+    NOTIFYICONDATAW record = Record();
+    record.uFlags |= NIF_INFO;
+    record.dwInfoFlags = NIIF_WARNING;
+    const std::wstring title = ToWide(kApplicationTitle);
+    std::copy_n(title.c_str(), std::min(title.size(), std::size(record.szInfoTitle) - 1),
+                record.szInfoTitle);
+    std::copy_n(text.data(), std::min(text.size(), std::size(record.szInfo) - 1), record.szInfo);
+    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
 void TrayIcon::Remove() {
     wanted_ = false;
     if (window_) KillTimer(window_, kRetryTimer);

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string_view>
+
 namespace keyvane {
 
 class TrayIcon {
@@ -26,6 +28,11 @@ class TrayIcon {
 
     // Shows whether the hotkeys are paused: the picture and the tooltip.
     void SetPaused(bool paused);
+
+    // A balloon from the icon, with a warning sign and the application's
+    // title; nothing waits for the user to read it. The text is cut to what
+    // the balloon holds. False when the icon is not in the tray to show it.
+    bool ShowNotice(std::wstring_view text);
 
     // Give these messages to the tray; true when it took them.
     bool HandleMessage(UINT message, WPARAM wParam);

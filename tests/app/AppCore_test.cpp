@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "FakeHotKeySystem.h"
 #include "FakeKeyNames.h"
+#include "RecordingActions.h"
 #include "TaskRows.h"
 #include "base/Text.h"
 
@@ -396,6 +397,53 @@ TEST_F(AppCoreTest, RunNowRunsADisabledTaskWhilePausedAndSavesBeforeAPowerOff) {
     EXPECT_FALSE(core.RunTaskNow(1)) << "a Desc that names no action";
     EXPECT_FALSE(core.RunTaskNow(2));
     EXPECT_FALSE(core.RunTaskNow(-1)) << "no current row";
+}
+
+TEST_F(AppCoreTest, PressInsideAnActionThatPausesAndDeletesRowsRunsWhatThePressFound) {
+    // An action's own message loop (a message box, the shell's dialogs) lets
+    // presses in. One that pauses and resumes makes a new registration pass
+    // and another deletes rows while the outer press is still running:
+    // the outer press ran over freed hotkey texts and vanished rows.
+    auto owned = std::make_unique<test::RecordingActions>();
+    test::RecordingActions& actions = *owned;
+    core.setActions(std::move(owned));
+    const HotKeyCode pause = kCtrlBit | kAltBit | 'P';
+    ASSERT_TRUE(core.SetPauseHotKey(pause));
+    test::FillTable(core.tasks(), {{u"Run Calc", u"Ctrl+Alt+N"},
+                                   {u"Log off computer", u"Ctrl+Alt+M"},
+                                   {u"Run Notepad", u"Ctrl+Alt+N"},
+                                   {u"Run Command Promt", u"Ctrl+Alt+N"}});
+    core.RegisterAllTaskHotKeys();
+    actions.onCall = [&] {
+        if (actions.calls.size() != 1) return; // inside the first action only
+        core.HotKeyPressed(pause);
+        core.HotKeyPressed(pause);
+        core.HotKeyPressed(kCtrlBit | kAltBit | 'M');
+        core.SelectTasks(2, {2, 3});
+        core.DeleteSelectedTasks();
+    };
+    core.HotKeyPressed(kCtrlBit | kAltBit | 'N');
+    EXPECT_EQ(actions.calls, (test::Calls{"Fixed|calc.exe|1", "LogOff", "Fixed|notepad.exe|1",
+                                          "Fixed|cmd.exe|1"}));
+    EXPECT_EQ(core.table().taskCount(), 2);
+    EXPECT_FALSE(core.paused());
+}
+
+TEST_F(AppCoreTest, FailuresActionsTellWaitForTheWindowInOrder) {
+    auto owned = std::make_unique<test::RecordingActions>();
+    owned->onCall = [&calls = owned->calls] { throw ActionFailure(calls.back()); };
+    core.setActions(std::move(owned));
+    int heard = 0;
+    core.setActionFailureListener([&] { ++heard; });
+    test::FillTable(core.tasks(), {{u"Open Website...", u"Ctrl+Alt+1", u"a"},
+                                   {u"Open Website...", u"Ctrl+Alt+1", u"b"}});
+    core.RegisterAllTaskHotKeys();
+    core.HotKeyPressed(kCtrlBit | kAltBit | '1');
+    EXPECT_TRUE(core.RunTaskNow(1));
+    EXPECT_EQ(heard, 3);
+    EXPECT_EQ(core.TakeActionFailures(),
+              (std::vector<std::u16string>{u"Web|a|1", u"Web|b|1", u"Web|b|1"}));
+    EXPECT_TRUE(core.TakeActionFailures().empty());
 }
 
 TEST_F(AppCoreTest, AddWithGivenFieldsAppendsAndUndoTakesItBack) {

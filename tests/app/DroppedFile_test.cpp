@@ -39,6 +39,10 @@ TEST(InternetShortcutAddress, ReadsTheUrlOfItsSectionInAnyEncoding) {
         {"[InternetShortcut.W]\r\nURL=wrong\r\n[DEFAULT]\r\nBASEURL=x\r\n", u""},
         {"URL=http://outside.test/\r\n[InternetShortcut]\r\nIconIndex=0\r\n", u""},
         {"[InternetShortcut]\r\nURL=\r\n", u""},
+        // Quotes around the whole value are dropped, as the system drops them.
+        {"[InternetShortcut]\r\nURL= \"http://q.test/a b\" \r\n", u"http://q.test/a b"},
+        {"[InternetShortcut]\r\nURL='http://q.test/'\r\n", u"http://q.test/"},
+        {"[InternetShortcut]\r\nURL=\"http://q.test/'\r\n", u"\"http://q.test/'"},
         {"[InternetShortcut\r\nURL=http://unclosed.test/\r\n", u""},
         {"\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://caf\xC3\xA9.test/\r\n",
          u"http://caf\u00E9.test/"},

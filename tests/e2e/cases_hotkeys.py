@@ -165,6 +165,29 @@ def open_website_hands_the_address_to_the_http_handler(t):
 
 
 @case
+def program_that_cannot_start_is_told_without_a_box(t):
+    # The shell's own error box was a message loop inside the press, owned
+    # by a hidden window; the failure is told in a balloon of the tray icon.
+    target = add_target(t)
+    program = start_with_hotkeys(t, tasks_file(
+        ("Run selected program...", ctrl_alt_text(t, "N"), t.win_dir + "\\gone.exe", "Normal"),
+        ("Run selected program...", ctrl_alt_text(t, "M"), target + " after", "Normal")))
+
+    def balloon():
+        return any(cls == "tooltips_class32" and pid != program.pid
+                   for pid, cls, _ in visible_windows(t))
+    t.expect(not balloon(), "a balloon shows before the press")
+    press(t, "ctrl+alt+n")
+    press(t, "ctrl+alt+m")
+    # The later press ran after the failed one had returned.
+    wait_records(t, 1, "the later hotkey's program to start")
+    boxes = [w for w in visible_windows(t) if w[1] == "#32770"]
+    t.expect(not boxes, "a box opened: %r" % boxes)
+    t.wait_until(balloon, "the tray icon's balloon")
+    t.close(program)
+
+
+@case
 def quoted_program_path_with_blanks_runs_and_closes(t):
     # A path with blanks in quotes, as the shell's "Copy as path" gives it.
     path = add_target(t, "kv target.exe")

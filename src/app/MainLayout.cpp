@@ -1,5 +1,7 @@
 #include "app/MainLayout.h"
 
+#include "tasks/TaskTable.h"
+
 #include <algorithm>
 
 namespace keyvane {
@@ -145,6 +147,14 @@ HotKeyPageLayout LayOutHotKeyPage(ClientSize client, const PageMeasures& measure
                       layout.buttonHeight};
     layout.buttonStep = widest + s(kButtonGap);
     return layout;
+}
+
+int ClientWidthShowingEveryColumn(int dpi, int scrollBar, int edges) {
+    const Scaled s{dpi};
+    int columns = 0;
+    for (int c = 0; c < kShownColumnCount; ++c)
+        columns += s(kColumns[static_cast<std::size_t>(c)].width);
+    return columns + scrollBar + edges + 2 * (s(kMargin) + s(kAreaInset) + s(kPad));
 }
 
 OptionsPageLayout LayOutOptionsPage(const HotKeyPageLayout& page, const OptionsMeasures& options,

@@ -60,6 +60,11 @@ HotKeyPageLayout LayOutHotKeyPage(ClientSize client, const PageMeasures& measure
 // rows high; and every line of the Options page above "Save".
 ClientSize MinimumClientSize(const PageMeasures& measures);
 
+// The least client width at which the grid shows every column at its
+// designed width beside a vertical scroll bar. scrollBar and edges: the
+// system's scroll bar width and the grid's two edges, in pixels at dpi.
+int ClientWidthShowingEveryColumn(int dpi, int scrollBar, int edges);
+
 // What the window measured on the Options page, in pixels at its dpi.
 struct OptionsMeasures {
     int checkBoxWidth = 0;   // the widest check box's caption and box

@@ -16,6 +16,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include <stdexcept>
 
 namespace keyvane {
@@ -49,10 +51,20 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
         throw std::runtime_error("CreateWindowExW failed for the main window");
     dpi_ = WindowDpi(handle_);
     options_ = DesignedSettings(dpi_);
-    const int width = ScalePixels(kDesignWindowWidth, dpi_);
-    const int height = ScalePixels(kDesignWindowHeight, dpi_);
     RECT work{0, 0, 1024, 768};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    // Wide enough that every column shows beside a scroll bar (17 pixels
+    // and the grid's edges at 96 dpi), as far as the screen allows; a stored
+    // size replaces it.
+    RECT outer{}, inner{};
+    GetWindowRect(handle_, &outer);
+    GetClientRect(handle_, &inner);
+    const int everyColumn =
+        ClientWidthShowingEveryColumn(dpi_, ScalePixels(17, dpi_), ScalePixels(4, dpi_)) +
+        (outer.right - outer.left) - inner.right;
+    const int width = std::max(ScalePixels(kDesignWindowWidth, dpi_),
+                               std::min<int>(everyColumn, work.right - work.left));
+    const int height = ScalePixels(kDesignWindowHeight, dpi_);
     SetWindowPos(handle_, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);

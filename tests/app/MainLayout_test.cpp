@@ -1,10 +1,26 @@
 #include "app/MainLayout.h"
 
+#include "tasks/TaskTable.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace keyvane {
+
+TEST(MainLayout, FirstWindowShowsEveryColumnBesideAScrollBar) {
+    for (int dpi : {96, 120, 144, 192}) {
+        const int scrollBar = ScalePixels(17, dpi), edges = ScalePixels(4, dpi);
+        const int width = ClientWidthShowingEveryColumn(dpi, scrollBar, edges);
+        const int buttons[6] = {};
+        const HotKeyPageLayout layout =
+            LayOutHotKeyPage({width, 1000}, PageMeasures{dpi, 0, buttons});
+        int columns = 0;
+        for (int c = 0; c < kShownColumnCount; ++c)
+            columns += ScalePixels(kColumns[static_cast<std::size_t>(c)].width, dpi);
+        EXPECT_EQ(layout.grid.width, columns + scrollBar + edges) << dpi << " dpi";
+    }
+}
 
 TEST(MainLayout, MinimumClientSizeHoldsTheSixButtonsAtEveryDpi) {
     const struct {

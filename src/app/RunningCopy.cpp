@@ -16,13 +16,13 @@ std::u16string_view WithoutLongPathPrefix(std::u16string_view path, std::u16stri
 
 } // namespace
 
-MessagePlan PlanMessages(bool elevated) {
+MessagePlan PlanMessages(bool elevated, bool shellElevated) {
     MessagePlan plan;
     // The command line's request and copied data are never opened: from a
     // lower level they would be orders to an elevated copy. Neither is the
     // drop: the names it brings are a file the copy then reads.
     if (elevated) plan.opened = {GuardedMessage::TaskbarCreated, GuardedMessage::TrayCallback};
-    plan.acceptDrops = !elevated;
+    plan.acceptDrops = !elevated || shellElevated;
     return plan;
 }
 

@@ -32,11 +32,17 @@ struct MessagePlan {
     // opening, and an opening would admit low-integrity programs.
     std::vector<GuardedMessage> opened;
     // Files dropped from the shell open the editor. An elevated copy takes
-    // no drops: the shell runs at a lower level.
+    // no drops when the shell runs at a lower level: its drop would have to
+    // be let through, and any program of that level could then drop a file
+    // of its choosing. With the shell as elevated (no split administrator
+    // token, or Wine, which runs everything elevated) drops come from our
+    // own level.
     bool acceptDrops = false;
 };
 
-MessagePlan PlanMessages(bool elevated);
+// shellElevated: the process of the shell's window runs elevated; false
+// when there is no shell window.
+MessagePlan PlanMessages(bool elevated, bool shellElevated);
 
 // A start with a switch that is not elevated, finding a copy that is, does
 // not ask it (the copy would not hear it) and ends with this exit code and
@@ -54,6 +60,7 @@ bool SameProgramFile(std::u16string_view ours, std::u16string_view theirs);
 // elevated: a program of lower rights may not read it (RunningCopy_win32.cpp).
 bool ThisProcessElevated();
 bool ProcessElevated(unsigned long processId);
+bool ShellElevated();
 // The full path of the process's executable; empty when it cannot be read.
 std::u16string ProcessImagePath(unsigned long processId);
 

@@ -39,6 +39,15 @@ bool ProcessElevated(unsigned long processId) {
     return elevated;
 }
 
+bool ShellElevated() {
+    // Without a desktop shell (Wine) the taskbar's process is the shell.
+    HWND shell = GetShellWindow();
+    if (!shell) shell = FindWindowW(L"Shell_TrayWnd", nullptr);
+    DWORD processId = 0;
+    if (!shell || !GetWindowThreadProcessId(shell, &processId) || !processId) return false;
+    return ProcessElevated(processId);
+}
+
 std::u16string ProcessImagePath(unsigned long processId) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
     if (!process) return {};

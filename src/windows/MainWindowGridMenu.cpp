@@ -49,12 +49,11 @@ void MainWindow::LetMessagesIn() {
     // Run elevated, the window would not hear the shell (its restart, the
     // tray's clicks): messages from a lower integrity level are dropped
     // unless let through. Nothing that gives orders ever is.
-    const MessagePlan plan = PlanMessages(ThisProcessElevated());
+    const MessagePlan plan = PlanMessages(ThisProcessElevated(), ShellElevated());
     for (GuardedMessage guarded : plan.opened)
         if (const UINT message = MessageOf(guarded))
             ChangeWindowMessageFilterEx(handle_, message, MSGFLT_ALLOW, nullptr);
-    // Elevated, no drop is taken (README): it comes from the shell's lower
-    // level, and its names are a file the copy would read.
+    // Elevated above the shell, no drop is taken (README).
     if (plan.acceptDrops) DragAcceptFiles(handle_, TRUE);
 }
 

@@ -12,23 +12,27 @@ namespace {
 TEST(RunningCopy, AnElevatedCopyTakesNoOrdersFromLowerLevels) {
     using G = GuardedMessage;
     const struct {
-        bool copyElevated, startElevated;
+        bool copyElevated, shellElevated, startElevated;
         std::vector<GuardedMessage> opened;
         bool drops, refused;
     } cases[] = {
         // Same level as the shell and a second start: nothing to open, and
         // an opening would let low-integrity programs in.
-        {false, false, {}, true, false},
-        {false, true, {}, true, false},
-        // The shell still reaches the tray icon; nothing else does.
-        {true, false, {G::TaskbarCreated, G::TrayCallback}, false, true},
-        {true, true, {G::TaskbarCreated, G::TrayCallback}, false, false},
+        {false, false, false, {}, true, false},
+        {false, true, true, {}, true, false},
+        // Above the shell: the shell still reaches the tray icon; nothing
+        // else does, and a start below is told.
+        {true, false, false, {G::TaskbarCreated, G::TrayCallback}, false, true},
+        {true, false, true, {G::TaskbarCreated, G::TrayCallback}, false, false},
+        // The shell at our level (Wine; no split administrator token).
+        {true, true, true, {G::TaskbarCreated, G::TrayCallback}, true, false},
+        {true, true, false, {G::TaskbarCreated, G::TrayCallback}, true, true},
     };
     const CommandRequest run{Switch::Run, 4, {}};
     for (const auto& c : cases) {
-        const MessagePlan plan = PlanMessages(c.copyElevated);
-        EXPECT_EQ(plan.opened, c.opened) << c.copyElevated;
-        EXPECT_EQ(plan.acceptDrops, c.drops) << c.copyElevated;
+        const MessagePlan plan = PlanMessages(c.copyElevated, c.shellElevated);
+        EXPECT_EQ(plan.opened, c.opened) << c.copyElevated << c.shellElevated;
+        EXPECT_EQ(plan.acceptDrops, c.drops) << c.copyElevated << c.shellElevated;
         for (GuardedMessage never : {G::Command, G::DropFiles, G::CopyGlobalData, G::CopyData})
             EXPECT_EQ(std::count(plan.opened.begin(), plan.opened.end(), never), 0);
 

@@ -2,9 +2,11 @@
 // for the user's other programs, and writes each change of its own state to a
 // file, so the runner can see what minimize-all did to it.
 //
-//   kvwindow.exe OUTFILE CAPTION
+//   kvwindow.exe OUTFILE CAPTION [CLASS]
 //
-// OUTFILE receives one line per change: "shown", "minimized", "restored".
+// OUTFILE receives one line per change: "shown", "minimized", "restored",
+// and "asked" when Keyvane's command line message reaches it (CLASS may be
+// Keyvane's own generic one: another program's window must hear nothing).
 // The window closes on WM_CLOSE like any program.
 #include <windows.h>
 
@@ -15,6 +17,7 @@ namespace {
 
 FILE* out = nullptr;
 const wchar_t* lastState = L"";
+UINT commandMessage = 0;
 
 void Record(const wchar_t* state) {
     if (std::wstring(state) == lastState) return;
@@ -24,6 +27,10 @@ void Record(const wchar_t* state) {
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == commandMessage && message != 0) {
+        Record(L"asked");
+        return 0;
+    }
     switch (message) {
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED)
@@ -52,7 +59,8 @@ int wmain(int argc, wchar_t** argv) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"KvWindow";
+    wc.lpszClassName = argc > 3 ? argv[3] : L"KvWindow";
+    commandMessage = RegisterWindowMessageW(L"Keyvane.ShowRunningInstance");
     RegisterClassW(&wc);
     const HWND window = CreateWindowExW(0, wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW, 40, 40,
                                         320, 200, nullptr, nullptr, instance, nullptr);

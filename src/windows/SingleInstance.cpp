@@ -139,9 +139,10 @@ BOOL CALLBACK AskWindow(HWND window, LPARAM context) {
                              SMTO_ABORTIFHUNG, 10000, &result)) {
         // A message the copy's integrity level blocks fails with access
         // denied: its token was not readable, yet it is elevated.
-        if (GetLastError() == ERROR_ACCESS_DENIED)
-            asking.refused = RefusedByElevatedCopy(ThisProcessElevated(), true, asking.refusedCode,
-                                                   asking.refusedReason);
+        if (GetLastError() == ERROR_ACCESS_DENIED &&
+            RefusedByElevatedCopy(ThisProcessElevated(), true, asking.refusedCode,
+                                  asking.refusedReason))
+            asking.refused = true;
         return TRUE;
     }
     int code = 0;

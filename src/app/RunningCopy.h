@@ -55,9 +55,10 @@ bool RefusedByElevatedCopy(bool startElevated, bool copyElevated, int& exitCode,
 // nobody's.
 bool SameProgramFile(std::u16string_view ours, std::u16string_view theirs);
 
-// Whether this process runs elevated (TokenElevation), and whether the
-// process with this id does; one whose token cannot be read is taken as
-// elevated: a program of lower rights may not read it (RunningCopy_win32.cpp).
+// Whether this process runs elevated (TokenElevation), whether the process
+// with this id does, and the shell's (RunningCopy_win32.cpp). One whose
+// token cannot be read is taken as elevated: a program of lower rights may
+// not read it.
 bool ThisProcessElevated();
 bool ProcessElevated(unsigned long processId);
 bool ShellElevated();

@@ -135,6 +135,7 @@ bool DecodeAnswer(std::intptr_t result, int& exitCode, NotDoneReason& reason) {
         return false;
     exitCode = static_cast<int>((value >> 8) & 0xFF);
     const std::uint32_t why = value & 0xFF;
+    // AsAdministrator is no copy's answer.
     if (why > static_cast<std::uint32_t>(NotDoneReason::DidNotEnd)) return false;
     reason = static_cast<NotDoneReason>(why);
     return true;
@@ -156,6 +157,8 @@ std::u16string CommandOutcomeText(const CommandRequest& request, int exitCode,
         return task + std::u16string(kTaskWithoutActionText);
     case NotDoneReason::DidNotEnd:
         return std::u16string(kDidNotEndText);
+    case NotDoneReason::AsAdministrator:
+        return std::u16string(kRunsAsAdministratorText);
     case NotDoneReason::None:
         break;
     }

@@ -36,7 +36,9 @@ CommandRequest ParseCommandLine(std::span<const std::u16string> args);
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitNotRunning = 1; // no copy runs from this folder
 inline constexpr int kExitUnknownSwitch = 2;
-inline constexpr int kExitNotDone = 3; // /run of no task or a disabled one; /exit that hung
+// /run of no task or a disabled one; /exit that hung; a copy that runs as
+// administrator, asked from a start that does not.
+inline constexpr int kExitNotDone = 3;
 
 // The request as the message's parameter. 0 is Show: what a plain second
 // start has always sent. Decoding a value no switch makes gives Unknown.
@@ -44,7 +46,15 @@ std::uint32_t EncodeCommand(const CommandRequest& request);
 CommandRequest DecodeCommand(std::uint32_t value);
 
 // Why a request was not done.
-enum class NotDoneReason : std::uint8_t { None, NoSuchTask, Disabled, NoAction, DidNotEnd };
+// AsAdministrator is the asking start's own finding, never a copy's answer.
+enum class NotDoneReason : std::uint8_t {
+    None,
+    NoSuchTask,
+    Disabled,
+    NoAction,
+    DidNotEnd,
+    AsAdministrator,
+};
 
 // The copy's answer as the message's result, marked so that the 0 of a
 // window that does not know the message is no answer.

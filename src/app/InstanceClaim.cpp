@@ -9,7 +9,8 @@ bool NeedsLockFile(MutexClaim mutex) {
 StartDecision DecideStart(MutexClaim mutex, LockClaim lock) {
     switch (mutex) {
     case MutexClaim::AlreadyExists:
-        // Its window hears the broadcast, elevated too (it lets the message in).
+        // Its window hears the request: a start that may open the mutex
+        // runs at the copy's integrity level or above.
         return StartDecision::BringForward;
     case MutexClaim::AccessDenied:
         // Running all the same; a window of another user may not come.

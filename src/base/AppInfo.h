@@ -133,6 +133,9 @@ inline constexpr std::u16string_view kTaskDisabledText = u" is disabled: nothing
 inline constexpr std::u16string_view kTaskWithoutActionText = u" names no action: nothing was run.";
 inline constexpr std::u16string_view kDidNotEndText =
     u"Keyvane did not end within 10 seconds (a message of it may be waiting for an answer).";
+inline constexpr std::u16string_view kRunsAsAdministratorText =
+    u"Keyvane runs as administrator: give the switch from a command prompt that runs as "
+    u"administrator.";
 
 // The main window's class. Setup and the uninstaller find a running copy by
 // it (release.sh hands it to them), older versions included, so it keeps

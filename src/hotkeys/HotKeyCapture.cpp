@@ -127,6 +127,18 @@ KeyVerdict HotKeyCapture::OnKey(unsigned key, bool extended, bool down) {
     return verdict;
 }
 
+KeyVerdict HotKeyCapture::OnHookKey(unsigned key, bool extended, bool down, FieldPlace place) {
+    if (!down || (place.focused && place.inFront)) return OnKey(key, extended, down);
+    State& state = keys_[key & 0xFF];
+    if (state == State::Swallowed) return {KeyDecision::Swallow, 0};
+    if (state == State::Up) {
+        // As OnKey counts a press the system sees.
+        state = State::Passed;
+        systemSawKey_ = ModifierBit(key & 0xFF) == 0;
+    }
+    return {};
+}
+
 bool OnlyWithoutHook(unsigned key, bool repeat) {
     key &= 0xFF;
     if (const HotKeyCode bit = ModifierBit(key))

@@ -3,6 +3,11 @@
 // the code a press makes. The field's keyboard hook feeds every key event of
 // a capture here and does what the verdict says.
 //
+// A press is the field's only while the field has the focus of the
+// foreground window: a field focused in a window Windows kept behind (a
+// drop or /show refused the foreground) leaves the keys typed in the
+// program in front to that program.
+//
 // The system must never be left believing a key is down: a key-up is taken
 // only when its key-down was. Alt and Win pressed in the field are taken, so
 // neither the menu bar nor the Start menu opens. A modifier the system did
@@ -44,6 +49,12 @@ struct KeyVerdict {
     HotKeyCode captured = 0; // the combination pressed; 0: none
 };
 
+// Where the field stands as the hook sees a key event.
+struct FieldPlace {
+    bool focused = false; // the field is the focus window of its thread
+    bool inFront = false; // the field's top-level window is the foreground window
+};
+
 // The modifier bit of a virtual key (either side's or the generic one); 0
 // for any other key.
 HotKeyCode ModifierBit(unsigned key);
@@ -54,7 +65,14 @@ class HotKeyCapture {
     // key-downs were never seen here, so their key-ups always reach it.
     explicit HotKeyCapture(std::span<const unsigned> heldAtStart = {});
 
+    // A key event the field owns (it has the focus of the foreground window).
     KeyVerdict OnKey(unsigned key, bool extended, bool down);
+    // A key event as the hook sees it, wherever the focus is: a press while
+    // the field is not focused in front is another program's and passes,
+    // remembered as held by the system; a release, and a repeat of a press
+    // taken here, go where that press went, so nobody sees a release or a
+    // repeat without its press.
+    KeyVerdict OnHookKey(unsigned key, bool extended, bool down, FieldPlace place);
     // The modifiers held now.
     HotKeyCode held() const;
 

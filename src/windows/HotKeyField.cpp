@@ -50,10 +50,17 @@ struct HookSession {
 };
 thread_local HookSession* tSession = nullptr;
 
-bool FieldHasFocus(const HookSession& session) {
+// The field may have its thread's focus while Windows keeps its window
+// behind (the foreground was refused): keys then go to the program in
+// front, and the hook must leave them alone.
+FieldPlace PlaceOf(const HookSession& session) {
+    FieldPlace place;
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
-    return GetGUIThreadInfo(session.fieldThread, &gui) && gui.hwndFocus == session.edit;
+    place.focused = GetGUIThreadInfo(session.fieldThread, &gui) && gui.hwndFocus == session.edit;
+    const HWND front = GetForegroundWindow();
+    place.inFront = front && front == GetAncestor(session.edit, GA_ROOT);
+    return place;
 }
 
 // An unassigned key's press and release: the system then saw a key between
@@ -71,11 +78,11 @@ void SendMaskKey() {
 
 LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
     HookSession* session = tSession;
-    if (code == HC_ACTION && session && FieldHasFocus(*session)) {
+    if (code == HC_ACTION && session) {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
-        const KeyVerdict verdict =
-            session->capture.OnKey(info->vkCode, (info->flags & LLKHF_EXTENDED) != 0, down);
+        const KeyVerdict verdict = session->capture.OnHookKey(
+            info->vkCode, (info->flags & LLKHF_EXTENDED) != 0, down, PlaceOf(*session));
         if (verdict.decision == KeyDecision::SwallowAndMask) SendMaskKey();
         if (verdict.captured) PostMessageW(session->edit, kPressedMessage, verdict.captured, 0);
         if (verdict.decision != KeyDecision::Pass) return 1;

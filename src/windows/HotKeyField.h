@@ -1,6 +1,7 @@
 // The task editor's hotkey field: a read-only edit box that shows the
 // combination the user pressed. While it has the keyboard focus a low-level
-// keyboard hook takes every combination before the system does, the Win key
+// keyboard hook is set; while its window is also the foreground window the
+// hook takes every combination before the system does, the Win key
 // and combinations other programs hold among them, and swallows it, so it
 // reaches neither that program nor the shell (Win opens no Start menu). The
 // rules are HotKeyCapture's; this file only hooks, forwards and sends.
@@ -9,7 +10,8 @@
 // removes a low-level hook whose callback is late (LowLevelHooksTimeout),
 // and the window thread blocks in the editor's save. Should the hook be
 // removed all the same, the keys reach the field, which then takes them
-// from its own key messages. The hook goes when the field loses the focus.
+// from its own key messages. The hook goes when the field loses the focus,
+// as it does when its window is deactivated.
 #pragma once
 
 #include "hotkeys/HotKeyCapture.h"

@@ -68,16 +68,10 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     SetWindowPos(handle_, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    // Run elevated, the window would not hear Explorer (its restart, the
-    // tray's clicks) nor a second start: messages above WM_USER from a lower
-    // integrity level are dropped unless let through.
-    for (UINT message : {RegisterWindowMessageW(L"TaskbarCreated"), ShowRunningInstanceMessage(),
-                         TrayIcon::kCallbackMessage})
-        if (message) ChangeWindowMessageFilterEx(handle_, message, MSGFLT_ALLOW, nullptr);
     trayMenu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     SetMenuDefaultItem(GetSubMenu(trayMenu_, 0), IDM_TRAY_SHOW, FALSE); // what a left click does
     tray_.Add(handle_, wc.hIconSm);
-    AcceptDroppedFiles();
+    LetMessagesIn();
     core_.AttachOptionsWindow(this);
     core_.setPauseListener([this] {
         tray_.SetPaused(core_.paused());

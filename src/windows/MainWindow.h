@@ -81,9 +81,9 @@ class MainWindow final : private OptionsWindow {
     void TasksChanged();
     void RunEditor(bool adding, const TaskFields* filled = nullptr);
 
-    // The grid's right-click menu and the files dropped on the window
-    // (MainWindowGridMenu.cpp).
-    void AcceptDroppedFiles();
+    // The grid's right-click menu, the files dropped on the window and the
+    // messages let in from lower integrity levels (MainWindowGridMenu.cpp).
+    void LetMessagesIn();
     // WM_CONTEXTMENU from the grid; screen point, or -1, -1 from the keyboard.
     void OnGridContextMenu(LPARAM point);
     bool GridMenuCommand(UINT id);

@@ -1,16 +1,19 @@
 // The grid's right-click menu ("Edit", "Run now", "Enable" or "Disable",
-// "Delete", on the current row) and files dropped on the main window, which
-// open the editor with a new task for them. What a dropped file becomes is
-// the core's (DroppedFile.h); these handlers read the shell's message and
-// show the result.
+// "Delete", on the current row), files dropped on the main window, which
+// open the editor with a new task for them, and the messages the window
+// lets in from programs of a lower integrity level. What a dropped file
+// becomes is the core's (DroppedFile.h); these handlers read the shell's
+// message and show the result.
 #include "windows/MainWindow.h"
 
 #include "app/DroppedFile.h"
+#include "app/RunningCopy.h"
 #include "base/AppInfo.h"
 #include "base/ErrorReport.h"
 #include "base/WinText.h"
 #include "windows/MainPages.h"
 #include "windows/ModalLoop.h"
+#include "windows/SingleInstance.h"
 #include "windows/resource.h"
 
 #include <windowsx.h>
@@ -20,15 +23,38 @@
 
 namespace keyvane {
 
-void MainWindow::AcceptDroppedFiles() {
-    DragAcceptFiles(handle_, TRUE);
-    // Run elevated, the window would get no drop from Explorer, which runs
-    // at a lower integrity level: the drop's messages (and 0x0049, with
-    // which the system hands over the dropped names) must be let through.
-    constexpr UINT kCopyGlobalData = 0x0049;
-    for (UINT message :
-         {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData})
-        ChangeWindowMessageFilterEx(handle_, message, MSGFLT_ALLOW, nullptr);
+namespace {
+
+UINT MessageOf(GuardedMessage message) {
+    switch (message) {
+    case GuardedMessage::TaskbarCreated:
+        return RegisterWindowMessageW(L"TaskbarCreated");
+    case GuardedMessage::TrayCallback:
+        return TrayIcon::kCallbackMessage;
+    case GuardedMessage::Command:
+        return ShowRunningInstanceMessage();
+    case GuardedMessage::DropFiles:
+        return WM_DROPFILES;
+    case GuardedMessage::CopyGlobalData:
+        return 0x0049;
+    case GuardedMessage::CopyData:
+        return WM_COPYDATA;
+    }
+    return 0;
+}
+
+} // namespace
+
+void MainWindow::LetMessagesIn() {
+    // Run elevated, the window would not hear the shell (its restart, the
+    // tray's clicks): messages from a lower integrity level are dropped
+    // unless let through. Nothing that gives orders ever is.
+    const MessagePlan plan = PlanMessages(ThisProcessElevated(), ShellElevated());
+    for (GuardedMessage guarded : plan.opened)
+        if (const UINT message = MessageOf(guarded))
+            ChangeWindowMessageFilterEx(handle_, message, MSGFLT_ALLOW, nullptr);
+    // Elevated above the shell, no drop is taken (README).
+    if (plan.acceptDrops) DragAcceptFiles(handle_, TRUE);
 }
 
 void MainWindow::OnGridContextMenu(LPARAM point) {

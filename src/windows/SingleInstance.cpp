@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/InstanceClaim.h"
+#include "app/RunningCopy.h"
 #include "base/AppInfo.h"
 #include "base/Text.h"
 #include "base/WinText.h"
@@ -22,6 +23,38 @@ UINT ShowRunningInstanceMessage() {
 }
 
 namespace {
+
+// A program file as the file system resolves it, so that two spellings
+// of one file (short names, a substituted drive) are one.
+std::u16string ResolvedFile(const std::u16string& path) {
+    std::u16string final = FinalPathOf(path);
+    return final.empty() ? path : final;
+}
+
+// The process of a main window of a copy of this very program file, or 0
+// for any other window: other programs' windows may have our generic class.
+DWORD CopyProcessOf(HWND window) {
+    wchar_t className[32] = L"";
+    GetClassNameW(window, className, 32);
+    if (std::u16string_view(reinterpret_cast<const char16_t*>(className)) != kMainWindowClass)
+        return 0;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (!processId || processId == GetCurrentProcessId()) return 0;
+    static const std::u16string ours = ResolvedFile(ExecutablePath());
+    const std::u16string theirs = ProcessImagePath(processId);
+    if (theirs.empty() || !SameProgramFile(ours, ResolvedFile(theirs))) return 0;
+    return processId;
+}
+
+BOOL CALLBACK ShowCopy(HWND window, LPARAM) {
+    const DWORD processId = CopyProcessOf(window);
+    if (!processId) return TRUE;
+    // The copy may come to the front when it shows itself; no other may.
+    AllowSetForegroundWindow(processId);
+    PostMessageW(window, ShowRunningInstanceMessage(), InstanceKey(), 0);
+    return TRUE;
+}
 
 std::wstring MutexName() {
     wchar_t name[64];
@@ -67,11 +100,7 @@ bool ClaimSingleInstance() {
     const LockClaim lock = NeedsLockFile(mutex) ? ClaimLockFile() : LockClaim::Failed;
     const StartDecision decision = DecideStart(mutex, lock);
     if (decision == StartDecision::Run) return true;
-    if (decision != StartDecision::Tell) {
-        // The running copy may come to the front when it answers.
-        AllowSetForegroundWindow(ASFW_ANY);
-        PostMessageW(HWND_BROADCAST, ShowRunningInstanceMessage(), InstanceKey(), 0);
-    }
+    if (decision != StartDecision::Tell) EnumWindows(&ShowCopy, 0);
     if (decision != StartDecision::BringForward) {
         const std::u16string title(kApplicationTitle);
         MessageBoxW(nullptr, W(std::u16string(kAlreadyRunningText)), W(title),
@@ -86,20 +115,36 @@ struct Asking {
     LPARAM request;
     HWND answered = nullptr;
     LRESULT answer = 0;
+    // A copy runs elevated and this start does not: the exit code and
+    // reason to end with.
+    bool refused = false;
+    int refusedCode = 0;
+    NotDoneReason refusedReason{};
 };
 
 BOOL CALLBACK AskWindow(HWND window, LPARAM context) {
     auto& asking = *reinterpret_cast<Asking*>(context);
-    wchar_t className[32] = L"";
-    GetClassNameW(window, className, 32);
-    if (std::u16string_view(reinterpret_cast<const char16_t*>(className)) != kMainWindowClass)
+    const DWORD processId = CopyProcessOf(window);
+    if (!processId) return TRUE;
+    if (RefusedByElevatedCopy(ThisProcessElevated(), ProcessElevated(processId), asking.refusedCode,
+                              asking.refusedReason)) {
+        asking.refused = true;
         return TRUE;
+    }
+    // What the copy starts or shows may then come to the front.
+    AllowSetForegroundWindow(processId);
     DWORD_PTR result = 0;
-    // A copy that hangs is not waited for long; one of another folder
-    // answers nothing (0).
+    // A copy that hangs is not waited for long.
     if (!SendMessageTimeoutW(window, ShowRunningInstanceMessage(), InstanceKey(), asking.request,
-                             SMTO_ABORTIFHUNG, 10000, &result))
+                             SMTO_ABORTIFHUNG, 10000, &result)) {
+        // A message the copy's integrity level blocks fails with access
+        // denied: its token was not readable, yet it is elevated.
+        if (GetLastError() == ERROR_ACCESS_DENIED &&
+            RefusedByElevatedCopy(ThisProcessElevated(), true, asking.refusedCode,
+                                  asking.refusedReason))
+            asking.refused = true;
         return TRUE;
+    }
     int code = 0;
     NotDoneReason reason{};
     if (!DecodeAnswer(static_cast<LRESULT>(result), code, reason)) return TRUE;
@@ -112,7 +157,8 @@ BOOL CALLBACK AskWindow(HWND window, LPARAM context) {
 // window exists.
 bool CopyStarting() {
     HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, MutexName().c_str());
-    if (!mutex) return false;
+    // An elevated copy's mutex is there, but not ours to open.
+    if (!mutex) return GetLastError() == ERROR_ACCESS_DENIED;
     CloseHandle(mutex);
     return true;
 }
@@ -121,13 +167,15 @@ bool CopyStarting() {
 
 int AskRunningCopy(const CommandRequest& request, NotDoneReason& reason) {
     reason = NotDoneReason::None;
-    // What the copy starts or shows may then come to the front.
-    AllowSetForegroundWindow(ASFW_ANY);
     Asking asking{static_cast<LPARAM>(EncodeCommand(request))};
     const ULONGLONG giveUp = GetTickCount64() + 5000;
     for (;;) {
         EnumWindows(&AskWindow, reinterpret_cast<LPARAM>(&asking));
         if (asking.answered) break;
+        if (asking.refused) {
+            reason = asking.refusedReason;
+            return asking.refusedCode;
+        }
         if (!CopyStarting() || GetTickCount64() >= giveUp) return kExitNotRunning;
         Sleep(100);
     }

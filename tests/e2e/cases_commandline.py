@@ -89,9 +89,15 @@ def command_line_switches_act_on_the_running_copy(t):
         ("Run selected program...", ctrl_alt_text(t, "N"), target + " first", "Normal"),
         ("Run selected program...", ctrl_alt_text(t, "M"), target + " second", "Normal"),
         ("Run selected program...", ctrl_alt_text(t, "K"), target + " third", "Normal", False)))
+    # Another program's window of Keyvane's generic class is never asked.
+    foreign = t.path("foreign.txt")
+    t.spawn("C:\\e2e\\kvwindow.exe", t.win_dir + "\\foreign.txt", "Foreign form", "TForm1")
+    t.wait_until(lambda: (t.read_file(foreign) or b"").startswith(b"shown"),
+                 "the foreign window to show")
     code, said = switch(t, "/pause")
     t.expect(code == 1 and program_text("kNotRunningText") in said,
              "/pause with no copy running: exit %s, %r" % (code, said[-300:]))
+    t.expect(b"asked" not in t.read_file(foreign), "the command line asked another program")
     code, said = switch(t, "/hlep")
     t.expect(code == 2 and "/hlep" in said and "/run N" in said,
              "an unknown switch: exit %s, %r" % (code, said[-300:]))

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace keyvane {
@@ -109,6 +110,53 @@ TEST(HotKeyCapture, SequencesGiveTheirDecisionsAndCodes) {
             ++n;
         }
         EXPECT_EQ(capture.held(), sequence.heldAfter) << sequence.name;
+    }
+}
+
+// The field focused in a window Windows kept behind: the keys typed in the
+// program in front are that program's.
+TEST(HotKeyCapture, KeysTypedInTheProgramInFrontAreNotEaten) {
+    using namespace vk;
+    constexpr FieldPlace kOwn{true, true}, kBehind{true, false}, kElsewhere{false, true};
+    const struct {
+        const char* name;
+        std::vector<std::pair<FieldPlace, Step>> steps;
+    } sequences[] = {
+        {"letters, Alt and Win typed while the field's window is behind",
+         {{kBehind, {'A', kDown, P}},
+          {kBehind, {'A', kUp, P}},
+          {kBehind, {kLMenu, kDown, P}},
+          {kBehind, {'F', kDown, P}},
+          {kBehind, {'F', kUp, P}},
+          {kBehind, {kLMenu, kUp, P}},
+          {kBehind, {kLWin, kDown, P}},
+          {kBehind, {kLWin, kUp, P}},
+          {kElsewhere, {'B', kDown, P}}}},
+        {"Ctrl held in the other program counts once the field is in front",
+         {{kBehind, {kLControl, kDown, P}},
+          {kOwn, {'X', kDown, S, kCtrlBit | 'X'}},
+          {kOwn, {'X', kUp, S}},
+          {kOwn, {kLControl, kUp, P}}}},
+        {"Alt held in the other program is masked as one the system saw",
+         {{kBehind, {kLMenu, kDown, P}}, {kOwn, {'K', kDown, M, kAltBit | 'K'}}}},
+        {"a key taken in front keeps its repeats and release when the front changes",
+         {{kOwn, {kLMenu, kDown, S}},
+          {kOwn, {'K', kDown, S, kAltBit | 'K'}},
+          {kBehind, {'K', kDown, S}},
+          {kBehind, {'K', kUp, S}},
+          {kElsewhere, {kLMenu, kDown, S}},
+          {kElsewhere, {kLMenu, kUp, S}},
+          {kElsewhere, {'K', kDown, P}}}},
+    };
+    for (const auto& sequence : sequences) {
+        HotKeyCapture capture;
+        int n = 0;
+        for (const auto& [place, step] : sequence.steps) {
+            const KeyVerdict verdict = capture.OnHookKey(step.key, false, step.down, place);
+            EXPECT_EQ(verdict.decision, step.decision) << sequence.name << ", step " << n;
+            EXPECT_EQ(verdict.captured, step.captured) << sequence.name << ", step " << n;
+            ++n;
+        }
     }
 }
 

@@ -2,10 +2,12 @@
 // for the user's other programs, and writes each change of its own state to a
 // file, so the runner can see what minimize-all did to it.
 //
-//   kvwindow.exe OUTFILE CAPTION [fullscreen]
+//   kvwindow.exe OUTFILE CAPTION [CLASS | fullscreen]
 //
 // OUTFILE receives one line per change: "shown", "minimized", "maximized",
-// "restored". With fullscreen the window is a captionless popup over the
+// "restored", and "asked" when Keyvane's command line message reaches it
+// (CLASS may be Keyvane's own generic one: another program's window must
+// hear nothing). With fullscreen the window is a captionless popup over the
 // whole primary monitor, as a game or a slide show makes it.
 // The window closes on WM_CLOSE like any program.
 #include <windows.h>
@@ -17,6 +19,7 @@ namespace {
 
 FILE* out = nullptr;
 const wchar_t* lastState = L"";
+UINT commandMessage = 0;
 
 void Record(const wchar_t* state) {
     if (std::wstring(state) == lastState) return;
@@ -26,6 +29,10 @@ void Record(const wchar_t* state) {
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == commandMessage && message != 0) {
+        Record(L"asked");
+        return 0;
+    }
     switch (message) {
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED)
@@ -56,9 +63,10 @@ int wmain(int argc, wchar_t** argv) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"KvWindow";
-    RegisterClassW(&wc);
     const bool fullScreen = argc > 3 && std::wstring(argv[3]) == L"fullscreen";
+    wc.lpszClassName = argc > 3 && !fullScreen ? argv[3] : L"KvWindow";
+    commandMessage = RegisterWindowMessageW(L"Keyvane.ShowRunningInstance");
+    RegisterClassW(&wc);
     const HWND window =
         fullScreen ? CreateWindowExW(0, wc.lpszClassName, argv[2], WS_POPUP, 0, 0,
                                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),

@@ -22,9 +22,10 @@ namespace keyvane {
 namespace {
 
 // How long a fixed program's start may hold the hotkeys, the tray and the
-// session's end while it gets ready: a moment, which a small system program
-// that starts warm needs; one that takes longer is left to start on its own.
-constexpr DWORD kInputIdleWaitMs = 200;
+// session's end while it gets ready: a moment, about what a small system
+// program started warm needs; one that takes longer starts on its own while
+// the press goes on.
+constexpr DWORD kInputIdleWaitMs = 250;
 
 class WindowsProcesses final : public ProcessControl {
   public:

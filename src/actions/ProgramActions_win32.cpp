@@ -124,12 +124,17 @@ namespace {
 constexpr DWORD kDwmCloakedAttribute = 14;
 using DwmGetWindowAttributeFunction = HRESULT WINAPI(HWND, DWORD, void*, DWORD);
 
+// From the system folder, once, on first use: not every system has the
+// composer, and keyvane.exe imports none of its DLLs. Null without it.
+DwmGetWindowAttributeFunction* CloakedQuery() {
+    static DwmGetWindowAttributeFunction* const query =
+        SystemFunction<DwmGetWindowAttributeFunction>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    return query;
+}
+
 struct WindowWalk {
     std::vector<WindowRecord> windows;
-    // From the system folder, on first use: not every system has the
-    // composer, and keyvane.exe imports none of its DLLs.
-    DwmGetWindowAttributeFunction* cloakedQuery =
-        SystemFunction<DwmGetWindowAttributeFunction>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    DwmGetWindowAttributeFunction* cloakedQuery = CloakedQuery();
 };
 
 // Everything here reads the system's own records of the window: no call

@@ -71,16 +71,6 @@ bool IsCopyOfProgram(std::u16string_view imagePath, std::u16string_view program)
     return CaseFolded(FileNamePart(imagePath)) == CaseFolded(FileNamePart(path));
 }
 
-RaisePlan PlanRaise(std::span<const TopWindow> windows, std::span<const std::uint32_t> copies,
-                    std::uintptr_t foreground, bool toggle) {
-    for (const TopWindow& window : windows) {
-        if (std::find(copies.begin(), copies.end(), window.processId) == copies.end()) continue;
-        const bool inFront = window.handle == foreground && !window.minimized;
-        return {toggle && inFront ? RaiseStep::Minimize : RaiseStep::Activate, window.handle};
-    }
-    return {};
-}
-
 std::u16string ProgramStartFolder(std::u16string_view program) {
     // No file name holds a double quote, so dropping them loses nothing.
     std::u16string path(program);

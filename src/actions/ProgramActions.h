@@ -5,10 +5,10 @@
 #pragma once
 
 #include "actions/ActionOperations.h"
+#include "actions/WindowChoice.h"
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,35 +70,17 @@ std::u16string ProgramStartFolder(std::u16string_view program);
 // bare or relative name is any file of that name.
 bool IsCopyOfProgram(std::u16string_view imagePath, std::u16string_view program);
 
-// A visible top-level window that a user switches to (no owner, not a tool
-// window).
-struct TopWindow {
-    std::uintptr_t handle;
-    std::uint32_t processId;
-    bool minimized;
-};
-enum class RaiseStep { StartCopy, Activate, Minimize };
-struct RaisePlan {
-    RaiseStep step = RaiseStep::StartCopy;
-    std::uintptr_t window = 0; // for Activate and Minimize
-};
-// What bringing up a running copy does. windows: in the system's order, the
-// most recently active first; copies: the ids of the program's processes;
-// foreground: the window in front. The copy's window is the first of its
-// windows; none means another copy is started. toggle: the window already
-// in front (and not minimized) is minimized instead.
-RaisePlan PlanRaise(std::span<const TopWindow> windows, std::span<const std::uint32_t> copies,
-                    std::uintptr_t foreground, bool toggle);
-
 // Windows only (ProgramActions_win32.cpp). ownerWindow is an HWND or null.
 // The starts drop the system's results: the program reports none of them.
 void ShellRunProgram(void* ownerWindow, const std::u16string& program,
                      const std::u16string& parameters, int showCode);
-// Brings up the window of a running copy (PlanRaise), or starts one.
+// Brings up the window of a running copy (PlanRaise), or starts one. Never
+// waits for another program: the calls to its windows are queued to it.
 void BringUpProgram(void* ownerWindow, const std::u16string& program,
                     const std::u16string& parameters, int showCode, bool toggle);
-// The file names of the programs that show a window now, letter case as
-// the system reports them, sorted, each once; for the editor's pick.
+// The file names of the programs that show a window in the task switcher
+// now, letter case as the system reports them, sorted, each once; for the
+// editor's pick.
 std::vector<std::u16string> RunningWindowPrograms();
 // The full path of a process's program file; empty when the system does
 // not tell.
@@ -106,7 +88,7 @@ std::u16string ProcessImagePath(std::uint32_t processId);
 void ShellOpenAddress(void* ownerWindow, const std::u16string& address, int showCode);
 void ShellOpenSpecialFolder(SpecialFolder folder, int showCode);
 // Starts the program of this file name from the system folder, never from a
-// search, and returns once it waits for input, or after 30 s at most.
+// search, and returns once it waits for input, or after a moment at most.
 void StartSystemProgram(const std::u16string& fileName, int showCode);
 // Ends every process of the name; one message box tells about those that
 // could not be ended.

@@ -23,7 +23,11 @@ namespace keyvane {
 
 namespace {
 
-constexpr DWORD kInputIdleWaitMs = 30000;
+// How long a fixed program's start may hold the hotkeys, the tray and the
+// session's end while it gets ready: a moment, about what a small system
+// program started warm needs; one that takes longer starts on its own while
+// the press goes on.
+constexpr DWORD kInputIdleWaitMs = 250;
 
 class WindowsProcesses final : public ProcessControl {
   public:
@@ -131,27 +135,73 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
 
 namespace {
 
-BOOL CALLBACK CollectTopWindow(HWND window, LPARAM list) {
-    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
-    if (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return TRUE;
+// DWMWA_CLOAKED of the desktop composer's window attributes, which MinGW's
+// headers may lack.
+constexpr DWORD kDwmCloakedAttribute = 14;
+using DwmGetWindowAttributeFunction = HRESULT WINAPI(HWND, DWORD, void*, DWORD);
+
+// From the system folder, once, on first use: not every system has the
+// composer, and keyvane.exe imports none of its DLLs. Null without it.
+DwmGetWindowAttributeFunction* CloakedQuery() {
+    static DwmGetWindowAttributeFunction* const query =
+        SystemFunction<DwmGetWindowAttributeFunction>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    return query;
+}
+
+struct WindowWalk {
+    std::vector<WindowRecord> windows;
+    DwmGetWindowAttributeFunction* cloakedQuery = CloakedQuery();
+};
+
+// Everything here reads the system's own records of the window: no call
+// waits for the window's program, however busy it is.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM walkParam) {
+    auto& walk = *reinterpret_cast<WindowWalk*>(walkParam);
+    WindowRecord record;
+    record.handle = reinterpret_cast<std::uintptr_t>(window);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    reinterpret_cast<std::vector<TopWindow>*>(list)->push_back(
-        {reinterpret_cast<std::uintptr_t>(window), processId, IsIconic(window) != FALSE});
+    record.processId = processId;
+    record.rootOwner = reinterpret_cast<std::uintptr_t>(GetAncestor(window, GA_ROOTOWNER));
+    if (!record.rootOwner) record.rootOwner = record.handle;
+    record.lastActivePopup = reinterpret_cast<std::uintptr_t>(GetLastActivePopup(window));
+    if (!record.lastActivePopup) record.lastActivePopup = record.handle;
+    record.visible = IsWindowVisible(window) != FALSE;
+    DWORD cloaked = 0;
+    record.cloaked =
+        walk.cloakedQuery &&
+        SUCCEEDED(walk.cloakedQuery(window, kDwmCloakedAttribute, &cloaked, sizeof cloaked)) &&
+        cloaked != 0;
+    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    record.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
+    record.appWindow = (exStyle & WS_EX_APPWINDOW) != 0;
+    record.topmost = (exStyle & WS_EX_TOPMOST) != 0;
+    record.minimized = IsIconic(window) != FALSE;
+    record.hung = IsHungAppWindow(window) != FALSE;
+    walk.windows.push_back(record);
     return TRUE;
+}
+
+// The top-level windows in the order of the screen, the top first.
+std::vector<WindowRecord> TopLevelWindows() {
+    WindowWalk walk;
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&walk));
+    return std::move(walk.windows);
 }
 
 } // namespace
 
 std::vector<std::u16string> RunningWindowPrograms() {
-    std::vector<TopWindow> windows;
-    EnumWindows(&CollectTopWindow, reinterpret_cast<LPARAM>(&windows));
+    const std::vector<WindowRecord> windows = TopLevelWindows();
     std::vector<std::u16string> names;
     std::vector<std::uint32_t> asked;
-    for (const TopWindow& window : windows) {
-        if (std::find(asked.begin(), asked.end(), window.processId) != asked.end()) continue;
-        asked.push_back(window.processId);
-        std::u16string name(FileNamePart(ProcessImagePath(window.processId)));
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const std::uint32_t processId = windows[i].processId;
+        if (!IsSwitcherWindow(windows, i) ||
+            std::find(asked.begin(), asked.end(), processId) != asked.end())
+            continue;
+        asked.push_back(processId);
+        std::u16string name(FileNamePart(ProcessImagePath(processId)));
         if (!name.empty()) names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end(),
@@ -165,38 +215,41 @@ std::vector<std::u16string> RunningWindowPrograms() {
 
 void BringUpProgram(void* ownerWindow, const std::u16string& program,
                     const std::u16string& parameters, int showCode, bool toggle) {
-    // Top-level windows come in the order of the screen, the most recently
-    // active first.
-    std::vector<TopWindow> windows;
-    EnumWindows(&CollectTopWindow, reinterpret_cast<LPARAM>(&windows));
+    const std::vector<WindowRecord> windows = TopLevelWindows();
     std::vector<std::uint32_t> asked, copies;
     const DWORD self = GetCurrentProcessId();
-    for (const TopWindow& window : windows) {
-        if (window.processId == self ||
-            std::find(asked.begin(), asked.end(), window.processId) != asked.end())
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const std::uint32_t processId = windows[i].processId;
+        if (processId == self || !IsSwitcherWindow(windows, i) ||
+            std::find(asked.begin(), asked.end(), processId) != asked.end())
             continue;
-        asked.push_back(window.processId);
-        if (IsCopyOfProgram(ProcessImagePath(window.processId), program))
-            copies.push_back(window.processId);
+        asked.push_back(processId);
+        if (IsCopyOfProgram(ProcessImagePath(processId), program)) copies.push_back(processId);
     }
+    // A dialog in front stands for the window that owns it.
+    const HWND foreground = GetForegroundWindow();
+    const HWND foregroundRoot = foreground ? GetAncestor(foreground, GA_ROOTOWNER) : nullptr;
     const RaisePlan plan =
-        PlanRaise(windows, copies, reinterpret_cast<std::uintptr_t>(GetForegroundWindow()), toggle);
+        PlanRaise(windows, copies, reinterpret_cast<std::uintptr_t>(foregroundRoot), toggle);
     const HWND window = reinterpret_cast<HWND>(plan.window);
+    // The changes are queued to the window's own thread (ShowWindowAsync):
+    // ShowWindow on another program's window waits until that program
+    // answers, and would hold every hotkey while it does not.
     switch (plan.step) {
     case RaiseStep::StartCopy:
         return ShellRunProgram(ownerWindow, program, parameters, showCode);
+    case RaiseStep::Leave:
+        return;
     case RaiseStep::Minimize:
         // The window below it comes in front, as after a click on the
         // taskbar button.
-        ShowWindow(window, SW_MINIMIZE);
+        ShowWindowAsync(window, SW_MINIMIZE);
         return;
-    case RaiseStep::Activate: {
-        if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    case RaiseStep::Activate:
+        if (plan.restore) ShowWindowAsync(window, SW_RESTORE);
         // A dialog the window has open is where the user left it.
-        const HWND popup = GetLastActivePopup(window);
-        SetForegroundWindow(popup && IsWindowVisible(popup) ? popup : window);
+        SetForegroundWindow(reinterpret_cast<HWND>(plan.front));
         return;
-    }
     }
 }
 
@@ -257,9 +310,10 @@ void StartSystemProgram(const std::u16string& fileName, int showCode) {
     AllowSetForegroundWindow(started.dwProcessId);
     ResumeThread(started.hThread);
     CloseHandle(started.hThread);
-    // The old launcher returned only once the program was ready for input (at
-    // most 30 s), so a later row of the same press (minimize-all, close by
-    // name) finds its window. A console program fails the wait at once.
+    // Returns once the program is ready for input, so a later row of the same
+    // press (minimize-all, close by name) finds its window; but only for a
+    // moment, as this thread answers the hotkeys. A console program fails the
+    // wait at once.
     WaitForInputIdle(started.hProcess, kInputIdleWaitMs);
     CloseHandle(started.hProcess);
 }

@@ -133,7 +133,7 @@ TEST(ProgramStartFolder, AFullProgramPathStartsInItsFolderAnythingElseInTheShell
 namespace keyvane {
 namespace {
 
-TEST(BringUp, ACopyIsTheTasksProgramFileAndItsLatestWindowComesUp) {
+TEST(BringUp, ACopyIsTheTasksProgramFile) {
     EXPECT_TRUE(IsCopyOfProgram(u"C:\\Windows\\notepad.exe", u"NOTEPAD.EXE"));
     EXPECT_TRUE(IsCopyOfProgram(u"C:\\Tools\\App.exe", u"\"c:/tools/app.exe\""));
     EXPECT_FALSE(IsCopyOfProgram(u"D:\\Other\\app.exe", u"C:\\Tools\\app.exe"))
@@ -141,22 +141,6 @@ TEST(BringUp, ACopyIsTheTasksProgramFileAndItsLatestWindowComesUp) {
     EXPECT_TRUE(IsCopyOfProgram(u"D:\\Other\\app.exe", u"tools\\app.exe"));
     EXPECT_FALSE(IsCopyOfProgram(u"", u"app.exe")) << "a process that tells nothing";
     EXPECT_FALSE(IsCopyOfProgram(u"C:\\app.exe", u"  "));
-
-    // Windows in the system's order: 10 (process 1), 20 and 21 (process 2).
-    const TopWindow windows[] = {{10, 1, false}, {20, 2, true}, {21, 2, false}};
-    const std::uint32_t copy[] = {2};
-    const auto plan = [&](std::uintptr_t foreground, bool toggle, std::span<const TopWindow> list) {
-        const RaisePlan p = PlanRaise(list, copy, foreground, toggle);
-        return std::pair{p.step, p.window};
-    };
-    using P = std::pair<RaiseStep, std::uintptr_t>;
-    EXPECT_EQ(plan(10, false, windows), (P{RaiseStep::Activate, 20})) << "minimized, restored";
-    EXPECT_EQ(plan(20, true, windows), (P{RaiseStep::Activate, 20}))
-        << "a minimized window in front is not seen: it comes up";
-    const TopWindow shown[] = {{20, 2, false}, {10, 1, false}};
-    EXPECT_EQ(plan(20, true, shown), (P{RaiseStep::Minimize, 20}));
-    EXPECT_EQ(plan(20, false, shown), (P{RaiseStep::Activate, 20}));
-    EXPECT_EQ(plan(20, true, std::span(shown).subspan(1)).first, RaiseStep::StartCopy);
 }
 
 } // namespace

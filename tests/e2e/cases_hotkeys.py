@@ -77,8 +77,11 @@ def closing_notepads(t):
 
 
 @case
-def fixed_program_is_ready_before_the_next_row_runs(t):
-    # The next row minimizes every window: Notepad's only if it exists by then.
+def fixed_program_holds_the_next_row_a_moment_at_most(t):
+    # The next row minimizes every window: Notepad's only if it was ready
+    # within the moment its start waits (under Wine it takes longer), the
+    # test window's in any case.
+    show_test_window(t, "Keyvane test window")
     combo = ctrl_alt_text(t, "N")
     program = start_with_hotkeys(t, tasks_file(
         ("Run Notepad", combo, "", "Normal"),
@@ -86,12 +89,8 @@ def fixed_program_is_ready_before_the_next_row_runs(t):
         ("Close selected program...", ctrl_alt_text(t, "K"), "notepad.exe", "Normal")))
     with closing_notepads(t):
         press(t, "ctrl+alt+n")
-        window = t.wait_until(lambda: ["%s|%s" % (cls, caption) for _, cls, caption
-                                       in visible_windows(t) if cls == "Notepad"],
-                              "Notepad to show its window")[0]
-        # The system parks a minimized window at -32000, -32000.
-        t.wait_until(lambda: t.driver(["rect", window])[0].startswith("-32000 -32000 "),
-                     "the next row to minimize Notepad's window")
+        wait_window_state(t, 2, "minimized", "the next row to minimize the test window")
+        t.wait_until(lambda: notepad_pids(t), "Notepad to show its window")
     t.close(program)
 
 

@@ -89,3 +89,58 @@ def a_task_for_one_program_and_a_running_copy_toggled(t):
     finally:
         t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", "96")
 
+
+def target_lines(t, pid):
+    return next((r["lines"] for r in target_records(t) if r["pid"] == pid), [])
+
+
+def wait_target_line(t, pid, line, what):
+    t.wait_until(lambda: line in target_lines(t, pid), what)
+
+
+@case
+def a_program_that_does_not_answer_leaves_the_hotkeys_alive(t):
+    target = add_target(t)
+    program = start_with_hotkeys(t, utf16_list(
+        "1,Run selected program...,%s,%s --stay,Normal,0,True,,Front" % (ctrl_alt_text(t, "F"),
+                                                                         target),
+        "2,Run selected program...,%s,%s after,Normal,0,True" % (ctrl_alt_text(t, "N"), target)))
+    # The task's program, minimized, stops looking at its messages.
+    t.spawn(target, "--window", "Hung target", "--hang")
+    hung = wait_records(t, 1, "the target to start")[0]["pid"]
+    wait_target_line(t, hung, "hung", "the target to stop answering")
+    press(t, "ctrl+alt+f")
+    press(t, "ctrl+alt+n")
+    records = wait_records(t, 2, "the press after bringing up a program that does not answer")
+    t.expect(records[-1]["cmdline"].endswith(" after"), "started %r" % records[-1]["cmdline"])
+    # Once it answers again it has been left as it was: no restore was queued
+    # for it, and no second copy started.
+    with open(t.path("kvtarget-%d.go" % hung), "wb"):
+        pass
+    wait_target_line(t, hung, "answering", "the target to answer again")
+    t.driver(["send", "Hung target", "WM_NULL"])
+    t.expect(target_lines(t, hung)[-2:] == ["hung", "answering"],
+             "the target went through %s" % target_lines(t, hung))
+    t.expect(len(target_records(t)) == 2, "a second copy started")
+    t.close(program)
+
+
+@case
+def toggle_minimizes_a_program_whose_own_dialog_is_in_front(t):
+    target = add_target(t)
+    program = start_with_hotkeys(t, utf16_list(
+        "1,Run selected program...,%s,%s --stay,Normal,0,True,,Toggle" % (ctrl_alt_text(t, "T"),
+                                                                          target)))
+    t.spawn(target, "--window", "Dialog target", "--dialog")
+    pid = wait_records(t, 1, "the target to start")[0]["pid"]
+    wait_target_line(t, pid, "active dialog", "the target's dialog to come in front")
+    press(t, "ctrl+alt+t")
+    wait_target_line(t, pid, "window minimized", "the program to be minimized")
+    # Pressed again, it comes back. (Which of its windows is active then is
+    # not shown here: Wine activates a window it has just minimized, which
+    # makes it its own last active popup.)
+    press(t, "ctrl+alt+t")
+    t.wait_until(lambda: "window restored" in target_lines(t, pid)[
+        target_lines(t, pid).index("window minimized"):], "the program to come back")
+    t.expect(len(target_records(t)) == 1, "a second copy started")
+    t.close(program)

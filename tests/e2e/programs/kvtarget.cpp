@@ -12,6 +12,18 @@
 //   kvtarget.exe --hold MODS VK [ARGS]   registers the hotkey for itself first,
 //                                        adds "held 1" (or 0), runs until ended
 //                                        and adds "pressed" for every press
+//   kvtarget.exe --window CAPTION [--dialog | --hang]
+//                                        shows a window and runs until ended,
+//                                        adding "window minimized", "window
+//                                        restored" for each change of its state
+//                                        and "active main" or "active dialog"
+//                                        for each activation. --dialog opens an
+//                                        owned dialog in front of it, as a
+//                                        program's own dialog opens; --hang
+//                                        shows it minimized and stops answering:
+//                                        "hung" once the system counts it as not
+//                                        answering, "answering" when the runner
+//                                        creates <exe name>-<pid>.go
 //
 // A program that runs ends by itself after two minutes, so none outlives a run.
 #include <windows.h>
@@ -45,6 +57,77 @@ void Add(const std::wstring& line) {
     Save();
 }
 
+HWND mainWindow = nullptr;
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        if (window != mainWindow) break;
+        if (wParam == SIZE_MINIMIZED)
+            Add(L"window minimized");
+        else if (IsWindowVisible(window))
+            Add(L"window restored");
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE)
+            Add(window == mainWindow ? L"active main" : L"active dialog");
+        break;
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The system counts a window as not answering once its thread has not looked
+// at its messages for 5 s; this one sleeps past that, then waits for the
+// runner's file without looking at them.
+void StopAnswering(ULONGLONG deadline) {
+    const ULONGLONG hungAt = GetTickCount64() + 6000;
+    bool told = false;
+    const std::wstring release = recordPath.substr(0, recordPath.size() - 4) + L".go";
+    while (GetTickCount64() < deadline &&
+           GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (!told && GetTickCount64() >= hungAt) {
+            Add(L"hung");
+            told = true;
+        }
+        Sleep(50);
+    }
+    Add(L"answering");
+}
+
+// The test window, with its owned dialog or minimized and not answering.
+void ShowWindows(const std::wstring& caption, bool dialog, bool hang, ULONGLONG deadline) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"KvTarget";
+    RegisterClassW(&wc);
+    mainWindow = CreateWindowExW(0, wc.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, 60, 60,
+                                 320, 200, nullptr, nullptr, instance, nullptr);
+    if (!mainWindow) return;
+    if (hang) {
+        ShowWindow(mainWindow, SW_SHOWMINNOACTIVE);
+        StopAnswering(deadline);
+        return;
+    }
+    ShowWindow(mainWindow, SW_SHOWNORMAL);
+    if (!dialog) return;
+    // Modal in the way a message box is: the owner is disabled.
+    const HWND box =
+        CreateWindowExW(WS_EX_DLGMODALFRAME, wc.lpszClassName, (caption + L" dialog").c_str(),
+                        WS_POPUP | WS_CAPTION | WS_SYSMENU, 120, 120, 240, 120, mainWindow, nullptr,
+                        instance, nullptr);
+    if (!box) return;
+    EnableWindow(mainWindow, FALSE);
+    ShowWindow(box, SW_SHOW);
+    SetForegroundWindow(box);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -69,6 +152,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     const bool stay = argc > 1 && std::wstring(argv[1]) == L"--stay";
     const bool hold = argc > 3 && std::wstring(argv[1]) == L"--hold";
+    const bool window = argc > 2 && std::wstring(argv[1]) == L"--window";
     bool held = false;
     if (hold) {
         const UINT mods = static_cast<UINT>(wcstoul(argv[2], nullptr, 0));
@@ -91,9 +175,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     record += L"cwd " + std::wstring(folder) + L"\n";
     if (hold) record += std::wstring(L"held ") + (held ? L"1" : L"0") + L"\n";
     Save();
-    if (!stay && !hold) return 0;
+    if (!stay && !hold && !window) return 0;
 
     const ULONGLONG deadline = GetTickCount64() + 120000;
+    if (window) {
+        const std::wstring mode = argc > 3 ? argv[3] : L"";
+        ShowWindows(argv[2], mode == L"--dialog", mode == L"--hang", deadline);
+    }
     for (;;) {
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) break;

@@ -31,6 +31,7 @@ void AppCore::Start() {
     }
     RebuildTaskIcons();
     RegisterAllTaskHotKeys();
+    FollowForegroundNeed();
 }
 
 void AppCore::AttachOptionsWindow(OptionsWindow* window) {
@@ -150,6 +151,7 @@ TaskCommands AppCore::AvailableTaskCommands() const {
 void AppCore::FollowTable() {
     filter_.Rebuild();
     DeselectHiddenTasks();
+    FollowForegroundNeed();
     if (changed_) changed_();
 }
 
@@ -384,6 +386,24 @@ void AppCore::SetPauseWhenFullScreen(bool pause) {
     const bool was = suspended();
     pauseFullScreen_ = pause;
     FollowSuspension(was);
+    FollowForegroundNeed();
+}
+
+void AppCore::setForegroundWatchSwitch(std::function<void(ForegroundNeed)> onNeed) {
+    watchSwitch_ = std::move(onNeed);
+    foregroundNeed_ = {};
+    FollowForegroundNeed();
+}
+
+void AppCore::FollowForegroundNeed() {
+    const ForegroundNeed need = ForegroundNeedOf(tasks_, pauseFullScreen_);
+    if (need == foregroundNeed_) return;
+    foregroundNeed_ = need;
+    // Unwatched, the last report goes stale: nothing is known again. The
+    // full-screen pause is off then, so no hotkey follows.
+    if (!need.program) hotKeys_.SetForegroundProgram(u"");
+    if (!need.fullScreen) fullScreenInFront_ = false;
+    if (watchSwitch_) watchSwitch_(need);
 }
 
 UndoHistory::Bytes AppCore::TableBytes() const {

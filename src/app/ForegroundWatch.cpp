@@ -62,11 +62,15 @@ bool IsFullScreen(const WindowShape& window, ShellState shell) {
     return Covers(window.frame, window.monitor);
 }
 
+bool IsFrameHost(std::u16string_view fileName) {
+    return EqualsIgnoreAsciiCase(fileName, kFrameHost);
+}
+
 std::u16string ProgramInFrontName(WindowProcessFacts& facts) {
     const std::uint32_t processId = facts.ProcessId();
     if (processId == 0) return {};
     std::u16string name = NameOfProcess(facts, processId);
-    if (EqualsIgnoreAsciiCase(name, kFrameHost)) {
+    if (IsFrameHost(name)) {
         const std::uint32_t hosted = facts.HostedProcessId();
         if (hosted != 0 && hosted != processId) name = NameOfProcess(facts, hosted);
     }

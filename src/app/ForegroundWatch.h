@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace keyvane {
 
@@ -77,13 +78,15 @@ class WindowProcessFacts {
 };
 // The file name ForegroundProgram holds for the window in front.
 std::u16string ProgramInFrontName(WindowProcessFacts& facts);
+// The process that owns store apps' frames: a name that stands for no app.
+bool IsFrameHost(std::u16string_view fileName);
 
 // ---- The watch ----
 
 class ForegroundWatch {
   public:
     virtual ~ForegroundWatch() = default;
-    // The window in front now.
+    // The window in front now; the reports after it are its changes.
     virtual ForegroundProgram Current() = 0;
 };
 

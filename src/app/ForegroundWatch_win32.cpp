@@ -160,8 +160,6 @@ class SystemForegroundWatch final : public ForegroundWatch {
                           std::function<void(const ForegroundProgram&)> onChange)
         : need_(need), onChange_(std::move(onChange)) {
         gWatch = this;
-        last_ = GetForegroundWindow();
-        lastFull_ = need_.fullScreen && FillsItsMonitor(last_);
         hook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                 &SystemForegroundWatch::OnEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
         // Wine 8 raises no foreground event out of context, and a hook can
@@ -177,7 +175,13 @@ class SystemForegroundWatch final : public ForegroundWatch {
     }
     ForegroundProgram Current() override {
         const HWND window = GetForegroundWindow();
-        return ProgramOf(window, need_.fullScreen && FillsItsMonitor(window));
+        const ForegroundProgram program =
+            ProgramOf(window, need_.fullScreen && FillsItsMonitor(window));
+        last_ = window;
+        lastFull_ = program.fullScreen;
+        lastName_ = program.fileName;
+        framePending_ = IsFrameHost(program.fileName);
+        return program;
     }
 
   private:
@@ -205,10 +209,17 @@ class SystemForegroundWatch final : public ForegroundWatch {
     // change as well.
     void Follow(HWND window) {
         const bool full = need_.fullScreen && FillsItsMonitor(window);
-        if (window == last_ && full == lastFull_) return;
+        const bool same = window == last_ && full == lastFull_;
+        if (same && !framePending_) return;
         last_ = window;
         lastFull_ = full;
-        onChange_(ProgramOf(window, full));
+        const ForegroundProgram program = ProgramOf(window, full);
+        // A store app's frame comes in front before the app's window is put
+        // into it: it is asked again at each look until it names the app.
+        framePending_ = IsFrameHost(program.fileName);
+        if (same && program.fileName == lastName_) return;
+        lastName_ = program.fileName;
+        onChange_(program);
     }
     ForegroundProgram ProgramOf(HWND window, bool full) const {
         ForegroundProgram program;
@@ -226,8 +237,12 @@ class SystemForegroundWatch final : public ForegroundWatch {
     std::function<void(const ForegroundProgram&)> onChange_;
     HWINEVENTHOOK hook_ = nullptr;
     UINT_PTR timer_ = 0;
+    // What was last reported (Current's answer included); nothing yet, so
+    // the first look reports unless Current came first.
     HWND last_ = nullptr;
     bool lastFull_ = false;
+    std::u16string lastName_;
+    bool framePending_ = false;
     bool hookSpoke_ = false;
 };
 

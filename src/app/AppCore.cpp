@@ -31,6 +31,7 @@ void AppCore::Start() {
     }
     RebuildTaskIcons();
     RegisterAllTaskHotKeys();
+    FollowForegroundNeed();
 }
 
 void AppCore::AttachOptionsWindow(OptionsWindow* window) {
@@ -155,6 +156,7 @@ TaskCommands AppCore::AvailableTaskCommands() const {
 void AppCore::FollowTable() {
     filter_.Rebuild();
     DeselectHiddenTasks();
+    FollowForegroundNeed();
     if (changed_) changed_();
 }
 
@@ -377,25 +379,6 @@ void AppCore::FollowSuspension(bool wasSuspended) {
         hotKeys_.ReleaseTaskRegistrations(); // the pause hotkey stays, to resume
     else if (!edit_)
         RegisterAllTaskHotKeys(); // an open editor registers them as it closes
-}
-
-void AppCore::ForegroundChanged(const ForegroundProgram& program) {
-    const bool was = suspended();
-    const bool sameProgram = hotKeys_.foregroundProgram() == CaseFolded(program.fileName);
-    fullScreenInFront_ = program.fullScreen;
-    hotKeys_.SetForegroundProgram(program.fileName);
-    if (suspended() != was) {
-        FollowSuspension(was);
-    } else if (suspended() || edit_ || sameProgram || hotKeys_.FollowForeground() == 0) {
-        return; // the grid's marks are as they were
-    }
-    if (changed_) changed_();
-}
-
-void AppCore::SetPauseWhenFullScreen(bool pause) {
-    const bool was = suspended();
-    pauseFullScreen_ = pause;
-    FollowSuspension(was);
 }
 
 UndoHistory::Bytes AppCore::TableBytes() const {

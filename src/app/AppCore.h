@@ -166,6 +166,10 @@ class AppCore {
     // Whether every hotkey is given back now: paused, or paused for the
     // full-screen window in front.
     bool suspended() const { return paused_ || (pauseFullScreen_ && fullScreenInFront_); }
+    // Told at once when something must be known of the window in front
+    // (ForegroundNeedOf), and at every change after; the watch it starts reports through
+    // ForegroundChanged. When the need ends, nothing is known any more.
+    void setForegroundWatchSwitch(std::function<void(ForegroundNeed)> onNeed);
 
     // ---- Undo and redo of the table's changes ----
     // Every operation that changes the table records a step, named as the
@@ -296,6 +300,8 @@ class AppCore {
     // is no longer what it was.
     void FollowSuspension(bool wasSuspended);
     void DeselectHiddenTasks();
+    // Tells the watch's switch when the need changed.
+    void FollowForegroundNeed();
 
     HotKeyNames names_;
     TaskTable tasks_;
@@ -312,6 +318,8 @@ class AppCore {
     bool paused_ = false;
     bool pauseFullScreen_ = false;
     bool fullScreenInFront_ = false;
+    ForegroundNeed foregroundNeed_;
+    std::function<void(ForegroundNeed)> watchSwitch_;
     HotKeyCode pauseHotKey_ = 0;
     std::function<void()> pauseChanged_;
     std::vector<std::u16string> optionReports_;

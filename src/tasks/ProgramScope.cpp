@@ -48,6 +48,15 @@ NameFault CheckName(std::u16string_view name) {
     return NameFault::None;
 }
 
+// The name a stored piece holds: a "Not in" piece loses its mark, and the
+// blanks after it. false when the piece's mark is not the list's.
+bool NameOfPiece(std::u16string_view piece, bool notIn, std::u16string_view& name) {
+    const bool marked = !piece.empty() && piece.front() == kNotInMark;
+    if (marked != notIn) return false;
+    name = marked ? Trimmed(piece.substr(1)) : piece;
+    return true;
+}
+
 bool Listed(const std::vector<std::u16string>& names, std::u16string_view program) {
     return std::find(names.begin(), names.end(), program) != names.end();
 }
@@ -61,15 +70,9 @@ ProgramScope ReadProgramScope(std::u16string_view field) {
     const bool notIn = !pieces.front().empty() && pieces.front().front() == kNotInMark;
     bool readable = pieces.size() <= kMaxScopePrograms;
     for (std::size_t i = 0; readable && i < pieces.size(); ++i) {
-        std::u16string_view name = pieces[i];
         // Every name of a "Not in" list is marked, and none of an "Only in" one.
-        const bool marked = !name.empty() && name.front() == kNotInMark;
-        if (marked != notIn) {
-            readable = false;
-            break;
-        }
-        if (marked) name.remove_prefix(1);
-        readable = CheckName(name) == NameFault::None;
+        std::u16string_view name;
+        readable = NameOfPiece(pieces[i], notIn, name) && CheckName(name) == NameFault::None;
         if (readable) scope.names.push_back(CaseFolded(name));
     }
     if (!readable) {
@@ -95,9 +98,9 @@ std::u16string ProgramScopeField(ScopeKind kind, const std::vector<std::u16strin
 bool ScopeAdmits(const ProgramScope& scope, std::u16string_view program) {
     switch (scope.kind) {
     case ScopeKind::OnlyIn:
-        return !program.empty() && Listed(scope.names, program);
+        return !program.empty() && program != kUnnamedProgram && Listed(scope.names, program);
     case ScopeKind::NotIn:
-        return !Listed(scope.names, program);
+        return program != kUnnamedProgram && !Listed(scope.names, program);
     default:
         return true;
     }
@@ -144,11 +147,14 @@ ProgramListCheck CheckProgramList(std::u16string_view text) {
 }
 
 std::u16string ProgramListText(std::u16string_view field) {
-    if (field.empty() || ReadProgramScope(field).unreadable) return std::u16string(field);
+    if (field.empty()) return {};
+    const ProgramScope scope = ReadProgramScope(field);
+    if (scope.unreadable) return std::u16string(field);
     std::u16string text;
-    for (std::u16string_view name : Pieces(field)) {
+    for (std::u16string_view piece : Pieces(field)) {
+        std::u16string_view name;
+        NameOfPiece(piece, scope.kind == ScopeKind::NotIn, name);
         if (!text.empty()) text += u"; ";
-        if (name.front() == kNotInMark) name.remove_prefix(1);
         text += name;
     }
     return text;

@@ -31,14 +31,22 @@ struct ProgramScope {
     bool unreadable = false;
 };
 
-// Reads a Programs field.
+// What the program in front is called when a window is in front whose
+// program cannot be named (a process that refuses every question): no list
+// can hold the name, since '?' is refused in one.
+inline constexpr std::u16string_view kUnnamedProgram = u"?";
+
+// Reads a Programs field. Blanks around a name and between a '!' and its
+// name do not count.
 ProgramScope ReadProgramScope(std::u16string_view field);
 // The field that stores a scope; names as the user wrote them. All programs
 // (or no names) is the empty field.
 std::u16string ProgramScopeField(ScopeKind kind, const std::vector<std::u16string>& names);
 // Whether a task of the scope is active while the program of this file name
-// is in front. program must be CaseFolded; empty when nothing is known of
-// the window in front, which no "Only in" list names.
+// is in front. program must be CaseFolded; empty when no window is in front
+// (or nothing is known of it), which no "Only in" list names. An unnamed
+// program may be any: neither an "Only in" nor a "Not in" task is active in
+// it, and its hotkeys are left to it.
 bool ScopeAdmits(const ProgramScope& scope, std::u16string_view program);
 // The same for a Programs field, without building a scope for the fields
 // that have none (nearly all).

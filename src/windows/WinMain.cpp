@@ -81,12 +81,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // so nothing can run a message loop (or save) before the load.
     const std::u16string exePath = ExecutablePath();
     AppCore core(TaskListPathFor(exePath), HotKeyNames(SystemKeyNames()), MakeSystemHotKeys());
-    // Before the first registration pass, which registers the hotkeys of
-    // tasks for some programs only when one of them is in front.
-    const std::unique_ptr<ForegroundWatch> foreground = MakeSystemForegroundWatch(
-        [&core](const ForegroundProgram& program) { core.ForegroundChanged(program); });
-    core.ForegroundChanged(foreground->Current());
     core.Start();
+    // The window in front is watched only while the tasks or the full-screen
+    // pause need it, and from after the last registration of the start: the
+    // hotkeys of tasks for some programs follow at its first report.
+    std::unique_ptr<ForegroundWatch> foreground;
+    core.setForegroundWatchSwitch([&core, &foreground](ForegroundNeed need) {
+        foreground.reset();
+        if (!need.any()) return;
+        foreground = MakeSystemForegroundWatch(
+            need, [&core](const ForegroundProgram& program) { core.ForegroundChanged(program); });
+        core.ForegroundChanged(foreground->Current());
+    });
     core.setOptionFiles(std::make_unique<OptionFiles>(exePath, MakeRegistryAutostartStore()));
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |

@@ -702,6 +702,38 @@ TEST_F(AppCoreTest, TasksForSomeProgramsFollowTheProgramInFrontAndTheOthersNever
     core.ForegroundChanged({u"code.exe", false});
     EXPECT_EQ(held(), "134");
     EXPECT_FALSE(core.paused()) << "the tray's pause is the user's alone";
+
+    // A program that cannot be named (a game refusing every question) may
+    // be the one a "Not in" task excludes: its hotkey is left to it.
+    core.ForegroundChanged({std::u16string(kUnnamedProgram)});
+    EXPECT_EQ(held(), "14");
+    EXPECT_TRUE(press('3').empty());
+}
+
+TEST_F(AppCoreTest, TheWindowInFrontIsWatchedOnlyWhileATaskOrTheFullScreenPauseNeedsIt) {
+    std::vector<ForegroundNeed> told;
+    core.setForegroundWatchSwitch([&](ForegroundNeed need) { told.push_back(need); });
+    test::AppendRow(core.tasks(), {u"Run Calc", u"Ctrl+Alt+1", u"x"});
+    core.tasks().setCellText(Column::Programs, 0, u"a.exe;!b.exe"); // unreadable: for all
+    core.SortTasks(Column::Desc);
+    EXPECT_TRUE(told.empty()) << "no task for some programs, no full-screen pause";
+
+    TaskFields scoped{Action::RunCalc, 0, u"y", u"Normal", ScopeKind::NotIn, u"game.exe"};
+    core.BeginAdd();
+    core.CommitEdit(scoped);
+    core.EndEdit();
+    core.SetPauseWhenFullScreen(true);
+    core.ForegroundChanged({u"game.exe", true});
+    EXPECT_TRUE(core.suspended());
+    core.SelectTasks(1, {1});
+    core.DeleteSelectedTasks();
+    core.SetPauseWhenFullScreen(false);
+    // The report from before the watch stopped is stale.
+    core.SetPauseWhenFullScreen(true);
+    EXPECT_FALSE(core.suspended());
+    EXPECT_EQ(told,
+              (std::vector<ForegroundNeed>{
+                  {true, false}, {true, true}, {false, true}, {false, false}, {false, true}}));
 }
 
 } // namespace

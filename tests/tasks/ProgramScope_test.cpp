@@ -25,19 +25,29 @@ TEST(ProgramScope, FieldsAndWhatTheyAdmit) {
         std::vector<std::u16string> admitted, refused; // programs in front, folded
     };
     const Case cases[] = {
-        {u"", ScopeKind::AllPrograms, false, {u"notepad.exe", u""}, {}},
+        {u"", ScopeKind::AllPrograms, false, {u"notepad.exe", u"", u"?"}, {}},
         {u"Notepad.EXE; code.exe",
          ScopeKind::OnlyIn,
          false,
          {u"notepad.exe", u"code.exe"},
-         {u"calc.exe", u""}},
-        {u"!game.exe;!MSTSC.exe", ScopeKind::NotIn, false, {u"notepad.exe", u""}, {u"mstsc.exe"}},
+         {u"calc.exe", u"", u"?"}},
+        // A program that cannot be named may be the game: left to it.
+        {u"!game.exe;!MSTSC.exe",
+         ScopeKind::NotIn,
+         false,
+         {u"notepad.exe", u""},
+         {u"mstsc.exe", u"?"}},
+        {u"! a.exe ;\t!  B.exe", ScopeKind::NotIn, false, {u"c.exe"}, {u"a.exe", u"b.exe"}},
         // Unreadable: every program, as a task of an older file would run.
         {u"a.exe;!b.exe", ScopeKind::AllPrograms, true, {u"a.exe", u"b.exe"}, {}},
         {u"c:\\tools\\a.exe", ScopeKind::AllPrograms, true, {u"a.exe"}, {}},
         {u"a.exe;;b.exe", ScopeKind::AllPrograms, true, {u"c.exe"}, {}},
         {u"a\"b.exe", ScopeKind::AllPrograms, true, {u"c.exe"}, {}},
         {u"!", ScopeKind::AllPrograms, true, {u"c.exe"}, {}},
+        {u"! ", ScopeKind::AllPrograms, true, {u"c.exe"}, {}},
+        {u"!!a.exe", ScopeKind::AllPrograms, true, {u"a.exe"}, {}},
+        {u"! !a.exe", ScopeKind::AllPrograms, true, {u"a.exe"}, {}},
+        {u"a.exe;", ScopeKind::AllPrograms, true, {u"c.exe"}, {}},
         {Names(kMaxScopePrograms), ScopeKind::OnlyIn, false, {u"p99.exe"}, {u"c.exe"}},
         {Names(kMaxScopePrograms + 1), ScopeKind::AllPrograms, true, {u"c.exe"}, {}},
     };
@@ -52,6 +62,14 @@ TEST(ProgramScope, FieldsAndWhatTheyAdmit) {
         }
         for (const auto& program : c.refused)
             EXPECT_FALSE(ScopeAdmits(scope, program)) << name << " in " << ToUtf8(program);
+        if (scope.unreadable || scope.kind == ScopeKind::AllPrograms) continue;
+        // Edit, then OK without a change: the field the editor writes reads
+        // as the one it showed.
+        const ProgramListCheck shown = CheckProgramList(ProgramListText(c.field));
+        ASSERT_TRUE(shown.error.empty()) << name;
+        const ProgramScope again = ReadProgramScope(ProgramScopeField(scope.kind, shown.names));
+        EXPECT_EQ(again.kind, scope.kind) << name;
+        EXPECT_EQ(again.names, scope.names) << name;
     }
 }
 

@@ -114,7 +114,12 @@ void RunTaskAction(const PressedTask& task, ActionOperations& actions) {
         PerformTaskAction(task, actions);
     } catch (const ActionFailure& failure) {
         if (!actions.failureListener()) throw;
-        actions.failureListener()(FromUtf8(failure.what()));
+        // Which task, as the grid numbers and names it, then what went wrong.
+        std::u16string text;
+        if (task.number > 0)
+            text = u"Task " + FromUtf8(std::to_string(task.number)) + u", " +
+                   std::u16string(kActionNames[static_cast<std::size_t>(task.action)]) + u": ";
+        actions.failureListener()(text + FromUtf8(failure.what()));
     }
 }
 
@@ -123,7 +128,7 @@ std::optional<PressedTask> TaskOfRow(const TaskTable& table, int row) {
     if (!action) return std::nullopt;
     return PressedTask{*action, table.cellText(Column::Dest, row),
                        table.cellText(Column::Type_run, row),
-                       table.cellText(Column::If_running, row)};
+                       table.cellText(Column::If_running, row), row + 1};
 }
 
 std::vector<PressedTask> TasksOfPress(const TaskTable& table, const THotKeyManager& hotKeys,

@@ -51,6 +51,7 @@ struct PressedTask {
     std::u16string destination;
     std::u16string runType;
     std::u16string ifRunning;
+    int number = 0; // the row's task number, which a failure names; 0: none
 };
 
 // The row's task, whether or not it is enabled; none when its Desc names no

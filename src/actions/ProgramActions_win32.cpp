@@ -306,7 +306,10 @@ void StartSystemProgram(const std::u16string& fileName, int showCode) {
     // Held until it may set the window in front, so its first window does.
     if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                         nullptr, nullptr, &startup, &started))
-        return;
+        // A Windows without the program (Calculator removed, a trimmed
+        // image) must not look like a hotkey that did nothing.
+        throw ActionFailure("Could not start \"" + ToUtf8(FromWide(path)) +
+                            "\": " + SystemErrorText(GetLastError()));
     AllowSetForegroundWindow(started.dwProcessId);
     ResumeThread(started.hThread);
     CloseHandle(started.hThread);

@@ -231,7 +231,10 @@ TEST_F(DispatchTest, ToldFailureLetsThePressGoOnAndAnyOtherErrorEndsIt) {
     std::vector<std::u16string> told;
     actions.setFailureListener([&](std::u16string text) { told.push_back(std::move(text)); });
     EXPECT_EQ(Press(kCtrlAltN), (Calls{"MinimizeAll", "Fixed|calc.exe|1"}));
-    EXPECT_EQ(told, (std::vector<std::u16string>(2, u"Could not start \"Ärger.exe\": gone")));
+    EXPECT_EQ(told,
+              (std::vector<std::u16string>{
+                  u"Task 1, Minimize/Maximaze all windows: Could not start \"Ärger.exe\": gone",
+                  u"Task 2, Run Calc: Could not start \"Ärger.exe\": gone"}));
 
     actions.onCall = [] { throw std::runtime_error("shell object failed"); };
     EXPECT_THROW(Press(kCtrlAltN), std::runtime_error);

@@ -442,7 +442,9 @@ TEST_F(AppCoreTest, FailuresActionsTellWaitForTheWindowInOrder) {
     EXPECT_TRUE(core.RunTaskNow(1));
     EXPECT_EQ(heard, 3);
     EXPECT_EQ(core.TakeActionFailures(),
-              (std::vector<std::u16string>{u"Web|a|1", u"Web|b|1", u"Web|b|1"}));
+              (std::vector<std::u16string>{u"Task 1, Open Website...: Web|a|1",
+                                           u"Task 2, Open Website...: Web|b|1",
+                                           u"Task 2, Open Website...: Web|b|1"}));
     EXPECT_TRUE(core.TakeActionFailures().empty());
 }
 

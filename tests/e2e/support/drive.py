@@ -74,6 +74,19 @@ def wait_records(t, count, what, base="kvtarget", folder=None):
     return t.wait_until(enough, what)
 
 
+def expect_ctrl_alt_goes_elsewhere(t, key, records, why):
+    """Another program asks for Ctrl+Alt+key and gets it, and a press reaches
+    it; records: how many starts of the target there are with it, none of
+    them the task's."""
+    t.spawn(t.win_dir + "\\kvtarget.exe", "--hold", str(MOD_CONTROL | MOD_ALT), str(ord(key)))
+    holder = wait_records(t, records, "another program to ask for Ctrl+Alt+%s" % key)[-1]
+    t.expect(holder.get("held") == "1", why)
+    press(t, "ctrl+alt+" + key.lower())
+    t.wait_until(lambda: "pressed" in target_records(t)[-1]["lines"],
+                 "the press to reach the other program")
+    t.expect(len(target_records(t)) == records, "%s: the task ran too" % why)
+
+
 def visible_windows(t, ignore_pids=()):
     """(pid, class, caption) of every visible top-level window."""
     found = set()

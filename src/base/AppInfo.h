@@ -69,6 +69,11 @@ inline constexpr std::u16string_view kAltGrAfter = u" that AltGr types";
 // The grid's tooltip of a marked hotkey (with kHeldElsewhereText).
 inline constexpr std::u16string_view kUnreadableHotKeyTip =
     u"Keyvane cannot read this hotkey on any of your keyboard layouts";
+// A row whose action field names none of the actions: its hotkey does nothing.
+inline constexpr std::u16string_view kUnknownActionTip = u"Keyvane knows no action named ";
+// Under the editor's hotkey field when OK finds no action chosen.
+inline constexpr std::u16string_view kChooseActionText =
+    u"Choose an action: the task does nothing without one";
 inline constexpr std::u16string_view kAltGrTipBefore = u"This hotkey takes the character ";
 inline constexpr std::u16string_view kAltGrTipAfter = u" that AltGr types on your keyboard layout";
 // Why a stand by or hibernate cannot run.

@@ -5,6 +5,7 @@
 #include "base/AppInfo.h"
 #include "base/ErrorReport.h"
 #include "base/WinText.h"
+#include "tasks/TaskVocabulary.h"
 #include "windows/Scaling.h"
 #include "windows/TaskIconList.h"
 #include "windows/resource.h"
@@ -128,6 +129,8 @@ void MainPages::SetUpControls() {
     ShowPauseHotKey();
     grid_.SetHotKeyMarks([this](int row) -> TaskGrid::RowMark {
         const HotKeyNames& names = core_.hotKeyNames();
+        if (!ActionFromName(core_.table().textCell(Column::Desc, row)))
+            return {TaskGrid::HotKeyMark::UnknownAction, {}};
         switch (core_.HotKeyStateOfTask(row)) {
         case HotKeyState::NotRegistered:
             return {TaskGrid::HotKeyMark::Taken, {}};

@@ -288,6 +288,13 @@ void TaskEditorDialog::OnBrowse() {
 
 void TaskEditorDialog::OnOk() {
     TaskFields fields = ReadFields();
+    // A row of an action this version does not know shows none: OK waits
+    // for one, rather than keep a task whose hotkey does nothing.
+    if (!fields.action) {
+        SetDlgItemTextW(handle_, IDC_EDITOR_HOTKEY_WARNING, ToWide(kChooseActionText).c_str());
+        SetFocus(GetDlgItem(handle_, IDC_EDITOR_ACTION));
+        return;
+    }
     // A list that cannot be stored is told under it; the editor stays open.
     const std::u16string programsError = ProgramsFieldError(fields);
     SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS_ERROR, W(programsError));

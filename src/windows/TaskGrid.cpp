@@ -224,6 +224,10 @@ std::u16string TaskGrid::TooltipOf(int row) const {
     case HotKeyMark::TakesCharacter:
         tip = std::u16string(kAltGrTipBefore) + mark.character + std::u16string(kAltGrTipAfter);
         break;
+    case HotKeyMark::UnknownAction:
+        tip = std::u16string(kUnknownActionTip) + u"\"" +
+              std::u16string(table_->textCell(Column::Desc, row)) + u"\"";
+        break;
     default:
         break;
     }

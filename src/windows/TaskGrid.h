@@ -24,7 +24,9 @@ class TaskGrid {
   public:
     // Why a row's hotkey cannot act, or what it takes from typing, shown as
     // a mark in its Hotkey cell.
-    enum class HotKeyMark { None, Taken, NotRecognised, TakesCharacter };
+    // UnknownAction: the row names no action this version knows (a hand-edited
+    // file), so its hotkey does nothing.
+    enum class HotKeyMark { None, Taken, NotRecognised, TakesCharacter, UnknownAction };
     struct RowMark {
         HotKeyMark mark = HotKeyMark::None;
         std::u16string character; // the one TakesCharacter names

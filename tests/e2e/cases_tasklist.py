@@ -3,8 +3,14 @@ may hold, an unreadable list, the data folder, saves at log-off and at a
 failed close."""
 import os
 
-from support.case import ABOUT_CAPTION, EDITOR_CAPTION, MAIN_CAPTION, Case, registry, utf16_file
-from support.drive import grid_rows, show_main_window
+from support.case import (ABOUT_CAPTION, EDITOR_CAPTION, MAIN_CAPTION, Case, program_text,
+                          registry, utf16_file, utf16_list)
+from support.drive import (ADD, EDIT, GRID, ctrl_alt_text, grid_rows, shot, show_main_window,
+                           start_with_hotkeys)
+
+EDITOR_OK, EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_HOTKEY_LINE = 1, 1004, 1005, 1013
+EDITOR_DESTINATION, EDITOR_BROWSE = 1006, 1008
+CB_SETCURSEL, CBN_SELCHANGE = 0x014E, 1
 
 CASES, case = registry()
 
@@ -68,6 +74,40 @@ def utf8_list_from_an_editor_shows_and_saves_its_characters(t):
     t.close(program)
     t.expect_tasks(utf16_file("1,Run selected program...,,%s,Normal,0,True\r\n" % path),
                    "after close")
+
+
+@case
+def a_hand_edited_action_is_marked_and_the_editor_asks_for_one(t):
+    hotkey = ctrl_alt_text(t, "J")
+    program = start_with_hotkeys(t, utf16_list("1,Run Calcc,%s,,Normal,0,True" % hotkey))
+    show_main_window(t)
+    shot(t, "main-unknown-action-100")  # the warning sign in the row's Hotkey cell
+    t.driver(["lvselect", MAIN_CAPTION, GRID, "0"], ["click", MAIN_CAPTION, EDIT])
+    t.wait_shown(EDITOR_CAPTION, "the editor to open")
+    t.driver(["click", EDITOR_CAPTION, EDITOR_OK])
+    t.wait_until(lambda: t.driver(["text", EDITOR_CAPTION, EDITOR_HOTKEY_LINE])[0] ==
+                 program_text("kChooseActionText"), "OK to ask for an action")
+    t.expect(t.find_window(EDITOR_CAPTION)[2], "OK closed the editor without an action")
+    t.driver(["childsend", EDITOR_CAPTION, EDITOR_ACTION, CB_SETCURSEL, 2],  # "Run Calc"
+             ["click", EDITOR_CAPTION, EDITOR_OK])
+    t.wait_shown(EDITOR_CAPTION, "OK to close the editor", shown=False)
+    t.wait_until(lambda: (t.read_tasks() or b"").decode("utf-16").startswith(
+        "1,Run Calc,%s," % hotkey), "the chosen action to be saved")
+    # "Add" after an OK starts without the last hotkey.
+    t.driver(["click", MAIN_CAPTION, ADD])
+    t.wait_shown(EDITOR_CAPTION, "Add to open the editor")
+    t.expect(t.driver(["text", EDITOR_CAPTION, EDITOR_HOTKEY])[0] == "None",
+             "Add starts with %s" % t.driver(["text", EDITOR_CAPTION, EDITOR_HOTKEY]))
+    # "Power off computer" uses no destination: its box and Browse are greyed.
+    t.driver(["childsend", EDITOR_CAPTION, EDITOR_ACTION, CB_SETCURSEL, 5],
+             ["send", EDITOR_CAPTION, "WM_COMMAND", (CBN_SELCHANGE << 16) | EDITOR_ACTION])
+    t.expect(t.driver(["enabled", EDITOR_CAPTION, EDITOR_DESTINATION],
+                      ["enabled", EDITOR_CAPTION, EDITOR_BROWSE]) == ["enabled 0", "enabled 0"],
+             "the destination of a power off can be typed in")
+    shot(t, "editor-power-off-100")
+    t.driver(["close", EDITOR_CAPTION])
+    t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)
+    t.close(program)
 
 
 @case

@@ -42,6 +42,9 @@ inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
 // The grid when its filter hides every row; the main window while the
 // hotkeys are paused.
 inline constexpr std::u16string_view kNoTaskMatchesText = u"No task matches";
+// The grid of an empty list, with no search typed.
+inline constexpr std::u16string_view kNoTasksYetText =
+    u"No tasks yet: click Add (Alt+A) or drop a program here";
 inline constexpr std::u16string_view kPausedNoteText =
     u"The hotkeys are paused; the tray menu resumes them.";
 // The same with a pause hotkey set: %1 is its text.

@@ -194,4 +194,5 @@ Function un.onInit
   IntOp $R0 $R0 + 1023
   IntOp $R0 $R0 / 1024
   SectionSetSize ${UnSecData} $R0
+  ClearErrors ; no data folder is no error
 FunctionEnd

@@ -27,7 +27,9 @@ void TellCommandLineUser(const std::u16string& text, TellAs as) {
     // redirected (cmd's >file or 2>file, a pipe); a console it must attach to.
     HANDLE out = GetStdHandle(as == TellAs::Help ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     const DWORD type = out && out != INVALID_HANDLE_VALUE ? GetFileType(out) : FILE_TYPE_UNKNOWN;
-    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+    // Help sent to a device (>nul) is what was asked for: no box then.
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ||
+        (as == TellAs::Help && type == FILE_TYPE_CHAR)) {
         const std::string bytes = ToUtf8(lines);
         DWORD written = 0;
         WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

@@ -159,6 +159,9 @@ def help_switch_lists_the_switches_through_the_command_prompt(t):
         for name in ("/pause", "/resume", "/show", "/exit", "/run N", "/?"):
             t.expect(name in said, "%s did not list %s: %r" % (arg, name, said[-300:]))
         t.expect("Unknown switch" not in said, "%s was taken as unknown" % arg)
+    # Help thrown away by a script shows no box to hang it.
+    code = t.session.wine("cmd", "/c", "%s\\keyvane.exe -h > nul" % t.win_dir, timeout=90)
+    t.expect(code == 0, "-h > nul ended with %s" % code)
     t.expect(not os.path.exists(t.path("data")), "help started a copy of Keyvane")
     code, said = switch(t, "/run", "abc")
     t.expect(code == 2 and "/run needs a task number" in said and "abc" in said and

@@ -43,6 +43,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -141,7 +142,7 @@ Section "-Keyvane" SecProgram
   WriteRegDWORD HKCU "${UNINST_KEY}" "EstimatedSize" $0
 SectionEnd
 
-Section "-un.Keyvane"
+Section "-un.Keyvane" UnSecProgram
   SetShellVarContext current
   ; Before anything goes: Keyvane writes its autostart value again as it exits.
   !insertmacro CloseKeyvane
@@ -161,7 +162,7 @@ Section "-un.Keyvane"
 SectionEnd
 
 ; Unticked by default, and so kept by a silent uninstall.
-Section /o "un.Remove my tasks and settings"
+Section /o "un.Remove my tasks and settings" UnSecData
   RMDir /r "$INSTDIR\data"
 SectionEnd
 
@@ -169,3 +170,29 @@ Section "-un.Folder"
   ; Only when empty: a kept data folder keeps its parent.
   RMDir "$INSTDIR"
 SectionEnd
+
+; The components page adds up the sections' sizes, which NSIS counts from
+; the files a section installs: 0 KB for every uninstaller section. Each
+; part is given the size of what it removes, as found on the disk.
+!macro AddSizeOf NAME
+  ${GetSize} "$INSTDIR" "/M=${NAME} /S=0B /G=0" $0 $1 $2
+  IntOp $R0 $R0 + $0
+!macroend
+
+Function un.onInit
+  StrCpy $R0 0
+  !insertmacro AddSizeOf "keyvane.exe"
+  !insertmacro AddSizeOf "README.txt"
+  !insertmacro AddSizeOf "LICENSE.txt"
+  !insertmacro AddSizeOf "uninstall.exe"
+  ; In KiB, as SectionSetSize takes it; a started KiB counts.
+  IntOp $R0 $R0 + 1023
+  IntOp $R0 $R0 / 1024
+  SectionSetSize ${UnSecProgram} $R0
+  StrCpy $R0 0
+  ${GetSize} "$INSTDIR\data" "/S=0B" $R0 $1 $2
+  IntOp $R0 $R0 + 1023
+  IntOp $R0 $R0 / 1024
+  SectionSetSize ${UnSecData} $R0
+  ClearErrors ; no data folder is no error
+FunctionEnd

@@ -71,10 +71,12 @@ CommandRequest ParseCommandLine(std::span<const std::u16string> args) {
             used = 2;
         }
         const std::optional<int> task = TaskNumber(number);
-        if (!task) return Unknown(used == 2 ? first + u" " + number : first);
+        if (!task) return {Switch::RunWithoutNumber, 0, number};
         request = {Switch::Run, *task, {}};
     } else if (split != std::u16string::npos) {
         return Unknown(first);
+    } else if (word == u"?" || word == u"h" || word == u"help") {
+        request.what = Switch::Help;
     } else if (word == u"show") {
         request.what = Switch::Show;
     } else if (word == u"pause") {
@@ -90,6 +92,18 @@ CommandRequest ParseCommandLine(std::span<const std::u16string> args) {
     return request;
 }
 
+int LocalExitCode(const CommandRequest& request) {
+    switch (request.what) {
+    case Switch::Help:
+        return kExitDone;
+    case Switch::RunWithoutNumber:
+    case Switch::Unknown:
+        return kExitUnknownSwitch;
+    default:
+        return -1;
+    }
+}
+
 std::uint32_t EncodeCommand(const CommandRequest& request) {
     switch (request.what) {
     case Switch::Pause:
@@ -102,6 +116,8 @@ std::uint32_t EncodeCommand(const CommandRequest& request) {
         return 4 | static_cast<std::uint32_t>(request.task) << 8;
     case Switch::None:
     case Switch::Show:
+    case Switch::Help:
+    case Switch::RunWithoutNumber:
     case Switch::Unknown:
         break;
     }
@@ -143,9 +159,15 @@ bool DecodeAnswer(std::intptr_t result, int& exitCode, NotDoneReason& reason) {
 
 std::u16string CommandOutcomeText(const CommandRequest& request, int exitCode,
                                   NotDoneReason reason) {
+    const std::u16string usage(kCommandLineUsage);
+    if (request.what == Switch::Help) return usage;
+    if (request.what == Switch::RunWithoutNumber) {
+        std::u16string text(kRunNeedsNumberText);
+        if (!request.bad.empty()) text += std::u16string(kNotATaskNumberBefore) + request.bad;
+        return text + u"\n\n" + usage;
+    }
     if (exitCode == kExitUnknownSwitch)
-        return std::u16string(kUnknownSwitchBefore) + request.bad + u"\n\n" +
-               std::u16string(kCommandLineUsage);
+        return std::u16string(kUnknownSwitchBefore) + request.bad + u"\n\n" + usage;
     if (exitCode == kExitNotRunning) return std::u16string(kNotRunningText);
     const std::u16string task = u"Task " + Number(request.task);
     switch (reason) {

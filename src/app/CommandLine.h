@@ -11,13 +11,15 @@
 namespace keyvane {
 
 enum class Switch {
-    None,    // no argument: a start as ever
-    Show,    // /show
-    Pause,   // /pause
-    Resume,  // /resume
-    Exit,    // /exit
-    Run,     // /run N
-    Unknown, // anything else
+    None,             // no argument: a start as ever
+    Show,             // /show
+    Pause,            // /pause
+    Resume,           // /resume
+    Exit,             // /exit
+    Run,              // /run N
+    Help,             // /?, /h, /help: the switches, told by this start itself
+    RunWithoutNumber, // /run with no number it can read: bad is that argument
+    Unknown,          // anything else
 };
 
 struct CommandRequest {
@@ -34,11 +36,15 @@ CommandRequest ParseCommandLine(std::span<const std::u16string> args);
 
 // The exit codes of a start with a switch.
 inline constexpr int kExitDone = 0;
-inline constexpr int kExitNotRunning = 1; // no copy runs from this folder
-inline constexpr int kExitUnknownSwitch = 2;
+inline constexpr int kExitNotRunning = 1;    // no copy runs from this folder
+inline constexpr int kExitUnknownSwitch = 2; // also /run without a task number
 // /run of no task or a disabled one; /exit that hung; a copy that runs as
 // administrator, asked from a start that does not.
 inline constexpr int kExitNotDone = 3;
+
+// The exit code of a request this start answers itself (help, a switch
+// it cannot read), -1 for one only the running copy can answer.
+int LocalExitCode(const CommandRequest& request);
 
 // The request as the message's parameter. 0 is Show: what a plain second
 // start has always sent. Decoding a value no switch makes gives Unknown.

@@ -42,6 +42,9 @@ inline constexpr std::u16string_view kPausedTrayTip = u"Keyvane (paused)";
 // The grid when its filter hides every row; the main window while the
 // hotkeys are paused.
 inline constexpr std::u16string_view kNoTaskMatchesText = u"No task matches";
+// The grid of an empty list, with no search typed.
+inline constexpr std::u16string_view kNoTasksYetText =
+    u"No tasks yet: click Add (Alt+A) or drop a program here";
 inline constexpr std::u16string_view kPausedNoteText =
     u"The hotkeys are paused; the tray menu resumes them.";
 // The same with a pause hotkey set: %1 is its text.
@@ -128,10 +131,15 @@ inline constexpr std::u16string_view kCommandLineUsage =
     u"  /resume     resume the hotkeys\n"
     u"  /show       show the main window (starts Keyvane when it does not run)\n"
     u"  /exit       end Keyvane\n"
-    u"  /run N      run the action of task N, as its hotkey would\n\n"
+    u"  /run N      run the action of task N, as its hotkey would\n"
+    u"  /?          show these switches (also -h, --help)\n\n"
     u"They act on the copy of Keyvane that runs from this folder. Exit codes: 0 done, "
     u"1 Keyvane does not run from this folder, 2 unknown switch, 3 not done.";
 inline constexpr std::u16string_view kUnknownSwitchBefore = u"Unknown switch: ";
+// /run without a number; what was given instead follows the second.
+inline constexpr std::u16string_view kRunNeedsNumberText =
+    u"/run needs a task number, as the grid's # column shows it: /run 2";
+inline constexpr std::u16string_view kNotATaskNumberBefore = u"\nNot a task number: ";
 inline constexpr std::u16string_view kNotRunningText = u"Keyvane does not run from this folder.";
 inline constexpr std::u16string_view kNoSuchTaskText = u"There is no task ";
 inline constexpr std::u16string_view kTaskDisabledText = u" is disabled: nothing was run.";

@@ -20,18 +20,19 @@ std::u16string WithCrLf(const std::u16string& text) {
 
 } // namespace
 
-void TellCommandLineUser(const std::u16string& text, bool box) {
+void TellCommandLineUser(const std::u16string& text, TellAs as) {
     if (text.empty()) return;
     const std::u16string lines = WithCrLf(text);
     // A program of the windows subsystem gets the handles a script
-    // redirected (cmd's 2>file, a pipe); a console it must attach to.
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    const DWORD type =
-        error && error != INVALID_HANDLE_VALUE ? GetFileType(error) : FILE_TYPE_UNKNOWN;
-    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+    // redirected (cmd's >file or 2>file, a pipe); a console it must attach to.
+    HANDLE out = GetStdHandle(as == TellAs::Help ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    const DWORD type = out && out != INVALID_HANDLE_VALUE ? GetFileType(out) : FILE_TYPE_UNKNOWN;
+    // Help sent to a device (>nul) is what was asked for: no box then.
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ||
+        (as == TellAs::Help && type == FILE_TYPE_CHAR)) {
         const std::string bytes = ToUtf8(lines);
         DWORD written = 0;
-        WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         return;
     }
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
@@ -48,8 +49,9 @@ void TellCommandLineUser(const std::u16string& text, bool box) {
         }
         FreeConsole();
     }
-    if (box)
-        MessageBoxW(nullptr, W(text), W(std::u16string(kApplicationTitle)), MB_OK | MB_ICONWARNING);
+    if (as != TellAs::Outcome)
+        MessageBoxW(nullptr, W(text), W(std::u16string(kApplicationTitle)),
+                    MB_OK | (as == TellAs::Help ? MB_ICONINFORMATION : MB_ICONWARNING));
 }
 
 } // namespace keyvane

@@ -95,6 +95,8 @@ LRESULT MainWindow::OnCommandLine(const CommandRequest& request) {
             return EncodeAnswer(kExitNotDone, NotDoneReason::NoAction);
         }
         break;
+    case Switch::Help: // answered by the start itself, never sent
+    case Switch::RunWithoutNumber:
     case Switch::Unknown:
         return EncodeAnswer(kExitUnknownSwitch, NotDoneReason::None);
     }

@@ -114,8 +114,11 @@ void TaskGrid::Refresh() {
     if (!list_ || syncing_) return;
     syncing_ = true;
     const int count = ViewCount();
-    if (ListView_GetItemCount(list_) != count)
+    if (const int shown = ListView_GetItemCount(list_); shown != count) {
         ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        // The note of an empty grid comes or goes.
+        if (shown == 0 || count == 0) InvalidateRect(list_, nullptr, TRUE);
+    }
     // The table's selection and current row are what the commands act on;
     // show exactly those.
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -343,10 +346,15 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         switch (draw->nmcd.dwDrawStage) {
         case CDDS_PREPAINT:
             return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
-        case CDDS_POSTPAINT:
+        case CDDS_POSTPAINT: {
             // A filter that hides every row says so, rather than an empty
-            // grid that looks like a lost list.
-            if (filter_ && filter_->active() && filter_->visibleCount() == 0) {
+            // grid that looks like a lost list; an empty list says how to
+            // begin one.
+            const bool filtered = filter_ && filter_->active();
+            const std::u16string_view note =
+                filtered ? (filter_->visibleCount() == 0 ? kNoTaskMatchesText : u"")
+                         : (table_ && table_->taskCount() == 0 ? kNoTasksYetText : u"");
+            if (!note.empty()) {
                 RECT area{};
                 GetClientRect(list_, &area);
                 RECT header{};
@@ -355,11 +363,12 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
                 area.top += ScaleToDpi(list_, 12);
                 SetBkMode(draw->nmcd.hdc, TRANSPARENT);
                 SetTextColor(draw->nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
-                const std::wstring text = ToWide(kNoTaskMatchesText);
+                const std::wstring text = ToWide(note);
                 DrawTextW(draw->nmcd.hdc, text.c_str(), static_cast<int>(text.size()), &area,
                           DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
             }
             return CDRF_DODEFAULT;
+        }
         case CDDS_ITEMPREPAINT:
             return CDRF_NOTIFYPOSTPAINT;
         case CDDS_ITEMPOSTPAINT: {

@@ -60,11 +60,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const CommandRequest request = ParseCommandLine(Arguments());
     if (request.what != Switch::None) {
         NotDoneReason reason = NotDoneReason::None;
-        const int code =
-            request.what == Switch::Unknown ? kExitUnknownSwitch : AskRunningCopy(request, reason);
+        const int local = LocalExitCode(request);
+        const int code = local >= 0 ? local : AskRunningCopy(request, reason);
         if (!(code == kExitNotRunning && request.what == Switch::Show)) {
-            TellCommandLineUser(CommandOutcomeText(request, code, reason),
-                                code == kExitUnknownSwitch);
+            const TellAs as = request.what == Switch::Help ? TellAs::Help
+                              : code == kExitUnknownSwitch ? TellAs::Problem
+                                                           : TellAs::Outcome;
+            TellCommandLineUser(CommandOutcomeText(request, code, reason), as);
             return code;
         }
     }

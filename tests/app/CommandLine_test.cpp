@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "base/Text.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -22,14 +24,19 @@ TEST(CommandLine, SwitchesParseInAnyFormAndAnythingElseIsNamed) {
         {{u"/run", u"12"}, Switch::Run, 12, u""},
         {{u"/Run:3"}, Switch::Run, 3, u""},
         {{u"-run=0"}, Switch::Run, 0, u""}, // parsed: the running copy says there is no task 0
-        {{u"/run"}, Switch::Unknown, 0, u"/run"},
-        {{u"/run", u"x1"}, Switch::Unknown, 0, u"/run x1"},
-        {{u"/run:"}, Switch::Unknown, 0, u"/run:"},
-        {{u"/run", u"999999999"}, Switch::Unknown, 0, u"/run 999999999"},
+        {{u"/run"}, Switch::RunWithoutNumber, 0, u""},
+        {{u"/run", u"x1"}, Switch::RunWithoutNumber, 0, u"x1"},
+        {{u"/run:"}, Switch::RunWithoutNumber, 0, u""},
+        {{u"-RUN=abc"}, Switch::RunWithoutNumber, 0, u"abc"},
+        {{u"/run", u"999999999"}, Switch::RunWithoutNumber, 0, u"999999999"},
+        {{u"/?"}, Switch::Help, 0, u""},
+        {{u"-h"}, Switch::Help, 0, u""},
+        {{u"--HELP"}, Switch::Help, 0, u""},
+        {{u"/?", u"/pause"}, Switch::Unknown, 0, u"/pause"},
         {{u"/pause:1"}, Switch::Unknown, 0, u"/pause:1"},
         {{u"pause"}, Switch::Unknown, 0, u"pause"},
         {{u"/"}, Switch::Unknown, 0, u"/"},
-        {{u"/help"}, Switch::Unknown, 0, u"/help"},
+        {{u"/hlep"}, Switch::Unknown, 0, u"/hlep"},
         // One switch per start.
         {{u"/pause", u"/show"}, Switch::Unknown, 0, u"/show"},
         {{u"/run", u"2", u"3"}, Switch::Unknown, 0, u"3"},
@@ -40,9 +47,9 @@ TEST(CommandLine, SwitchesParseInAnyFormAndAnythingElseIsNamed) {
         EXPECT_EQ(request.what, c.what) << std::string(first.begin(), first.end());
         EXPECT_EQ(request.task, c.task) << std::string(first.begin(), first.end());
         EXPECT_EQ(request.bad, c.bad) << std::string(first.begin(), first.end());
-        // What reaches the running copy is what was asked; an unknown
-        // switch is never sent, and a plain start asks it to show.
-        if (c.what == Switch::Unknown) continue;
+        // What reaches the running copy is what was asked; what the start
+        // answers itself is never sent, and a plain start asks it to show.
+        if (LocalExitCode(request) >= 0) continue;
         const CommandRequest sent = DecodeCommand(EncodeCommand(request));
         EXPECT_EQ(sent.what, c.what == Switch::None ? Switch::Show : c.what);
         EXPECT_EQ(sent.task, c.task);
@@ -69,8 +76,20 @@ TEST(CommandLine, OnlyAMarkedResultIsAnAnswer) {
     EXPECT_EQ(CommandOutcomeText(run, kExitDone, NotDoneReason::None), u"");
     const std::u16string usage =
         CommandOutcomeText({Switch::Unknown, 0, u"/hlep"}, kExitUnknownSwitch, {});
-    for (const char16_t* name : {u"/hlep", u"/pause", u"/resume", u"/show", u"/exit", u"/run N"})
+    for (const char16_t* name :
+         {u"/hlep", u"/pause", u"/resume", u"/show", u"/exit", u"/run N", u"/?"})
         EXPECT_NE(usage.find(name), std::u16string::npos);
+    // Help is a success; /run without its number says what it lacks.
+    const CommandRequest help{Switch::Help, 0, {}};
+    EXPECT_EQ(LocalExitCode(help), kExitDone);
+    const std::u16string helpText = CommandOutcomeText(help, kExitDone, {});
+    EXPECT_TRUE(!helpText.empty() && usage.ends_with(helpText)) << "help is the usage alone";
+    const CommandRequest noNumber{Switch::RunWithoutNumber, 0, u"abc"};
+    EXPECT_EQ(LocalExitCode(noNumber), kExitUnknownSwitch);
+    const std::u16string said = CommandOutcomeText(noNumber, kExitUnknownSwitch, {});
+    EXPECT_TRUE(said.starts_with(u"/run needs a task number")) << ToUtf8(said);
+    EXPECT_NE(said.find(u"Not a task number: abc"), std::u16string::npos);
+    EXPECT_EQ(said.find(u"Unknown switch"), std::u16string::npos);
 }
 
 } // namespace

@@ -145,3 +145,24 @@ def command_line_switches_act_on_the_running_copy(t):
     t.wait_shown(MAIN_CAPTION, "/show to start a copy and show it")
     t.wait_until(lambda: switch(t, "/exit")[0] == 0, "/exit of the copy /show started")
     proc.wait(timeout=30)
+
+
+@case
+def help_switch_lists_the_switches_through_the_command_prompt(t):
+    # As typed at a prompt or in a script: cmd waits for the program and
+    # hands its output to the file.
+    for arg in ("/?", "--help"):
+        code = t.session.wine("cmd", "/c", "%s\\keyvane.exe %s > %s\\help.txt"
+                              % (t.win_dir, arg, t.win_dir), timeout=90)
+        said = (t.read_file(t.path("help.txt")) or b"").decode("utf-8", "replace")
+        t.expect(code == 0, "%s ended with %s" % (arg, code))
+        for name in ("/pause", "/resume", "/show", "/exit", "/run N", "/?"):
+            t.expect(name in said, "%s did not list %s: %r" % (arg, name, said[-300:]))
+        t.expect("Unknown switch" not in said, "%s was taken as unknown" % arg)
+    # Help thrown away by a script shows no box to hang it.
+    code = t.session.wine("cmd", "/c", "%s\\keyvane.exe -h > nul" % t.win_dir, timeout=90)
+    t.expect(code == 0, "-h > nul ended with %s" % code)
+    t.expect(not os.path.exists(t.path("data")), "help started a copy of Keyvane")
+    code, said = switch(t, "/run", "abc")
+    t.expect(code == 2 and "/run needs a task number" in said and "abc" in said and
+             "Unknown switch" not in said, "/run abc: exit %s, %r" % (code, said[-300:]))

@@ -9,7 +9,8 @@ from support.case import (ABOUT_CAPTION, EDITOR_CAPTION, MAIN_CAPTION, CaseFailu
                           registry, utf16_list)
 from support.drive import (ADD, AUTO_START, DELETE, DELETE_ALL, EDIT, GRID, GRID_DESC_COLUMN,
                            IMPORT, MENU_EXIT1, MOD_ALT, MOD_CONTROL, MOVE_DOWN, MOVE_UP, PAGES,
-                           SAVE, TRAY_ONLY, add_target, ctrl_alt_text, expect_whole_layout, grid_state,
+                           SAVE, TRAY_ONLY, add_target, ctrl_alt_text, expect_whole_layout, grid_rows,
+                           grid_state,
                            expect_ctrl_alt_goes_elsewhere, press, show_main_window, shot,
                            start_with_hotkeys, visible_windows, wait_records)
 
@@ -334,6 +335,10 @@ def screenshots_of_the_windows(t):
             shot(t, "about-%s" % scale)
             t.driver(["close", ABOUT_CAPTION])
             t.wait_window_gone(ABOUT_CAPTION)  # made anew at each opening
+            # An empty list says how to begin one.
+            t.driver(["click", MAIN_CAPTION, DELETE_ALL])
+            t.wait_until(lambda: not grid_rows(t), "Delete All to empty the grid")
+            shot(t, "main-empty-%s" % scale)
             t.close(program)
             t.expect(t.read_file(t.path("data", "settings.cnfg")) == settings,
                      "the exit at %s%% changed the stored widths" % scale)

@@ -108,8 +108,10 @@ void HotKeyCapture::Forget() {
     systemSawKey_ = false;
 }
 
-KeyVerdict HotKeyCapture::PassOn(unsigned key, bool extended) {
-    KeyVerdict verdict;
+KeyVerdict HotKeyCapture::PassOn(unsigned key, bool extended, HotKeyCode code) {
+    // Captured all the same, so the line under the field can say why it is
+    // not taken.
+    KeyVerdict verdict{KeyDecision::Pass, code};
     std::size_t count = 0;
     // The system must see the modifiers go down before the key, and then
     // their releases, as the key's.
@@ -166,7 +168,7 @@ KeyVerdict HotKeyCapture::OnKey(unsigned key, bool extended, bool down) {
         const HotKeyCode code = CodeOf(key, extended, held) & ~kKeypadBit;
         if (WindowsNeeds(code) ||
             std::find(ownShortcuts_.begin(), ownShortcuts_.end(), code) != ownShortcuts_.end())
-            return PassOn(key, extended);
+            return PassOn(key, extended, code);
         state = State::Swallowed;
     }
     const HotKeyCode system = SystemHeld();

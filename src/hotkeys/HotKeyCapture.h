@@ -18,8 +18,9 @@
 //
 // A combination Windows needs in every program (Alt+F4 ...), and one the
 // field's window names as its own shortcut, is never taken: it reaches the
-// system as if the field were not capturing. Its Alt or Win pressed in the
-// field was taken, so the field replays their presses before the key's.
+// system as if the field were not capturing (and is reported, so the field
+// can say why it is not taken). Its Alt or Win pressed in the field was
+// taken, so the field replays their presses before the key's.
 #pragma once
 
 #include "hotkeys/HotKeyText.h"
@@ -100,7 +101,7 @@ class HotKeyCapture {
     HotKeyCode SystemHeld() const;
     void Forget();
     // The press of a combination that is not the field's.
-    KeyVerdict PassOn(unsigned key, bool extended);
+    KeyVerdict PassOn(unsigned key, bool extended, HotKeyCode code);
 
     std::vector<HotKeyCode> ownShortcuts_;
     std::array<State, 256> keys_{};

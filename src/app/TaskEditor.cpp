@@ -210,7 +210,7 @@ HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldEl
 
 std::vector<HotKeyCode> OptionsPageShortcuts() {
     // The menu bar's File, Edit and Help, then the page's own controls.
-    static constexpr char kLetters[] = "FEHWTPSM";
+    static constexpr char kLetters[] = "FEHWTPISM";
     std::vector<HotKeyCode> shortcuts;
     for (const char* letter = kLetters; *letter; ++letter)
         shortcuts.push_back(kAltBit | static_cast<HotKeyCode>(*letter));

@@ -218,7 +218,8 @@ std::u16string AppCore::PressPauseField(HotKeyCode code) {
                           TasksWithHotKey(tasks_, names_, code, -1));
     if (advice.refused) return advice.text;
     const bool held = SetPauseHotKey(advice.clears ? 0 : code);
-    return held || !advice.text.empty() ? advice.text : std::u16string(kHeldElsewhereText);
+    if (advice.clears) return {};
+    return held ? advice.text : std::u16string(kHeldElsewhereText);
 }
 
 AppCore::RunResult AppCore::TaskRunnable(int number) const {

@@ -1,6 +1,7 @@
 #include "app/TaskEditor.h"
 
 #include "base/AppInfo.h"
+#include "hotkeys/HotKeyCapture.h"
 #include "hotkeys/HotKeyText.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskVocabulary.h"
@@ -190,6 +191,12 @@ HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldEl
                       std::u16string(kTypingKeyAfter);
         return advice;
     }
+    if (WindowsNeeds(code & ~kKeypadBit)) {
+        advice.refused = true;
+        advice.text = std::u16string(kNotTakenPrefix) + HotKeyCodeToText(names, code) +
+                      std::u16string(kWindowsNeedsAfter);
+        return advice;
+    }
     std::vector<std::u16string> lines;
     if (heldElsewhere) lines.emplace_back(kHeldElsewhereText);
     const std::u16string character = CharacterTakenFromAltGr(names, code);
@@ -199,6 +206,15 @@ HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldEl
     for (const std::u16string& line : lines)
         advice.text += (advice.text.empty() ? u"" : u"\n") + line;
     return advice;
+}
+
+std::vector<HotKeyCode> OptionsPageShortcuts() {
+    // The menu bar's File, Edit and Help, then the page's own controls.
+    static constexpr char kLetters[] = "FEHWTPISM";
+    std::vector<HotKeyCode> shortcuts;
+    for (const char* letter = kLetters; *letter; ++letter)
+        shortcuts.push_back(kAltBit | static_cast<HotKeyCode>(*letter));
+    return shortcuts;
 }
 
 PauseFieldAdvice AdvisePauseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldElsewhere,
@@ -215,6 +231,13 @@ PauseFieldAdvice AdvisePauseHotKey(const HotKeyNames& names, HotKeyCode code, bo
         advice.text = typing.text;
         return advice;
     }
+    const std::vector<HotKeyCode> own = OptionsPageShortcuts();
+    if (std::find(own.begin(), own.end(), code & ~kKeypadBit) != own.end()) {
+        advice.refused = true;
+        advice.text = std::u16string(kNotTakenPrefix) + HotKeyCodeToText(names, code) +
+                      std::u16string(kOwnShortcutAfter);
+        return advice;
+    }
     if (!usedBy.empty()) {
         advice.refused = true;
         std::u16string tasks = SharedText(usedBy);
@@ -222,7 +245,7 @@ PauseFieldAdvice AdvisePauseHotKey(const HotKeyNames& names, HotKeyCode code, bo
         advice.text = std::u16string(kNotTakenPrefix) + tasks;
         return advice;
     }
-    if (heldElsewhere) advice.text = kHeldElsewhereText;
+    advice.text = heldElsewhere ? kHeldElsewhereText : kPauseActsAtOnceText;
     return advice;
 }
 

@@ -98,7 +98,8 @@ std::vector<int> TasksWithHotKey(const TaskTable& table, const HotKeyNames& name
                                  int skipRow);
 
 // What the line under the hotkey field says of a captured combination,
-// most important first, one line each.
+// most important first, one line each. Refused: a typing key, and a
+// combination Windows needs in every program (WindowsNeeds).
 struct HotKeyAdvice {
     bool refused = false; // the field keeps what it held
     std::u16string text;
@@ -108,10 +109,16 @@ struct HotKeyAdvice {
 HotKeyAdvice AdviseHotKey(const HotKeyNames& names, HotKeyCode code, bool heldElsewhere,
                           const std::vector<int>& sharedWith);
 
+// The Options page's Alt+letter shortcuts: its mnemonics and its menu bar's.
+// The pause field passes them on to the page.
+std::vector<HotKeyCode> OptionsPageShortcuts();
+
 // What the Options page's pause field says of a combination pressed in it.
-// Refused: a typing key, or one a task has (task numbers in usedBy): one
-// combination has one meaning, and a task on the pause hotkey would never
-// run. Backspace or Delete alone empties the field (clears, with no text).
+// Refused: a typing key, one Windows needs, one of the page's shortcuts, or
+// one a task has (task numbers in usedBy): one combination has one meaning,
+// and a task on the pause hotkey would never run. Backspace or Delete alone
+// empties the field (clears, with no text). A combination taken acts at
+// once, and the text says so.
 struct PauseFieldAdvice {
     bool refused = false;
     bool clears = false;

@@ -67,6 +67,11 @@ inline constexpr std::u16string_view kDisableItem = u"Disa&ble";
 inline constexpr std::u16string_view kNotTakenPrefix = u"Not taken: ";
 inline constexpr std::u16string_view kTypingKeyAfter =
     u" is needed for typing; add Ctrl, Alt or Win";
+inline constexpr std::u16string_view kWindowsNeedsAfter = u" belongs to Windows in every program";
+inline constexpr std::u16string_view kOwnShortcutAfter = u" is this window's own shortcut";
+// Under the Options page's pause field once it took a combination.
+inline constexpr std::u16string_view kPauseActsAtOnceText =
+    u"Acts from now on; \"Save\" keeps it for the next start";
 inline constexpr std::u16string_view kAltGrBefore = u"Takes the character ";
 inline constexpr std::u16string_view kAltGrAfter = u" that AltGr types";
 // The grid's tooltip of a marked hotkey (with kHeldElsewhereText).

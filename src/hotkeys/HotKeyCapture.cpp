@@ -1,5 +1,7 @@
 #include "hotkeys/HotKeyCapture.h"
 
+#include <algorithm>
+
 namespace keyvane {
 namespace {
 
@@ -20,6 +22,25 @@ bool TakenBySystem(HotKeyCode held, unsigned key) {
     return (held & (kCtrlBit | kAltBit)) == (kCtrlBit | kAltBit) &&
            (key == vk::kDelete || key == vk::kDecimal);
 }
+
+// The combinations, exact in their modifiers: Windows acts on Alt+Shift+Tab
+// as on Alt+Tab, but on Ctrl+Alt+F4 not as on Alt+F4.
+struct Needed {
+    HotKeyCode modifiers;
+    unsigned key;
+};
+constexpr Needed kWindowsNeeds[] = {
+    {kAltBit, 0x73},                     // Alt+F4 closes the window
+    {kAltBit, vk::kTab},                 // Alt+Tab and the rest switch windows
+    {kAltBit | kShiftBit, vk::kTab},     //
+    {kAltBit | kCtrlBit, vk::kTab},      //
+    {kAltBit, vk::kEscape},              //
+    {kAltBit | kShiftBit, vk::kEscape},  //
+    {kCtrlBit, vk::kEscape},             // the Start menu
+    {kCtrlBit | kShiftBit, vk::kEscape}, // Task Manager
+    {kAltBit, 0x20},                     // Alt+Space: the window menu
+    {kWinBit, vk::kTab},                 // Win+Tab: the task view
+};
 
 HotKeyCode CodeOf(unsigned key, bool extended, HotKeyCode held) {
     // The control's flags: the extended flag tells the keypad's twins apart.
@@ -54,7 +75,16 @@ HotKeyCode ModifierBit(unsigned key) {
     }
 }
 
-HotKeyCapture::HotKeyCapture(std::span<const unsigned> heldAtStart) {
+bool WindowsNeeds(HotKeyCode code) {
+    const HotKeyCode modifiers = code & (kShiftBit | kCtrlBit | kAltBit | kWinBit);
+    for (const Needed& needed : kWindowsNeeds)
+        if (needed.modifiers == modifiers && needed.key == (code & 0xFF)) return true;
+    return false;
+}
+
+HotKeyCapture::HotKeyCapture(std::span<const unsigned> heldAtStart,
+                             std::span<const HotKeyCode> ownShortcuts)
+    : ownShortcuts_(ownShortcuts.begin(), ownShortcuts.end()) {
     for (unsigned key : heldAtStart)
         keys_[key & 0xFF] = State::Passed;
 }
@@ -76,6 +106,27 @@ HotKeyCode HotKeyCapture::SystemHeld() const {
 void HotKeyCapture::Forget() {
     keys_.fill(State::Up);
     systemSawKey_ = false;
+}
+
+KeyVerdict HotKeyCapture::PassOn(unsigned key, bool extended, HotKeyCode code) {
+    // Captured all the same, so the line under the field can say why it is
+    // not taken.
+    KeyVerdict verdict{KeyDecision::Pass, code};
+    std::size_t count = 0;
+    // The system must see the modifiers go down before the key, and then
+    // their releases, as the key's.
+    for (unsigned held = 0; held < keys_.size(); ++held) {
+        if (keys_[held] != State::Swallowed || !ModifierBit(held)) continue;
+        keys_[held] = State::Passed;
+        verdict.replay[count++] = static_cast<std::uint8_t>(held);
+    }
+    keys_[key] = State::Passed;
+    systemSawKey_ = true;
+    if (count == 0) return verdict;
+    verdict.replay[count] = static_cast<std::uint8_t>(key);
+    verdict.replayExtended = extended;
+    verdict.decision = KeyDecision::SwallowAndReplay;
+    return verdict;
 }
 
 KeyVerdict HotKeyCapture::OnKey(unsigned key, bool extended, bool down) {
@@ -114,6 +165,10 @@ KeyVerdict HotKeyCapture::OnKey(unsigned key, bool extended, bool down) {
             Forget();
             return {KeyDecision::Swallow, 0};
         }
+        const HotKeyCode code = CodeOf(key, extended, held) & ~kKeypadBit;
+        if (WindowsNeeds(code) ||
+            std::find(ownShortcuts_.begin(), ownShortcuts_.end(), code) != ownShortcuts_.end())
+            return PassOn(key, extended, code);
         state = State::Swallowed;
     }
     const HotKeyCode system = SystemHeld();

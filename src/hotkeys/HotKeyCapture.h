@@ -15,6 +15,12 @@
 // mnemonic, Win from Win+number) keeps reaching it, and a key taken while it
 // is held is masked by an unassigned key event, so its release opens no menu
 // and a Ctrl+Shift or Alt+Shift release switches no keyboard layout.
+//
+// A combination Windows needs in every program (Alt+F4 ...), and one the
+// field's window names as its own shortcut, is never taken: it reaches the
+// system as if the field were not capturing (and is reported, so the field
+// can say why it is not taken). Its Alt or Win pressed in the field was
+// taken, so the field replays their presses before the key's.
 #pragma once
 
 #include "hotkeys/HotKeyText.h"
@@ -22,6 +28,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace keyvane {
 
@@ -39,15 +46,24 @@ inline constexpr unsigned kTab = 0x09, kReturn = 0x0D, kShift = 0x10, kControl =
 inline constexpr unsigned kMaskKey = 0xE8;
 
 enum class KeyDecision {
-    Pass,           // the system sees the event
-    Swallow,        // nobody sees it
-    SwallowAndMask, // nobody sees it; send the mask key's press and release now
+    Pass,             // the system sees the event
+    Swallow,          // nobody sees it
+    SwallowAndMask,   // nobody sees it; send the mask key's press and release now
+    SwallowAndReplay, // nobody sees it; send the presses of replay now, in order
 };
 
 struct KeyVerdict {
     KeyDecision decision = KeyDecision::Pass;
     HotKeyCode captured = 0; // the combination pressed; 0: none
+    // The held modifiers the system did not see go down, then the key; 0 ends.
+    std::array<std::uint8_t, 10> replay{};
+    bool replayExtended = false; // the key (last of replay) is an extended one
 };
+
+// Whether Windows itself needs the combination in every program: closing a
+// window, switching windows, the Start menu, Task Manager, the window menu.
+// A hotkey on it would take it from every program.
+bool WindowsNeeds(HotKeyCode code);
 
 // Where the field stands as the hook sees a key event.
 struct FieldPlace {
@@ -63,7 +79,10 @@ class HotKeyCapture {
   public:
     // heldAtStart: the keys the system holds as the capture begins; their
     // key-downs were never seen here, so their key-ups always reach it.
-    explicit HotKeyCapture(std::span<const unsigned> heldAtStart = {});
+    // ownShortcuts: the field's window's shortcuts (Alt+letter mnemonics),
+    // passed on as Windows' own are.
+    explicit HotKeyCapture(std::span<const unsigned> heldAtStart = {},
+                           std::span<const HotKeyCode> ownShortcuts = {});
 
     // A key event the field owns (it has the focus of the foreground window).
     KeyVerdict OnKey(unsigned key, bool extended, bool down);
@@ -81,7 +100,10 @@ class HotKeyCapture {
     // Modifier bits of the keys held whose press the system saw.
     HotKeyCode SystemHeld() const;
     void Forget();
+    // The press of a combination that is not the field's.
+    KeyVerdict PassOn(unsigned key, bool extended, HotKeyCode code);
 
+    std::vector<HotKeyCode> ownShortcuts_;
     std::array<State, 256> keys_{};
     // The system saw a key other than a modifier since it last saw one go
     // down: a modifier's release then triggers nothing.

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace keyvane {
@@ -16,6 +18,10 @@ constexpr UINT kPressedMessage = WM_APP + 20;
 // A key press that reaches the field this long after the hook was set did
 // not pass the hook: presses queued while it was being set may still come.
 constexpr LONG kHookSettleMs = 250;
+
+// The extra information of the presses the hook replays, so the field knows
+// them from presses that bypassed the hook.
+constexpr ULONG_PTR kReplayTag = 0x4B56524B;
 
 // The keys the system holds now, as the hook names them (either side) or as
 // the field's key messages do.
@@ -39,6 +45,7 @@ struct HookStart {
     HWND edit;
     DWORD fieldThread;
     HANDLE ready;
+    const std::vector<HotKeyCode>* ownShortcuts;
     bool hooked = false;
 };
 
@@ -76,6 +83,27 @@ void SendMaskKey() {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+// Presses of modifiers the hook took, then of the key, in order: the system
+// then sees the combination as pressed. Their releases are the user's own.
+void SendReplay(const KeyVerdict& verdict) {
+    INPUT inputs[std::tuple_size_v<decltype(verdict.replay)>] = {};
+    UINT count = 0;
+    for (std::uint8_t key : verdict.replay) {
+        if (key == 0) break;
+        INPUT& in = inputs[count++];
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = key;
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+        in.ki.dwExtraInfo = kReplayTag;
+        const bool extended =
+            key == VK_RMENU || key == VK_RCONTROL || key == VK_LWIN || key == VK_RWIN;
+        if (extended) in.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+    }
+    if (count == 0) return;
+    if (verdict.replayExtended) inputs[count - 1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+    SendInput(count, inputs, sizeof(INPUT));
+}
+
 LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
     HookSession* session = tSession;
     if (code == HC_ACTION && session) {
@@ -84,6 +112,7 @@ LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
         const KeyVerdict verdict = session->capture.OnHookKey(
             info->vkCode, (info->flags & LLKHF_EXTENDED) != 0, down, PlaceOf(*session));
         if (verdict.decision == KeyDecision::SwallowAndMask) SendMaskKey();
+        if (verdict.decision == KeyDecision::SwallowAndReplay) SendReplay(verdict);
         if (verdict.captured) PostMessageW(session->edit, kPressedMessage, verdict.captured, 0);
         if (verdict.decision != KeyDecision::Pass) return 1;
     }
@@ -98,7 +127,7 @@ DWORD WINAPI HookThread(void* param) {
     HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &HookProc, GetModuleHandleW(nullptr), 0);
     // Read after the hook is set: a key that goes down later is seen by it.
     const std::vector<unsigned> held = HeldBySystem(true);
-    HookSession session{start->edit, start->fieldThread, HotKeyCapture(held)};
+    HookSession session{start->edit, start->fieldThread, HotKeyCapture(held, *start->ownShortcuts)};
     tSession = &session;
     start->hooked = hook != nullptr;
     SetEvent(start->ready); // start is the field's: not touched again
@@ -128,8 +157,10 @@ void RegisterForSessionChanges(HWND window, bool on) {
 } // namespace
 
 HotKeyField::HotKeyField(HWND edit, const HotKeyNames& names,
-                         std::function<void(HotKeyCode)> onPress)
-    : edit_(edit), names_(names), onPress_(std::move(onPress)) {
+                         std::function<void(HotKeyCode)> onPress,
+                         std::vector<HotKeyCode> ownShortcuts)
+    : edit_(edit), names_(names), onPress_(std::move(onPress)),
+      ownShortcuts_(std::move(ownShortcuts)) {
     SetWindowSubclass(edit_, &HotKeyField::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     RegisterForSessionChanges(edit_, true);
     SetValue(0);
@@ -150,7 +181,8 @@ void HotKeyField::SetValue(HotKeyCode code) {
 void HotKeyField::StartCapture() {
     // Each focus starts afresh: nothing is held from an earlier one.
     StopCapture();
-    HookStart start{edit_, GetCurrentThreadId(), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HookStart start{edit_, GetCurrentThreadId(), CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                    &ownShortcuts_};
     if (start.ready) {
         DWORD id = 0;
         hookThread_ = CreateThread(nullptr, 0, &HookThread, &start, 0, &id);
@@ -165,7 +197,7 @@ void HotKeyField::StartCapture() {
     if (!start.hooked) {
         // Without the hook the field still takes the keys that reach it.
         StopCapture();
-        own_.emplace(HeldBySystem(false));
+        own_.emplace(HeldBySystem(false), ownShortcuts_);
     }
 }
 
@@ -182,16 +214,33 @@ void HotKeyField::StopCapture() {
 void HotKeyField::TakeOwnKey(UINT message, WPARAM wParam, LPARAM lParam) {
     const unsigned key = static_cast<unsigned>(wParam) & 0xFF;
     const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-    if (hookThread_ && down && OnlyWithoutHook(key, (lParam & (1 << 30)) != 0) &&
+    if (hookThread_ && down && GetMessageExtraInfo() != static_cast<LPARAM>(kReplayTag) &&
+        !PassedOn(message, wParam) && OnlyWithoutHook(key, (lParam & (1 << 30)) != 0) &&
         static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - hookedAt_) > kHookSettleMs) {
         // The hook would have taken this press: Windows removed it without
         // telling (Windows 7 and later do so with a late hook).
         StopCapture();
-        own_.emplace(HeldBySystem(false));
+        own_.emplace(HeldBySystem(false), ownShortcuts_);
     }
     if (!own_) return;
     const KeyVerdict verdict = own_->OnKey(key, (lParam & (1 << 24)) != 0, down);
     if (verdict.captured) PostMessageW(edit_, kPressedMessage, verdict.captured, 0);
+}
+
+bool HotKeyField::PassedOn(UINT message, WPARAM wParam) const {
+    unsigned key = static_cast<unsigned>(wParam) & 0xFF;
+    if (message == WM_SYSCHAR) {
+        // Alt+Space opens the window menu from its character.
+        if (wParam != L' ') return false;
+        key = VK_SPACE;
+    }
+    HotKeyCode code = key;
+    if (GetKeyState(VK_SHIFT) & 0x8000) code |= kShiftBit;
+    if (GetKeyState(VK_CONTROL) & 0x8000) code |= kCtrlBit;
+    if (GetKeyState(VK_MENU) & 0x8000) code |= kAltBit;
+    if ((GetKeyState(VK_LWIN) | GetKeyState(VK_RWIN)) & 0x8000) code |= kWinBit;
+    return WindowsNeeds(code) ||
+           std::find(ownShortcuts_.begin(), ownShortcuts_.end(), code) != ownShortcuts_.end();
 }
 
 LRESULT CALLBACK HotKeyField::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -233,12 +282,17 @@ LRESULT HotKeyField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYUP:
     case WM_SYSKEYUP:
         TakeOwnKey(message, wParam, lParam);
+        // Not the field's: the default handling closes the window on Alt+F4.
+        if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && PassedOn(message, wParam))
+            return DefSubclassProc(edit_, message, wParam, lParam);
         // The mask key goes on to the default handling, which then knows a
         // key came between Alt's press and release and opens no menu.
         if ((wParam & 0xFF) == kMaskKey) return DefWindowProcW(edit_, message, wParam, lParam);
         return 0;
-    case WM_CHAR:
     case WM_SYSCHAR:
+        if (PassedOn(message, wParam)) return DefSubclassProc(edit_, message, wParam, lParam);
+        return 0;
+    case WM_CHAR:
     case WM_CONTEXTMENU:
     case WM_PASTE:
         return 0;

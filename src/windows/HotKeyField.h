@@ -12,6 +12,10 @@
 // removed all the same, the keys reach the field, which then takes them
 // from its own key messages. The hook goes when the field loses the focus,
 // as it does when its window is deactivated.
+//
+// A combination Windows needs (Alt+F4 ...) and one of ownShortcuts reach the
+// system and the window as if the field were not there: Alt+F4 closes the
+// window as everywhere.
 #pragma once
 
 #include "hotkeys/HotKeyCapture.h"
@@ -21,6 +25,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace keyvane {
 
@@ -29,7 +34,8 @@ class HotKeyField {
     // onPress: a combination was pressed (or set by HKM_SETHOTKEY, which the
     // field answers as the system's hotkey control does); the owner decides
     // whether to SetValue it.
-    HotKeyField(HWND edit, const HotKeyNames& names, std::function<void(HotKeyCode)> onPress);
+    HotKeyField(HWND edit, const HotKeyNames& names, std::function<void(HotKeyCode)> onPress,
+                std::vector<HotKeyCode> ownShortcuts = {});
     ~HotKeyField();
     HotKeyField(const HotKeyField&) = delete;
     HotKeyField& operator=(const HotKeyField&) = delete;
@@ -45,10 +51,14 @@ class HotKeyField {
     void StartCapture();
     // A key message that reached the field itself.
     void TakeOwnKey(UINT message, WPARAM wParam, LPARAM lParam);
+    // The key message (or Alt+character) belongs to a combination that is
+    // not the field's, held as the window's thread sees the modifiers.
+    bool PassedOn(UINT message, WPARAM wParam) const;
 
     HWND edit_;
     const HotKeyNames& names_;
     std::function<void(HotKeyCode)> onPress_;
+    std::vector<HotKeyCode> ownShortcuts_;
     HotKeyCode value_ = 0;
     HANDLE hookThread_ = nullptr;
     DWORD hookThreadId_ = 0;

@@ -119,13 +119,15 @@ void MainPages::SetUpControls() {
     SendDlgItemMessageW(pages_, IDC_MAIN_FILTER, EM_SETCUEBANNER, TRUE,
                         reinterpret_cast<LPARAM>(L"Search (Ctrl+F)"));
     pauseField_ = std::make_unique<HotKeyField>(
-        GetDlgItem(pages_, IDC_MAIN_PAUSE_HOTKEY), core_.hotKeyNames(), [this](HotKeyCode code) {
+        GetDlgItem(pages_, IDC_MAIN_PAUSE_HOTKEY), core_.hotKeyNames(),
+        [this](HotKeyCode code) {
             Guarded([&] {
                 const std::u16string note = core_.PressPauseField(code);
                 ShowPauseHotKey();
                 SetDlgItemTextW(pages_, IDC_MAIN_PAUSE_NOTE, W(note));
             });
-        });
+        },
+        OptionsPageShortcuts());
     ShowPauseHotKey();
     grid_.SetHotKeyMarks([this](int row) -> TaskGrid::RowMark {
         const HotKeyNames& names = core_.hotKeyNames();

@@ -3,6 +3,7 @@
 #include "app/TaskEditor.h"
 
 #include "base/AppInfo.h"
+#include "hotkeys/HotKeyCapture.h"
 
 #include "FakeKeyNames.h"
 #include "TaskRows.h"
@@ -49,7 +50,7 @@ TEST(TaskEditorRules, CaptureRefusesWhatTakesTypingAndSaysTheRestMostImportantFi
         {36, false, {}, false, u""},   // Home
         {win | 'N', false, {}, false, u""},
         {ctrl | 'N', true, {}, false, held},
-        {alt | ' ', false, {4}, false, u"Task 4 uses this hotkey too"},
+        {ctrl | alt | ' ', false, {4}, false, u"Task 4 uses this hotkey too"},
         {ctrl | alt | 'Q',
          true,
          {1, 2},
@@ -66,6 +67,87 @@ TEST(TaskEditorRules, CaptureRefusesWhatTakesTypingAndSaysTheRestMostImportantFi
         const HotKeyAdvice advice = AdviseHotKey(names, c.code, c.heldElsewhere, c.shared);
         EXPECT_EQ(advice.refused, c.refused) << "code " << std::hex << c.code;
         EXPECT_EQ(advice.text, c.text) << "code " << std::hex << c.code;
+    }
+}
+
+// Both fields refuse what Windows needs in every program, and the capture
+// lets it reach the system: the Alt pressed in the field, which the system
+// did not see, is replayed before the key, and the releases are the system's.
+// The pause field also leaves the Options page its own shortcuts.
+TEST(TaskEditorRules, CombinationsWindowsNeedsAreRefusedAndReachTheSystem) {
+    test::FakeLayout layout;
+    const HotKeyNames& names = layout.names;
+    const HotKeyCode ctrl = kCtrlBit, alt = kAltBit, shift = kShiftBit, win = kWinBit;
+    const unsigned f4 = 0x73, tab = 0x09, esc = 0x1B, space = 0x20;
+    struct Case {
+        HotKeyCode code;
+        std::u16string text; // of the editor; empty: taken
+        bool pageShortcut = false;
+    };
+    const std::u16string needs = u" belongs to Windows in every program";
+    const Case cases[] = {
+        {alt | f4, u"Not taken: Alt+F4" + needs},
+        {alt | tab, u"Not taken: Alt+Tab" + needs},
+        {alt | shift | tab, u"Not taken: Shift+Alt+Tab" + needs},
+        {ctrl | alt | tab, u"Not taken: Ctrl+Alt+Tab" + needs},
+        {alt | esc, u"Not taken: Alt+Esc" + needs},
+        {alt | shift | esc, u"Not taken: Shift+Alt+Esc" + needs},
+        {ctrl | esc, u"Not taken: Ctrl+Esc" + needs},
+        {ctrl | shift | esc, u"Not taken: Ctrl+Shift+Esc" + needs},
+        {alt | space, u"Not taken: Alt+Space" + needs},
+        {win | tab, u"Not taken: Win+Tab" + needs},
+        // Other modifiers make a combination Windows leaves to programs.
+        {ctrl | alt | f4, u""},
+        {ctrl | f4, u""},
+        {shift | f4, u""},
+        {ctrl | alt | 'J', u""},
+        {ctrl | alt | space, u""},
+        {alt | 'S', u"", true},
+        {alt | 'M', u"", true},
+    };
+    const std::vector<HotKeyCode> page = OptionsPageShortcuts();
+    for (const Case& c : cases) {
+        const std::u16string what = HotKeyCodeToText(names, c.code);
+        const HotKeyAdvice advice = AdviseHotKey(names, c.code, false, {});
+        EXPECT_EQ(advice.text, c.text) << std::hex << c.code;
+        EXPECT_EQ(advice.refused, !c.text.empty()) << std::hex << c.code;
+        const PauseFieldAdvice pause = AdvisePauseHotKey(names, c.code, false, {});
+        EXPECT_EQ(pause.refused, !c.text.empty() || c.pageShortcut) << std::hex << c.code;
+        EXPECT_EQ(pause.text, c.pageShortcut
+                                  ? u"Not taken: " + what + u" is this window's own shortcut"
+                              : c.text.empty() ? std::u16string(kPauseActsAtOnceText)
+                                               : c.text)
+            << std::hex << c.code;
+
+        // Pressed in the pause field: modifiers (left side), then the key.
+        HotKeyCapture capture({}, page);
+        std::vector<std::uint8_t> pressed;
+        for (const auto& [bit, key] : {std::pair{ctrl, 0xA2u}, std::pair{shift, 0xA0u},
+                                       std::pair{alt, 0xA4u}, std::pair{win, 0x5Bu}})
+            if (c.code & bit) {
+                capture.OnKey(key, false, true);
+                if (bit == alt || bit == win) pressed.push_back(static_cast<std::uint8_t>(key));
+            }
+        const unsigned key = c.code & 0xFF;
+        const KeyVerdict verdict = capture.OnKey(key, false, true);
+        const bool passed = !c.text.empty() || c.pageShortcut;
+        EXPECT_EQ(verdict.captured, c.code) << std::hex << c.code << ": the line says why";
+        if (!passed) {
+            EXPECT_NE(verdict.decision, KeyDecision::Pass) << std::hex << c.code;
+            continue;
+        }
+        // Ctrl and Shift reached the system already: nothing to replay.
+        const bool replays = !pressed.empty();
+        if (replays) pressed.push_back(static_cast<std::uint8_t>(key));
+        pressed.resize(verdict.replay.size());
+        EXPECT_EQ(std::vector<std::uint8_t>(verdict.replay.begin(), verdict.replay.end()), pressed)
+            << std::hex << c.code << ": the swallowed Alt or Win, then the key";
+        EXPECT_EQ(verdict.decision, replays ? KeyDecision::SwallowAndReplay : KeyDecision::Pass)
+            << std::hex << c.code;
+        EXPECT_EQ(capture.OnKey(key, false, false).decision, KeyDecision::Pass)
+            << std::hex << c.code;
+        EXPECT_EQ(capture.OnKey(0xA4, false, false).decision, KeyDecision::Pass)
+            << std::hex << c.code << ": the system saw Alt go down, so it sees it go up";
     }
 }
 

@@ -10,7 +10,7 @@ import time
 from support.case import (EDITOR_CAPTION, MAIN_CAPTION, WINDOW_DEADLINE, CaseFailure, registry,
                           tasks_file, utf16_file)
 from support.drive import (ADD, MOD_ALT, MOD_CONTROL, VK_CONTROL, VK_MENU, add_target,
-                           ctrl_alt_text, press, show_main_window, start_with_hotkeys,
+                           ctrl_alt_text, grid_rows, press, show_main_window, start_with_hotkeys,
                            target_records, visible_windows, wait_records)
 
 CASES, case = registry()
@@ -416,6 +416,28 @@ def alt_of_the_field_mnemonic_is_released_for_the_system(t):
     t.wait_until(lambda: t.driver(["text", EDITOR_CAPTION, hotkey])[0].endswith(
         t.driver(["keyname", 0x75])[0]), "the field to take Alt+F6")
     t.expect(t.driver(["keystate", "alt"])[0] == "down 0", "the system holds Alt after Alt+F6")
+    t.close(program)
+
+
+@case
+def alt_f4_in_the_hotkey_field_closes_the_editor_and_is_not_taken(t):
+    # Alt+F4 belongs to Windows in every program: pressed in the field it
+    # closes the editor, as it does elsewhere, and leaves Alt released.
+    hotkey = 1004
+    program = start_with_hotkeys(t, tasks_file(("Run Calc", ctrl_alt_text(t, "K"), "", "Normal")))
+    show_main_window(t)
+    rows = grid_rows(t)
+    t.driver(["click", MAIN_CAPTION, ADD])
+    t.wait_shown(EDITOR_CAPTION, "the editor to open")
+    t.wait_until(lambda: t.driver(["focus", EDITOR_CAPTION])[0] == "focus %d" % hotkey,
+                 "the focus in the hotkey field")
+    press(t, "ctrl+alt+j")
+    t.wait_until(lambda: t.driver(["text", EDITOR_CAPTION, hotkey])[0] == ctrl_alt_text(t, "J"),
+                 "the field to take Ctrl+Alt+J")
+    press(t, "alt+f4")
+    t.wait_shown(EDITOR_CAPTION, "Alt+F4 in the hotkey field to close the editor", shown=False)
+    t.expect(t.driver(["keystate", "alt"])[0] == "down 0", "the system holds Alt after Alt+F4")
+    t.expect(grid_rows(t) == rows, "the editor closed by Alt+F4 added a task")
     t.close(program)
 
 

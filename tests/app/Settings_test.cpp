@@ -367,6 +367,15 @@ TEST(Settings, WindowIsKeptReachable) {
         EXPECT_EQ(kept, c.kept) << kept.left << "," << kept.top << "," << kept.right << ","
                                 << kept.bottom;
     }
+    // A work area too small for the least window (an empty one, a strip) is
+    // no screen: the window stays where a real one has it.
+    const ScreenRect strips[] = {{0, 0, 1600, 0}, {0, 0, 1600, 30}};
+    EXPECT_EQ(KeptReachable({40, 30, 740, 530}, strips, 200, 200), (ScreenRect{40, 30, 740, 530}));
+    const ScreenRect withReal[] = {{0, 0, 1600, 30}, {0, 0, 1600, 1170}};
+    EXPECT_EQ(KeptReachable({40, 30, 740, 530}, withReal, 200, 200),
+              (ScreenRect{40, 30, 740, 530}));
+    EXPECT_EQ(KeptReachable({5000, 30, 5700, 530}, withReal, 200, 200),
+              (ScreenRect{900, 30, 1600, 530}));
 }
 
 TEST(SettingsFile, PauseFullScreenIsTheEighthLineAndOlderFilesLeaveItOff) {

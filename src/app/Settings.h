@@ -22,6 +22,7 @@
 
 #include "app/Autostart.h"
 #include "app/MainLayout.h"
+#include "app/ScreenPlace.h"
 #include "hotkeys/HotKeyText.h"
 
 #include <array>
@@ -148,20 +149,6 @@ void RemoveLeftoverTempFiles(const SettingsPaths& paths);
 // not exist (returns false); throws like LoadSettings otherwise.
 bool ReapplyWindowSize(const std::u16string& windowSizePath, SettingsTarget& target,
                        int dpi = kDesignDpi);
-
-// ---- Keeping the window reachable ----
-
-struct ScreenRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
-};
-
-// The window's rectangle after a load: a size below the minimum is raised to
-// it, and a rectangle that touches none of the monitors' work areas is moved
-// inside the nearest one (as far as it fits). workAreas empty: only the size
-// is raised.
-ScreenRect KeptReachable(ScreenRect window, std::span<const ScreenRect> workAreas, int minWidth,
-                         int minHeight);
 
 // ---- Saving ----
 

@@ -220,24 +220,6 @@ void MainWindow::OnMoveUp() {
     pages_->Refresh();
 }
 
-void MainWindow::OnSaveOptions() {
-    // The exit routes stay silent; "Save" says what it could not keep.
-    const std::u16string report = core_.SaveOptions();
-    if (report.empty())
-        Pages().ShowSaved();
-    else
-        ModalMessageBox(handle_, W(report), MB_OK | MB_ICONWARNING);
-}
-
-void MainWindow::OnImport() {
-    std::u16string path = exePath_; // opens in the program's folder
-    const bool chosen = AskOpenFile(handle_, L"Hotkey list\0*.cnfg\0", path);
-    const bool imported = chosen && core_.ImportVersion12List(path);
-    if (chosen && !imported) ModalMessageBox(handle_, ToWide(kImportFailedText).c_str(), MB_OK);
-    core_.FinishImport();
-    TasksChanged();
-}
-
 bool MainWindow::OnActivate(bool active, bool minimized) {
     if (!pages_) return false;
     if (!active) {

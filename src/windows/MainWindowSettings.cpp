@@ -1,9 +1,13 @@
 // The main window as the option files see it: applying what they hold
 // (before the pages exist, into the remembered options), reading it back
-// for a save, and keeping the window on a screen.
+// for a save, and keeping the window on a screen; the Options page's
+// "Save" and "Import".
 #include "windows/MainWindow.h"
 
+#include "base/AppInfo.h"
+#include "base/WinText.h"
 #include "windows/MainPages.h"
+#include "windows/ModalLoop.h"
 #include "windows/resource.h"
 
 #include <vector>
@@ -154,6 +158,24 @@ void MainWindow::MaximizeWindow() {
 
 void MainWindow::MoveWindowTo(int left, int top) {
     SetWindowPos(handle_, HWND_TOP, left, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void MainWindow::OnSaveOptions() {
+    // The exit routes stay silent; "Save" says what it could not keep.
+    const std::u16string report = core_.SaveOptions();
+    if (report.empty())
+        Pages().ShowSaved();
+    else
+        ModalMessageBox(handle_, W(report), MB_OK | MB_ICONWARNING);
+}
+
+void MainWindow::OnImport() {
+    std::u16string path = exePath_; // opens in the program's folder
+    const bool chosen = AskOpenFile(handle_, L"Hotkey list\0*.cnfg\0", path);
+    const bool imported = chosen && core_.ImportVersion12List(path);
+    if (chosen && !imported) ModalMessageBox(handle_, ToWide(kImportFailedText).c_str(), MB_OK);
+    core_.FinishImport();
+    TasksChanged();
 }
 
 } // namespace keyvane

@@ -138,19 +138,9 @@ namespace {
 // DWMWA_CLOAKED of the desktop composer's window attributes, which MinGW's
 // headers may lack.
 constexpr DWORD kDwmCloakedAttribute = 14;
-using DwmGetWindowAttributeFunction = HRESULT WINAPI(HWND, DWORD, void*, DWORD);
-
-// From the system folder, once, on first use: not every system has the
-// composer, and keyvane.exe imports none of its DLLs. Null without it.
-DwmGetWindowAttributeFunction* CloakedQuery() {
-    static DwmGetWindowAttributeFunction* const query =
-        SystemFunction<DwmGetWindowAttributeFunction>(L"dwmapi.dll", "DwmGetWindowAttribute");
-    return query;
-}
 
 struct WindowWalk {
     std::vector<WindowRecord> windows;
-    DwmGetWindowAttributeFunction* cloakedQuery = CloakedQuery();
 };
 
 // Everything here reads the system's own records of the window: no call
@@ -169,8 +159,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM walkParam) {
     record.visible = IsWindowVisible(window) != FALSE;
     DWORD cloaked = 0;
     record.cloaked =
-        walk.cloakedQuery &&
-        SUCCEEDED(walk.cloakedQuery(window, kDwmCloakedAttribute, &cloaked, sizeof cloaked)) &&
+        WindowManagerAttribute(window, kDwmCloakedAttribute, &cloaked, sizeof cloaked) &&
         cloaked != 0;
     const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
     record.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;

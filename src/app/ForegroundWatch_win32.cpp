@@ -35,10 +35,7 @@ ScreenRect ToScreenRect(const RECT& r) {
 // use from the system folder (never imported: the start maps none of it),
 // and the call fails where composition is off (Windows 7 without it).
 bool VisibleBounds(HWND window, RECT& rect) {
-    static const auto getAttribute =
-        SystemFunction<decltype(DwmGetWindowAttribute)>(L"dwmapi.dll", "DwmGetWindowAttribute");
-    if (getAttribute &&
-        SUCCEEDED(getAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &rect, sizeof rect)))
+    if (WindowManagerAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &rect, sizeof rect))
         return true;
     return GetWindowRect(window, &rect) != FALSE;
 }

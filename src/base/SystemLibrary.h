@@ -16,6 +16,12 @@ template <class Function> Function* SystemFunction(const wchar_t* dll, const cha
     return reinterpret_cast<Function*>(SystemLibraryFunction(dll, name));
 }
 
+// DwmGetWindowAttribute of the desktop window manager, loaded from the
+// system folder on first use (keyvane.exe imports none of its DLLs): true
+// when it filled value. False where the DLL is missing or the call fails
+// (composition off).
+bool WindowManagerAttribute(void* window, unsigned long attribute, void* value, unsigned long size);
+
 // Makes the calling thread a single-threaded component-object apartment,
 // once; what the shell's objects, its execute functions and the file dialog
 // need. False when the services cannot be had (the callers then go on: the

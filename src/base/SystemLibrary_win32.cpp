@@ -13,6 +13,13 @@ void* SystemLibraryFunction(const wchar_t* dll, const char* name) {
     return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
 }
 
+bool WindowManagerAttribute(void* window, unsigned long attribute, void* value,
+                            unsigned long size) {
+    using Function = HRESULT WINAPI(HWND, DWORD, void*, DWORD);
+    static Function* const get = SystemFunction<Function>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    return get && SUCCEEDED(get(static_cast<HWND>(window), attribute, value, size));
+}
+
 bool EnterComApartment() {
     // Once per thread: the apartment is never left, so one success holds.
     // S_FALSE (already such an apartment) counts as entered;

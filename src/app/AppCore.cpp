@@ -115,7 +115,7 @@ void AppCore::SaveTaskList() {
         history_.Clear();
         RebuildTaskIcons();
         if (!edit_) RegisterAllTaskHotKeys();
-        FollowTable();
+        FollowTable({.rows = true, .selection = true, .icons = true, .marks = !edit_});
     }
     store_.saveTaskList(tasks_);
 }
@@ -128,7 +128,7 @@ void AppCore::FinishChange(std::optional<Step> step, bool newPictures) {
             RegisterAllTaskHotKeys();
             ReleaseUnusedHotKeys();
         }
-        FollowTable();
+        FollowTable({.rows = true, .selection = true, .icons = newPictures, .marks = !edit_});
     };
     try {
         SaveTaskList();
@@ -153,11 +153,31 @@ TaskCommands AppCore::AvailableTaskCommands() const {
     return can;
 }
 
-void AppCore::FollowTable() {
+void AppCore::FollowTable(CoreChange change) {
     filter_.Rebuild();
     DeselectHiddenTasks();
     FollowForegroundNeed();
-    if (changed_) changed_();
+    Tell(change);
+}
+
+std::optional<TaskMenu> AppCore::OpenTaskMenu(int row, bool keyboard) {
+    if (!keyboard) {
+        if (row < 0 || row >= tasks_.taskCount()) return std::nullopt; // below the last row
+        if (row != tasks_.currentTask()) {
+            std::vector<int> selected;
+            if (tasks_.isTaskSelected(row))
+                for (int r = 0; r < tasks_.taskCount(); ++r)
+                    if (tasks_.isTaskSelected(r)) selected.push_back(r);
+            if (selected.empty()) selected.push_back(row);
+            SelectTasks(row, selected);
+        }
+    }
+    TaskMenu menu;
+    menu.row = tasks_.currentTask();
+    if (menu.row < 0) return std::nullopt;
+    menu.enableItem = tasks_.cellFlag(Column::Enabled, menu.row) ? kDisableItem : kEnableItem;
+    menu.canRun = ActionFromName(tasks_.textCell(Column::Desc, menu.row)).has_value();
+    return menu;
 }
 
 HotKeyState AppCore::HotKeyStateOfTask(int row) const {
@@ -217,15 +237,21 @@ bool AppCore::RunTaskNow(int row) {
 
 void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
     const int count = tasks_.taskCount();
-    tasks_.beginBatch();
-    if (focused >= 0 && focused < count && focused != tasks_.currentTask())
-        tasks_.selectTask(focused);
-    for (int row = 0; row < count; ++row)
-        if (tasks_.isTaskSelected(row)) tasks_.setTaskSelected(row, false);
+    std::vector<bool> wanted(static_cast<std::size_t>(count));
     for (int row : selected)
-        if (row >= 0 && row < count) tasks_.setTaskSelected(row, true);
+        if (row >= 0 && row < count) wanted[static_cast<std::size_t>(row)] = true;
+    const bool newCurrent = focused >= 0 && focused < count && focused != tasks_.currentTask();
+    bool changed = newCurrent;
+    tasks_.beginBatch();
+    if (newCurrent) tasks_.selectTask(focused);
+    for (int row = 0; row < count; ++row) {
+        if (tasks_.isTaskSelected(row) == wanted[static_cast<std::size_t>(row)]) continue;
+        tasks_.setTaskSelected(row, wanted[static_cast<std::size_t>(row)]);
+        changed = true;
+    }
     tasks_.endBatch();
-    if (changed_) changed_();
+    // The grid hands back the selection it was just given: no news then.
+    if (changed) Tell({.selection = true});
 }
 
 void AppCore::SortTasks(Column column) {
@@ -288,7 +314,7 @@ void AppCore::ToggleEnabled(int row) {
 void AppCore::SetTaskFilter(std::u16string_view text) {
     filter_.SetText(text);
     DeselectHiddenTasks();
-    if (changed_) changed_();
+    Tell({.rows = true, .selection = true});
 }
 
 void AppCore::DeselectHiddenTasks() {
@@ -326,7 +352,7 @@ bool AppCore::ImportVersion12List(const std::u16string& path) {
     // Before the save of FinishImport, so the file has the new rows' own
     // picture numbers.
     RebuildTaskIcons();
-    FollowTable();
+    FollowTable({.rows = true, .selection = true, .icons = true});
     return true;
 }
 

@@ -34,6 +34,23 @@ struct TaskCommands {
     bool moveDown = false;  // nor its last
 };
 
+// What a change of the core touched, so a window redraws just that.
+struct CoreChange {
+    bool rows = false;      // rows added, removed, moved, sorted or edited
+    bool selection = false; // the selected rows or the current one
+    bool icons = false;     // the icon plan was made again
+    bool marks = false;     // registrations, so the rows' hotkey marks
+    bool pause = false;     // the user paused or resumed the hotkeys
+    bool options = false;   // the pause hotkey
+};
+
+// The grid's right-click menu on one row, which is the current row.
+struct TaskMenu {
+    int row = -1;
+    std::u16string_view enableItem; // "Enable", or "Disable" when ticked
+    bool canRun = false;            // greyed for a Desc that names no action
+};
+
 // One run of the task editor, from Add or Edit to its close.
 struct EditSession {
     bool adding = true;
@@ -58,11 +75,12 @@ class AppCore {
     AppCore& operator=(const AppCore&) = delete;
 
     // What the windows show. They change the table only through the
-    // operations below, and learn of every change from the listener.
+    // operations below, and learn of every change from the listener: once
+    // per operation, after its save, with what it touched.
     const TaskTable& table() const { return tasks_; }
-    // Told once at the end of every change of the table's rows or order,
-    // after its save, and after a change of the selection.
-    void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
+    void setChangeListener(std::function<void(const CoreChange&)> listener) {
+        changed_ = std::move(listener);
+    }
     // For the tests only: the table and registrations as they are.
     TaskTable& tasks() { return tasks_; }
     THotKeyManager& hotKeys() { return hotKeys_; }
@@ -124,11 +142,10 @@ class AppCore {
     // Paused, every task's hotkey is given back to the system and no
     // registration pass takes any; resuming registers them all again (after
     // the editor closes, when it is open). Never stored: every start is
-    // unpaused. The listener hears every switch, whoever made it (the tray,
-    // the pause hotkey, a command line).
+    // unpaused. The change listener hears every switch, whoever made it
+    // (the tray, the pause hotkey, a command line).
     void SetPaused(bool paused);
     bool paused() const { return paused_; }
-    void setPauseListener(std::function<void()> listener) { pauseChanged_ = std::move(listener); }
 
     // The pause hotkey (0: none): a press switches the pause. It stays
     // registered while paused and while an edit has the tasks' hotkeys
@@ -220,6 +237,11 @@ class AppCore {
     // saved) at the ends of the table or without a current row.
     bool MoveCurrentTask(int step);
     TaskCommands AvailableTaskCommands() const;
+    // A right click on a table row (-1: below the last one) or the menu
+    // key (keyboard true: the current row). A click on a row other than the
+    // current one makes it current, keeping a selection that holds it for
+    // "Delete" and otherwise selecting it alone. None when no row is meant.
+    std::optional<TaskMenu> OpenTaskMenu(int row, bool keyboard);
     // Flips a row's Enabled box and saves (a click or Space on the box).
     // Recorded as "Enable" or "Disable".
     void ToggleEnabled(int row);
@@ -294,7 +316,10 @@ class AppCore {
     // has followed the table.
     void FinishChange(std::optional<Step> step, bool newPictures);
     // The filter matched again, hidden rows let go, the listener told.
-    void FollowTable();
+    void FollowTable(CoreChange change);
+    void Tell(const CoreChange& change) {
+        if (changed_) changed_(change);
+    }
     bool PutBack(bool undo);
     // Gives every hotkey back, or registers them again, when suspended()
     // is no longer what it was.
@@ -321,10 +346,9 @@ class AppCore {
     ForegroundNeed foregroundNeed_;
     std::function<void(ForegroundNeed)> watchSwitch_;
     HotKeyCode pauseHotKey_ = 0;
-    std::function<void()> pauseChanged_;
     std::vector<std::u16string> optionReports_;
     std::u16string taskListReport_;
-    std::function<void()> changed_;
+    std::function<void(const CoreChange&)> changed_;
     std::vector<std::u16string> actionFailures_;
     std::function<void()> actionFailed_;
 };

@@ -56,6 +56,7 @@ void AppCore::EndEdit() {
     // The one registration pass of the edit, then what no row holds goes.
     RegisterAllTaskHotKeys();
     ReleaseUnusedHotKeys();
+    Tell({.marks = true});
 }
 
 HotKeyAdvice AppCore::AdviseEditorHotKey(HotKeyCode code) {

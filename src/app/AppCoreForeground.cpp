@@ -16,7 +16,7 @@ void AppCore::ForegroundChanged(const ForegroundProgram& program) {
     } else if (suspended() || edit_ || sameProgram || hotKeys_.FollowForeground() == 0) {
         return; // the grid's marks are as they were
     }
-    if (changed_) changed_();
+    Tell({.marks = true});
 }
 
 void AppCore::SetPauseWhenFullScreen(bool pause) {
@@ -24,6 +24,7 @@ void AppCore::SetPauseWhenFullScreen(bool pause) {
     pauseFullScreen_ = pause;
     FollowSuspension(was);
     FollowForegroundNeed();
+    if (suspended() != was) Tell({.marks = true});
 }
 
 void AppCore::setForegroundWatchSwitch(std::function<void(ForegroundNeed)> onNeed) {

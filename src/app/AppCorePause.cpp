@@ -24,7 +24,10 @@ bool AppCore::SetPauseHotKey(HotKeyCode code) {
             if (!paused_ && !edit_) hotKeys_.RegisterAllTaskHotKeys(tasks_, names_);
         }
     }
-    return code == 0 || hotKeys_.HasRegistration(code) || hotKeys_.AddRegistration(code) != 0;
+    const bool held =
+        code == 0 || hotKeys_.HasRegistration(code) || hotKeys_.AddRegistration(code) != 0;
+    Tell({.marks = true, .options = true});
+    return held;
 }
 
 std::u16string AppCore::PressPauseField(HotKeyCode code) {
@@ -43,7 +46,7 @@ void AppCore::SetPaused(bool paused) {
     const bool was = suspended();
     paused_ = paused;
     FollowSuspension(was);
-    if (pauseChanged_) pauseChanged_();
+    Tell({.marks = true, .pause = true});
 }
 
 void AppCore::FollowSuspension(bool wasSuspended) {

@@ -1,13 +1,13 @@
-// The main window's two pages: their controls, their layout at any size and
-// dpi, and the grid's wiring to the core.
+// The main window's two pages: the page control, the Options page's
+// controls, and the task page made inside them.
 #include "windows/MainPages.h"
 
+#include "app/AppPaths.h"
 #include "base/AppInfo.h"
 #include "base/ErrorReport.h"
 #include "base/WinText.h"
-#include "tasks/TaskVocabulary.h"
+#include "windows/ModalLoop.h"
 #include "windows/Scaling.h"
-#include "windows/TaskIconList.h"
 #include "windows/resource.h"
 
 #include <commctrl.h>
@@ -20,9 +20,6 @@ namespace keyvane {
 
 namespace {
 
-constexpr int kHotKeyPage[] = {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_FILTER,    IDC_MAIN_GRID,
-                               IDC_MAIN_ADD,           IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
-                               IDC_MAIN_DELETE_ALL,    IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
 // "Saved." stays this long beside "Save".
 constexpr UINT_PTR kSavedTimer = 1;
 constexpr UINT kSavedShownMs = 3000;
@@ -53,9 +50,8 @@ MainPages::MainPages(HINSTANCE instance, HWND window, AppCore& core)
 }
 
 MainPages::~MainPages() {
-    // The core outlives the grid: it must not call into a grid that is gone.
-    core_.setChangeListener(nullptr);
     pauseField_.reset();
+    tasks_.reset();
     if (pages_) DestroyWindow(pages_);
     if (font_) DeleteObject(font_);
 }
@@ -73,139 +69,72 @@ void MainPages::SetUpControls() {
         item.pszText = const_cast<wchar_t*>(names[i].c_str());
         TabCtrl_InsertItem(tabs, i, &item);
     }
-    // The page control lies under the pages' controls, and the group boxes
-    // under the controls they frame.
-    for (int id : {IDC_MAIN_HOTKEYS_GROUP, IDC_MAIN_GENERAL_GROUP, IDC_MAIN_TABS})
+    // The page control lies under the pages' controls, and the group box
+    // under the controls it frames.
+    for (int id : {IDC_MAIN_GENERAL_GROUP, IDC_MAIN_TABS})
         SetWindowPos(GetDlgItem(pages_, id), HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetGlyphs();
-
-    // The grid's events are commands of the main window, or go to the core.
-    const auto command = [this](int id) {
-        return [this, id] { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
-    };
-    TaskGrid::Events events;
-    events.click = [this] { Guarded([&] { core_.SaveTaskList(); }); };
-    events.edit = command(IDC_MAIN_EDIT);
-    events.remove = command(IDC_MAIN_DELETE);
-    events.toggleEnabled = [this](int row) {
-        Guarded([&] { core_.ToggleEnabled(row); });
-        grid_.Refresh();
-    };
-    events.select = [this](int focused, const std::vector<int>& selected) {
-        core_.SelectTasks(focused, selected);
-    };
-    events.sort = [this](Column column) { Guarded([&] { core_.SortTasks(column); }); };
-    grid_.SetFilter(&core_.taskFilter());
-    grid_.Attach(GetDlgItem(pages_, IDC_MAIN_GRID), core_.table(), std::move(events));
-    core_.setChangeListener([this] { Refresh(); });
-    SendDlgItemMessageW(pages_, IDC_MAIN_FILTER, EM_SETCUEBANNER, TRUE,
-                        reinterpret_cast<LPARAM>(L"Search (Ctrl+F)"));
+    tasks_ = std::make_unique<TaskPage>(instance_, pages_, window_, core_);
     pauseField_ = std::make_unique<HotKeyField>(
         GetDlgItem(pages_, IDC_MAIN_PAUSE_HOTKEY), core_.hotKeyNames(),
         [this](HotKeyCode code) {
             Guarded([&] {
                 const std::u16string note = core_.PressPauseField(code);
-                ShowPauseHotKey();
+                ShowPauseHotKey(); // also when refused: the field shows what holds
                 SetDlgItemTextW(pages_, IDC_MAIN_PAUSE_NOTE, W(note));
             });
         },
         OptionsPageShortcuts());
     ShowPauseHotKey();
-    grid_.SetHotKeyMarks([this](int row) -> TaskGrid::RowMark {
-        const HotKeyNames& names = core_.hotKeyNames();
-        if (!ActionFromName(core_.table().textCell(Column::Desc, row)))
-            return {TaskGrid::HotKeyMark::UnknownAction, {}};
-        switch (core_.HotKeyStateOfTask(row)) {
-        case HotKeyState::NotRegistered:
-            return {TaskGrid::HotKeyMark::Taken, {}};
-        case HotKeyState::Unparsable:
-            return {TaskGrid::HotKeyMark::NotRecognised, {}};
-        case HotKeyState::TakesCharacter:
-            return {
-                TaskGrid::HotKeyMark::TakesCharacter,
-                CharacterTakenFromAltGr(
-                    names, TextToHotKeyCode(names, core_.table().textCell(Column::Hotkey, row)))};
-        default:
-            return {};
-        }
-    });
 }
 
 void MainPages::ShowPauseHotKey() {
     pauseField_->SetValue(core_.pauseHotKey());
-    if (paused_) ShowPaused(true); // the note names the hotkey that resumes
 }
 
-void MainPages::ShowSaved() {
-    SetDlgItemTextW(pages_, IDC_MAIN_SAVED, ToWide(kOptionsSavedText).c_str());
-    SetTimer(pages_, kSavedTimer, kSavedShownMs, nullptr);
+void MainPages::CoreChanged(const CoreChange& change) {
+    if (change.options) ShowPauseHotKey();
+    tasks_->CoreChanged(change);
 }
 
-void MainPages::Refresh() {
-    if (refreshing_) return;
-    refreshing_ = true;
-    grid_.Refresh();
-    refreshing_ = false;
-    EnableCommands();
-}
-
-void MainPages::EnableCommands() {
-    const TaskCommands can = core_.AvailableTaskCommands();
-    const std::pair<int, bool> buttons[] = {{IDC_MAIN_EDIT, can.edit},
-                                            {IDC_MAIN_DELETE, can.remove},
-                                            {IDC_MAIN_DELETE_ALL, can.removeAll},
-                                            {IDC_MAIN_MOVE_DOWN, can.moveDown},
-                                            {IDC_MAIN_MOVE_UP, can.moveUp}};
-    HWND focus = GetFocus();
-    bool focusLost = false;
-    for (auto [id, enabled] : buttons) {
-        HWND button = GetDlgItem(pages_, id);
-        if (!enabled && button == focus) focusLost = true;
-        EnableWindow(button, enabled ? TRUE : FALSE);
+void MainPages::OnOptionsButton(UINT id) {
+    switch (id) {
+    case IDC_MAIN_SAVE:
+        // The exit routes stay silent; "Save" says what it could not keep.
+        if (const std::u16string report = core_.SaveOptions(); !report.empty()) {
+            ModalMessageBox(window_, W(report), MB_OK | MB_ICONWARNING);
+        } else {
+            SetDlgItemTextW(pages_, IDC_MAIN_SAVED, ToWide(kOptionsSavedText).c_str());
+            SetTimer(pages_, kSavedTimer, kSavedShownMs, nullptr);
+        }
+        break;
+    case IDC_MAIN_IMPORT: {
+        std::u16string path = ExecutablePath(); // opens in the program's folder
+        const bool chosen = AskOpenFile(window_, L"Hotkey list\0*.cnfg\0", path);
+        const bool imported = chosen && core_.ImportVersion12List(path);
+        if (chosen && !imported) ModalMessageBox(window_, ToWide(kImportFailedText).c_str(), MB_OK);
+        core_.FinishImport();
+        break;
     }
-    // A greyed button cannot keep the keyboard (Move up on reaching the
-    // first row): the grid takes it, with the row that moved.
-    if (focusLost) SetFocus(grid_.handle());
+    case IDC_MAIN_PAUSE_FULL_SCREEN:
+        // At once, as the user would expect of a pause; "Save" keeps it.
+        core_.SetPauseWhenFullScreen(Option(IDC_MAIN_PAUSE_FULL_SCREEN));
+        break;
+    default:
+        break; // the two other boxes count at the next "Save"
+    }
 }
 
 void MainPages::FocusDefault() {
-    if (page_ != 0) {
+    if (page_ != 0)
         SetFocus(GetDlgItem(pages_, IDC_MAIN_AUTOSTART));
-        return;
-    }
-    SetFocus(GetDlgItem(pages_, core_.table().taskCount() > 0 ? IDC_MAIN_GRID : IDC_MAIN_FILTER));
-}
-
-void MainPages::ShowPaused(bool paused) {
-    paused_ = paused;
-    SetDlgItemTextW(pages_, IDC_MAIN_PAUSED, paused ? W(core_.PausedNote()) : L"");
-    ShowWindow(GetDlgItem(pages_, IDC_MAIN_PAUSED), paused && page_ == 0 ? SW_SHOW : SW_HIDE);
-    // The rows' marks follow: a resume may find a combination taken.
-    InvalidateRect(grid_.handle(), nullptr, FALSE);
-}
-
-void MainPages::OnFilterChanged() {
-    HWND box = GetDlgItem(pages_, IDC_MAIN_FILTER);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
-    refreshing_ = true;
-    core_.SetTaskFilter(FromWide(text));
-    refreshing_ = false;
-    grid_.Refresh();
-    EnableCommands();
+    else
+        tasks_->FocusDefault();
 }
 
 void MainPages::SetGlyphs() {
-    const std::pair<int, int> glyphs[] = {{IDC_MAIN_ADD, IDI_ADD},
-                                          {IDC_MAIN_EDIT, IDI_EDIT},
-                                          {IDC_MAIN_DELETE, IDI_DELETE},
-                                          {IDC_MAIN_DELETE_ALL, IDI_DELETEALL},
-                                          {IDC_MAIN_MOVE_DOWN, IDI_MOVEDOWN},
-                                          {IDC_MAIN_MOVE_UP, IDI_MOVEUP},
-                                          {IDC_MAIN_SAVE, IDI_SAVE},
-                                          {IDC_MAIN_IMPORT, IDI_IMPORT}};
+    const std::pair<int, int> glyphs[] = {{IDC_MAIN_SAVE, IDI_SAVE}, {IDC_MAIN_IMPORT, IDI_IMPORT}};
     for (auto [button, icon] : glyphs)
         SetButtonGlyph(GetDlgItem(pages_, button), instance_, icon);
 }
@@ -228,8 +157,7 @@ void MainPages::DpiChanged(int oldDpi, int newDpi) {
         }
     }
     SetGlyphs();
-    grid_.DpiChanged(oldDpi, newDpi);
-    DrawTaskIcons(); // the pictures at the new size set the row height too
+    tasks_->DpiChanged(font_, oldDpi, newDpi);
     LayOut();
 }
 
@@ -241,28 +169,22 @@ void MainPages::SetOption(int id, bool set) {
     CheckDlgButton(pages_, id, set ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void MainPages::DrawTaskIcons() {
-    const BuiltInPictures pictures{IDB_REBOOT, IDB_HIBERNATE, IDB_MINIMIZEALL};
-    HIMAGELIST icons =
-        BuildTaskIconList(instance_, core_.iconPlan(), Scaled(kNewRowHeight), pictures);
-    grid_.SetIcons(icons, &core_.iconPlan());
-    grid_.Refresh();
-}
-
 void MainPages::ShowPage(int page) {
     page_ = page;
     TabCtrl_SetCurSel(GetDlgItem(pages_, IDC_MAIN_TABS), page);
-    for (int id : kHotKeyPage)
-        ShowWindow(GetDlgItem(pages_, id), page == 0 ? SW_SHOW : SW_HIDE);
-    ShowWindow(GetDlgItem(pages_, IDC_MAIN_PAUSED), page == 0 && paused_ ? SW_SHOW : SW_HIDE);
+    ShowWindow(tasks_->handle(), page == 0 ? SW_SHOW : SW_HIDE);
     for (int id : kOptionsPage)
         ShowWindow(GetDlgItem(pages_, id), page == 1 ? SW_SHOW : SW_HIDE);
     // Hidden group boxes leave their frames behind unless all is repainted.
     RedrawWindow(pages_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     // The keyboard focus must not stay on a control of the hidden page.
     HWND focus = GetFocus();
-    if (focus && IsChild(pages_, focus) && !IsWindowVisible(focus))
-        SetFocus(GetDlgItem(pages_, page == 0 ? IDC_MAIN_GRID : IDC_MAIN_AUTOSTART));
+    if (focus && IsChild(pages_, focus) && !IsWindowVisible(focus)) {
+        if (page == 0)
+            SetFocus(tasks_->grid().handle());
+        else
+            SetFocus(GetDlgItem(pages_, IDC_MAIN_AUTOSTART));
+    }
 }
 
 bool MainPages::PreTranslateMessage(MSG& msg) {
@@ -274,11 +196,10 @@ bool MainPages::PreTranslateMessage(MSG& msg) {
     if (msg.message == WM_KEYDOWN && msg.wParam == 'F' && (GetKeyState(VK_CONTROL) & 0x8000) &&
         (msg.hwnd == window_ || IsChild(window_, msg.hwnd))) {
         if (page_ != 0) ShowPage(0);
-        HWND box = GetDlgItem(pages_, IDC_MAIN_FILTER);
-        SetFocus(box);
-        SendMessageW(box, EM_SETSEL, 0, -1);
+        tasks_->FocusSearch();
         return true;
     }
+    if (tasks_->PreTranslateMessage(msg)) return true;
     return IsDialogMessageW(pages_, &msg) != FALSE;
 }
 
@@ -293,34 +214,11 @@ INT_PTR MainPages::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
         return FALSE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_MAIN_FILTER) {
-            if (HIWORD(wParam) == EN_CHANGE) Guarded([&] { OnFilterChanged(); });
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            // Escape in the search box clears it: every row shows again.
-            HWND box = GetDlgItem(pages_, IDC_MAIN_FILTER);
-            if (GetFocus() == box) SetWindowTextW(box, L"");
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDOK) {
-            // Enter: in the grid (or the search box, on the row found) it is
-            // Edit; elsewhere the focused button.
-            HWND focus = GetFocus();
-            const bool inFilter = focus == GetDlgItem(pages_, IDC_MAIN_FILTER);
-            if (focus == grid_.handle() || (inFilter && core_.table().currentTask() >= 0)) {
-                SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_MAIN_EDIT, BN_CLICKED), 0);
-            } else if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
-                SendMessageW(focus, BM_CLICK, 0, 0);
-            }
-            return TRUE;
-        }
-        // Buttons are the main window's commands.
-        if (HIWORD(wParam) == BN_CLICKED) {
-            SendMessageW(window_, WM_COMMAND, wParam, lParam);
-            return TRUE;
-        }
-        return FALSE;
+        // Enter and Escape on the Options page do nothing.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) return TRUE;
+        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+        Guarded([&] { OnOptionsButton(LOWORD(wParam)); });
+        return TRUE;
     case WM_TIMER:
         if (wParam != kSavedTimer) return FALSE;
         KillTimer(pages_, kSavedTimer);
@@ -333,28 +231,11 @@ INT_PTR MainPages::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return FALSE;
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
-    case WM_CONTEXTMENU:
-        // The grid's menu is the main window's; Wine's default handling
-        // would pass it on naming this dialog instead of the grid.
-        if (reinterpret_cast<HWND>(wParam) != grid_.handle()) return FALSE;
-        SendMessageW(window_, WM_CONTEXTMENU, wParam, lParam);
-        return TRUE;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->idFrom == IDC_MAIN_TABS && header->code == TCN_SELCHANGE) {
-            ShowPage(TabCtrl_GetCurSel(header->hwndFrom));
-            return TRUE;
-        }
-        if (header->hwndFrom == grid_.handle()) {
-            bool handled = false;
-            LRESULT result = 0;
-            Guarded([&] { result = grid_.HandleNotify(header, handled); });
-            if (handled) {
-                SetWindowLongPtrW(pages_, DWLP_MSGRESULT, result);
-                return TRUE;
-            }
-        }
-        return FALSE;
+        if (header->idFrom != IDC_MAIN_TABS || header->code != TCN_SELCHANGE) return FALSE;
+        ShowPage(TabCtrl_GetCurSel(header->hwndFrom));
+        return TRUE;
     }
     default:
         return FALSE;

@@ -1,14 +1,15 @@
-// The main window's contents: the page control with "HotKey View" (the
-// search box, the task grid and its six buttons) and "Options" (the two option boxes, the pause
-// hotkey's field, the import and "Save"). Built the first time the window is shown, so a start in
-// the tray makes none of it. Button clicks reach the main window as WM_COMMAND with the button's
-// id.
+// The main window's contents: the page control with "HotKey View" (the task
+// page, a window of its own) and "Options" (the two option boxes, the pause
+// hotkey's field, the import and "Save"). Built the first time the window
+// is shown, so a start in the tray makes none of it. The Options page's
+// buttons reach the main window as WM_COMMAND with the button's id: the
+// option files are the main window's.
 #pragma once
 
 #include "app/AppCore.h"
 #include "app/MainLayout.h"
 #include "windows/HotKeyField.h"
-#include "windows/TaskGrid.h"
+#include "windows/TaskPage.h"
 
 #include <windows.h>
 
@@ -26,7 +27,7 @@ class MainPages {
     MainPages& operator=(const MainPages&) = delete;
 
     HWND handle() const { return pages_; }
-    TaskGrid& grid() { return grid_; }
+    TaskPage& tasks() { return *tasks_; }
 
     // The option boxes: "Auto start with Windows " and "Always start in
     // system tray only".
@@ -35,19 +36,10 @@ class MainPages {
 
     // The pause field shows the core's pause hotkey.
     void ShowPauseHotKey();
-
-    // After the table changed: the filter's rows, then rows, selection and
-    // focus from the table, and the task buttons that can act enabled.
-    void Refresh();
-    // Where the keyboard goes when nothing else has it: the grid, or the
-    // search box while the list is empty.
+    // The core's notice, for the pause field and the task page.
+    void CoreChanged(const CoreChange& change);
+    // Where the keyboard goes when nothing else has it.
     void FocusDefault();
-    // The note beside the search box while the hotkeys are paused.
-    void ShowPaused(bool paused);
-    // Says beside "Save", for a moment, that the options were saved.
-    void ShowSaved();
-    // The task pictures from the core's icon plan, at the window's dpi.
-    void DrawTaskIcons();
 
     // Places every control for the window's client size.
     void LayOut();
@@ -67,9 +59,9 @@ class MainPages {
     static INT_PTR CALLBACK PagesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowPage(int page);
+    // "Save", "Import" and the full-screen box call the core at once.
+    void OnOptionsButton(UINT id);
     void SetUpControls();
-    void EnableCommands();
-    void OnFilterChanged();
     void SetGlyphs();
     int Scaled(int pixels) const;
     PageMeasures Measure(int clientWidth, int clientHeight, std::span<int> widths) const;
@@ -78,10 +70,8 @@ class MainPages {
     HWND window_;
     HWND pages_ = nullptr;
     AppCore& core_;
-    TaskGrid grid_;
+    std::unique_ptr<TaskPage> tasks_;
     int page_ = 0;
-    bool refreshing_ = false; // the filter's own selection change comes back
-    bool paused_ = false;
     // The pages' font after a dpi change (null: the dialog's own).
     HFONT font_ = nullptr;
     std::unique_ptr<HotKeyField> pauseField_;

@@ -7,8 +7,6 @@
 
 #include <commctrl.h>
 
-#include <iterator>
-
 namespace keyvane {
 
 namespace {
@@ -28,8 +26,8 @@ int CaptionWidth(HWND label) {
     return r.right - r.left;
 }
 
-constexpr int kTaskButtons[] = {IDC_MAIN_ADD,        IDC_MAIN_EDIT,      IDC_MAIN_DELETE,
-                                IDC_MAIN_DELETE_ALL, IDC_MAIN_MOVE_DOWN, IDC_MAIN_MOVE_UP};
+// The task page's six buttons.
+constexpr int kTaskButtonCount = 6;
 
 } // namespace
 
@@ -41,15 +39,13 @@ PageMeasures MainPages::Measure(int clientWidth, int clientHeight, std::span<int
     RECT probe{0, 0, clientWidth, clientHeight};
     TabCtrl_AdjustRect(GetDlgItem(pages_, IDC_MAIN_TABS), FALSE, &probe);
     measures.tabStrip = probe.top - Scaled(2);
-    std::size_t i = 0;
-    for (int id : kTaskButtons)
-        widths[i++] = ButtonWidthForCaption(GetDlgItem(pages_, id));
+    tasks_->MeasureButtons(widths);
     measures.buttonWidths = widths;
     return measures;
 }
 
 ClientSize MainPages::MinimumClientSize() const {
-    int widths[std::size(kTaskButtons)] = {};
+    int widths[kTaskButtonCount] = {};
     return keyvane::MinimumClientSize(Measure(400, 300, widths));
 }
 
@@ -57,27 +53,16 @@ void MainPages::LayOut() {
     RECT client{};
     GetClientRect(window_, &client);
     MoveWindow(pages_, 0, 0, client.right, client.bottom, TRUE);
-    int widths[std::size(kTaskButtons)] = {};
+    int widths[kTaskButtonCount] = {};
     const HotKeyPageLayout layout = LayOutHotKeyPage({client.right, client.bottom},
                                                      Measure(client.right, client.bottom, widths));
     auto place = [&](int id, const LayoutRect& r) {
         MoveWindow(GetDlgItem(pages_, id), r.left, r.top, r.width, r.height, TRUE);
     };
-    // The page control shows only its tabs; the pages' controls stand on
-    // the window's own face below them.
+    // The page control shows only its tabs; the pages stand on the
+    // window's own face below them.
     place(IDC_MAIN_TABS, layout.tabs);
-
-    // "HotKey View": the group box fills the area; the search box and the
-    // grid fill the box above the bar of six buttons.
-    place(IDC_MAIN_HOTKEYS_GROUP, layout.area);
-    place(IDC_MAIN_FILTER, layout.filter);
-    place(IDC_MAIN_PAUSED, layout.note);
-    place(IDC_MAIN_GRID, layout.grid);
-    LayoutRect button = layout.buttons;
-    for (int id : kTaskButtons) {
-        place(id, button);
-        button.left += layout.buttonStep;
-    }
+    tasks_->LayOut(layout, client.right, client.bottom);
 
     // "Options": the options' group, the import, and "Save" at the bottom.
     const OptionsMeasures options{

@@ -11,7 +11,6 @@
 #include "windows/ModalLoop.h"
 #include "windows/Scaling.h"
 #include "windows/SingleInstance.h"
-#include "windows/TaskEditorDialog.h"
 #include "windows/resource.h"
 
 #include <commctrl.h>
@@ -22,8 +21,7 @@
 
 namespace keyvane {
 
-MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
-    : instance_(instance), core_(core), exePath_(ExecutablePath()) {
+MainWindow::MainWindow(HINSTANCE instance, AppCore& core) : instance_(instance), core_(core) {
     const std::wstring className = ToWide(kMainWindowClass);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -72,11 +70,13 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
     SetMenuDefaultItem(GetSubMenu(trayMenu_, 0), IDM_TRAY_SHOW, FALSE); // what a left click does
     tray_.Add(handle_, wc.hIconSm);
     LetMessagesIn();
-    core_.AttachOptionsWindow(this);
-    core_.setPauseListener([this] {
-        tray_.SetPaused(core_.paused());
-        if (pages_) pages_->ShowPaused(core_.paused());
+    // The one road back from the core: what changed goes to the tray and
+    // the pages, whoever changed it (a click, a hotkey, a script).
+    core_.setChangeListener([this](const CoreChange& change) {
+        if (change.pause) tray_.SetPaused(core_.paused());
+        if (pages_) pages_->CoreChanged(change);
     });
+    core_.AttachOptionsWindow(this);
     core_.setActionFailureListener([this] { PostMessageW(handle_, kActionFailuresMessage, 0, 0); });
     // Told once the loop runs and every window exists, so an exit from the
     // box finds a program that has started.
@@ -85,9 +85,8 @@ MainWindow::MainWindow(HINSTANCE instance, AppCore& core)
 
 MainWindow::~MainWindow() {
     core_.AttachOptionsWindow(nullptr);
-    core_.setPauseListener(nullptr);
+    core_.setChangeListener(nullptr);
     core_.setActionFailureListener(nullptr);
-    editor_.reset();
     about_.reset();
     pages_.reset();
     if (handle_) DestroyWindow(handle_);
@@ -118,10 +117,8 @@ MainPages& MainWindow::Pages() {
         pages_->SetOption(IDC_MAIN_TRAY_ONLY, options_.trayOnly);
         pages_->SetOption(IDC_MAIN_PAUSE_FULL_SCREEN, options_.pauseFullScreen);
         for (int c = 0; c < kStoredColumnCount; ++c)
-            pages_->grid().SetColumnWidth(c, options_.columnWidths[static_cast<std::size_t>(c)]);
-        pages_->Refresh();
-        pages_->DrawTaskIcons();
-        pages_->ShowPaused(core_.paused());
+            pages_->tasks().grid().SetColumnWidth(
+                c, options_.columnWidths[static_cast<std::size_t>(c)]);
     }
     return *pages_;
 }
@@ -151,12 +148,6 @@ void MainWindow::ShowInFront() {
     SetForegroundWindow(handle_);
 }
 
-void MainWindow::TasksChanged() {
-    if (!pages_) return;
-    pages_->Refresh();
-    pages_->DrawTaskIcons();
-}
-
 bool MainWindow::DeferForModal(UINT message, WPARAM wParam) {
     if (!ModalOpen()) return false;
     // Close the open modal window first and come back once it is gone, so
@@ -181,43 +172,6 @@ void MainWindow::OnAbout() {
     about_ = std::make_unique<AboutBox>(instance_, handle_);
     about_->ShowModal();
     about_.reset();
-}
-
-void MainWindow::RunEditor(bool adding, const TaskFields* filled) {
-    if (!editor_) editor_ = std::make_unique<TaskEditorDialog>(instance_, handle_, core_);
-    editor_->Run(adding, filled);
-    // A new row is the current one, so the grid scrolls to it.
-    const int appended = core_.lastAppendedRow();
-    if (appended >= 0) core_.SelectTasks(appended, {appended});
-    TasksChanged();
-}
-
-void MainWindow::OnAdd() {
-    RunEditor(true);
-}
-
-void MainWindow::OnEdit() {
-    RunEditor(false);
-}
-
-void MainWindow::OnDelete() {
-    core_.DeleteSelectedTasks();
-    pages_->Refresh();
-}
-
-void MainWindow::OnDeleteAll() {
-    core_.DeleteAllTasks();
-    pages_->Refresh();
-}
-
-void MainWindow::OnMoveDown() {
-    core_.MoveCurrentTask(+1);
-    pages_->Refresh();
-}
-
-void MainWindow::OnMoveUp() {
-    core_.MoveCurrentTask(-1);
-    pages_->Refresh();
 }
 
 bool MainWindow::OnActivate(bool active, bool minimized) {
@@ -246,39 +200,26 @@ void MainWindow::OnEndSession(bool ending) {
 }
 
 bool MainWindow::Command(UINT id) {
-    if (GridMenuCommand(id)) return true;
-    // onPages: the command acts on the pages; one posted from outside before
-    // the window was ever shown builds them first.
     static constexpr struct {
         UINT id;
         void (MainWindow::*handler)();
-        bool onPages;
     } kCommands[] = {
-        {IDM_TRAY_EXIT, &MainWindow::OnExit, false}, // the tray's "Exit"
-        {IDM_MAIN_EXIT, &MainWindow::OnExit, false}, // "File" > "Exit"
-        {IDM_TRAY_SHOW, &MainWindow::OnShowFromTray, false},
-        {IDM_MAIN_ABOUT, &MainWindow::OnAbout, false},
-        {IDM_TRAY_ABOUT, &MainWindow::OnAbout, false},
-        {IDC_MAIN_ADD, &MainWindow::OnAdd, true},
-        {IDC_MAIN_EDIT, &MainWindow::OnEdit, true},
-        {IDC_MAIN_DELETE, &MainWindow::OnDelete, true},
-        {IDC_MAIN_DELETE_ALL, &MainWindow::OnDeleteAll, true},
-        {IDC_MAIN_MOVE_DOWN, &MainWindow::OnMoveDown, true},
-        {IDC_MAIN_MOVE_UP, &MainWindow::OnMoveUp, true},
-        {IDC_MAIN_SAVE, &MainWindow::OnSaveOptions, true},
-        {IDC_MAIN_IMPORT, &MainWindow::OnImport, true},
-        {IDC_MAIN_PAUSE_FULL_SCREEN, &MainWindow::OnPauseFullScreen, true},
-        {IDM_EDIT_UNDO, &MainWindow::OnUndo, false},
-        {IDM_EDIT_REDO, &MainWindow::OnRedo, false},
-        {IDM_TRAY_PAUSE, &MainWindow::OnPause, false},
+        {IDM_TRAY_EXIT, &MainWindow::OnExit}, // the tray's "Exit"
+        {IDM_MAIN_EXIT, &MainWindow::OnExit}, // "File" > "Exit"
+        {IDM_TRAY_SHOW, &MainWindow::OnShowFromTray}, {IDM_MAIN_ABOUT, &MainWindow::OnAbout},
+        {IDM_TRAY_ABOUT, &MainWindow::OnAbout},       {IDM_EDIT_UNDO, &MainWindow::OnUndo},
+        {IDM_EDIT_REDO, &MainWindow::OnRedo},         {IDM_TRAY_PAUSE, &MainWindow::OnPause},
     };
     for (const auto& command : kCommands) {
         if (command.id != id) continue;
-        if (command.onPages) Guarded([&] { Pages(); });
-        if (!command.onPages || pages_) Guarded([&] { (this->*command.handler)(); });
+        Guarded([&] { (this->*command.handler)(); });
         return true;
     }
-    return false;
+    // A task command posted here from outside (a script) is the task
+    // page's; before the window was ever shown it builds the pages first.
+    if (!TaskPage::IsCommand(id)) return false;
+    Guarded([&] { Pages().tasks().Command(id); });
+    return true;
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -345,19 +286,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (Command(LOWORD(wParam))) return 0;
         break;
-    case WM_CONTEXTMENU:
-        Guarded([&] { OnGridContextMenu(lParam); });
-        return 0;
-    case WM_DROPFILES:
-        Guarded([&] { OnDropFiles(reinterpret_cast<HDROP>(wParam)); });
-        return 0;
     case WM_INITMENUPOPUP:
         Guarded([&] { OnInitMenuPopup(reinterpret_cast<HMENU>(wParam)); });
         return 0;
-    case WM_INPUTLANGCHANGE:
-        // The characters AltGr types, which the grid marks, follow the layout.
-        if (pages_) InvalidateRect(pages_->grid().handle(), nullptr, FALSE);
-        break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) {
             // The title bar's close hides; the program goes on in the tray.

@@ -19,7 +19,6 @@ namespace keyvane {
 
 class AboutBox;
 class MainPages;
-class TaskEditorDialog;
 
 class MainWindow final : private OptionsWindow {
   public:
@@ -41,22 +40,14 @@ class MainWindow final : private OptionsWindow {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool Command(UINT id);
 
-    // Commands, one per button or menu item.
-    void OnAdd();
-    void OnEdit();
-    void OnDelete();
-    void OnDeleteAll();
-    void OnMoveDown();
-    void OnMoveUp();
-    void OnSaveOptions();
-    void OnImport();
+    // Commands of the menu bar and the tray menu; the task commands are the
+    // task page's, the Options page's buttons the pages'.
     void OnShowFromTray(); // tray menu "Show Main Window", a second start
     void OnAbout();        // "Help" > "About..." and the tray's "About..."
     // "Edit" > "Undo ..." and "Redo ...", Ctrl+Z and Ctrl+Y
     // (MainWindowEdit.cpp, with the tray's pause).
     void OnUndo();
     void OnRedo();
-    void PutBack(bool (AppCore::*step)());
     void OnPause(); // the tray's "Pause hotkeys", a switch
     // A second start's switch; returns the answer (EncodeAnswer).
     LRESULT OnCommandLine(const CommandRequest& request);
@@ -78,17 +69,8 @@ class MainWindow final : private OptionsWindow {
     // The pages are made the first time the window is shown.
     MainPages& Pages();
     void ShowInFront();
-    void TasksChanged();
-    void RunEditor(bool adding, const TaskFields* filled = nullptr);
-
-    // The grid's right-click menu, the files dropped on the window and the
-    // messages let in from lower integrity levels (MainWindowGridMenu.cpp).
+    // Lets in the messages a lower integrity level may send.
     void LetMessagesIn();
-    // WM_CONTEXTMENU from the grid; screen point, or -1, -1 from the keyboard.
-    void OnGridContextMenu(LPARAM point);
-    bool GridMenuCommand(UINT id);
-    void OnRunNow();
-    void OnDropFiles(HDROP drop);
     // When a modal window is open, an exit closes it first and comes back.
     bool DeferForModal(UINT message, WPARAM wParam);
     // The least outer size that shows every control whole, at the
@@ -107,7 +89,6 @@ class MainWindow final : private OptionsWindow {
     void SetAutoStartOption(bool set) override;
     void SetTrayOnlyOption(bool set) override;
     void SetPauseFullScreenOption(bool set) override;
-    void OnPauseFullScreen();
     void SetColumnWidth(int column, int width) override;
     void SetPauseHotKey(HotKeyCode code) override;
     void ShowMainWindow() override;
@@ -120,11 +101,9 @@ class MainWindow final : private OptionsWindow {
     HWND handle_ = nullptr;
     AppCore& core_;
     std::unique_ptr<MainPages> pages_;
-    std::unique_ptr<TaskEditorDialog> editor_;
     std::unique_ptr<AboutBox> about_;
     TrayIcon tray_;
     HMENU trayMenu_ = nullptr;
-    std::u16string exePath_;
     // The options as the files set them, until the pages show them.
     SettingsValues options_;
     // A maximized state read while the window was hidden: applied when it

@@ -6,7 +6,6 @@
 
 #include "base/AppInfo.h"
 #include "base/WinText.h"
-#include "windows/MainPages.h"
 #include "windows/ModalLoop.h"
 #include "windows/resource.h"
 
@@ -41,24 +40,12 @@ void MainWindow::OnInitMenuPopup(HMENU menu) {
                       MF_BYCOMMAND | (core_.paused() ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void MainWindow::PutBack(bool (AppCore::*step)()) {
-    // The table is back even when its save fails (which Guarded reports):
-    // the grid shows it either way.
-    try {
-        (core_.*step)();
-    } catch (...) {
-        TasksChanged();
-        throw;
-    }
-    TasksChanged();
-}
-
 void MainWindow::OnUndo() {
-    PutBack(&AppCore::Undo);
+    core_.Undo(); // the table is back even when its save fails
 }
 
 void MainWindow::OnRedo() {
-    PutBack(&AppCore::Redo);
+    core_.Redo();
 }
 
 void MainWindow::OnPause() {

@@ -1,7 +1,6 @@
 // The main window as the option files see it: applying what they hold
 // (before the pages exist, into the remembered options), reading it back
-// for a save, and keeping the window on a screen; the Options page's
-// "Save" and "Import".
+// for a save, and keeping the window on a screen.
 #include "windows/MainWindow.h"
 
 #include "base/AppInfo.h"
@@ -22,7 +21,7 @@ SettingsValues MainWindow::CurrentOptions() const {
     values.trayOnly = pages_->Option(IDC_MAIN_TRAY_ONLY);
     values.pauseFullScreen = pages_->Option(IDC_MAIN_PAUSE_FULL_SCREEN);
     for (int c = 0; c < kStoredColumnCount; ++c)
-        values.columnWidths[static_cast<std::size_t>(c)] = pages_->grid().ColumnWidth(c);
+        values.columnWidths[static_cast<std::size_t>(c)] = pages_->tasks().grid().ColumnWidth(c);
     return values;
 }
 
@@ -95,21 +94,15 @@ void MainWindow::SetPauseFullScreenOption(bool set) {
     core_.SetPauseWhenFullScreen(set);
 }
 
-void MainWindow::OnPauseFullScreen() {
-    // At once, as the user would expect of a pause; "Save" keeps it.
-    core_.SetPauseWhenFullScreen(pages_->Option(IDC_MAIN_PAUSE_FULL_SCREEN));
-}
-
 void MainWindow::SetColumnWidth(int column, int width) {
     if (column < 0 || column >= kStoredColumnCount) return;
     options_.columnWidths[static_cast<std::size_t>(column)] = width;
-    if (pages_) pages_->grid().SetColumnWidth(column, width);
+    if (pages_) pages_->tasks().grid().SetColumnWidth(column, width);
 }
 
 void MainWindow::SetPauseHotKey(HotKeyCode code) {
     options_.pauseHotKey = code;
-    core_.SetPauseHotKey(code);
-    if (pages_) pages_->ShowPauseHotKey();
+    core_.SetPauseHotKey(code); // the pages hear of it from the core
 }
 
 void MainWindow::ShowMainWindow() {
@@ -158,24 +151,6 @@ void MainWindow::MaximizeWindow() {
 
 void MainWindow::MoveWindowTo(int left, int top) {
     SetWindowPos(handle_, HWND_TOP, left, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-void MainWindow::OnSaveOptions() {
-    // The exit routes stay silent; "Save" says what it could not keep.
-    const std::u16string report = core_.SaveOptions();
-    if (report.empty())
-        Pages().ShowSaved();
-    else
-        ModalMessageBox(handle_, W(report), MB_OK | MB_ICONWARNING);
-}
-
-void MainWindow::OnImport() {
-    std::u16string path = exePath_; // opens in the program's folder
-    const bool chosen = AskOpenFile(handle_, L"Hotkey list\0*.cnfg\0", path);
-    const bool imported = chosen && core_.ImportVersion12List(path);
-    if (chosen && !imported) ModalMessageBox(handle_, ToWide(kImportFailedText).c_str(), MB_OK);
-    core_.FinishImport();
-    TasksChanged();
 }
 
 } // namespace keyvane

@@ -80,7 +80,8 @@ void TaskGrid::Attach(HWND listView, const TaskTable& table, Events events) {
     LoadWarningIcon();
     // The row height follows the small image list: a 32-pixel icon per row.
     SetIcons(nullptr, nullptr);
-    Refresh();
+    ShowRows();
+    ShowSelection();
 }
 
 void TaskGrid::LoadWarningIcon() {
@@ -110,28 +111,59 @@ void TaskGrid::SetIcons(HIMAGELIST icons, const IconPlan* plan) {
     InvalidateRect(list_, nullptr, TRUE);
 }
 
-void TaskGrid::Refresh() {
-    if (!list_ || syncing_) return;
-    syncing_ = true;
+void TaskGrid::ShowRows() {
+    if (!list_) return;
     const int count = ViewCount();
     if (const int shown = ListView_GetItemCount(list_); shown != count) {
         ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
         // The note of an empty grid comes or goes.
         if (shown == 0 || count == 0) InvalidateRect(list_, nullptr, TRUE);
     }
-    // The table's selection and current row are what the commands act on;
-    // show exactly those.
-    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    InvalidateRect(list_, nullptr, FALSE);
+}
+
+void TaskGrid::ShowSelection() {
+    if (!list_) return;
+    // The table's selection and current row are what the commands act on.
+    // Only the rows that differ change, so every notice the view sends
+    // back agrees with the table and is known for an echo.
+    const int count = ViewCount();
+    for (int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED); row >= 0 && row < count;) {
+        const int next = ListView_GetNextItem(list_, row, LVNI_SELECTED);
+        if (!table_->isTaskSelected(TableRow(row)))
+            ListView_SetItemState(list_, row, 0, LVIS_SELECTED);
+        row = next > row ? next : -1;
+    }
     for (int row = 0; row < count; ++row)
-        if (const int task = TableRow(row); task >= 0 && table_->isTaskSelected(task))
+        if (table_->isTaskSelected(TableRow(row)) &&
+            !(ListView_GetItemState(list_, row, LVIS_SELECTED) & LVIS_SELECTED))
             ListView_SetItemState(list_, row, LVIS_SELECTED, LVIS_SELECTED);
     const int current = ViewRow(table_->currentTask());
+    const int focused = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
     if (current >= 0 && current < count) {
-        ListView_SetItemState(list_, current, LVIS_FOCUSED, LVIS_FOCUSED);
+        if (focused != current) ListView_SetItemState(list_, current, LVIS_FOCUSED, LVIS_FOCUSED);
         ListView_EnsureVisible(list_, current, FALSE);
+    } else if (focused >= 0) {
+        ListView_SetItemState(list_, focused, 0, LVIS_FOCUSED);
     }
-    syncing_ = false;
-    InvalidateRect(list_, nullptr, FALSE);
+}
+
+bool TaskGrid::AgreesWithTable(int from, int to, UINT oldState, UINT newState) const {
+    const UINT changed = (oldState ^ newState) & (LVIS_SELECTED | LVIS_FOCUSED);
+    if (from < 0) { // every row
+        from = 0;
+        to = ViewCount() - 1;
+    }
+    for (int row = from; row <= to; ++row) {
+        const int task = TableRow(row);
+        if ((changed & LVIS_SELECTED) &&
+            ((newState & LVIS_SELECTED) != 0) != (task >= 0 && table_->isTaskSelected(task)))
+            return false;
+        if ((changed & LVIS_FOCUSED) &&
+            ((newState & LVIS_FOCUSED) != 0) != (task >= 0 && task == table_->currentTask()))
+            return false;
+    }
+    return true;
 }
 
 int TaskGrid::ColumnWidth(int column) const {
@@ -143,10 +175,8 @@ void TaskGrid::SetColumnWidth(int column, int width) {
 }
 
 void TaskGrid::SelectionToTable() {
-    if (syncing_) return;
     // Asks the view for its selected rows only: a grid of thousands of
     // rows must not cost a message per row on every click.
-    syncing_ = true; // the table's change notice must not push the view back
     const int count = ViewCount();
     std::vector<int> selected;
     for (int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED); row >= 0 && row < count;
@@ -154,7 +184,6 @@ void TaskGrid::SelectionToTable() {
         selected.push_back(TableRow(row));
     if (events_.select)
         events_.select(TableRow(ListView_GetNextItem(list_, -1, LVNI_FOCUSED)), selected);
-    syncing_ = false;
 }
 
 int TaskGrid::HitColumn(POINT point, int& row) const {
@@ -286,16 +315,26 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
     }
     case LVN_ODCACHEHINT:
         return 0;
-    case LVN_ITEMCHANGED:
-    case LVN_ODSTATECHANGED:
-        SelectionToTable();
+    case LVN_ITEMCHANGED: {
+        // Only what the user did goes to the table; the view's echo of the
+        // table's own selection agrees with it already.
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+        if ((change->uChanged & LVIF_STATE) &&
+            !AgreesWithTable(change->iItem, change->iItem, change->uOldState, change->uNewState))
+            SelectionToTable();
         return 0;
+    }
+    case LVN_ODSTATECHANGED: {
+        const auto* change = reinterpret_cast<NMLVODSTATECHANGE*>(header);
+        if (!AgreesWithTable(change->iFrom, change->iTo, change->uOldState, change->uNewState))
+            SelectionToTable();
+        return 0;
+    }
     case LVN_COLUMNCLICK: {
         const auto* view = reinterpret_cast<NMLISTVIEW*>(header);
         if (view->iSubItem < 0 || view->iSubItem >= kShownColumnCount) return 0;
         // Saved by the core: a click like any other puts the order on disk.
         if (events_.sort) events_.sort(kViewColumns[view->iSubItem]);
-        Refresh();
         return 0;
     }
     case NM_CLICK: {

@@ -58,8 +58,10 @@ class TaskGrid {
     // The rows shown (null: all); the filter must outlive the grid.
     void SetFilter(const TaskFilter* filter) { filter_ = filter; }
 
-    // After the table changed: row count, selection and focus from the table.
-    void Refresh();
+    // After the rows changed: their count, and every cell drawn again.
+    void ShowRows();
+    // After the selection changed: selection and focus from the table.
+    void ShowSelection();
     // Column widths in definition order ("#", Desc, Hotkey, Dest, ...).
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
@@ -79,6 +81,9 @@ class TaskGrid {
 
   private:
     void SelectionToTable();
+    // Whether a change of the view's states from..to (-1: every row) is
+    // what the table holds already.
+    bool AgreesWithTable(int from, int to, UINT oldState, UINT newState) const;
     void DrawCheckBox(HDC dc, const RECT& cell, bool checked);
     // row: the table row under the point, -1 for none.
     int HitColumn(POINT clientPoint, int& row) const;
@@ -97,7 +102,6 @@ class TaskGrid {
     std::function<RowMark(int row)> marks_;
     const TaskFilter* filter_ = nullptr;
     HICON warning_ = nullptr;
-    bool syncing_ = false; // the grid is setting the view's selection itself
     std::wstring textBuffer_;
     HWND tooltip_ = nullptr;
 };

@@ -34,6 +34,7 @@
 #define IDD_MAIN_PAGES 99   // the main window's pages (a child of the main window)
 #define IDD_TASK_EDITOR 100 // task editor, "Add task"
 #define IDD_ABOUT 101       // About box
+#define IDD_TASK_PAGE 102   // "HotKey View", a child of the main window's pages
 
 // Main window.
 #define IDC_MAIN_TABS 900
@@ -58,6 +59,7 @@
 #define IDC_MAIN_PAUSE_NOTE 922        // why a combination was not taken
 #define IDC_MAIN_PAUSE_FULL_SCREEN 930 // "Pause while a full-screen program is in front"
 #define IDC_MAIN_SAVED 931             // beside "Save" for a moment after a save
+#define IDC_MAIN_TASK_PAGE 940         // the "HotKey View" page itself
 
 // Task editor. OK and Close are IDOK and IDCANCEL, so Enter and
 // Escape work as the dialog manager gives them.

@@ -254,7 +254,7 @@ TEST_F(AppCoreTest, PausedCoreRegistersNothingUntilResumed) {
 TEST_F(AppCoreTest, PauseHotKeyStaysRegisteredSwitchesThePauseAndTakesNoTaskCombination) {
     FillNumbered(2);
     int told = 0;
-    core.setPauseListener([&] { ++told; });
+    core.setChangeListener([&](const CoreChange& change) { told += change.pause ? 1 : 0; });
     const HotKeyCode pause = kCtrlBit | kAltBit | 'P';
     EXPECT_TRUE(core.SetPauseHotKey(pause));
     EXPECT_EQ(state.Held().size(), 3u);
@@ -577,7 +577,7 @@ TEST_F(AppCoreTest, FilterKeepsCommandsOnTheRowsTheUserSees) {
     // once heard mid-way, before the save).
     int told = 0;
     std::vector<std::uint8_t> fileWhenTold;
-    core.setChangeListener([&] {
+    core.setChangeListener([&](const CoreChange&) {
         ++told;
         fileWhenTold = test::ReadBytes(dir / "data" / "actions.cfg");
     });

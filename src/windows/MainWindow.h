@@ -1,7 +1,8 @@
 // The main window: the hidden top-level window that owns the tray icon, the
-// menus and the exit routes, and, once first shown, the two pages with the
-// task grid and the options. Its handlers read the controls, call the core
-// and show the result; the core runs the program's life.
+// menu bar, the option files and the exit routes, and, once first shown, the
+// two pages (the task page and the options). Its handlers read the controls,
+// call the core and show the result; the core runs the program's life, and
+// its change listener is the one road back to the windows.
 #pragma once
 
 #include "app/AppCore.h"
@@ -54,9 +55,9 @@ class MainWindow final : private OptionsWindow {
     // A menu opens: its Edit items name what they undo, the pause is ticked.
     void OnInitMenuPopup(HMENU menu);
     // "File" > "Exit", the tray's "Exit" and WM_CLOSE (setup, uninstaller):
-    // the options, then the core's last save and release of the hotkeys,
-    // then the window goes and the loop ends. A failed save is reported and
-    // the program keeps running with its tasks.
+    // the core's exit (the last save of the tasks, the release of the
+    // hotkeys, then the options), then the window goes and the loop ends. A
+    // failed save is reported and the program keeps running with its tasks.
     void OnExit();
     void OnTrayIcon(UINT mouseMessage);
     void OnEndSession(bool ending);

@@ -3,11 +3,8 @@
 #include "windows/Scaling.h"
 #include "windows/resource.h"
 #include "base/AppInfo.h"
-#include "base/SystemLibrary.h"
 #include "base/WinText.h"
 
-#include <uxtheme.h>
-#include <vssym32.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -16,40 +13,19 @@
 namespace keyvane {
 namespace {
 
-// The visual styles' functions, from the system folder's uxtheme only (see
-// SystemLibrary.h); without them the grid draws the classic look.
-struct ThemeFunctions {
-    decltype(&SetWindowTheme) set =
-        SystemFunction<decltype(SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
-    decltype(&OpenThemeData) open =
-        SystemFunction<decltype(OpenThemeData)>(L"uxtheme.dll", "OpenThemeData");
-    decltype(&DrawThemeBackground) draw =
-        SystemFunction<decltype(DrawThemeBackground)>(L"uxtheme.dll", "DrawThemeBackground");
-    decltype(&CloseThemeData) close =
-        SystemFunction<decltype(CloseThemeData)>(L"uxtheme.dll", "CloseThemeData");
-};
-
-const ThemeFunctions& Theme() {
-    static const ThemeFunctions functions;
-    return functions;
-}
-
 // The view's columns in display order. The icon column comes first: a list
 // view keeps room for the row's picture in its first column anyway.
 constexpr Column kViewColumns[kShownColumnCount] = {
     Column::Image, Column::NxNumberColumn1, Column::Desc,   Column::Hotkey,
     Column::Dest,  Column::Type_run,        Column::Enabled};
 
-int ViewIndexOf(Column column) {
+} // namespace
+
+int TaskGrid::ViewIndexOf(Column column) {
     for (int v = 0; v < kShownColumnCount; ++v)
         if (kViewColumns[v] == column) return v;
     return 0;
 }
-
-const int kEnabled = ViewIndexOf(Column::Enabled);
-const int kHotkey = ViewIndexOf(Column::Hotkey);
-
-} // namespace
 
 TaskGrid::~TaskGrid() {
     if (icons_) ImageList_Destroy(icons_);
@@ -63,7 +39,7 @@ void TaskGrid::Attach(HWND listView, const TaskTable& table, Events events) {
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
                                                  LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP |
                                                  LVS_EX_LABELTIP);
-    if (Theme().set) Theme().set(list_, L"Explorer", nullptr); // the system's list look
+    ApplyListLook();
 
     for (int v = 0; v < kShownColumnCount; ++v) {
         const ColumnInfo& info = kColumns[static_cast<std::size_t>(kViewColumns[v])];
@@ -82,14 +58,6 @@ void TaskGrid::Attach(HWND listView, const TaskTable& table, Events events) {
     SetIcons(nullptr, nullptr);
     ShowRows();
     ShowSelection();
-}
-
-void TaskGrid::LoadWarningIcon() {
-    const int iconSize = ScaleToDpi(list_, 16);
-    if (warning_) DestroyIcon(warning_);
-    warning_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                             MAKEINTRESOURCEW(IDI_HOTKEYWARNING), IMAGE_ICON,
-                                             iconSize, iconSize, 0));
 }
 
 void TaskGrid::DpiChanged(int oldDpi, int newDpi) {
@@ -228,51 +196,6 @@ int TaskGrid::ViewRow(int tableRow) const {
     return tableRow >= 0 && tableRow < table_->taskCount() ? tableRow : -1;
 }
 
-void TaskGrid::DrawCheckBox(HDC dc, const RECT& cell, bool checked) {
-    const int size = ScaleToDpi(list_, 13);
-    RECT box{(cell.left + cell.right - size) / 2, (cell.top + cell.bottom - size) / 2, 0, 0};
-    box.right = box.left + size;
-    box.bottom = box.top + size;
-    const ThemeFunctions& t = Theme();
-    if (HTHEME theme = t.open && t.draw && t.close ? t.open(list_, L"BUTTON") : nullptr) {
-        t.draw(theme, dc, BP_CHECKBOX, checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL, &box,
-               nullptr);
-        t.close(theme);
-    } else {
-        DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
-    }
-}
-
-std::u16string TaskGrid::TooltipOf(int row) const {
-    const RowMark mark = marks_ ? marks_(row) : RowMark{};
-    std::u16string tip;
-    switch (mark.mark) {
-    case HotKeyMark::Taken:
-        tip = kHeldElsewhereText;
-        break;
-    case HotKeyMark::NotRecognised:
-        tip = kUnreadableHotKeyTip;
-        break;
-    case HotKeyMark::TakesCharacter:
-        tip = std::u16string(kAltGrTipBefore) + mark.character + std::u16string(kAltGrTipAfter);
-        break;
-    case HotKeyMark::UnknownAction:
-        tip = std::u16string(kUnknownActionTip) + u"\"" +
-              std::u16string(table_->textCell(Column::Desc, row)) + u"\"";
-        break;
-    default:
-        break;
-    }
-    const ScopeNote note = ScopeNoteOf(row);
-    if (!note.tip.empty()) tip += (tip.empty() ? u"" : u"\n") + note.tip;
-    return tip;
-}
-
-ScopeNote TaskGrid::ScopeNoteOf(int row) const {
-    return NoteOfScope(table_->textCell(Column::Programs, row),
-                       table_->textCell(Column::If_running, row));
-}
-
 LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
     handled = true;
     switch (header->code) {
@@ -341,7 +264,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         const auto* activate = reinterpret_cast<NMITEMACTIVATE*>(header);
         int row = -1;
         const int column = HitColumn(activate->ptAction, row);
-        if (column == kEnabled && row >= 0 && events_.toggleEnabled)
+        if (column == ViewIndexOf(Column::Enabled) && row >= 0 && events_.toggleEnabled)
             events_.toggleEnabled(row); // saves, as every click does
         else if (events_.click)
             events_.click();
@@ -352,7 +275,7 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         int row = -1;
         const int column = HitColumn(activate->ptAction, row);
         // A quick second click on the box is a second toggle, not an edit.
-        if (column == kEnabled && row >= 0) {
+        if (column == ViewIndexOf(Column::Enabled) && row >= 0) {
             if (events_.toggleEnabled) events_.toggleEnabled(row);
         } else if (row >= 0 && events_.edit) {
             events_.edit();
@@ -380,58 +303,8 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
         tip->pszText[n] = L'\0';
         return 0;
     }
-    case NM_CUSTOMDRAW: {
-        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-        switch (draw->nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
-        case CDDS_POSTPAINT: {
-            // A filter that hides every row says so, rather than an empty
-            // grid that looks like a lost list; an empty list says how to
-            // begin one.
-            const bool filtered = filter_ && filter_->active();
-            const std::u16string_view note =
-                filtered ? (filter_->visibleCount() == 0 ? kNoTaskMatchesText : u"")
-                         : (table_ && table_->taskCount() == 0 ? kNoTasksYetText : u"");
-            if (!note.empty()) {
-                RECT area{};
-                GetClientRect(list_, &area);
-                RECT header{};
-                if (HWND h = ListView_GetHeader(list_); h && GetWindowRect(h, &header))
-                    area.top += header.bottom - header.top;
-                area.top += ScaleToDpi(list_, 12);
-                SetBkMode(draw->nmcd.hdc, TRANSPARENT);
-                SetTextColor(draw->nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
-                const std::wstring text = ToWide(note);
-                DrawTextW(draw->nmcd.hdc, text.c_str(), static_cast<int>(text.size()), &area,
-                          DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-            }
-            return CDRF_DODEFAULT;
-        }
-        case CDDS_ITEMPREPAINT:
-            return CDRF_NOTIFYPOSTPAINT;
-        case CDDS_ITEMPOSTPAINT: {
-            // Drawn over the finished row: the Enabled box, and the mark of
-            // a hotkey that cannot act.
-            const int item = static_cast<int>(draw->nmcd.dwItemSpec);
-            const int row = TableRow(item);
-            if (row < 0) return CDRF_DODEFAULT;
-            RECT cell{};
-            ListView_GetSubItemRect(list_, item, kEnabled, LVIR_BOUNDS, &cell);
-            DrawCheckBox(draw->nmcd.hdc, cell, table_->cellFlag(Column::Enabled, row));
-            if (marks_ && warning_ && marks_(row).mark != HotKeyMark::None) {
-                ListView_GetSubItemRect(list_, item, kHotkey, LVIR_BOUNDS, &cell);
-                const int size = ScaleToDpi(list_, 16);
-                DrawIconEx(draw->nmcd.hdc, cell.left + ScaleToDpi(list_, 3),
-                           (cell.top + cell.bottom - size) / 2, warning_, size, size, 0, nullptr,
-                           DI_NORMAL);
-            }
-            return CDRF_DODEFAULT;
-        }
-        default:
-            return CDRF_DODEFAULT;
-        }
-    }
+    case NM_CUSTOMDRAW:
+        return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
     default:
         handled = false;
         return 0;

@@ -80,6 +80,11 @@ class TaskGrid {
     LRESULT HandleNotify(NMHDR* header, bool& handled);
 
   private:
+    static int ViewIndexOf(Column column);
+    // The system's list look, when the visual styles are there
+    // (TaskGridDraw.cpp, with the drawing below).
+    void ApplyListLook();
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
     void SelectionToTable();
     // Whether a change of the view's states from..to (-1: every row) is
     // what the table holds already.

@@ -23,12 +23,12 @@ class TaskTable;
 struct TaskFields {
     std::optional<Action> action; // none: no action chosen in the list
     HotKeyCode hotKey = 0;
-    std::u16string destination;
-    std::u16string runType;
+    std::u16string destination{};
+    std::u16string runType{};
     // "Programs:": the choice, and the box of names separated by ';'
     // (CheckProgramList judges it; ignored for all programs).
     ScopeKind scope = ScopeKind::AllPrograms;
-    std::u16string programs;
+    std::u16string programs{};
     IfRunning ifRunning = IfRunning::StartAnother; // "If it is running:"
 };
 

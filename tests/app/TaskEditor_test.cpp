@@ -214,5 +214,12 @@ TEST(TaskEditor, ProgramsLineKeepsWhatEditShowedAndWritesWhatTheUserChanged) {
     EXPECT_TRUE(ProgramsFieldError(changed).empty()) << "the box does not count for all programs";
 }
 
+TEST(FirstCdDrive, FirstLetterWithACdRomDrive) {
+    const auto types = [](char16_t letter) { return letter == u'D' || letter == u'E' ? 5u : 3u; };
+    EXPECT_EQ(FirstCdDrive(0b11100, types), u"D"); // C, D, E present
+    EXPECT_EQ(FirstCdDrive(0b10100, types), u"E"); // no D
+    EXPECT_EQ(FirstCdDrive(0b00100, types), u"");
+}
+
 } // namespace
 } // namespace keyvane

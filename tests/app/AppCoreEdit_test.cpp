@@ -2,6 +2,8 @@
 // the filter and undo, each saved at once and followed by the hotkeys.
 #include "CoreFixture.h"
 
+#include "base/AppInfo.h"
+
 #include <set>
 
 namespace keyvane {
@@ -205,6 +207,35 @@ TEST_F(AppCoreTest, CommandsThatCannotActAreNotOffered) {
     EXPECT_EQ(offered(), "delete all up ") << "two rows, the last one current";
     core.SetTaskFilter(u"nothing matches");
     EXPECT_EQ(offered(), "") << "the rows the filter hides are let go";
+}
+
+TEST_F(AppCoreTest, RightClickMenuActsOnTheRowClickedAndKeepsASelectionHoldingIt) {
+    FillNumbered(4);
+    core.tasks().setCellText(Column::Desc, 3, u"Hand-written");
+    core.tasks().setCellText(Column::Enabled, 2, u"False");
+    const auto selection = [&] {
+        std::string out = std::to_string(core.table().currentTask()) + ":";
+        for (int row = 0; row < core.table().taskCount(); ++row)
+            if (core.table().isTaskSelected(row)) out += std::to_string(row);
+        return out;
+    };
+    EXPECT_FALSE(core.OpenTaskMenu(-1, false)) << "below the last row";
+    EXPECT_FALSE(core.OpenTaskMenu(-1, true)) << "the menu key without a current row";
+    core.SelectTasks(0, {0, 2});
+    std::optional<TaskMenu> menu = core.OpenTaskMenu(2, false);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(selection(), "2:02") << "a selection holding the row stays, for Delete";
+    EXPECT_EQ(menu->row, 2);
+    EXPECT_EQ(menu->enableItem, kEnableItem);
+    menu = core.OpenTaskMenu(1, false);
+    EXPECT_EQ(selection(), "1:1") << "a row outside the selection is selected alone";
+    EXPECT_EQ(menu->enableItem, kDisableItem);
+    EXPECT_TRUE(menu->canRun);
+    menu = core.OpenTaskMenu(3, false);
+    EXPECT_FALSE(menu->canRun) << "a Desc naming no action has nothing to run";
+    menu = core.OpenTaskMenu(-1, true);
+    EXPECT_EQ(menu->row, 3) << "the keyboard's menu is the current row's";
+    EXPECT_EQ(selection(), "3:3");
 }
 
 TEST_F(AppCoreTest, FilterKeepsCommandsOnTheRowsTheUserSees) {

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "actions/ActionOperations.h"
-#include "app/OptionFiles.h"
+#include "app/options/OptionFiles.h"
 #include "app/ForegroundWatch.h"
 #include "app/TaskEditor.h"
 #include "app/TaskFilter.h"

@@ -4,7 +4,7 @@
 // and the tests call the core directly.
 #pragma once
 
-#include "app/Settings.h" // ScreenRect
+#include "app/options/Settings.h" // ScreenRect
 
 #include <cstdint>
 #include <functional>

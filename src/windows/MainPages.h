@@ -7,7 +7,7 @@
 #pragma once
 
 #include "app/AppCore.h"
-#include "app/MainLayout.h"
+#include "app/layout/MainLayout.h"
 #include "windows/HotKeyField.h"
 #include "windows/TaskPage.h"
 

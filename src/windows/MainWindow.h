@@ -7,7 +7,7 @@
 
 #include "app/AppCore.h"
 #include "app/CommandLine.h"
-#include "app/OptionFiles.h"
+#include "app/options/OptionFiles.h"
 #include "windows/TrayIcon.h"
 
 #include <windows.h>

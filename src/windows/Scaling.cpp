@@ -1,6 +1,6 @@
 #include "windows/Scaling.h"
 
-#include "app/MainLayout.h"
+#include "app/layout/MainLayout.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "app/AppCore.h"
-#include "app/MainLayout.h"
+#include "app/layout/MainLayout.h"
 #include "windows/TaskGrid.h"
 
 #include <windows.h>

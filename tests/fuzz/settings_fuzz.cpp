@@ -1,7 +1,7 @@
 // Any bytes must load as either file without a crash or a sanitizer report,
 // failing only with the user's error texts, and what a load applied must be
 // written and read back to the same values.
-#include "app/Settings.h"
+#include "app/options/Settings.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The rule for the autostart value's data.
-#include "app/Autostart.h"
+#include "app/options/Autostart.h"
 
 namespace keyvane {
 

@@ -1,5 +1,5 @@
 // The autostart value in the registry.
-#include "app/Autostart.h"
+#include "app/options/Autostart.h"
 
 #include "base/Errors.h"
 #include "base/Text.h"

@@ -1,5 +1,5 @@
 // The registry half of the autostart value, under a key of the test's own.
-#include "app/Autostart.h"
+#include "app/options/Autostart.h"
 
 #include "base/WinText.h"
 

@@ -20,9 +20,9 @@
 // stand.
 #pragma once
 
-#include "app/Autostart.h"
-#include "app/MainLayout.h"
-#include "app/ScreenPlace.h"
+#include "app/options/Autostart.h"
+#include "app/layout/MainLayout.h"
+#include "app/layout/ScreenPlace.h"
 #include "hotkeys/HotKeyText.h"
 
 #include <array>

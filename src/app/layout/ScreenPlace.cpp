@@ -1,4 +1,4 @@
-#include "app/ScreenPlace.h"
+#include "app/layout/ScreenPlace.h"
 
 #include <algorithm>
 #include <iterator>

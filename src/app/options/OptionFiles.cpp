@@ -1,4 +1,4 @@
-#include "app/OptionFiles.h"
+#include "app/options/OptionFiles.h"
 
 #include "base/Text.h"
 

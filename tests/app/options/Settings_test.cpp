@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "app/options/Settings.h"
 
 #include "TestFiles.h"
 #include "base/Errors.h"

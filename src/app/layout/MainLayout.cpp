@@ -1,4 +1,4 @@
-#include "app/MainLayout.h"
+#include "app/layout/MainLayout.h"
 
 #include "tasks/TaskTable.h"
 

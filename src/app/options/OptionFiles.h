@@ -5,8 +5,8 @@
 // what it shows; this decides when.
 #pragma once
 
-#include "app/Autostart.h"
-#include "app/Settings.h"
+#include "app/options/Autostart.h"
+#include "app/options/Settings.h"
 
 #include <memory>
 #include <string>

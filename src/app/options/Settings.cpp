@@ -1,5 +1,5 @@
 // Reading, applying and writing the two option files.
-#include "app/Settings.h"
+#include "app/options/Settings.h"
 
 #include "app/AppPaths.h"
 #include "app/SystemCodePage.h"

@@ -42,6 +42,8 @@ class HotKeySystem {
     virtual bool UnregisterHotKey(std::uint16_t id) = 0;
 };
 
+// THotKeyManager, TOnHotKeyPressed, OnHotKeyPressed and the capitalised
+// fields below are the design's names, kept as its documents spell them.
 struct HotKeyRegistration {
     HotKeyCode Code;  // as passed to AddRegistration
     std::uint16_t Id; // global atom, also the id given to the system

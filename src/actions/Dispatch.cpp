@@ -131,13 +131,12 @@ std::optional<PressedTask> TaskOfRow(const TaskTable& table, int row) {
                        table.cellText(Column::If_running, row), row + 1};
 }
 
-std::vector<PressedTask> TasksOfPress(const TaskTable& table, const THotKeyManager& hotKeys,
-                                      HotKeyCode hotKey) {
+std::vector<PressedTask> TasksOfPress(const TaskTable& table, const HotKeyPress& press) {
     std::vector<PressedTask> tasks;
     // The system reports the virtual key alone: a press may as well have
     // come from the key's keypad twin, which the texts include. An empty text
     // reads as no code, so rows without a hotkey are never among them.
-    const std::vector<std::u16string>& texts = hotKeys.TextsOf(hotKey);
+    const std::vector<std::u16string>& texts = press.texts;
     if (texts.empty()) return tasks;
     const int count = table.taskCount();
     for (int row = 0; row < count; ++row) {
@@ -147,19 +146,17 @@ std::vector<PressedTask> TasksOfPress(const TaskTable& table, const THotKeyManag
         if (!table.cellFlag(Column::Enabled, row)) continue;
         // The code may be held for another row, one for all programs: this
         // one runs only where it is for.
-        if (!FieldAdmits(table.textCell(Column::Programs, row), hotKeys.foregroundProgram()))
-            continue;
+        if (!FieldAdmits(table.textCell(Column::Programs, row), press.program)) continue;
         if (std::optional<PressedTask> task = TaskOfRow(table, row))
             tasks.push_back(std::move(*task));
     }
     return tasks;
 }
 
-void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
+void DispatchHotKeyPress(const TaskTable& table, const HotKeyPress& press,
                          ActionOperations& actions) {
-    // A copy: the table's rows and the manager's texts may change while an
-    // action runs.
-    const std::vector<PressedTask> tasks = TasksOfPress(table, hotKeys, hotKey);
+    // A copy: the table's rows may change while an action runs.
+    const std::vector<PressedTask> tasks = TasksOfPress(table, press);
     for (const PressedTask& task : tasks)
         RunTaskAction(task, actions);
 }

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "actions/ActionOperations.h"
-#include "hotkeys/HotKeyManager.h"
+#include "hotkeys/HotKeyPress.h"
 #include "tasks/TaskVocabulary.h"
 
 #include <cstddef>
@@ -64,18 +64,17 @@ std::optional<PressedTask> TaskOfRow(const TaskTable& table, int row);
 // listener, when there is one, and the call returns.
 void RunTaskAction(const PressedTask& task, ActionOperations& actions);
 
-// The tasks one press runs, in row order. A row matches when the manager's
-// last registration pass read its Hotkey text as the pressed code, so it runs
-// whichever keyboard layout is in use now, it is enabled, and its Programs
-// field admits the manager's program in front.
-std::vector<PressedTask> TasksOfPress(const TaskTable& table, const THotKeyManager& hotKeys,
-                                      HotKeyCode hotKey);
+// The tasks one press runs, in row order. A row matches when its Hotkey text
+// is among the press's texts (the code the last registration pass read it
+// as), so it runs whichever keyboard layout is in use now, it is enabled,
+// and its Programs field admits the press's program in front.
+std::vector<PressedTask> TasksOfPress(const TaskTable& table, const HotKeyPress& press);
 
 // Runs the actions of one press: the tasks are collected first, so nothing a
 // running action does to the table or the registrations reaches the rest of
 // this press. An error an operation throws, other than a told
 // ActionFailure, ends the press and reaches the caller.
-void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
+void DispatchHotKeyPress(const TaskTable& table, const HotKeyPress& press,
                          ActionOperations& actions);
 
 } // namespace keyvane

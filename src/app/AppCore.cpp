@@ -16,7 +16,7 @@ AppCore::AppCore(std::u16string taskListPath, HotKeyNames names,
     : names_(std::move(names)), store_(std::move(taskListPath)), hotKeys_(std::move(hotKeySystem)),
       actions_(nullptr) {
     setActions(std::move(actions));
-    hotKeys_.OnHotKeyPressed = [this](HotKeyCode code, std::uint16_t) { HotKeyPressed(code); };
+    hotKeys_.OnHotKeyPressed = [this](const HotKeyPress& press) { HotKeyPressed(press); };
 }
 
 void AppCore::Start() {
@@ -200,14 +200,14 @@ void AppCore::ReleaseUnusedHotKeys() {
     if (!edit_) hotKeys_.ReleaseUnusedRegistrations(tasks_, names_);
 }
 
-void AppCore::HotKeyPressed(HotKeyCode code) {
+void AppCore::HotKeyPressed(const HotKeyPress& press) {
     // Presses arrive only from the message loop, after the actions exist.
     // A press queued before the pause gave its hotkey back does nothing.
-    if (pauseHotKey_ && (code & ~kKeypadBit) == (pauseHotKey_ & ~kKeypadBit)) {
+    if (pauseHotKey_ && (press.HotKey & ~kKeypadBit) == (pauseHotKey_ & ~kKeypadBit)) {
         SetPaused(!paused_);
         return;
     }
-    if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
+    if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, press, *actions_);
 }
 
 AppCore::RunResult AppCore::TaskRunnable(int number) const {

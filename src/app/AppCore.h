@@ -203,7 +203,7 @@ class AppCore {
     const UndoHistory& history() const { return history_; }
 
     // ---- A hotkey press ----
-    void HotKeyPressed(HotKeyCode code);
+    void HotKeyPressed(const HotKeyPress& press);
     // The grid's "Run now": the row's action, once, as a press of its hotkey
     // runs it, so a task can be tried without leaving the window. It runs
     // whether or not its box is ticked and while paused: the box and the

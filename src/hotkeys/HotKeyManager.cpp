@@ -103,12 +103,18 @@ bool THotKeyManager::IsHeldElsewhere(HotKeyCode code) {
     return false;
 }
 
-void THotKeyManager::HandleWindowMessage(std::uint32_t message, std::uintptr_t wParam,
-                                         std::intptr_t lParam) {
-    if (message != kWmHotKey || !OnHotKeyPressed) return;
-    const auto lp = static_cast<std::uint32_t>(lParam);
-    const HotKeyCode code = MakeHotKeyCode(lp & 0xFFFF, (lp >> 16) & 0xFFFF);
-    if (HasRegistration(code)) OnHotKeyPressed(code, static_cast<std::uint16_t>(wParam & 0xFFFF));
+void THotKeyManager::Pressed(HotKeyCode code, std::uint16_t index) {
+    // A press queued before its code was given back does nothing.
+    if (!OnHotKeyPressed || !HasRegistration(code)) return;
+    HotKeyPress press = PressOf(code);
+    press.Index = index;
+    OnHotKeyPressed(press);
+}
+
+HotKeyPress THotKeyManager::PressOf(HotKeyCode code) const {
+    HotKeyPress press{code, 0, {}, foreground_};
+    if (const auto it = texts_.find(SystemCode(code)); it != texts_.end()) press.texts = it->second;
+    return press;
 }
 
 void THotKeyManager::RegisterAllTaskHotKeys(const TaskTable& table, const HotKeyNames& names) {
@@ -159,12 +165,6 @@ int THotKeyManager::FollowForeground() {
         if (wanted ? AddRegistration(c.code) != 0 : ReleaseRegistration(c.code)) ++changes;
     }
     return changes;
-}
-
-const std::vector<std::u16string>& THotKeyManager::TextsOf(HotKeyCode code) const {
-    static const std::vector<std::u16string> kNone;
-    const auto it = texts_.find(SystemCode(code));
-    return it == texts_.end() ? kNone : it->second;
 }
 
 int THotKeyManager::ReleaseUnusedRegistrations(const TaskTable& table, const HotKeyNames& names) {

@@ -3,6 +3,7 @@
 // over the task table. Codes and their text are in HotKeyText.h.
 #pragma once
 
+#include "hotkeys/HotKeyPress.h"
 #include "hotkeys/HotKeyText.h"
 #include "tasks/ProgramScope.h"
 
@@ -23,9 +24,6 @@ class TaskTable;
 // (MOD_NOREPEAT); added to the modifier flags of every registration.
 inline constexpr std::uint16_t kModNoRepeat = 0x4000;
 
-// The system's hotkey message (WM_HOTKEY).
-inline constexpr std::uint32_t kWmHotKey = 0x0312;
-
 class THotKeyManager;
 
 // The system's global hotkey service and the hidden window it delivers to.
@@ -34,7 +32,7 @@ class THotKeyManager;
 class HotKeySystem {
   public:
     virtual ~HotKeySystem() = default;
-    // Every message of the hidden window goes to manager.HandleWindowMessage.
+    // Each hotkey message of the hidden window goes to manager.Pressed.
     virtual void Attach(THotKeyManager& manager) = 0;
     // A reference to the global atom of the name; 0 when none can be had.
     virtual std::uint16_t AddGlobalAtom(const std::u16string& name) = 0;
@@ -44,6 +42,8 @@ class HotKeySystem {
     virtual bool UnregisterHotKey(std::uint16_t id) = 0;
 };
 
+// THotKeyManager, TOnHotKeyPressed, OnHotKeyPressed and the capitalised
+// fields below are the design's names, kept as its documents spell them.
 struct HotKeyRegistration {
     HotKeyCode Code;  // as passed to AddRegistration
     std::uint16_t Id; // global atom, also the id given to the system
@@ -54,7 +54,7 @@ std::u16string RegistrationAtomName(HotKeyCode code);
 
 class THotKeyManager {
   public:
-    using TOnHotKeyPressed = std::function<void(HotKeyCode HotKey, std::uint16_t Index)>;
+    using TOnHotKeyPressed = std::function<void(const HotKeyPress& press)>;
 
     explicit THotKeyManager(std::unique_ptr<HotKeySystem> system);
     // Releases every registration, then the hidden window.
@@ -86,16 +86,18 @@ class THotKeyManager {
     bool IsHeldElsewhere(HotKeyCode code);
     const std::vector<HotKeyRegistration>& Registrations() const { return registrations_; }
 
-    // The hidden window's messages. A hotkey message for a registered code
-    // raises OnHotKeyPressed; the caller then hands every message to the
-    // system's default processing.
-    void HandleWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    // A press the system reported, as the hidden window unpacks its hotkey
+    // message: for a registered code, raises OnHotKeyPressed with PressOf.
+    void Pressed(HotKeyCode code, std::uint16_t index);
     TOnHotKeyPressed OnHotKeyPressed;
+    // What a press of the code finds now (Index left 0): the texts of the
+    // last registration pass and the program in front.
+    HotKeyPress PressOf(HotKeyCode code) const;
 
     // Registers the code of every row's Hotkey text that parses, enabled or
     // not, and active for the program in front (its Programs field admits
     // it). Only adds: codes already held stay as they are. Keeps which code
-    // each text read as, for TextsOf, and the codes that only rows for some
+    // each text read as, for PressOf, and the codes that only rows for some
     // programs hold, for FollowForeground. The codes of rows for all
     // programs are registered first, so the others stay near the end of the
     // list, where a release finds them at once.
@@ -111,13 +113,6 @@ class THotKeyManager {
     // gives back those that are not. Codes a row for all programs holds are
     // never touched. Returns how many registrations changed.
     int FollowForeground();
-    // The Hotkey texts the last registration pass read as the code (keypad
-    // bit aside), in the order first met. A press is matched by these: the
-    // system reports the same virtual key whatever layout is in use, while
-    // the text names the keys of the layout it was written under. The
-    // reference lasts only until the next registration pass, which a press
-    // inside an action's message loop may make (a pause and resume).
-    const std::vector<std::u16string>& TextsOf(HotKeyCode code) const;
     // Gives back every registration but the kept one whose code no row's
     // Hotkey text holds any more, so a deleted or re-bound combination works again in other
     // programs. Run after a command that deletes, re-binds or imports rows.

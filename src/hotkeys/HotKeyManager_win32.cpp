@@ -57,10 +57,14 @@ class WindowsHotKeys final : public HotKeySystem {
                               reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         }
         auto* self = reinterpret_cast<WindowsHotKeys*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && self->manager_) {
+        if (message == WM_HOTKEY && self && self->manager_) {
+            // The id is wParam; lParam's low word holds the MOD_ flags, its
+            // high word the virtual key.
+            const HotKeyCode code = MakeHotKeyCode(LOWORD(lParam), HIWORD(lParam));
+            const auto id = static_cast<std::uint16_t>(wParam & 0xFFFF);
             // A failing action ends this press at the error report; the
             // next press is handled normally.
-            Guarded([&] { self->manager_->HandleWindowMessage(message, wParam, lParam); });
+            Guarded([&] { self->manager_->Pressed(code, id); });
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }

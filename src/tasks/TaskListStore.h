@@ -14,6 +14,8 @@
 
 namespace keyvane {
 
+// loadTaskList and saveTaskList are the design's names, kept as it spells
+// them.
 class TaskListStore {
   public:
     // path: the full path of data\actions.cfg.

@@ -47,6 +47,8 @@ class UnknownColumnError : public TaskTableError {
 };
 
 // Column indexes; the index order is the field order of the task list file.
+// The names are the design's, spelt as its documents and the stored files
+// spell them (hence NxNumberColumn1, Type_run), not in this code's style.
 // Programs and If_running are text cells the grid does not show as columns
 // (ProgramScope.h says what they hold).
 enum class Column : int {
@@ -85,6 +87,8 @@ inline constexpr int kNewRowHeight = 32;
 // Finds a column by name, ignoring ASCII letter case; throws UnknownColumnError.
 Column FindColumn(std::u16string_view name);
 
+// Its operations keep the design's names (taskCount, cellText,
+// appendTasks...), which start in lower case unlike this code's own.
 class TaskTable {
   public:
     TaskTable() = default;

@@ -92,7 +92,7 @@ class DispatchTest : public ::testing::Test {
     Calls Press(HotKeyCode code) {
         actions.calls.clear();
         hotKeys.RegisterAllTaskHotKeys(table, layout.names);
-        DispatchHotKeyPress(table, hotKeys, code, actions);
+        DispatchHotKeyPress(table, hotKeys.PressOf(code), actions);
         return actions.calls;
     }
     FakeLayout layout;
@@ -191,8 +191,8 @@ TEST_F(DispatchTest, RowsWrittenUnderEitherLayoutRunWhicheverIsInUse) {
         for (const std::uintptr_t press : {0x0409, 0x0419}) {
             layout.source.Activate(press);
             actions.calls.clear();
-            DispatchHotKeyPress(table, hotKeys, kCtrlBit | 'Q', actions);
-            DispatchHotKeyPress(table, hotKeys, kCtrlBit | 0xBA, actions);
+            DispatchHotKeyPress(table, hotKeys.PressOf(kCtrlBit | 'Q'), actions);
+            DispatchHotKeyPress(table, hotKeys.PressOf(kCtrlBit | 0xBA), actions);
             EXPECT_EQ(actions.calls,
                       (Calls{"Fixed|calc.exe|1", "Fixed|notepad.exe|1", "Fixed|cmd.exe|1"}))
                 << "pass under " << pass << ", press under " << press;
@@ -251,7 +251,7 @@ TEST_F(DispatchTest, NestedPressRunsCompletelyInsideTheOuterOne) {
     actions.onCall = [&] {
         if (nested) return;
         nested = true;
-        DispatchHotKeyPress(table, hotKeys, kCtrlBit | kAltBit | 'M', actions);
+        DispatchHotKeyPress(table, hotKeys.PressOf(kCtrlBit | kAltBit | 'M'), actions);
     };
     EXPECT_EQ(Press(kCtrlAltN), (Calls{"LogOff", "Fixed|calc.exe|1", "Fixed|notepad.exe|1"}));
 }

@@ -92,7 +92,7 @@ TEST_F(AppCoreTest, APowerOffFindsTheTasksAndThenTheOptionsSaved) {
     core.setActions(std::move(actions));
     test::AppendRow(core.tasks(), {u"Power off computer", u"Ctrl+Alt+1", u""});
     core.RegisterAllTaskHotKeys();
-    core.HotKeyPressed(kCtrlBit | kAltBit | '1');
+    Press(kCtrlBit | kAltBit | '1');
     EXPECT_EQ(steps, (std::vector<std::string>{"options after tasks", "request after tasks"}));
 }
 

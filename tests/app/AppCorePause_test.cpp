@@ -41,7 +41,7 @@ TEST_F(AppCoreTest, PauseHotKeyStaysRegisteredSwitchesThePauseAndTakesNoTaskComb
     EXPECT_TRUE(core.SetPauseHotKey(pause));
     EXPECT_EQ(state.Held().size(), 3u);
 
-    core.HotKeyPressed(pause);
+    Press(pause);
     EXPECT_TRUE(core.paused());
     EXPECT_NE(core.PausedNote().find(HotKeyCodeToText(core.hotKeyNames(), pause)),
               std::u16string::npos)
@@ -52,7 +52,7 @@ TEST_F(AppCoreTest, PauseHotKeyStaysRegisteredSwitchesThePauseAndTakesNoTaskComb
     EXPECT_TRUE(core.AdviseEditorHotKey(pause).refused) << "a task on it would never run";
     core.EndEdit();
     EXPECT_EQ(state.Held().size(), 1u) << "an edit ending while paused registers no task";
-    core.HotKeyPressed(pause);
+    Press(pause);
     EXPECT_FALSE(core.paused());
     EXPECT_EQ(told, 2);
     EXPECT_EQ(state.Held().size(), 3u);
@@ -91,7 +91,7 @@ TEST_F(AppCoreTest, TasksForSomeProgramsFollowTheProgramInFrontAndTheOthersNever
     };
     const auto press = [&](char key) {
         ran.runs.clear();
-        core.HotKeyPressed(kCtrlBit | kAltBit | static_cast<HotKeyCode>(key));
+        Press(kCtrlBit | kAltBit | static_cast<HotKeyCode>(key));
         return ran.runs;
     };
     using Runs = std::vector<std::string>;

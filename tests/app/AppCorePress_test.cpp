@@ -8,7 +8,6 @@ namespace keyvane {
 namespace {
 
 using test::AppCoreTest;
-using test::kCtrlAlt;
 
 TEST_F(AppCoreTest, RunByNumberNamesWhyATaskDoesNotRun) {
     FillNumbered(2);
@@ -52,13 +51,13 @@ TEST_F(AppCoreTest, PressInsideAnActionThatPausesAndDeletesRowsRunsWhatThePressF
     core.RegisterAllTaskHotKeys();
     actions.onCall = [&] {
         if (actions.calls.size() != 1) return; // inside the first action only
-        core.HotKeyPressed(pause);
-        core.HotKeyPressed(pause);
-        core.HotKeyPressed(kCtrlBit | kAltBit | 'M');
+        Press(pause);
+        Press(pause);
+        Press(kCtrlBit | kAltBit | 'M');
         core.SelectTasks(2, {2, 3});
         core.DeleteSelectedTasks();
     };
-    core.HotKeyPressed(kCtrlBit | kAltBit | 'N');
+    Press(kCtrlBit | kAltBit | 'N');
     EXPECT_EQ(actions.calls, (test::Calls{"Fixed|calc.exe|1", "LogOff", "Fixed|notepad.exe|1",
                                           "Fixed|cmd.exe|1"}));
     EXPECT_EQ(core.table().taskCount(), 2);
@@ -74,7 +73,7 @@ TEST_F(AppCoreTest, FailuresActionsTellWaitForTheWindowInOrder) {
     test::FillTable(core.tasks(), {{u"Open Website...", u"Ctrl+Alt+1", u"a"},
                                    {u"Open Website...", u"Ctrl+Alt+1", u"b"}});
     core.RegisterAllTaskHotKeys();
-    core.HotKeyPressed(kCtrlBit | kAltBit | '1');
+    Press(kCtrlBit | kAltBit | '1');
     EXPECT_TRUE(core.RunTaskNow(1));
     EXPECT_EQ(heard, 3);
     EXPECT_EQ(core.TakeActionFailures(),

@@ -46,6 +46,8 @@ class AppCoreTest : public ::testing::Test {
             out += core.table().cellText(Column::Dest, r) + u" ";
         return out;
     }
+    // A press of the code as the hotkey manager would hand it on now.
+    void Press(HotKeyCode code) { core.HotKeyPressed(core.hotKeys().PressOf(code)); }
     bool Saved() const { return std::filesystem::exists(dir / "data" / "actions.cfg"); }
 
     FakeLayout layout;

@@ -109,21 +109,19 @@ TEST_F(HotKeyManagerTest, HotKeyMessageRaisesTheEventForRegisteredCodes) {
     auto manager = MakeManager();
     std::vector<std::pair<HotKeyCode, std::uint16_t>> pressed;
     const auto message = [&](std::uint16_t id, std::uint16_t mods, std::uint16_t key) {
-        manager->HandleWindowMessage(0x0312 /* WM_HOTKEY */, 0xABCD0000u | id,
-                                     static_cast<std::intptr_t>((std::uint32_t(key) << 16) | mods));
+        manager->Pressed(MakeHotKeyCode(mods, key), id);
     };
     const std::uint16_t id = manager->AddRegistration(kCtrlAltN);
     const std::uint16_t winId = manager->AddRegistration(TextToHotKeyCode(layout.names, u"Win+N"));
     message(id, kModControl | kModAlt, 'N'); // no handler yet: nothing happens
 
-    manager->OnHotKeyPressed = [&](HotKeyCode code, std::uint16_t index) {
-        pressed.push_back({code, index});
+    manager->OnHotKeyPressed = [&](const HotKeyPress& press) {
+        pressed.push_back({press.HotKey, press.Index});
     };
     message(id, kModControl | kModAlt, 'N');
     message(id, kModControl | kModAlt, 'N');
     message(winId, kModWin, 'N');
-    message(0x1234, kModShift, 'N');                                          // not ours
-    manager->HandleWindowMessage(0x0010, id, (std::intptr_t('N') << 16) | 3); // not a hotkey
+    message(0x1234, kModShift, 'N'); // not ours
     const std::vector<std::pair<HotKeyCode, std::uint16_t>> expected = {
         {kCtrlAltN, id}, {kCtrlAltN, id}, {kWinBit | 'N', winId}};
     EXPECT_EQ(pressed, expected);

@@ -17,7 +17,6 @@ namespace {
 static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT &&
               kModWin == MOD_WIN);
 static_assert(kModNoRepeat == MOD_NOREPEAT);
-static_assert(kWmHotKey == WM_HOTKEY);
 
 // An unlikely combination, so no other program of the session holds it.
 constexpr HotKeyCode kTestCode = kCtrlBit | kShiftBit | kAltBit | VK_F11;
@@ -60,8 +59,8 @@ TEST(SystemHotKeys, HotKeyMessageReachesTheHandlerAndFailuresTheReport) {
     ASSERT_NE(window, nullptr);
 
     std::vector<std::pair<HotKeyCode, std::uint16_t>> pressed;
-    manager.OnHotKeyPressed = [&](HotKeyCode code, std::uint16_t index) {
-        pressed.push_back({code, index});
+    manager.OnHotKeyPressed = [&](const HotKeyPress& press) {
+        pressed.push_back({press.HotKey, press.Index});
         if (pressed.size() == 2) throw std::runtime_error("action failed");
     };
     std::vector<std::u16string> reports;
@@ -71,6 +70,7 @@ TEST(SystemHotKeys, HotKeyMessageReachesTheHandlerAndFailuresTheReport) {
     PostMessageW(window, WM_HOTKEY, id, keys);
     PostMessageW(window, WM_HOTKEY, id, keys);
     PostMessageW(window, WM_HOTKEY, id, MAKELPARAM(MOD_CONTROL, VK_F11)); // not registered
+    PostMessageW(window, WM_USER, id, keys);                              // not a hotkey
     PumpMessages();
     SetErrorReportSink(previous);
 

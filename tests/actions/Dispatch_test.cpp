@@ -128,6 +128,8 @@ TEST_F(DispatchTest, EveryActionGetsItsArguments) {
                   {u"Type text...", u"Ctrl+Alt+N", u"a{\r\n}b\r\nc"},
                   {u"Send keys...", u"Ctrl+Alt+N", u"Home, Ctrl+V"},
                   {u"Run selected program...", u"Ctrl+Alt+N", u"cmd.exe /c dir {\r\n} sort"},
+                  // An older version's bare '|', read back as a line break.
+                  {u"Open Website...", u"Ctrl+Alt+N", u"http://x.org/css?family=A\r\nB"},
               });
     const Calls expected = {
         "PowerOff",
@@ -149,6 +151,7 @@ TEST_F(DispatchTest, EveryActionGetsItsArguments) {
         "Type|a|b\r\nc",
         "Keys|24|4056",
         "Run|cmd.exe|/c dir | sort|1",
+        "Web|http://x.org/css?family=A%7CB|1",
     };
     EXPECT_EQ(Press(kCtrlAltN), expected);
     // Keys no layout names are told, and the press goes on.

@@ -222,7 +222,9 @@ void KeyTyper::ReleaseHeld(std::span<const KeyEvent> sent) {
 std::u16string KeyTyper::HeldModifiers() const {
     std::u16string held;
     auto add = [&](bool down, std::u16string_view word) {
-        if (down) held += (held.empty() ? u"" : u"+") + std::u16string(word);
+        if (!down) return;
+        if (!held.empty()) held += u'+';
+        held += word;
     };
     add(port_.KeyDown(kVkControl), u"Ctrl");
     add(port_.KeyDown(kVkShift), u"Shift");

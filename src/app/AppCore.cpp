@@ -207,7 +207,7 @@ void AppCore::HotKeyPressed(const HotKeyPress& press) {
         SetPaused(!paused_);
         return;
     }
-    if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, press, *actions_);
+    if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, press, *actions_, names_);
 }
 
 AppCore::RunResult AppCore::TaskRunnable(int number) const {
@@ -231,7 +231,7 @@ bool AppCore::RunTaskNow(int row) {
     // A copy, as for a press: the action may let the table change.
     const std::optional<PressedTask> task = TaskOfRow(tasks_, row);
     if (!task) return false;
-    RunTaskAction(*task, *actions_);
+    RunTaskAction(*task, *actions_, names_);
     return true;
 }
 

@@ -86,6 +86,8 @@ class CoreActions final : public ActionOperations {
     void CloseProgramByName(const std::u16string&) override {}
     void OpenWebsite(const std::u16string&, int) override {}
     void RunFixedProgram(const std::u16string&, int) override {}
+    void TypeText(const std::u16string&) override {}
+    void SendKeys(const std::vector<HotKeyCode>&) override {}
 };
 
 } // namespace keyvane::test

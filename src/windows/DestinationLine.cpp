@@ -28,8 +28,10 @@ bool CtrlHeld() {
 
 DestinationLine::DestinationLine(HWND dialog, const HotKeyNames& names)
     : dialog_(dialog), names_(names) {
-    // A long text is whole: the box's own limit would cut it at 32,767.
-    SendMessageW(Item(IDC_EDITOR_TEXT), EM_SETLIMITTEXT, 0, 0);
+    // A long text is whole: the box's own limit would cut the typing at
+    // 32,767 characters. Named, not 0, whose meaning for a multi-line box
+    // the documentation gives as -1 in one place and 1 in another.
+    SendMessageW(Item(IDC_EDITOR_TEXT), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     SetWindowSubclass(Item(IDC_EDITOR_TEXT), &DestinationLine::TextBoxProc, 0,
                       reinterpret_cast<DWORD_PTR>(dialog_));
     keysField_ =

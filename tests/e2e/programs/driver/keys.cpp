@@ -2,6 +2,8 @@
 // input queue sees a keyboard, the key state, the focus and key names.
 #include "Driver.h"
 
+#include <chrono>
+#include <cstdio>
 #include <cwctype>
 
 using namespace driver;
@@ -38,6 +40,21 @@ void SendInputs(std::vector<INPUT> inputs) {
         Fail(L"SendInput failed");
 }
 
+// The text of a UTF-16 LE file, its byte order mark left out.
+std::wstring FileText(const std::wstring& path) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) Fail(L"cannot open " + path);
+    std::wstring text;
+    wchar_t unit = 0;
+    while (std::fread(&unit, sizeof unit, 1, f) == 1)
+        text.push_back(unit);
+    std::fclose(f);
+    if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+    return text;
+}
+
+std::chrono::steady_clock::time_point mark = std::chrono::steady_clock::now();
+
 const Command kCommands[] = {
     {L"keys KEY+KEY+... [COUNT]", // Pressed in order, released in reverse, COUNT times.
      [](const Args& a) {
@@ -56,6 +73,45 @@ const Command kCommands[] = {
     {L"keystate KEY", // Prints "down 1" or "down 0": the system's key state.
      [](const Args& a) {
          Print((GetAsyncKeyState(KeyCode(a[1])) & 0x8000) ? L"down 1" : L"down 0");
+     }},
+    {L"held", // Prints "held" and the hex code of every key the system holds down.
+     [](const Args&) {
+         std::wstring line = L"held";
+         wchar_t code[8];
+         for (int vk = 1; vk < 255; ++vk)
+             if (GetAsyncKeyState(vk) & 0x8000) {
+                 std::swprintf(code, 8, L" 0x%02X", vk);
+                 line += code;
+             }
+         Print(line);
+     }},
+    // Holds whatever is down for TIME, as a user's hand stays on the keys.
+    {L"pause TIME", [](const Args& a) { Sleep(static_cast<DWORD>(a.Opt(1, 0))); }},
+    {L"mark", [](const Args&) { mark = std::chrono::steady_clock::now(); }},
+    // The file's text as another program types it fast: every character as
+    // Unicode input, pressed and released, all in one SendInput call.
+    {L"typeunicode FILE",
+     [](const Args& a) {
+         std::vector<INPUT> inputs;
+         for (const wchar_t unit : FileText(a[1]))
+             for (const DWORD up : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)}) {
+                 INPUT in{INPUT_KEYBOARD, {}};
+                 in.ki = {0, unit, KEYEVENTF_UNICODE | up, 0, 0};
+                 inputs.push_back(in);
+             }
+         SendInputs(std::move(inputs));
+     }},
+    // Waits until the control holds at least LENGTH characters; prints "ms T",
+    // the time since the last mark.
+    {L"waitlength WINDOW ID LENGTH [TIMEOUT]",
+     [](const Args& a) {
+         const HWND c = a.Control(1);
+         const auto length = static_cast<DWORD_PTR>(a.Opt(3, 0));
+         if (!WaitFor(a.Timeout(4), [&] { return Send(c, WM_GETTEXTLENGTH) >= length; }))
+             Fail(L"the text stayed shorter than " + a[3]);
+         const std::chrono::duration<double, std::milli> took =
+             std::chrono::steady_clock::now() - mark;
+         Print(L"ms " + std::to_wstring(took.count()));
      }},
     {L"focus WINDOW", // Prints "focus ID", the focused control of its thread (0: none).
      [](const Args& a) {

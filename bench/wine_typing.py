@@ -21,7 +21,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from support.case import Case, CaseFailure, utf16_file  # noqa: E402  (the suite's machinery)
-from support.drive import ctrl_alt_text  # noqa: E402
+from support.drive import EDIT_BOX, box_text, ctrl_alt_text, show_edit_box  # noqa: E402
 from support.session import Session  # noqa: E402
 
 # Words of several scripts, emoji outside the basic plane among them; no
@@ -32,7 +32,6 @@ WORDS = ("Grüße", "naïve", "façade", "Ελληνικά", "κείμενο", "
          "\U0001F680", "Zürich", "Łódź")
 LENGTH = 2000  # characters (code points); the emoji take two code units each
 CAPTION = "Keyvane typing benchmark"
-BOX = 100  # kvwindow's edit box
 DEADLINE_MS = 300000
 
 
@@ -45,12 +44,6 @@ def bench_text():
         words.append(piece[:LENGTH - count])
         count += len(words[-1])
     return "".join(words)
-
-
-def box_text(t):
-    words = t.driver(["units", CAPTION, BOX])[0].split()[1:]
-    return b"".join(int(w, 16).to_bytes(2, "little") for w in words).decode("utf-16-le",
-                                                                             "surrogatepass")
 
 
 def measure(session, subject, round_name, text, samples):
@@ -70,14 +63,10 @@ def measure(session, subject, round_name, text, samples):
                 f.write(utf16_file(text))
             send = ["typeunicode", t.win_dir + "\\text.txt"]
         # The box in front, with the focus, after keyvane.exe's start.
-        t.spawn("C:\\e2e\\kvwindow.exe", t.win_dir + "\\window.txt", CAPTION, "edit")
-        t.wait_until(lambda: (t.read_file(t.path("window.txt")) or b"").startswith(b"shown"),
-                     "the edit box to show")
-        t.wait_until(lambda: t.driver(["focus", CAPTION])[0] == "focus %d" % BOX,
-                     "the edit box to have the focus")
-        lines = t.driver(["mark"], send, ["waitlength", CAPTION, BOX, units, DEADLINE_MS],
+        show_edit_box(t, CAPTION)
+        lines = t.driver(["mark"], send, ["waitlength", CAPTION, EDIT_BOX, units, DEADLINE_MS],
                          timeout=DEADLINE_MS / 1000 + 60)
-        typed = box_text(t)
+        typed = box_text(t, CAPTION)
         if typed != text:
             at = next((i for i, (a, b) in enumerate(zip(typed, text)) if a != b),
                       min(len(typed), len(text)))

@@ -3,7 +3,6 @@
 #include "Driver.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cwctype>
 
 using namespace driver;
@@ -38,19 +37,6 @@ INPUT KeyInput(WORD vk, bool up) {
 void SendInputs(std::vector<INPUT> inputs) {
     if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
         Fail(L"SendInput failed");
-}
-
-// The text of a UTF-16 LE file, its byte order mark left out.
-std::wstring FileText(const std::wstring& path) {
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) Fail(L"cannot open " + path);
-    std::wstring text;
-    wchar_t unit = 0;
-    while (std::fread(&unit, sizeof unit, 1, f) == 1)
-        text.push_back(unit);
-    std::fclose(f);
-    if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
-    return text;
 }
 
 std::chrono::steady_clock::time_point mark = std::chrono::steady_clock::now();

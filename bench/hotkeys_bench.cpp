@@ -70,6 +70,8 @@ class NoActions final : public ActionOperations {
     void CloseProgramByName(const std::u16string&) override { ++performed; }
     void OpenWebsite(const std::u16string&, int) override { ++performed; }
     void RunFixedProgram(const std::u16string&, int) override { ++performed; }
+    void TypeText(const std::u16string&) override { ++performed; }
+    void SendKeys(const std::vector<HotKeyCode>&) override { ++performed; }
 };
 
 std::u16string Ascii(const std::string& s) {

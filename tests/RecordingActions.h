@@ -6,6 +6,8 @@
 #include "actions/ActionOperations.h"
 #include "base/Text.h"
 
+#include <cstdio>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -44,6 +46,16 @@ class RecordingActions final : public ActionOperations {
     }
     void RunFixedProgram(const std::u16string& program, int showCode) override {
         Record("Fixed|" + ToUtf8(program) + "|" + std::to_string(showCode));
+    }
+    void TypeText(const std::u16string& text) override { Record("Type|" + ToUtf8(text)); }
+    void SendKeys(const std::vector<HotKeyCode>& keys) override {
+        std::string call = "Keys";
+        for (HotKeyCode key : keys) {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "|%X", static_cast<unsigned>(key));
+            call += hex;
+        }
+        Record(call);
     }
 
   private:

@@ -3,9 +3,12 @@
 // the table is tested with a recording fake; Windows implements them.
 #pragma once
 
+#include "hotkeys/HotKeyText.h"
+
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace keyvane {
 
@@ -65,6 +68,13 @@ class ActionOperations {
     virtual void OpenWebsite(const std::u16string& address, int showCode) = 0;
     // program is the file name of one of the system's own programs.
     virtual void RunFixedProgram(const std::u16string& program, int showCode) = 0;
+
+    // Typing into the program in front. text is the destination decoded
+    // (line breaks CR LF); keys are the combinations of a key sequence, in
+    // order. Both return at once: the keys go out as the user lets go of
+    // the hotkey's modifiers, and a failure is told through the listener.
+    virtual void TypeText(const std::u16string& text) = 0;
+    virtual void SendKeys(const std::vector<HotKeyCode>& keys) = 0;
 
   private:
     std::function<void()> beforeSessionEnds_;

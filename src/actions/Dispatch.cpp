@@ -3,7 +3,10 @@
 #include "actions/Dispatch.h"
 
 #include "actions/ProgramActions.h"
+#include "base/AppInfo.h"
 #include "base/Text.h"
+#include "hotkeys/KeySequence.h"
+#include "tasks/DestinationText.h"
 #include "tasks/ProgramScope.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskVocabulary.h"
@@ -58,7 +61,8 @@ std::u16string ProgramFileName(std::u16string_view program) {
 
 namespace {
 
-void PerformTaskAction(const PressedTask& task, ActionOperations& actions) {
+void PerformTaskAction(const PressedTask& task, ActionOperations& actions,
+                       const HotKeyNames& names) {
     const std::u16string& destination = task.destination;
     const std::u16string& runType = task.runType;
     switch (task.action) {
@@ -104,14 +108,21 @@ void PerformTaskAction(const PressedTask& task, ActionOperations& actions) {
         return actions.RunFixedProgram(u"cmd.exe", ShowCodeOfRunType(runType));
     case Action::RunCalc:
         return actions.RunFixedProgram(u"calc.exe", ShowCodeOfRunType(runType));
+    case Action::TypeText:
+        return actions.TypeText(destination);
+    case Action::SendKeys: {
+        const std::optional<std::vector<HotKeyCode>> keys = ReadKeySequence(names, destination);
+        if (!keys) throw ActionFailure(ToUtf8(std::u16string(kUnreadableKeysText)));
+        return actions.SendKeys(*keys);
+    }
     }
 }
 
 } // namespace
 
-void RunTaskAction(const PressedTask& task, ActionOperations& actions) {
+void RunTaskAction(const PressedTask& task, ActionOperations& actions, const HotKeyNames& names) {
     try {
-        PerformTaskAction(task, actions);
+        PerformTaskAction(task, actions, names);
     } catch (const ActionFailure& failure) {
         if (!actions.failureListener()) throw;
         // Which task, as the grid numbers and names it, then what went wrong.
@@ -126,7 +137,7 @@ void RunTaskAction(const PressedTask& task, ActionOperations& actions) {
 std::optional<PressedTask> TaskOfRow(const TaskTable& table, int row) {
     const std::optional<Action> action = ActionFromName(table.textCell(Column::Desc, row));
     if (!action) return std::nullopt;
-    return PressedTask{*action, table.cellText(Column::Dest, row),
+    return PressedTask{*action, DestinationFromCell(table.textCell(Column::Dest, row)),
                        table.cellText(Column::Type_run, row),
                        table.cellText(Column::If_running, row), row + 1};
 }
@@ -156,12 +167,12 @@ std::vector<PressedTask> TasksOfPress(const TaskTable& table, const THotKeyManag
 }
 
 void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
-                         ActionOperations& actions) {
+                         ActionOperations& actions, const HotKeyNames& names) {
     // A copy: the table's rows and the manager's texts may change while an
     // action runs.
     const std::vector<PressedTask> tasks = TasksOfPress(table, hotKeys, hotKey);
     for (const PressedTask& task : tasks)
-        RunTaskAction(task, actions);
+        RunTaskAction(task, actions, names);
 }
 
 } // namespace keyvane

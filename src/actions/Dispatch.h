@@ -48,7 +48,7 @@ int ShowCodeOfRunType(std::u16string_view runType);
 // under it.
 struct PressedTask {
     Action action;
-    std::u16string destination;
+    std::u16string destination; // decoded (DestinationFromCell)
     std::u16string runType;
     std::u16string ifRunning;
     int number = 0; // the row's task number, which a failure names; 0: none
@@ -61,8 +61,10 @@ std::optional<PressedTask> TaskOfRow(const TaskTable& table, int row);
 // Performs one task's action with its destination, run type and
 // If_running field, as a press does for each row it matches. A failure the
 // operation throws as ActionFailure goes to the operations' failure
-// listener, when there is one, and the call returns.
-void RunTaskAction(const PressedTask& task, ActionOperations& actions);
+// listener, when there is one, and the call returns. names reads the key
+// sequence of "Send keys..."; one it cannot read is such a failure.
+void RunTaskAction(const PressedTask& task, ActionOperations& actions,
+                   const HotKeyNames& names = HotKeyNames());
 
 // The tasks one press runs, in row order. A row matches when the manager's
 // last registration pass read its Hotkey text as the pressed code, so it runs
@@ -76,6 +78,6 @@ std::vector<PressedTask> TasksOfPress(const TaskTable& table, const THotKeyManag
 // this press. An error an operation throws, other than a told
 // ActionFailure, ends the press and reaches the caller.
 void DispatchHotKeyPress(const TaskTable& table, const THotKeyManager& hotKeys, HotKeyCode hotKey,
-                         ActionOperations& actions);
+                         ActionOperations& actions, const HotKeyNames& names = HotKeyNames());
 
 } // namespace keyvane

@@ -62,6 +62,10 @@ class SystemActions final : public ActionOperations {
         StartSystemProgram(program, showCode);
     }
 
+    // ---- Typing ------------------------------------------------------------
+    void TypeText(const std::u16string& text) override {}
+    void SendKeys(const std::vector<HotKeyCode>& keys) override {}
+
   private:
     void* owner_;
     // The one AllMinimized flag and the shell connection, for as long as

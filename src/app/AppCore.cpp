@@ -187,7 +187,7 @@ void AppCore::HotKeyPressed(HotKeyCode code) {
         SetPaused(!paused_);
         return;
     }
-    if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_);
+    if (actions_ && !suspended()) DispatchHotKeyPress(tasks_, hotKeys_, code, *actions_, names_);
 }
 
 AppCore::RunResult AppCore::TaskRunnable(int number) const {
@@ -211,7 +211,7 @@ bool AppCore::RunTaskNow(int row) {
     // A copy, as for a press: the action may let the table change.
     const std::optional<PressedTask> task = TaskOfRow(tasks_, row);
     if (!task) return false;
-    RunTaskAction(*task, *actions_);
+    RunTaskAction(*task, *actions_, names_);
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include "base/AppInfo.h"
 #include "hotkeys/HotKeyCapture.h"
 #include "hotkeys/HotKeyText.h"
+#include "hotkeys/KeySequence.h"
+#include "tasks/DestinationText.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskVocabulary.h"
 
@@ -16,7 +18,7 @@ EditPreset PresetForEdit(const TaskTable& table, const HotKeyNames& names) {
     TaskFields& f = preset.fields;
     const std::u16string desc = table.cellText(Column::Desc, row); // throws when row is -1
     const std::u16string hotKey = table.cellText(Column::Hotkey, row);
-    f.destination = table.cellText(Column::Dest, row);
+    f.destination = DestinationFromCell(table.textCell(Column::Dest, row));
     const std::u16string runType = table.cellText(Column::Type_run, row);
 
     f.action = ActionFromName(desc);
@@ -50,6 +52,12 @@ std::u16string ProgramsFieldError(const TaskFields& fields) {
     return CheckProgramList(fields.programs).error;
 }
 
+std::u16string DestinationFieldError(const HotKeyNames& names, const TaskFields& fields) {
+    if (fields.action == Action::SendKeys && !ReadKeySequence(names, fields.destination))
+        return std::u16string(kUnreadableKeysText);
+    return {};
+}
+
 int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommit& commit,
                    const EditPreset* preset, int appendedRow) {
     const TaskFields& f = commit.fields;
@@ -69,7 +77,7 @@ int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommi
         TextToHotKeyCode(names, table.textCell(Column::Hotkey, row)) == f.hotKey;
     if ((fresh || commit.hotKeyChanged || !preset || preset->hotKeyShown) && !sameHotKey)
         table.setCellText(Column::Hotkey, row, HotKeyCodeToText(names, f.hotKey));
-    table.setCellText(Column::Dest, row, f.destination);
+    table.setCellText(Column::Dest, row, CellFromDestination(f.destination));
     table.setCellText(Column::Type_run, row, f.runType);
     // A line left as Edit showed it keeps the row's text, one this version
     // could not read included.
@@ -103,6 +111,8 @@ FieldsInUse FieldsUsedBy(std::optional<Action> action) {
         return {true, false, true, false};
     case Action::OpenCdRom:
     case Action::CloseCdRom:
+    case Action::TypeText:
+    case Action::SendKeys:
         return {true, false, false, false};
     case Action::RunMyComputer:
     case Action::RunMyDocuments:

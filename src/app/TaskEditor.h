@@ -23,7 +23,7 @@ class TaskTable;
 struct TaskFields {
     std::optional<Action> action; // none: no action chosen in the list
     HotKeyCode hotKey = 0;
-    std::u16string destination;
+    std::u16string destination; // as written: line breaks CR LF, a '|' is a '|'
     std::u16string runType;
     // "Programs:": the choice, and the box of names separated by ';'
     // (CheckProgramList judges it; ignored for all programs).
@@ -36,10 +36,15 @@ struct TaskFields {
 // empty when it can be stored.
 std::u16string ProgramsFieldError(const TaskFields& fields);
 
+// What the editor says of its destination before OK may write it: empty
+// when it can be stored. A "Send keys..." destination must read as keys
+// (kUnreadableKeysText).
+std::u16string DestinationFieldError(const HotKeyNames& names, const TaskFields& fields);
+
 // What Edit puts into the editor for the current row.
 struct EditPreset {
     TaskFields fields;
-    // The row's Desc is one of the sixteen actions (otherwise the list shows
+    // The row's Desc is one of the actions (otherwise the list shows
     // none, and OK keeps the row's Desc unless the user picks one).
     bool actionShown = true;
     // The row's hotkey text could be put into the field (otherwise the field

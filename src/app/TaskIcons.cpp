@@ -51,6 +51,10 @@ bool IconSourceOf(std::u16string_view desc, std::u16string_view dest, IconSource
         return file(kShellLibrary, 188);
     case Action::MinimizeAll:
         return builtin(K::MinimizeAll);
+    case Action::TypeText:
+        return builtin(K::TypeText);
+    case Action::SendKeys:
+        return builtin(K::SendKeys);
     }
     return false;
 }

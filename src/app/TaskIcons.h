@@ -13,7 +13,7 @@ namespace keyvane {
 class TaskTable;
 
 struct IconSource {
-    enum class Kind { File, Reboot, Hibernate, MinimizeAll };
+    enum class Kind { File, Reboot, Hibernate, MinimizeAll, TypeText, SendKeys };
     Kind kind = Kind::File;
     std::u16string file; // Kind::File: the file to take the icon from
     int index = 0;       // Kind::File: the icon's index in it

@@ -65,6 +65,9 @@ inline constexpr std::u16string_view kDisableItem = u"Disa&ble";
 // What the editor says of a captured combination; the hotkey's text or the
 // character goes between the two halves.
 inline constexpr std::u16string_view kNotTakenPrefix = u"Not taken: ";
+// "Send keys..." with a destination that names a key no layout has.
+inline constexpr std::u16string_view kUnreadableKeysText =
+    u"Keyvane cannot read these keys: press them in the field below";
 inline constexpr std::u16string_view kTypingKeyAfter =
     u" is needed for typing; add Ctrl, Alt or Win";
 inline constexpr std::u16string_view kWindowsNeedsAfter = u" belongs to Windows in every program";

@@ -21,6 +21,8 @@ const std::array<std::u16string_view, kActionCount> kActionNames = {
     u"Open CD-Rom",
     u"Close CD-Rom",
     u"Minimize/Maximaze all windows",
+    u"Type text...",
+    u"Send keys...",
 };
 
 // Show codes: SW_SHOWNORMAL 1, SW_HIDE 0, SW_SHOWMAXIMIZED 3, SW_MINIMIZE 6.

@@ -1,4 +1,4 @@
-// The fixed values of the task table's Desc and Type_run columns: the sixteen
+// The fixed values of the task table's Desc and Type_run columns: the eighteen
 // actions and the four run types. Every part of the program that names an
 // action or a run type takes it from here. The names are compared exactly,
 // letter case included, and are written to the task list file as they are.
@@ -29,8 +29,12 @@ enum class Action : std::uint8_t {
     OpenCdRom,
     CloseCdRom,
     MinimizeAll,
+    // Newer than the task list format: a version that does not know them
+    // keeps the task and does nothing on its press.
+    TypeText,
+    SendKeys,
 };
-inline constexpr int kActionCount = 16;
+inline constexpr int kActionCount = 18;
 
 // The Desc text of each action, indexed by the enumeration.
 extern const std::array<std::u16string_view, kActionCount> kActionNames;

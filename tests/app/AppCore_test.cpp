@@ -367,6 +367,8 @@ class PowerOffActions final : public ActionOperations {
     void CloseProgramByName(const std::u16string&) override {}
     void OpenWebsite(const std::u16string&, int) override {}
     void RunFixedProgram(const std::u16string&, int) override {}
+    void TypeText(const std::u16string&) override {}
+    void SendKeys(const std::vector<HotKeyCode>&) override {}
 };
 
 TEST_F(AppCoreTest, APowerOffFindsTheTasksAndThenTheOptionsSaved) {
@@ -637,6 +639,8 @@ class ProgramRuns final : public ActionOperations {
     void CloseProgramByName(const std::u16string&) override {}
     void OpenWebsite(const std::u16string&, int) override {}
     void RunFixedProgram(const std::u16string&, int) override {}
+    void TypeText(const std::u16string&) override {}
+    void SendKeys(const std::vector<HotKeyCode>&) override {}
 };
 
 TEST_F(AppCoreTest, TasksForSomeProgramsFollowTheProgramInFrontAndTheOthersNeverChurn) {

@@ -28,6 +28,8 @@ TEST(TaskVocabulary, ActionNamesAreTheStoredTextsInListOrder) {
         u"Open CD-Rom",
         u"Close CD-Rom",
         u"Minimize/Maximaze all windows",
+        u"Type text...",
+        u"Send keys...",
     };
     ASSERT_EQ(std::size(stored), static_cast<std::size_t>(kActionCount));
     for (int i = 0; i < kActionCount; ++i) {

@@ -61,6 +61,22 @@ std::u16string ProgramFileName(std::u16string_view program) {
 
 namespace {
 
+// An address holds no line break: one there is a '|' an older version wrote
+// bare, which the file reads back as a line break. The address means it as
+// the '|' it was, which a web address may carry escaped.
+std::u16string AddressOf(std::u16string_view destination) {
+    std::u16string address;
+    for (std::size_t i = 0; i < destination.size(); ++i) {
+        if (destination.substr(i).starts_with(u"\r\n")) {
+            address += u"%7C";
+            ++i;
+        } else {
+            address += destination[i];
+        }
+    }
+    return address;
+}
+
 void PerformTaskAction(const PressedTask& task, ActionOperations& actions,
                        const HotKeyNames& names) {
     const std::u16string& destination = task.destination;
@@ -96,7 +112,7 @@ void PerformTaskAction(const PressedTask& task, ActionOperations& actions,
                                            ShowCodeOfRunType(runType), choice == IfRunning::Toggle);
     }
     case Action::OpenWebsite:
-        return actions.OpenWebsite(SplitDestination(destination).program,
+        return actions.OpenWebsite(SplitDestination(AddressOf(destination)).program,
                                    ShowCodeOfRunType(runType));
     case Action::RunMyComputer:
         return actions.OpenSpecialFolder(SpecialFolder::MyComputer, ShowCodeOfRunType(runType));

@@ -2,9 +2,11 @@
 #include "actions/SystemActions.h"
 
 #include "actions/CdTray.h"
+#include "actions/KeyTyping.h"
 #include "actions/MinimizeAll.h"
 #include "actions/Power.h"
 #include "actions/ProgramActions.h"
+#include "tasks/TaskVocabulary.h"
 
 namespace keyvane {
 
@@ -13,7 +15,12 @@ namespace {
 class SystemActions final : public ActionOperations {
   public:
     explicit SystemActions(void* ownerWindow)
-        : owner_(ownerWindow), minimizeAll_(MakeSystemMinimizeAll()) {}
+        : owner_(ownerWindow), minimizeAll_(MakeSystemMinimizeAll()),
+          typist_(MakeSystemTypist([this](std::u16string text) {
+              // Typing ends after the press has returned: its failures are
+              // told as the press's are.
+              if (failureListener()) failureListener()(std::move(text));
+          })) {}
 
     // ---- Power and session ---------------------------------------------
     void PowerOffComputer() override {
@@ -63,14 +70,19 @@ class SystemActions final : public ActionOperations {
     }
 
     // ---- Typing ------------------------------------------------------------
-    void TypeText(const std::u16string& text) override {}
-    void SendKeys(const std::vector<HotKeyCode>& keys) override {}
+    void TypeText(const std::u16string& text) override {
+        typist_->Type(TextKeyInput(text), std::u16string(ActionName(Action::TypeText)));
+    }
+    void SendKeys(const std::vector<HotKeyCode>& keys) override {
+        typist_->Type(SequenceKeyInput(keys), std::u16string(ActionName(Action::SendKeys)));
+    }
 
   private:
     void* owner_;
     // The one AllMinimized flag and the shell connection, for as long as
     // this object lives.
     std::unique_ptr<MinimizeAllToggle> minimizeAll_;
+    std::unique_ptr<Typist> typist_;
 };
 
 } // namespace

@@ -34,6 +34,8 @@ void AppCore::CommitEdit(const TaskFields& fields) {
     // The window says so under the line before it asks; nothing is written.
     if (const std::u16string error = ProgramsFieldError(fields); !error.empty())
         throw std::invalid_argument(ToUtf8(error));
+    if (const std::u16string error = DestinationFieldError(names_, fields); !error.empty())
+        throw std::invalid_argument(ToUtf8(error));
     const EditPreset* preset = edit_->adding || !edit_->preset ? nullptr : &*edit_->preset;
     EditorCommit written{fields, edit_->adding};
     if (preset) {

@@ -1,6 +1,7 @@
 #include "app/TaskFilter.h"
 
 #include "base/Text.h"
+#include "tasks/DestinationText.h"
 #include "tasks/TaskTable.h"
 
 #include <algorithm>
@@ -9,9 +10,14 @@ namespace keyvane {
 
 bool TaskRowMatches(const TaskTable& table, int row, std::u16string_view foldedNeedle,
                     std::u16string& scratch) {
-    for (Column column : {Column::Desc, Column::Hotkey, Column::Dest, Column::Programs})
+    for (Column column : {Column::Desc, Column::Hotkey, Column::Programs})
         if (ContainsFolded(table.textCell(column, row), foldedNeedle, scratch)) return true;
-    return false;
+    // The destination as the user wrote it, so a '|' finds a '|'. Only a
+    // cell with a line break can hold the notation's marks.
+    const std::u16string_view dest = table.textCell(Column::Dest, row);
+    if (dest.find(u'\r') == std::u16string_view::npos)
+        return ContainsFolded(dest, foldedNeedle, scratch);
+    return ContainsFolded(DestinationFromCell(dest), foldedNeedle, scratch);
 }
 
 void TaskFilter::SetText(std::u16string_view text) {

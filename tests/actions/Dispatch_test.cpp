@@ -4,6 +4,7 @@
 #include "FakeKeyNames.h"
 #include "RecordingActions.h"
 #include "TaskRows.h"
+#include "base/AppInfo.h"
 #include "base/Text.h"
 #include "tasks/TaskTable.h"
 
@@ -92,7 +93,7 @@ class DispatchTest : public ::testing::Test {
     Calls Press(HotKeyCode code) {
         actions.calls.clear();
         hotKeys.RegisterAllTaskHotKeys(table, layout.names);
-        DispatchHotKeyPress(table, hotKeys, code, actions);
+        DispatchHotKeyPress(table, hotKeys, code, actions, layout.names);
         return actions.calls;
     }
     FakeLayout layout;
@@ -122,6 +123,13 @@ TEST_F(DispatchTest, EveryActionGetsItsArguments) {
                   {u"Run Notepad", u"Ctrl+Alt+N", dest, u"Hide"},
                   {u"Run Command Promt", u"Ctrl+Alt+N", dest, u"Minimze"},
                   {u"Run Calc", u"Ctrl+Alt+N", dest, u"Hide"},
+                  // Destinations as the editor stores them: "{|}" in the
+                  // file, '{' CR LF '}' in the cell, is a '|'.
+                  {u"Type text...", u"Ctrl+Alt+N", u"a{\r\n}b\r\nc"},
+                  {u"Send keys...", u"Ctrl+Alt+N", u"Home, Ctrl+V"},
+                  {u"Run selected program...", u"Ctrl+Alt+N", u"cmd.exe /c dir {\r\n} sort"},
+                  // An older version's bare '|', read back as a line break.
+                  {u"Open Website...", u"Ctrl+Alt+N", u"http://x.org/css?family=A\r\nB"},
               });
     const Calls expected = {
         "PowerOff",
@@ -140,8 +148,21 @@ TEST_F(DispatchTest, EveryActionGetsItsArguments) {
         "Fixed|notepad.exe|0",
         "Fixed|cmd.exe|6",
         "Fixed|calc.exe|0",
+        "Type|a|b\r\nc",
+        "Keys|24|4056",
+        "Run|cmd.exe|/c dir | sort|1",
+        "Web|http://x.org/css?family=A%7CB|1",
     };
     EXPECT_EQ(Press(kCtrlAltN), expected);
+    // Keys no layout names are told, and the press goes on.
+    std::vector<std::u16string> told;
+    actions.setFailureListener([&](std::u16string text) { told.push_back(std::move(text)); });
+    table.removeAllTasks();
+    FillTable(table,
+              {{u"Send keys...", u"Ctrl+Alt+N", u"Ctrl+C, Bogus"}, {u"Run Calc", u"Ctrl+Alt+N"}});
+    EXPECT_EQ(Press(kCtrlAltN), Calls{"Fixed|calc.exe|1"});
+    EXPECT_EQ(told, std::vector<std::u16string>{u"Task 1, Send keys...: " +
+                                                std::u16string(kUnreadableKeysText)});
 }
 
 TEST_F(DispatchTest, MatchesEnabledRowsByTheCodeTheirTextReadsAsInRowOrder) {

@@ -214,5 +214,26 @@ TEST(TaskEditor, ProgramsLineKeepsWhatEditShowedAndWritesWhatTheUserChanged) {
     EXPECT_TRUE(ProgramsFieldError(changed).empty()) << "the box does not count for all programs";
 }
 
+TEST(TaskEditor, DestinationShowsAndStoresWhatTheUserWrote) {
+    test::FakeLayout layout;
+    TaskTable table;
+    TaskFields fields;
+    fields.action = Action::TypeText;
+    fields.destination = u"a|b {x}\r\n{|}";
+    const int row = WriteEditorRow(table, layout.names, {fields}, nullptr, -1);
+    EXPECT_EQ(table.cellText(Column::Dest, row).find(u'|'), std::u16string::npos);
+    table.selectTask(row);
+    EXPECT_EQ(PresetForEdit(table, layout.names).fields.destination, fields.destination);
+
+    // OK takes only keys it can send.
+    fields.action = Action::SendKeys;
+    for (std::u16string_view keys : {u"Ctrl+C, Bogus", u""}) {
+        fields.destination = keys;
+        EXPECT_EQ(DestinationFieldError(layout.names, fields), kUnreadableKeysText);
+    }
+    fields.destination = u"Home, Shift+End, Delete";
+    EXPECT_TRUE(DestinationFieldError(layout.names, fields).empty());
+}
+
 } // namespace
 } // namespace keyvane

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws Keyvane's own artwork and writes it under src/windows/res/:
   button glyphs (32-bit icons at 16, 20, 24 and 32 pixels, so they stay sharp
-  at 100%, 125%, 150% and 200%), the grid's warning marker, the three built-in
+  at 100%, 125%, 150% and 200%), the grid's warning marker, the built-in
   task pictures (24-bit bitmaps) and the About box's product picture.
 
 Standard library only, and deterministic: the same bytes on every run.
@@ -581,6 +581,44 @@ def picture_minimizeall():
     return cv
 
 
+def picture_typetext():
+    """A sheet with lines of text and a blue text cursor after the last, 32 by 32."""
+    cv = Canvas(32)
+    sheet = rect(4, 1, 28, 31, 1.2)
+    cv.outlined(sheet, PAPER, SLATE_D, 1.2)
+    for y, x1 in ((6, 24), (11, 24), (15, 20), (21, 13)):
+        cv.fill(rect(8, y, x1, y + 2, 0.6), rgba(GREY_D))
+    # The cursor: an I-beam standing after the last line's words.
+    x = 17.5
+    cv.fill(rect(x - 1, 19, x + 1, 28), rgba(BLUE_D))
+    cv.fill(rect(x - 3.5, 18, x + 3.5, 20, 0.5), rgba(BLUE_D))
+    cv.fill(rect(x - 3.5, 27, x + 3.5, 29, 0.5), rgba(BLUE_D))
+    return cv
+
+
+def picture_sendkeys():
+    """Two key caps, one behind the other, and an arrow sending them on, 32 by 32."""
+    cv = Canvas(32)
+
+    def cap(x0, y0, x1, y1):
+        body = rect(x0, y0, x1, y1, 2.2)
+        cv.outlined(body, (196, 204, 218), SLATE_D, 1.2)
+        # The cap's top face, lighter and set in from the sides and bottom.
+        cv.fill(rect(x0 + 2.4, y0 + 1.8, x1 - 2.4, y1 - 4.2, 1.4), rgba(WHITE))
+
+    cap(1, 1, 17, 16)
+    cap(8, 9, 24, 24)
+    # A letter on the front cap: "A" as three strokes.
+    cv.fill(union(segment(12.6, 18.2, 16.0, 11.4, 1.1), segment(16.0, 11.4, 19.4, 18.2, 1.1),
+                  segment(14.2, 15.6, 17.8, 15.6, 0.9)), rgba(INK))
+    arrow = polygon([(31.5, 27.0), (25.5, 21.0), (25.5, 24.5), (18.0, 24.5),
+                     (18.0, 29.5), (25.5, 29.5), (25.5, 33.0)])
+    arrow = intersect(arrow, rect(0, 0, 32, 32))
+    cv.erase(grow(arrow, 1.0))
+    cv.outlined(arrow, GREEN, GREEN_D, 1.0)
+    return cv
+
+
 # ---------------------------------------------------------------- product picture
 
 
@@ -628,6 +666,8 @@ PICTURES = [
     ("reboot", picture_reboot),
     ("hibernate", picture_hibernate),
     ("minimizeall", picture_minimizeall),
+    ("typetext", picture_typetext),
+    ("sendkeys", picture_sendkeys),
 ]
 
 

@@ -72,6 +72,9 @@ inline constexpr std::u16string_view kTypingKeyAfter =
     u" is needed for typing; add Ctrl, Alt or Win";
 inline constexpr std::u16string_view kWindowsNeedsAfter = u" belongs to Windows in every program";
 inline constexpr std::u16string_view kOwnShortcutAfter = u" is this window's own shortcut";
+// The editor's keys field, for a key whose name does not read back.
+inline constexpr std::u16string_view kUnnamedKeyText =
+    u"Not taken: this key has no name Keyvane can read back";
 // Under the Options page's pause field once it took a combination.
 inline constexpr std::u16string_view kPauseActsAtOnceText =
     u"Acts from now on; \"Save\" keeps it for the next start";

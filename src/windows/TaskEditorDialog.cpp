@@ -8,6 +8,7 @@
 #include "base/Text.h"
 #include "base/WinText.h"
 #include "tasks/TaskVocabulary.h"
+#include "windows/DestinationLine.h"
 #include "windows/DialogHost.h"
 #include "windows/HotKeyField.h"
 #include "windows/ModalLoop.h"
@@ -49,6 +50,7 @@ TaskEditorDialog::TaskEditorDialog(HINSTANCE instance, HWND owner, AppCore& core
 }
 
 TaskEditorDialog::~TaskEditorDialog() {
+    destination_.reset();
     hotKeyField_.reset();
     if (handle_) DestroyWindow(handle_);
 }
@@ -84,6 +86,7 @@ void TaskEditorDialog::SetUpControls() {
     hotKeyField_ = std::make_unique<HotKeyField>(
         GetDlgItem(handle_, IDC_EDITOR_HOTKEY), core_.hotKeyNames(),
         [this](HotKeyCode code) { Guarded([&] { OnHotKeyPressed(code); }); });
+    destination_ = std::make_unique<DestinationLine>(handle_, core_.hotKeyNames());
     SetGlyphs();
 }
 
@@ -138,6 +141,7 @@ void TaskEditorDialog::Run(bool adding, const TaskFields* filled) {
     RunModal(handle_, owner_, done_);
     // Hidden, the field may keep the focus; the keys go back to everyone.
     hotKeyField_->StopCapture();
+    destination_->StopCapture();
     // Closed without OK: the hotkeys come back all the same.
     Guarded([&] { core_.EndEdit(); });
 }
@@ -145,7 +149,7 @@ void TaskEditorDialog::Run(bool adding, const TaskFields* filled) {
 void TaskEditorDialog::PresetForAdd() {
     SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_SETCURSEL, 0, 0);
     SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_SETCURSEL, 0, 0);
-    SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, L"");
+    destination_->SetText(u"");
     SendDlgItemMessageW(handle_, IDC_EDITOR_SCOPE, CB_SETCURSEL, 0, 0);
     SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS, L"");
     SendDlgItemMessageW(handle_, IDC_EDITOR_IF_RUNNING, CB_SETCURSEL, 0, 0);
@@ -162,7 +166,7 @@ void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
     SendDlgItemMessageW(handle_, IDC_EDITOR_ACTION, CB_SETCURSEL,
                         f.action ? static_cast<WPARAM>(*f.action) : static_cast<WPARAM>(-1), 0);
     SetHotKeyField(f.hotKey);
-    SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, ToWide(f.destination).c_str());
+    destination_->SetText(f.destination);
     SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_SETCURSEL,
                         static_cast<WPARAM>(RunTypeIndex(f.runType)), 0);
     SendDlgItemMessageW(handle_, IDC_EDITOR_SCOPE, CB_SETCURSEL, static_cast<WPARAM>(f.scope), 0);
@@ -175,10 +179,10 @@ void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
 }
 
 void TaskEditorDialog::EnableActionFields() {
-    const int action = ActionField();
-    const FieldsInUse used = FieldsUsedBy(action >= 0 && action < kActionCount
-                                              ? std::optional(static_cast<Action>(action))
-                                              : std::nullopt);
+    const int index = ActionField();
+    const std::optional<Action> action =
+        index >= 0 && index < kActionCount ? std::optional(static_cast<Action>(index)) : std::nullopt;
+    const FieldsInUse used = FieldsUsedBy(action);
     const std::pair<int, bool> fields[] = {{IDC_EDITOR_DESTINATION_LABEL, used.destination},
                                            {IDC_EDITOR_DESTINATION, used.destination},
                                            {IDC_EDITOR_BROWSE, used.browse},
@@ -188,6 +192,7 @@ void TaskEditorDialog::EnableActionFields() {
                                            {IDC_EDITOR_IF_RUNNING, used.ifRunning}};
     for (const auto& [id, enabled] : fields)
         EnableWindow(GetDlgItem(handle_, id), enabled);
+    destination_->Show(action);
 }
 
 void TaskEditorDialog::EnableProgramsLine() {
@@ -252,7 +257,7 @@ TaskFields TaskEditorDialog::ReadFields() const {
     const int action = ActionField();
     if (action >= 0 && action < kActionCount) f.action = static_cast<Action>(action);
     f.hotKey = HotKeyFieldValue();
-    f.destination = WindowText(GetDlgItem(handle_, IDC_EDITOR_DESTINATION));
+    f.destination = destination_->Text();
     const auto runType = SendDlgItemMessageW(handle_, IDC_EDITOR_RUN_TYPE, CB_GETCURSEL, 0, 0);
     if (runType >= 0 && runType < static_cast<LRESULT>(kRunTypes.size()))
         f.runType = kRunTypes[static_cast<std::size_t>(runType)].name;
@@ -283,7 +288,7 @@ std::u16string TaskEditorDialog::FirstCdDrive() const {
 void TaskEditorDialog::OnBrowse() {
     fileName_ = ExecutablePath();
     std::u16string path;
-    if (AskProgramFile(path)) SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, W(path));
+    if (AskProgramFile(path)) destination_->SetText(path);
 }
 
 void TaskEditorDialog::OnOk() {
@@ -295,6 +300,8 @@ void TaskEditorDialog::OnOk() {
         SetFocus(GetDlgItem(handle_, IDC_EDITOR_ACTION));
         return;
     }
+    // Keys that cannot be read are told under them; the editor stays open.
+    if (!destination_->ReadyForOk()) return;
     // A list that cannot be stored is told under it; the editor stays open.
     const std::u16string programsError = ProgramsFieldError(fields);
     SetDlgItemTextW(handle_, IDC_EDITOR_PROGRAMS_ERROR, W(programsError));
@@ -317,7 +324,7 @@ void TaskEditorDialog::OnOk() {
         case DestinationFill::None:
             break;
         }
-        SetDlgItemTextW(handle_, IDC_EDITOR_DESTINATION, W(fields.destination));
+        destination_->SetText(fields.destination);
     }
     // A failed save throws from here: the dialog stays open, the row stays.
     core_.CommitEdit(fields);
@@ -359,13 +366,16 @@ INT_PTR TaskEditorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             Guarded([&] { OnRunningPrograms(); });
             return TRUE;
         default:
+            if (destination_ && destination_->OnCommand(LOWORD(wParam), HIWORD(wParam)))
+                return TRUE;
             break;
         }
         break;
     case WM_CTLCOLORSTATIC:
-        // The hotkey field is read-only only to keep typing out; it looks
-        // like a field the user fills.
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(handle_, IDC_EDITOR_HOTKEY)) {
+        // The hotkey and keys fields are read-only only to keep typing out;
+        // they look like fields the user fills.
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(handle_, IDC_EDITOR_HOTKEY) ||
+            reinterpret_cast<HWND>(lParam) == GetDlgItem(handle_, IDC_EDITOR_KEYS)) {
             SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
             return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
         }

@@ -14,6 +14,7 @@
 
 namespace keyvane {
 
+class DestinationLine;
 class HotKeyField;
 
 class TaskEditorDialog {
@@ -72,6 +73,7 @@ class TaskEditorDialog {
     // The file dialog's last name: kept between uses, preset by Edit and Browse.
     std::u16string fileName_;
     std::unique_ptr<HotKeyField> hotKeyField_;
+    std::unique_ptr<DestinationLine> destination_;
 };
 
 } // namespace keyvane

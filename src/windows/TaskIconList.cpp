@@ -65,9 +65,7 @@ HIMAGELIST BuildTaskIconList(HINSTANCE instance, const IconPlan& plan, int size,
             }
             continue;
         }
-        const int id = source.kind == IconSource::Kind::Reboot      ? pictures.reboot
-                       : source.kind == IconSource::Kind::Hibernate ? pictures.hibernate
-                                                                    : pictures.minimizeAll;
+        const int id = pictures.Of(source.kind);
         HBITMAP picture =
             id ? static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
                                                  LR_CREATEDIBSECTION))

@@ -22,10 +22,13 @@
 #define IDI_ABOUT 212
 
 // Built-in task pictures, 24-bit on white: reboot and hibernate 31 by 31
-// (hibernate also serves stand by), minimize-all 32 by 32.
+// (hibernate also serves stand by), minimize-all, type text and send keys
+// 32 by 32.
 #define IDB_REBOOT 300
 #define IDB_HIBERNATE 301
 #define IDB_MINIMIZEALL 302
+#define IDB_TYPETEXT 304
+#define IDB_SENDKEYS 305
 
 // The About box's product picture, 128 by 128, 24-bit on the dialog's grey (240, 240, 240).
 #define IDB_ABOUT 303

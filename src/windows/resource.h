@@ -82,6 +82,15 @@
 #define IDC_EDITOR_PROGRAMS_ERROR 1019   // why the names cannot be stored
 #define IDC_EDITOR_IF_RUNNING_LABEL 1020
 #define IDC_EDITOR_IF_RUNNING 1021
+// The Destination line's other forms. "Type text...": a multi-line box in
+// place of Destination, with the count of characters under it. "Send
+// keys...": under Destination, a line that says why the keys cannot be read,
+// and a field that captures a combination and adds it to Destination.
+#define IDC_EDITOR_TEXT 1022             // the text to type
+#define IDC_EDITOR_TEXT_COUNT 1023       // "12 characters"
+#define IDC_EDITOR_DESTINATION_NOTE 1024 // why the keys cannot be read or added
+#define IDC_EDITOR_KEYS_LABEL 1025       // "Add &keys:"
+#define IDC_EDITOR_KEYS 1026             // captures a combination to add
 
 // About box.
 #define IDC_ABOUT_TEXT 1101

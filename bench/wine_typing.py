@@ -61,7 +61,7 @@ def measure(session, subject, round_name, text, samples):
             program = None
             with open(t.path("text.txt"), "wb") as f:
                 f.write(utf16_file(text))
-            send = ["typeunicode", t.win_dir + "\\text.txt"]
+            send = ["type", t.win_dir + "\\text.txt"]
         # The box in front, with the focus, after keyvane.exe's start.
         show_edit_box(t, CAPTION)
         lines = t.driver(["mark"], send, ["waitlength", CAPTION, EDIT_BOX, units, DEADLINE_MS],

@@ -10,7 +10,7 @@ CASES, case = registry()
 
 BOX_CAPTION = "Keyvane typing target"
 VK_HOME, VK_DELETE = 0x24, 0x2E
-EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_DEST, EDITOR_OK = 1004, 1005, 1006, 1
+EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_TEXT = 1004, 1005, 1022  # the text box of "Type text..."
 CB_SETCURSEL, CBN_SELCHANGE = 0x014E, 1
 TYPE_TEXT_INDEX = 16  # after the sixteen older actions in the Action box
 
@@ -83,12 +83,15 @@ def a_text_with_bars_braces_and_a_line_break_made_in_the_editor_is_typed_exactly
              ["send", EDITOR_CAPTION, "WM_COMMAND", (CBN_SELCHANGE << 16) | EDITOR_ACTION])
     t.expect(t.driver(["text", EDITOR_CAPTION, EDITOR_ACTION]) == ["Type text..."],
              "the Action box shows %s" % t.driver(["text", EDITOR_CAPTION, EDITOR_ACTION]))
+    # Typed as a user types it: Enter makes the line break in the box.
     with open(t.path("text.txt"), "wb") as f:
         f.write(utf16_file(ROUND_TRIP))
-    t.driver(["settextfile", EDITOR_CAPTION, EDITOR_DEST, t.win_dir + "\\text.txt"])
+    t.driver(["setfocus", EDITOR_CAPTION, EDITOR_TEXT], ["type", t.win_dir + "\\text.txt"])
+    t.wait_until(lambda: box_text(t, EDITOR_CAPTION, EDITOR_TEXT) == ROUND_TRIP,
+                 "the text to be typed into the editor")
     shot(t, "editor-type-text-100")  # the multi-line box and its count
-    t.driver(["click", EDITOR_CAPTION, EDITOR_OK])
-    t.wait_shown(EDITOR_CAPTION, "OK to close the editor", shown=False)
+    press(t, "ctrl+0x0D")  # Ctrl+Enter is OK
+    t.wait_shown(EDITOR_CAPTION, "Ctrl+Enter to close the editor", shown=False)
 
     show_edit_box(t, BOX_CAPTION)
     type_into_box(t, "the text made in the editor to be typed")
@@ -100,8 +103,8 @@ def a_text_with_bars_braces_and_a_line_break_made_in_the_editor_is_typed_exactly
         type_into_box(t, "the text read back from the file to be typed")
         show_main_window(t)
         open_editor_on_first_task(t)
-        t.expect(box_text(t, EDITOR_CAPTION, EDITOR_DEST) == ROUND_TRIP,
-                 "the editor shows %r" % box_text(t, EDITOR_CAPTION, EDITOR_DEST))
+        t.expect(box_text(t, EDITOR_CAPTION, EDITOR_TEXT) == ROUND_TRIP,
+                 "the editor shows %r" % box_text(t, EDITOR_CAPTION, EDITOR_TEXT))
         shot(t, "editor-type-text-150")
         t.driver(["close", EDITOR_CAPTION])
         t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)

@@ -74,17 +74,26 @@ const Command kCommands[] = {
     // Holds whatever is down for TIME, as a user's hand stays on the keys.
     {L"pause TIME", [](const Args& a) { Sleep(static_cast<DWORD>(a.Opt(1, 0))); }},
     {L"mark", [](const Args&) { mark = std::chrono::steady_clock::now(); }},
-    // The file's text as another program types it fast: every character as
-    // Unicode input, pressed and released, all in one SendInput call.
-    {L"typeunicode FILE",
+    // The file's text as a keyboard types it, and as another program types it
+    // fast: every character as Unicode input, a line break (CR LF) as Enter,
+    // each pressed and released, all in one SendInput call.
+    {L"type FILE",
      [](const Args& a) {
+         const std::wstring text = FileText(a[1]);
          std::vector<INPUT> inputs;
-         for (const wchar_t unit : FileText(a[1]))
+         for (std::size_t i = 0; i < text.size(); ++i) {
+             if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+                 inputs.push_back(KeyInput(VK_RETURN, false));
+                 inputs.push_back(KeyInput(VK_RETURN, true));
+                 ++i;
+                 continue;
+             }
              for (const DWORD up : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)}) {
                  INPUT in{INPUT_KEYBOARD, {}};
-                 in.ki = {0, unit, KEYEVENTF_UNICODE | up, 0, 0};
+                 in.ki = {0, text[i], KEYEVENTF_UNICODE | up, 0, 0};
                  inputs.push_back(in);
              }
+         }
          SendInputs(std::move(inputs));
      }},
     // Waits until the control holds at least LENGTH characters; prints "ms T",
@@ -98,6 +107,18 @@ const Command kCommands[] = {
          const std::chrono::duration<double, std::milli> took =
              std::chrono::steady_clock::now() - mark;
          Print(L"ms " + std::to_wstring(took.count()));
+     }},
+    {L"setfocus WINDOW ID", // Moves a dialog's focus to the control, as Tab would; waits for it.
+     [](const Args& a) {
+         const HWND control = a.Control(1);
+         Post(a.Window(1), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+         GUITHREADINFO gui{};
+         gui.cbSize = sizeof gui;
+         if (!WaitFor(a.Timeout(3), [&] {
+                 return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &gui) &&
+                        gui.hwndFocus == control;
+             }))
+             Fail(L"the control did not take the focus");
      }},
     {L"focus WINDOW", // Prints "focus ID", the focused control of its thread (0: none).
      [](const Args& a) {

@@ -136,11 +136,6 @@ const Command kCommands[] = {
      }},
     {L"text WINDOW [ID]",
      [](const Args& a) { Print(WindowText(a.Has(2) ? a.Control(1) : a.Window(1))); }},
-    {L"settextfile WINDOW ID FILE", // The control's text from a UTF-16 file, line breaks and all.
-     [](const Args& a) {
-         const std::wstring text = FileText(a[3]);
-         Send(a.Control(1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-     }},
     {L"front WINDOW", // Brings it to the front, as a click on it would; waits until it is.
      [](const Args& a) {
          const HWND w = a.Window(1);

@@ -2,9 +2,9 @@
 program's standard edit box exactly, with the hotkey still held, and a text
 made in the editor comes back whole after a restart."""
 from support.case import EDITOR_CAPTION, MAIN_CAPTION, registry, tasks_file, utf16_file
-from support.drive import (ADD, EDIT, GRID, box_text, ctrl_alt_text, focus_edit_box, press,
-                           shot, show_edit_box, show_main_window, start_with_hotkeys, units_text,
-                           wait_box_text, wait_nothing_held)
+from support.drive import (ADD, EDIT, EDIT_BOX, GRID, box_text, ctrl_alt_text, focus_edit_box,
+                           press, shot, show_edit_box, show_main_window, start_with_hotkeys,
+                           units_text, wait_box_text, wait_nothing_held)
 
 CASES, case = registry()
 
@@ -13,6 +13,7 @@ VK_HOME, VK_DELETE = 0x24, 0x2E
 EDITOR_HOTKEY, EDITOR_ACTION, EDITOR_TEXT = 1004, 1005, 1022  # the text box of "Type text..."
 CB_SETCURSEL, CBN_SELCHANGE = 0x014E, 1
 TYPE_TEXT_INDEX = 16  # after the sixteen older actions in the Action box
+RUN_NOW = 40051  # the grid menu's "Run now"
 
 
 @case
@@ -28,7 +29,7 @@ def a_held_hotkey_types_every_script_into_another_program_and_send_keys_edit_it(
     # Ctrl or Alt would take them from under the user's fingers.
     try:
         held, typed = t.driver(["keydown", "ctrl"], ["keydown", "alt"], ["keys", "y"],
-                               ["pause", 400], ["held"], ["units", BOX_CAPTION, 100],
+                               ["pause", 400], ["held"], ["units", BOX_CAPTION, EDIT_BOX],
                                ["keyup", "alt"], ["keyup", "ctrl"])
     except BaseException:
         t.driver(["keyup", "alt"], ["keyup", "ctrl"])  # nothing left held for the next case
@@ -54,10 +55,14 @@ def a_held_hotkey_types_every_script_into_another_program_and_send_keys_edit_it(
 ROUND_TRIP = "css?family=Roboto|Open+Sans {|} {||}{\r\n}| x}{ end {"
 
 
-def type_into_box(t, what):
-    t.driver(["settext", BOX_CAPTION, 100, ""])
-    focus_edit_box(t, BOX_CAPTION)
-    press(t, "ctrl+alt+y")
+def type_into_box(t, what, run_now=False):
+    t.driver(["settext", BOX_CAPTION, EDIT_BOX, ""])
+    if run_now:
+        # From Keyvane's own window: the program in front before it gets the text.
+        t.driver(["command", MAIN_CAPTION, RUN_NOW])
+    else:
+        focus_edit_box(t, BOX_CAPTION)
+        press(t, "ctrl+alt+y")
     wait_box_text(t, BOX_CAPTION, ROUND_TRIP, what)
     wait_nothing_held(t, "every key typed to be released")
 
@@ -108,6 +113,7 @@ def a_text_with_bars_braces_and_a_line_break_made_in_the_editor_is_typed_exactly
         shot(t, "editor-type-text-150")
         t.driver(["close", EDITOR_CAPTION])
         t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)
+        type_into_box(t, "Run now to type into the program in front before Keyvane", run_now=True)
         t.close(program)
     finally:
         t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", "96")

@@ -128,7 +128,10 @@ class SystemTypist final : public Typist {
 
     void Type(KeyInput input, std::u16string label) override {
         typer_.Start(std::move(input), std::move(label));
-        if (!timer_) Schedule(0);
+        // The first step at once, within the press: a Win key the user lets
+        // go of right after it is masked before its release.
+        if (!timer_)
+            if (const std::optional<int> next = typer_.Step()) Schedule(*next);
     }
 
   private:

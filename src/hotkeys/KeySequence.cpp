@@ -1,8 +1,13 @@
 #include "hotkeys/KeySequence.h"
 
+#include <algorithm>
+
 namespace keyvane {
 
 namespace {
+
+// "Ctrl+Shift+Alt+Win+" and the longest key name, with room for blanks.
+constexpr std::size_t kLongestCombination = 96;
 
 std::u16string_view Trimmed(std::u16string_view text) {
     while (!text.empty() && text.front() == u' ')
@@ -17,11 +22,10 @@ std::u16string_view Trimmed(std::u16string_view text) {
 std::optional<std::vector<HotKeyCode>> ReadKeySequence(const HotKeyNames& names,
                                                        std::u16string_view text) {
     // A ',' may end a combination or be its key, so the text is cut where
-    // every piece reads: reach[i] is the piece that ends at i of the first
-    // way found to read text[0, i), -1 where none reads. Sequences are
-    // short; the square of their length is nothing.
+    // every piece reads. Cuts lie after a ',' and at the end (n + 1); for
+    // each cut reached, from[] is where its last piece starts and codeAt[]
+    // what that piece reads as, by the first way found.
     const std::size_t n = text.size();
-    if (n > 4096) return std::nullopt;
     std::vector<long> from(n + 2, -2); // start of the last piece; -2: not reached
     std::vector<HotKeyCode> codeAt(n + 2, 0);
     from[0] = -1;
@@ -35,9 +39,12 @@ std::optional<std::vector<HotKeyCode>> ReadKeySequence(const HotKeyNames& names,
     };
     for (std::size_t start = 0; start <= n; ++start) {
         if (from[start] == -2) continue;
-        for (std::size_t end = start; end < n; ++end)
+        // No combination is longer than this, which keeps a text of many
+        // commas from costing the square of its length.
+        const std::size_t last = std::min(n, start + kLongestCombination);
+        for (std::size_t end = start; end < last; ++end)
             if (text[end] == u',') tryPiece(start, end, end + 1);
-        tryPiece(start, n, n + 1);
+        if (n - start <= kLongestCombination) tryPiece(start, n, n + 1);
     }
     if (from[n + 1] == -2) return std::nullopt;
     std::vector<HotKeyCode> keys;

@@ -1,8 +1,10 @@
 // Any text must parse to some code without a crash or a sanitizer report, and
 // a code the parser accepts must come back from its own text: the text the
-// program writes for a hotkey always registers that hotkey again.
+// program writes for a hotkey always registers that hotkey again, and the
+// same for a key sequence.
 #include "../FakeKeyNames.h"
 #include "hotkeys/HotKeyText.h"
+#include "hotkeys/KeySequence.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if ((code & 0xFF) == 0 || (code & ~(0x1E0FFu | keyvane::kKeypadBit)) != 0) std::abort();
         const std::u16string written = keyvane::HotKeyCodeToText(names, code);
         if (keyvane::TextToHotKeyCode(names, written) != code) std::abort();
+    }
+
+    // A key sequence the program writes reads back as the same keys.
+    if (const auto keys = keyvane::ReadKeySequence(names, text)) {
+        if (keys->empty()) std::abort();
+        if (keyvane::ReadKeySequence(names, keyvane::WriteKeySequence(names, *keys)) != keys)
+            std::abort();
     }
 
     const std::uint16_t value = keyvane::ParseShortcutText(names, text);

@@ -9,6 +9,9 @@
 //   break: a text holding one comes back as a load gives it (records are
 //   taken in that form already, so a table filled from them comes back
 //   exactly).
+// - Any destination, braces and '|' included, comes back exactly through its
+//   cell, a save and a load (its lone CR or LF as CR LF).
+#include "tasks/DestinationText.h"
 #include "tasks/TaskListFile.h"
 #include "tasks/TaskTable.h"
 
@@ -152,5 +155,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (byRecords && back != cell) std::abort();
         }
     }
+
+    // A destination rich in the notation's own characters.
+    std::u16string dest = in.text() + in.text();
+    std::u16string expected;
+    for (std::size_t i = 0; i < dest.size(); ++i) {
+        char16_t& c = dest[i];
+        c = c == u'1' ? u'{' : c == u'-' ? u'}' : c;
+        if (c == u'\r' && i + 1 < dest.size() && dest[i + 1] == u'\n') continue;
+        expected += c == u'\r' || c == u'\n' ? std::u16string(u"\r\n") : std::u16string(1, c);
+    }
+    TaskTable withDest;
+    withDest.appendTasks(1);
+    withDest.setCellText(Column::Dest, 0, keyvane::CellFromDestination(dest));
+    TaskTable readBack;
+    readBack.setRecords(keyvane::DecodeTaskList(keyvane::EncodeTaskList(withDest.records())));
+    if (keyvane::DestinationFromCell(readBack.cellText(Column::Dest, 0)) != expected) std::abort();
     return 0;
 }

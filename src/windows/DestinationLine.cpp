@@ -32,9 +32,10 @@ DestinationLine::DestinationLine(HWND dialog, const HotKeyNames& names)
     SendMessageW(Item(IDC_EDITOR_TEXT), EM_SETLIMITTEXT, 0, 0);
     SetWindowSubclass(Item(IDC_EDITOR_TEXT), &DestinationLine::TextBoxProc, 0,
                       reinterpret_cast<DWORD_PTR>(dialog_));
-    keysField_ = std::make_unique<HotKeyField>(
-        Item(IDC_EDITOR_KEYS), names_,
-        [this](HotKeyCode code) { Guarded([&] { OnKeyPressed(code); }); });
+    keysField_ =
+        std::make_unique<HotKeyField>(Item(IDC_EDITOR_KEYS), names_, [this](HotKeyCode code) {
+            Guarded([&] { OnKeyPressed(code); });
+        });
     ShowCount();
 }
 
@@ -43,8 +44,8 @@ DestinationLine::~DestinationLine() {
     RemoveWindowSubclass(Item(IDC_EDITOR_TEXT), &DestinationLine::TextBoxProc, 0);
 }
 
-LRESULT CALLBACK DestinationLine::TextBoxProc(HWND box, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR, DWORD_PTR dialog) {
+LRESULT CALLBACK DestinationLine::TextBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR, DWORD_PTR dialog) {
     switch (message) {
     case WM_KEYDOWN:
         // Enter makes a new line (ES_WANTRETURN); Ctrl+Enter is OK, as in a
@@ -52,8 +53,8 @@ LRESULT CALLBACK DestinationLine::TextBoxProc(HWND box, UINT message, WPARAM wPa
         if (wParam == VK_RETURN && CtrlHeld()) {
             const HWND ok = GetDlgItem(reinterpret_cast<HWND>(dialog), IDOK);
             if (IsWindowEnabled(ok))
-                PostMessageW(reinterpret_cast<HWND>(dialog), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(ok));
+                PostMessageW(reinterpret_cast<HWND>(dialog), WM_COMMAND,
+                             MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
             return 0;
         }
         // Tab leaves the box as it leaves every field; Ctrl+Tab types a tab.

@@ -180,8 +180,9 @@ void TaskEditorDialog::PresetForEdit(const EditPreset& preset) {
 
 void TaskEditorDialog::EnableActionFields() {
     const int index = ActionField();
-    const std::optional<Action> action =
-        index >= 0 && index < kActionCount ? std::optional(static_cast<Action>(index)) : std::nullopt;
+    const std::optional<Action> action = index >= 0 && index < kActionCount
+                                             ? std::optional(static_cast<Action>(index))
+                                             : std::nullopt;
     const FieldsInUse used = FieldsUsedBy(action);
     const std::pair<int, bool> fields[] = {{IDC_EDITOR_DESTINATION_LABEL, used.destination},
                                            {IDC_EDITOR_DESTINATION, used.destination},

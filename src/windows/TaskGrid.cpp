@@ -1,5 +1,6 @@
 #include "windows/TaskGrid.h"
 
+#include "app/DestinationView.h"
 #include "windows/Scaling.h"
 #include "windows/resource.h"
 #include "base/AppInfo.h"
@@ -259,7 +260,9 @@ LRESULT TaskGrid::HandleNotify(NMHDR* header, bool& handled) {
             if (column == Column::Enabled || column == Column::Image) {
                 textBuffer_.clear();
             } else {
-                textBuffer_ = ToWide(table_->cellText(column, row));
+                textBuffer_ = ToWide(column == Column::Dest
+                                         ? GridDestinationText(table_->textCell(column, row))
+                                         : table_->cellText(column, row));
             }
             // A task for some programs, or with a field not understood,
             // says so after its hotkey; the tooltip tells the rest.

@@ -290,7 +290,9 @@ def screenshots_of_the_windows(t):
                           "4,Reboot computer,ctrl+alt+x,,Normal,0,True",
                           "5,Minimize/Maximaze all windows,%s,,Normal,0,True"
                           % ctrl_alt_text(t, "M"),
-                          "6,Hibernate computer,,,Hide,0,True")
+                          "6,Hibernate computer,,,Hide,0,True",
+                          "7,Type text...,,\"Dear Ann,||Gr\u00fc\u00dfe {|} {braces}|\U0001F44B\",Normal,0,True",
+                          "8,Send keys...,,\"Home, Nokey\",Normal,0,True")
         buttons = (ADD, EDIT, DELETE, DELETE_ALL, MOVE_DOWN, MOVE_UP)
         for scale, dpi in (("100", 96), ("150", 144), ("200", 192)):
             t.session.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", str(dpi))
@@ -328,6 +330,19 @@ def screenshots_of_the_windows(t):
             shot(t, "editor-%s" % scale)
             t.driver(["close", EDITOR_CAPTION])
             t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)
+            # The text to type in its multi-line box with the count under it,
+            # and the keys field with the line saying the keys are unreadable.
+            for row, form, apart in (("6", "text", (1, 2, 1004, 1005, 1022, 1023)),
+                                     ("7", "keys", (1, 2, 1004, 1005, 1006, 1024, 1026))):
+                t.driver(["lvselect", MAIN_CAPTION, GRID, row], ["click", MAIN_CAPTION, EDIT])
+                t.wait_shown(EDITOR_CAPTION, "the editor to open")
+                if form == "keys":
+                    t.driver(["click", EDITOR_CAPTION, 1])  # OK: the keys cannot be read
+                expect_whole_layout(t, EDITOR_CAPTION, "the editor's %s at %s%%" % (form, scale),
+                                    apart=apart)
+                shot(t, "editor-%s-%s" % (form, scale))
+                t.driver(["close", EDITOR_CAPTION])
+                t.wait_shown(EDITOR_CAPTION, "the editor to close", shown=False)
             t.driver(["command", MAIN_CAPTION, 40002])  # "Help" > "About..."
             t.wait_shown(ABOUT_CAPTION, "the About box to open")
             expect_whole_layout(t, ABOUT_CAPTION, "the About box at %s%%" % scale,

@@ -144,14 +144,17 @@ std::optional<int> KeyTyper::Wait(Job& job) {
     const std::uintptr_t front = port_.Foreground();
     if (job.target == 0 && front != 0 && !port_.IsOwnWindow(front)) job.target = front;
     const bool inFront = front != 0 && front == job.target;
-    if (job.sent > 0 && !inFront)
+    // No window in front happens for a moment while the front changes.
+    if (job.sent > 0 && front != 0 && !inFront)
         return Finish(u"stopped half-way: another window came to the front.");
     if (!held.empty() || !inFront) {
         if (port_.NowMs() < job.deadline) return kPollMs;
         if (!held.empty())
             return Finish((job.sent > 0 ? u"stopped half-way: " : u"nothing typed: ") + held +
                           u" stayed down. Let go of the hotkey's keys within a second.");
-        return Finish(u"nothing typed: the window to type into did not come to the front.");
+        return Finish(job.sent > 0
+                          ? u"stopped half-way: the window typed into left the front."
+                          : u"nothing typed: the window to type into did not come to the front.");
     }
     if (job.sent == 0 && port_.RunsAboveUs(job.target))
         return Finish(u"nothing typed: the program in front runs with higher rights than "
@@ -162,9 +165,10 @@ std::optional<int> KeyTyper::Wait(Job& job) {
 }
 
 std::optional<int> KeyTyper::Type(Job& job) {
-    if (port_.Foreground() != job.target)
+    const std::uintptr_t front = port_.Foreground();
+    if (front != 0 && front != job.target)
         return Finish(u"stopped half-way: another window came to the front.");
-    if (!HeldModifiers().empty()) {
+    if (front == 0 || !HeldModifiers().empty()) {
         // The user pressed a modifier between batches: it would turn the
         // rest into shortcuts. Nothing of ours is down here.
         job.phase = Phase::Waiting;

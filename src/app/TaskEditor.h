@@ -4,6 +4,7 @@
 // controls through these plain structs.
 #pragma once
 
+#include "base/AppInfo.h"
 #include "hotkeys/HotKeyText.h"
 #include "tasks/ProgramScope.h"
 #include "tasks/TaskVocabulary.h"

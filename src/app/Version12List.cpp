@@ -3,6 +3,7 @@
 
 #include "app/SystemCodePage.h"
 #include "base/FileIO.h"
+#include "tasks/DestinationText.h"
 
 #include <string_view>
 
@@ -270,7 +271,9 @@ std::vector<TaskRecord> Version12ItemsToTaskRecords(std::span<const Version12Ite
         auto& f = records[i].fields;
         f[static_cast<int>(Column::Desc)] = SystemCodePageToUtf16(items[i].caption);
         f[static_cast<int>(Column::Hotkey)] = SystemCodePageToUtf16(items[i].hotkey);
-        f[static_cast<int>(Column::Dest)] = SystemCodePageToUtf16(items[i].destination);
+        // Written in the notation: a '|' of the old list stays a '|'.
+        f[static_cast<int>(Column::Dest)] =
+            CellFromDestination(SystemCodePageToUtf16(items[i].destination));
         f[static_cast<int>(Column::Type_run)] = u"Normal";
         f[static_cast<int>(Column::Image)] = u"0";
         f[static_cast<int>(Column::Enabled)] = u"True";

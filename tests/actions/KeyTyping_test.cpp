@@ -20,6 +20,7 @@ class FakeDesk final : public TypingPort {
     std::uint64_t now = 0;
     std::map<std::uint8_t, std::uint64_t> userHoldsUntil; // key -> time it goes up
     std::uintptr_t front = kOther;
+    std::uint64_t noFrontUntil = 0; // no window in front before this time
     std::uintptr_t before = kOther; // the window below ours
     bool above = false;
     std::size_t acceptLimit = SIZE_MAX; // events Send takes in all
@@ -32,7 +33,7 @@ class FakeDesk final : public TypingPort {
         const auto user = userHoldsUntil.find(vk);
         return (user != userHoldsUntil.end() && now < user->second) || HeldByUs(vk, 0);
     }
-    std::uintptr_t Foreground() const override { return front; }
+    std::uintptr_t Foreground() const override { return now < noFrontUntil ? 0 : front; }
     bool IsOwnWindow(std::uintptr_t window) const override { return window == kOurs; }
     std::uintptr_t WindowBeforeOwn() const override { return before; }
     void BringToFront(std::uintptr_t window) override { front = window; }
@@ -181,6 +182,18 @@ TEST(KeyTyping, StopsHalfWayWithEveryKeyUp) {
         EXPECT_EQ(desk.sent.size(), KeyTyper::kBatchEvents);
         EXPECT_TRUE(desk.Balanced());
         EXPECT_TRUE(Mentions(run, u"stopped half-way: another window"));
+    }
+    // A moment with no window in front, as while the front changes, is no stop.
+    {
+        FakeDesk desk;
+        int sends = 0;
+        desk.afterSend = [&] {
+            if (++sends == 1) desk.noFrontUntil = desk.now + 50;
+        };
+        const std::u16string text(200, u'z');
+        const Typed run = TypeOn(desk, TextKeyInput(text));
+        EXPECT_TRUE(run.told.empty());
+        EXPECT_EQ(desk.sent, TextKeyInput(text).events);
     }
     // The system takes part of a batch, in the middle of Ctrl+V.
     {

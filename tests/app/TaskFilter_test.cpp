@@ -16,24 +16,27 @@ TEST(TaskFilter, ShowsRowsWhoseDescriptionHotKeyDestinationOrProgramsContainTheT
                                {u"Run selected program...", u"Win+F5", u"C:\\Tools\\ÄRGER.exe"},
                                {u"Open website...", u"Ctrl+Shift+W", u"http://пример.рф/ΟΔΟΣ"},
                                {u"Run Calc", u"", u"straße"},
+                               // "cmd /c dir | sort" as stored
+                               {u"Run selected program...", u"", u"cmd /c dir {\r\n} sort"},
                            });
     table.setCellText(Column::Programs, 3, u"!Excel.exe");
     TaskFilter filter(table);
     EXPECT_FALSE(filter.active());
-    EXPECT_EQ(filter.visibleCount(), 4) << "no text shows every row";
+    EXPECT_EQ(filter.visibleCount(), 5) << "no text shows every row";
     struct Case {
         std::u16string text;
         std::vector<int> rows;
     };
     const Case cases[] = {
-        {u"notepad", {0}},        {u"RUN", {0, 1, 3}}, {u"ctrl+", {0, 2}}, // the hotkey column
+        {u"notepad", {0}},        {u"RUN", {0, 1, 3, 4}}, {u"ctrl+", {0, 2}}, // the hotkey column
         {u"win+f5", {1}},         {u"tools\\ä", {1}}, // the destination, Latin-1 letters
         {u"ärger", {1}},          {u"ПРИМЕР", {2}},   // Cyrillic
         {u"οδος", {2}},                               // Greek, the final sigma too
         {u"οδοσ", {2}},           {u"STRASSE", {}},   // no expansions: one unit for one unit
         {u"STRAẞE", {3}},                             // the capital sharp s
         {u"excel", {3}},                              // the programs it is for
-        {u"nothing like it", {}}, {u"", {0, 1, 2, 3}},
+        {u"dir | sort", {4}},                         // the destination as written
+        {u"nothing like it", {}}, {u"", {0, 1, 2, 3, 4}},
     };
     for (const Case& c : cases) {
         filter.SetText(c.text);

@@ -1,4 +1,5 @@
 #include "app/Version12List.h"
+#include "tasks/DestinationText.h"
 
 #include "TestFiles.h"
 
@@ -286,7 +287,7 @@ TEST(Version12List, ImportAppendsNormalEnabledRowsAllOrNothing) {
     test::WriteBytes(dir / "good.cnfg", ListStream([](StreamWriter& w) {
                          SavedList(w, ItemBlock({{"Run program",
                                                   {"Ctrl+E", "\xC9"
-                                                             "diteur.exe"}},
+                                                             "diteur.exe a|b"}},
                                                  {"Run Calculator", {"Alt+C"}}}));
                      }));
     test::WriteBytes(dir / "notes.cnfg", {'T', 'P', 'F', '0', 9, 'T', 'L', 'i'});
@@ -301,9 +302,11 @@ TEST(Version12List, ImportAppendsNormalEnabledRowsAllOrNothing) {
             out[static_cast<std::size_t>(c)] = table.cellText(static_cast<Column>(c), row);
         return out;
     };
-    EXPECT_EQ(fields(1),
-              (std::array<std::u16string, kTaskFieldCount>{
-                  u"2", u"Run program", u"Ctrl+E", u"\u00C9diteur.exe", u"Normal", u"0", u"True"}));
+    EXPECT_EQ(fields(1), (std::array<std::u16string, kTaskFieldCount>{
+                             u"2", u"Run program", u"Ctrl+E", u"\u00C9diteur.exe a{\r\n}b",
+                             u"Normal", u"0", u"True"}));
+    // The old list's '|' is a '|', kept through the file's line-break mark.
+    EXPECT_EQ(DestinationFromCell(table.cellText(Column::Dest, 1)), u"\u00C9diteur.exe a|b");
     EXPECT_EQ(fields(2), (std::array<std::u16string, kTaskFieldCount>{
                              u"3", u"Run Calculator", u"Alt+C", u"", u"Normal", u"0", u"True"}));
 

@@ -57,21 +57,23 @@ LRESULT CALLBACK DestinationLine::TextBoxProc(HWND box, UINT message, WPARAM wPa
                              MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
             return 0;
         }
-        // Tab leaves the box as it leaves every field; Ctrl+Tab types a tab.
+        // Tab leaves the box as it leaves every field; Ctrl+Tab, which the
+        // layouts give no character, types a tab.
         if (wParam == VK_TAB) {
-            if (!CtrlHeld())
+            if (CtrlHeld())
+                SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
+            else
                 SendMessageW(reinterpret_cast<HWND>(dialog), WM_NEXTDLGCTL,
                              (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0, FALSE);
             return 0;
         }
         break;
     case WM_CHAR:
-        // Ctrl+Enter's character is a line feed: the press was OK's.
-        if (wParam == L'\n') return 0;
-        if (wParam == L'\t') {
-            if (CtrlHeld()) SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
-            return 0;
-        }
+        // Ctrl+Enter's character is a line feed: the press was OK's. The Tab
+        // key's character was handled with its press; a tab typed otherwise
+        // (pasted keys, Unicode input) is taken.
+        if (wParam == L'\n' && CtrlHeld()) return 0;
+        if (wParam == L'\t' && (GetKeyState(VK_TAB) & 0x8000)) return 0;
         break;
     case WM_GETDLGCODE:
         // Every key comes here, Tab and Enter included; the box decides.

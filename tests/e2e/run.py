@@ -27,7 +27,8 @@ from support.session import Session
 # The modules of cases, in the order they run.
 CASES = [function for module in (
     "cases_tasklist", "cases_life", "cases_hotkeys", "cases_windows", "cases_keyboard",
-    "cases_options", "cases_commandline", "cases_scope", "cases_gridmenu")
+    "cases_options", "cases_commandline", "cases_scope", "cases_gridmenu",
+    "cases_typing")
          for function in importlib.import_module(module).CASES]
 # A case that ends the whole session runs last: under Wine a log-off ends
 # every process of the prefix, the desktop's taskbar and notification area

@@ -102,6 +102,18 @@ std::wstring WindowText(HWND w) {
     return text;
 }
 
+std::wstring FileText(const std::wstring& path) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) Fail(L"cannot open " + path);
+    std::wstring text;
+    wchar_t unit = 0;
+    while (std::fread(&unit, sizeof unit, 1, f) == 1)
+        text.push_back(unit);
+    std::fclose(f);
+    if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+    return text;
+}
+
 std::wstring Caption(HWND w) {
     wchar_t caption[512] = {};
     GetWindowTextW(w, caption, 512);

@@ -6,6 +6,7 @@ import os
 import shutil
 
 from .case import MAIN_CAPTION
+from .session import CaseFailure
 
 MOD_ALT, MOD_CONTROL = 1, 2
 VK_CONTROL, VK_MENU = 0x11, 0x12
@@ -151,3 +152,47 @@ def grid_state(t):
     selected = [] if words[7] == "-" else [int(n) for n in words[7].split(",")]
     return {"top": int(words[1]), "perpage": int(words[3]), "focused": int(words[5]),
             "selected": selected, "columns": int(words[9]), "client": int(words[11])}
+
+
+# kvwindow.exe's standard multi-line edit box, which other programs type into.
+EDIT_BOX = 100
+
+
+def show_edit_box(t, caption):
+    """Starts kvwindow.exe with its edit box, in front with the focus."""
+    out = "%s.txt" % caption.replace(" ", "-")
+    t.spawn("C:\\e2e\\kvwindow.exe", t.win_dir + "\\" + out, caption, "edit")
+    t.wait_until(lambda: (t.read_file(t.path(out)) or b"").startswith(b"shown"),
+                 "the edit box to show")
+    focus_edit_box(t, caption)
+
+
+def focus_edit_box(t, caption):
+    t.driver(["front", caption])
+    t.wait_until(lambda: t.driver(["focus", caption])[0] == "focus %d" % EDIT_BOX,
+                 "the edit box to have the focus")
+
+
+def units_text(line):
+    """The text of a driver "units" line, exactly (lone surrogates too)."""
+    return b"".join(int(w, 16).to_bytes(2, "little") for w in line.split()[1:]).decode(
+        "utf-16-le", "surrogatepass")
+
+
+def box_text(t, caption, control=EDIT_BOX):
+    return units_text(t.driver(["units", caption, control])[0])
+
+
+def wait_box_text(t, caption, want, what, timeout=30):
+    try:
+        t.wait_until(lambda: box_text(t, caption) == want, what, timeout)
+    except CaseFailure as e:
+        raise CaseFailure("%s: the box holds %r" % (e, box_text(t, caption)))
+
+
+def wait_nothing_held(t, what):
+    """No key is down for the system (a key sent down and never up stays so)."""
+    try:
+        t.wait_until(lambda: t.driver(["held"])[0] == "held", what, timeout=10)
+    except CaseFailure as e:
+        raise CaseFailure("%s: %s" % (e, t.driver(["held"])[0]))

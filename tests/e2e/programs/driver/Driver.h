@@ -23,6 +23,8 @@ unsigned long long Number(const std::wstring& text);
 // The top-level windows (parent null) or all of parent's descendants.
 std::vector<HWND> Windows(HWND parent);
 std::wstring WindowText(HWND w);
+// The text of a UTF-16 LE file, its byte order mark left out.
+std::wstring FileText(const std::wstring& path);
 std::wstring Caption(HWND w);
 std::wstring ClassOf(HWND w);
 // A top-level window by exact caption, or CLASS|CAPTION; null when none.

@@ -2,6 +2,7 @@
 // input queue sees a keyboard, the key state, the focus and key names.
 #include "Driver.h"
 
+#include <chrono>
 #include <cwctype>
 
 using namespace driver;
@@ -38,6 +39,8 @@ void SendInputs(std::vector<INPUT> inputs) {
         Fail(L"SendInput failed");
 }
 
+std::chrono::steady_clock::time_point mark = std::chrono::steady_clock::now();
+
 const Command kCommands[] = {
     {L"keys KEY+KEY+... [COUNT]", // Pressed in order, released in reverse, COUNT times.
      [](const Args& a) {
@@ -56,6 +59,66 @@ const Command kCommands[] = {
     {L"keystate KEY", // Prints "down 1" or "down 0": the system's key state.
      [](const Args& a) {
          Print((GetAsyncKeyState(KeyCode(a[1])) & 0x8000) ? L"down 1" : L"down 0");
+     }},
+    {L"held", // Prints "held" and the hex code of every key the system holds down.
+     [](const Args&) {
+         std::wstring line = L"held";
+         wchar_t code[8];
+         for (int vk = 1; vk < 255; ++vk)
+             if (GetAsyncKeyState(vk) & 0x8000) {
+                 std::swprintf(code, 8, L" 0x%02X", vk);
+                 line += code;
+             }
+         Print(line);
+     }},
+    // Holds whatever is down for TIME, as a user's hand stays on the keys.
+    {L"pause TIME", [](const Args& a) { Sleep(static_cast<DWORD>(a.Opt(1, 0))); }},
+    {L"mark", [](const Args&) { mark = std::chrono::steady_clock::now(); }},
+    // The file's text as a keyboard types it, and as another program types it
+    // fast: every character as Unicode input, a line break (CR LF) as Enter,
+    // each pressed and released, all in one SendInput call.
+    {L"type FILE",
+     [](const Args& a) {
+         const std::wstring text = FileText(a[1]);
+         std::vector<INPUT> inputs;
+         for (std::size_t i = 0; i < text.size(); ++i) {
+             if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+                 inputs.push_back(KeyInput(VK_RETURN, false));
+                 inputs.push_back(KeyInput(VK_RETURN, true));
+                 ++i;
+                 continue;
+             }
+             for (const DWORD up : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)}) {
+                 INPUT in{INPUT_KEYBOARD, {}};
+                 in.ki = {0, text[i], KEYEVENTF_UNICODE | up, 0, 0};
+                 inputs.push_back(in);
+             }
+         }
+         SendInputs(std::move(inputs));
+     }},
+    // Waits until the control holds at least LENGTH characters; prints "ms T",
+    // the time since the last mark.
+    {L"waitlength WINDOW ID LENGTH [TIMEOUT]",
+     [](const Args& a) {
+         const HWND c = a.Control(1);
+         const auto length = static_cast<DWORD_PTR>(a.Opt(3, 0));
+         if (!WaitFor(a.Timeout(4), [&] { return Send(c, WM_GETTEXTLENGTH) >= length; }))
+             Fail(L"the text stayed shorter than " + a[3]);
+         const std::chrono::duration<double, std::milli> took =
+             std::chrono::steady_clock::now() - mark;
+         Print(L"ms " + std::to_wstring(took.count()));
+     }},
+    {L"setfocus WINDOW ID", // Moves a dialog's focus to the control, as Tab would; waits for it.
+     [](const Args& a) {
+         const HWND control = a.Control(1);
+         Post(a.Window(1), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+         GUITHREADINFO gui{};
+         gui.cbSize = sizeof gui;
+         if (!WaitFor(a.Timeout(3), [&] {
+                 return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &gui) &&
+                        gui.hwndFocus == control;
+             }))
+             Fail(L"the control did not take the focus");
      }},
     {L"focus WINDOW", // Prints "focus ID", the focused control of its thread (0: none).
      [](const Args& a) {

@@ -136,6 +136,23 @@ const Command kCommands[] = {
      }},
     {L"text WINDOW [ID]",
      [](const Args& a) { Print(WindowText(a.Has(2) ? a.Control(1) : a.Window(1))); }},
+    {L"front WINDOW", // Brings it to the front, as a click on it would; waits until it is.
+     [](const Args& a) {
+         const HWND w = a.Window(1);
+         SetForegroundWindow(w);
+         if (!WaitFor(a.Timeout(2), [&] { return GetForegroundWindow() == w; }))
+             Fail(L"the window did not come to the front");
+     }},
+    {L"units WINDOW [ID]", // Prints "units" and the text's UTF-16 code units in hex, exactly.
+     [](const Args& a) {
+         std::wstring line = L"units";
+         wchar_t code[8];
+         for (const wchar_t unit : WindowText(a.Has(2) ? a.Control(1) : a.Window(1))) {
+             std::swprintf(code, 8, L" %04X", static_cast<unsigned>(unit));
+             line += code;
+         }
+         Print(line);
+     }},
     {L"enabled WINDOW ID", // Prints "enabled 1" or "enabled 0".
      [](const Args& a) { Print(IsWindowEnabled(a.Control(1)) ? L"enabled 1" : L"enabled 0"); }},
     {L"children WINDOW", // Prints each descendant: id, class, text (tab-separated).

@@ -20,7 +20,6 @@ std::u16string U16(const std::string& s) {
 const TaskTable& Table10k() {
     static const TaskTable table = [] {
         TaskTable t;
-        t.beginBatch();
         for (int i = 0; i < 10000; ++i) {
             const int r = t.appendTasks(1);
             t.setCellText(u"Desc", r, i % 2 ? u"Run selected program..." : u"Open website...");
@@ -29,7 +28,6 @@ const TaskTable& Table10k() {
                           u"\"C:\\Programme\\Übersicht Größe\\app.exe\" --workspace " +
                               U16(std::to_string(i)) + u" --Ärger");
         }
-        t.endBatch();
         return t;
     }();
     return table;

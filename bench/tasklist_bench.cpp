@@ -26,7 +26,6 @@ std::u16string U16(const std::string& s) {
 
 TaskTable MakeTable(int rows) {
     TaskTable t;
-    t.beginBatch();
     for (int i = 0; i < rows; ++i) {
         const int r = t.appendTasks(1);
         t.setCellText(u"Desc", r, u"Run selected program...");
@@ -37,7 +36,6 @@ TaskTable MakeTable(int rows) {
         t.setCellNumber(u"Image", r, i % 16);
         t.setCellText(u"Enabled", r, i % 3 ? u"True" : u"False");
     }
-    t.endBatch();
     return t;
 }
 

@@ -242,14 +242,12 @@ void AppCore::SelectTasks(int focused, const std::vector<int>& selected) {
         if (row >= 0 && row < count) wanted[static_cast<std::size_t>(row)] = true;
     const bool newCurrent = focused >= 0 && focused < count && focused != tasks_.currentTask();
     bool changed = newCurrent;
-    tasks_.beginBatch();
     if (newCurrent) tasks_.selectTask(focused);
     for (int row = 0; row < count; ++row) {
         if (tasks_.isTaskSelected(row) == wanted[static_cast<std::size_t>(row)]) continue;
         tasks_.setTaskSelected(row, wanted[static_cast<std::size_t>(row)]);
         changed = true;
     }
-    tasks_.endBatch();
     // The grid hands back the selection it was just given: no news then.
     if (changed) Tell({.selection = true});
 }
@@ -263,14 +261,12 @@ void AppCore::SortTasks(Column column) {
 void AppCore::DeleteSelectedTasks() {
     UndoHistory::Bytes before = TableBytes();
     const int count = tasks_.taskCount();
-    tasks_.beginBatch();
     for (int row = 0; row < tasks_.taskCount();) {
         if (tasks_.isTaskSelected(row))
             tasks_.removeTask(row); // the following rows move up
         else
             ++row;
     }
-    tasks_.endBatch();
     std::optional<Step> step;
     if (tasks_.taskCount() < count) step = Step{u"Delete", std::move(before)};
     FinishChange(std::move(step), false);
@@ -279,11 +275,9 @@ void AppCore::DeleteSelectedTasks() {
 void AppCore::DeleteAllTasks() {
     if (filter_.active()) {
         // "All" is every row the user sees; the hidden ones stay.
-        tasks_.beginBatch();
         tasks_.selectTask(-1);
         for (int v = 0; v < filter_.visibleCount(); ++v)
             tasks_.setTaskSelected(filter_.TableRow(v), true);
-        tasks_.endBatch();
         DeleteSelectedTasks();
         return;
     }
@@ -325,11 +319,9 @@ void AppCore::DeselectHiddenTasks() {
         std::vector<int> kept;
         for (int v = 0; v < filter_.visibleCount(); ++v)
             if (tasks_.isTaskSelected(filter_.TableRow(v))) kept.push_back(filter_.TableRow(v));
-        tasks_.beginBatch();
         tasks_.selectTask(-1);
         for (int row : kept)
             tasks_.setTaskSelected(row, true);
-        tasks_.endBatch();
         return;
     }
     for (int row = 0; row < tasks_.taskCount(); ++row)

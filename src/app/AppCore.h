@@ -203,6 +203,7 @@ class AppCore {
     const UndoHistory& history() const { return history_; }
 
     // ---- A hotkey press ----
+    // Each press the hotkey manager hands on, the pause hotkey's among them.
     void HotKeyPressed(const HotKeyPress& press);
     // The grid's "Run now": the row's action, once, as a press of its hotkey
     // runs it, so a task can be tried without leaving the window. It runs

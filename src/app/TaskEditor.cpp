@@ -66,7 +66,6 @@ int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommi
     const bool fresh = row < 0;
     if (fresh) row = table.appendTasks(1);
 
-    table.beginBatch();
     if (fresh || commit.actionPicked || !preset || preset->actionShown)
         table.setCellText(Column::Desc, row,
                           f.action ? ActionName(*f.action) : std::u16string_view{});
@@ -89,7 +88,6 @@ int WriteEditorRow(TaskTable& table, const HotKeyNames& names, const EditorCommi
     }
     if (!shown || shown->ifRunning != f.ifRunning)
         table.setCellText(Column::If_running, row, IfRunningField(f.ifRunning));
-    table.endBatch();
     return row;
 }
 

@@ -62,7 +62,6 @@ bool IconSourceOf(std::u16string_view desc, std::u16string_view dest, IconSource
 IconPlan RebuildTaskIcons(TaskTable& table) {
     IconPlan plan;
     std::map<std::tuple<int, int, std::u16string>, int> known; // source -> its position
-    table.beginBatch();
     const int count = table.taskCount();
     for (int row = 0; row < count; ++row) {
         IconSource source;
@@ -75,7 +74,6 @@ IconPlan RebuildTaskIcons(TaskTable& table) {
         table.setCellNumber(u"Image", row, static_cast<std::int32_t>(plan.entries.size()));
         plan.entries.push_back(it->second);
     }
-    table.endBatch();
     return plan;
 }
 

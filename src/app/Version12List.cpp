@@ -291,20 +291,13 @@ void AppendImportedTasks(TaskTable& table, std::span<const TaskRecord> records) 
     if (records.size() > static_cast<std::size_t>(kMaxTasks))
         throw TableFullError("The task list holds at most " + std::to_string(kMaxTasks) +
                              " tasks.");
-    table.beginBatch();
-    try {
-        const int last = table.appendTasks(static_cast<int>(records.size()));
-        int row = last - static_cast<int>(records.size()) + 1;
-        for (const TaskRecord& record : records) {
-            for (Column c : {Column::Desc, Column::Hotkey, Column::Dest, Column::Type_run})
-                table.setCellText(c, row, record.fields[static_cast<std::size_t>(c)]);
-            ++row;
-        }
-    } catch (...) {
-        table.endBatch();
-        throw;
+    const int last = table.appendTasks(static_cast<int>(records.size()));
+    int row = last - static_cast<int>(records.size()) + 1;
+    for (const TaskRecord& record : records) {
+        for (Column c : {Column::Desc, Column::Hotkey, Column::Dest, Column::Type_run})
+            table.setCellText(c, row, record.fields[static_cast<std::size_t>(c)]);
+        ++row;
     }
-    table.endBatch();
 }
 
 } // namespace keyvane

@@ -110,10 +110,6 @@ std::u16string AsciiLowered(std::u16string_view text) {
     return EachUnit(text, [](char16_t c) { return AsciiLower(c); });
 }
 
-std::u16string AsciiUppered(std::u16string_view text) {
-    return EachUnit(text, [](char16_t c) { return AsciiUpper(c); });
-}
-
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)

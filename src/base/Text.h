@@ -25,7 +25,6 @@ constexpr char16_t AsciiUpper(char16_t c) {
     return (c >= u'a' && c <= u'z') ? c - 32 : c;
 }
 std::u16string AsciiLowered(std::u16string_view text);
-std::u16string AsciiUppered(std::u16string_view text);
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
 
 // The lower-case letter of a capital one in Latin (with its extensions),

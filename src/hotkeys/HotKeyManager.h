@@ -76,7 +76,6 @@ class THotKeyManager {
     // hotkeys are given back (0: none). Only marks it; AddRegistration
     // registers it.
     void SetKeptCode(HotKeyCode code);
-    HotKeyCode keptCode() const { return kept_; }
     // Releases every entry but the kept code's, last first.
     void ReleaseTaskRegistrations();
     bool HasRegistration(HotKeyCode code) const;

@@ -101,18 +101,6 @@ bool ParseFlag(std::u16string_view text) {
     throw TableFullError("The task list holds at most " + std::to_string(kMaxTasks) + " tasks.");
 }
 
-// Keeps a batch open for the length of a scope, also when it ends by an exception.
-class BatchScope {
-  public:
-    explicit BatchScope(TaskTable& table) : table_(table) { table_.beginBatch(); }
-    ~BatchScope() { table_.endBatch(); }
-    BatchScope(const BatchScope&) = delete;
-    BatchScope& operator=(const BatchScope&) = delete;
-
-  private:
-    TaskTable& table_;
-};
-
 } // namespace
 
 Column FindColumn(std::u16string_view name) {
@@ -133,10 +121,6 @@ const TaskTable::Row& TaskTable::rowAt(int row) const {
 
 void TaskTable::changed() {
     changedSinceSort_ = true;
-    if (batchDepth_ > 0)
-        changedInBatch_ = true;
-    else if (listener_)
-        listener_();
 }
 
 std::u16string TaskTable::cellText(Column column, int row) const {
@@ -248,10 +232,6 @@ void TaskTable::selectTask(int row) {
         r.selected = false;
     current_ = row;
     if (row >= 0) rows_[static_cast<std::size_t>(row)].selected = true;
-    if (batchDepth_ > 0)
-        changedInBatch_ = true;
-    else if (listener_)
-        listener_();
 }
 
 bool TaskTable::isTaskSelected(int row) const {
@@ -260,18 +240,6 @@ bool TaskTable::isTaskSelected(int row) const {
 
 void TaskTable::setTaskSelected(int row, bool selected) {
     rowAt(row).selected = selected;
-}
-
-void TaskTable::beginBatch() {
-    ++batchDepth_;
-}
-
-void TaskTable::endBatch() {
-    if (batchDepth_ == 0) return;
-    if (--batchDepth_ == 0 && changedInBatch_) {
-        changedInBatch_ = false;
-        if (listener_) listener_();
-    }
 }
 
 void TaskTable::sortByColumn(std::u16string_view column) {
@@ -370,7 +338,6 @@ void TaskTable::fillRow(Row& row, TaskRecord& record, bool inFileForm) {
 }
 
 void TaskTable::setRecords(std::vector<TaskRecord>&& records) {
-    BatchScope batch(*this);
     removeAllTasks();
     if (records.size() > static_cast<std::size_t>(kMaxTasks)) ThrowFull();
     rows_.resize(records.size());
@@ -390,7 +357,6 @@ void TaskTable::setRecordsFromFile(std::span<const std::uint8_t> bytes) {
     };
     RowFiller filler;
     DecodeTaskList(bytes, filler);
-    BatchScope batch(*this);
     removeAllTasks();
     rows_ = std::move(filler.rows);
     changed();

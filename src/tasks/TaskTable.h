@@ -11,7 +11,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -125,11 +124,6 @@ class TaskTable {
     // For the grid's Ctrl and Shift selection; does not change the current row.
     void setTaskSelected(int row, bool selected);
 
-    // Bracket a group of changes; they nest. The change listener is told once,
-    // when the count is back to 0, if anything changed inside.
-    void beginBatch();
-    void endBatch();
-
     // Header click: sorts by the column, flipping direction on a repeated
     // click; the current row stays on its task.
     void sortByColumn(std::u16string_view column);
@@ -148,9 +142,6 @@ class TaskTable {
     // bytes)) without the list of every record, each going into its row as
     // it is read. Throws as the reader does, leaving the table unchanged.
     void setRecordsFromFile(std::span<const std::uint8_t> bytes);
-
-    // Told after every change outside a batch (the grid repaints from it).
-    void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
   private:
     struct Row {
@@ -183,13 +174,10 @@ class TaskTable {
 
     std::vector<Row> rows_;
     int current_ = -1;
-    int batchDepth_ = 0;
-    bool changedInBatch_ = false;
     // Sorting memory: one direction per column, and the sort column (-1 none).
     std::array<bool, kColumnCount> descending_{};
     int sortColumn_ = -1;
     bool changedSinceSort_ = true;
-    std::function<void()> listener_;
 };
 
 } // namespace keyvane

@@ -74,8 +74,9 @@ TEST(DestinationText, OlderFilesMeanWhatTheyMeant) {
     for (const auto& c : cases) {
         EXPECT_EQ(DestinationFromCell(c.cell), c.text) << Shown(c.cell);
         // Saved again unchanged, a one-line one is written as it was.
-        if (FirstLine(c.cell) == c.cell)
+        if (FirstLine(c.cell) == c.cell) {
             EXPECT_EQ(CellFromDestination(DestinationFromCell(c.cell)), c.cell) << Shown(c.cell);
+        }
     }
     // A lone CR or LF is kept as the line break the file can hold.
     EXPECT_EQ(DestinationFromCell(CellAfterRestart(CellFromDestination(u"a\nb\rc"))),

@@ -159,25 +159,6 @@ TEST(TaskTable, SelectTaskMakesTheOnlySelectedRow) {
     EXPECT_EQ(t.currentTask(), -1);
 }
 
-TEST(TaskTable, BatchesNestAndTellTheListenerOnce) {
-    TaskTable t;
-    int told = 0;
-    t.setChangeListener([&] { ++told; });
-    t.appendTasks(1);
-    EXPECT_EQ(told, 1);
-    t.beginBatch();
-    t.beginBatch();
-    t.appendTasks(2);
-    t.setCellText(u"Desc", 0, u"x");
-    t.endBatch();
-    EXPECT_EQ(told, 1) << "still inside the outer batch";
-    t.endBatch();
-    EXPECT_EQ(told, 2);
-    t.beginBatch();
-    t.endBatch();
-    EXPECT_EQ(told, 2) << "an empty batch tells nothing";
-}
-
 TEST(TaskTable, SortOrdersByColumnKindAndFlipsOnRepeat) {
     TaskTable t = TableOf({u"b", u"B", u"a", u"A"});
     t.sortByColumn(u"Desc");

@@ -2,6 +2,7 @@
 
 #include "app/layout/MainLayout.h"
 
+#include <algorithm>
 #include <string>
 
 namespace keyvane {
@@ -60,6 +61,22 @@ int ButtonWidthForCaption(HWND button) {
     ReleaseDC(button, dc);
     // The glyph, a gap beside it, and the frame's margins on both sides.
     return text.right - text.left + ScaleToDpi(button, 16 + 3 + 2 * 5);
+}
+
+void CentreWithinWorkArea(HWND window, const RECT& over) {
+    RECT own{};
+    if (!GetWindowRect(window, &own)) return;
+    const int width = own.right - own.left, height = own.bottom - own.top;
+    int left = over.left + (over.right - over.left - width) / 2;
+    int top = over.top + (over.bottom - over.top - height) / 2;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&over, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        left = std::max<int>(work.left, std::min<int>(left, work.right - width));
+        top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
+    }
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace keyvane

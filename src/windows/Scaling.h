@@ -22,4 +22,9 @@ void SetButtonGlyph(HWND button, HINSTANCE instance, int iconId);
 // font.
 int ButtonWidthForCaption(HWND button);
 
+// Moves the window to the middle of over, kept whole on the work area of
+// over's monitor as far as it fits there, its title bar first: a dialog
+// centred on a small owner near the screen's edge would open half off it.
+void CentreWithinWorkArea(HWND window, const RECT& over);
+
 } // namespace keyvane

@@ -115,12 +115,7 @@ void TaskEditorDialog::CentreOnOwner() {
         if (!GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor)) return;
         over = monitor.rcWork;
     }
-    RECT own{};
-    if (!GetWindowRect(handle_, &own)) return;
-    const int width = own.right - own.left, height = own.bottom - own.top;
-    SetWindowPos(handle_, nullptr, over.left + (over.right - over.left - width) / 2,
-                 over.top + (over.bottom - over.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CentreWithinWorkArea(handle_, over);
 }
 
 void TaskEditorDialog::Run(bool adding, const TaskFields* filled) {

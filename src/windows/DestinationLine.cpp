@@ -1,5 +1,7 @@
 #include "windows/DestinationLine.h"
 
+#include "windows/DialogHost.h"
+
 #include "app/DestinationView.h"
 #include "app/TaskEditor.h"
 #include "base/ErrorReport.h"
@@ -12,13 +14,6 @@
 
 namespace keyvane {
 namespace {
-
-std::u16string ItemText(HWND item) {
-    const int length = GetWindowTextLengthW(item);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int n = GetWindowTextW(item, text.data(), length + 1);
-    return FromWide(std::wstring_view(text.data(), static_cast<std::size_t>(n)));
-}
 
 bool CtrlHeld() {
     return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
@@ -113,8 +108,8 @@ void DestinationLine::Show(std::optional<Action> action) {
 }
 
 std::u16string DestinationLine::Text() const {
-    if (form_ == Form::Text) return ItemText(Item(IDC_EDITOR_TEXT));
-    return ItemText(Item(IDC_EDITOR_DESTINATION));
+    if (form_ == Form::Text) return WindowText(Item(IDC_EDITOR_TEXT));
+    return WindowText(Item(IDC_EDITOR_DESTINATION));
 }
 
 void DestinationLine::SetText(const std::u16string& text) {
@@ -141,7 +136,7 @@ bool DestinationLine::OnCommand(WORD id, WORD code) {
 
 void DestinationLine::ShowCount() {
     SetWindowTextW(Item(IDC_EDITOR_TEXT_COUNT),
-                   W(CharacterCountText(ItemText(Item(IDC_EDITOR_TEXT)))));
+                   W(CharacterCountText(WindowText(Item(IDC_EDITOR_TEXT)))));
 }
 
 std::u16string DestinationLine::ShowKeysNote(bool evenEmpty) {

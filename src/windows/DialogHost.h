@@ -1,9 +1,14 @@
-// The dialog procedure of the program's dialogs: keeps the owning object in
-// DWLP_USER from WM_INITDIALOG on, forwards every message to its
-// HandleMessage, and forgets the window once it is gone.
+// What the program's dialogs share: their dialog procedure, which keeps the
+// owning object in DWLP_USER from WM_INITDIALOG on, forwards every message to
+// its HandleMessage and forgets the window once it is gone; and the text of a
+// control, whole.
 #pragma once
 
+#include "base/WinText.h"
+
 #include <windows.h>
+
+#include <string>
 
 namespace keyvane {
 
@@ -23,6 +28,13 @@ INT_PTR CALLBACK ForwardingDialogProc(HWND window, UINT message, WPARAM wParam, 
         self->handle_ = nullptr;
     }
     return result;
+}
+
+inline std::u16string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int n = GetWindowTextW(window, text.data(), length + 1);
+    return FromWide(std::wstring_view(text.data(), static_cast<std::size_t>(n)));
 }
 
 } // namespace keyvane

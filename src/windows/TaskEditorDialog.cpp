@@ -25,13 +25,6 @@ namespace keyvane {
 
 namespace {
 
-std::u16string WindowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int n = GetWindowTextW(window, text.data(), length + 1);
-    return FromWide(std::wstring_view(text.data(), static_cast<std::size_t>(n)));
-}
-
 int RunTypeIndex(std::u16string_view text) {
     for (std::size_t i = 0; i < kRunTypes.size(); ++i)
         if (kRunTypes[i].name == text) return static_cast<int>(i);

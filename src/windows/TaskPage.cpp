@@ -6,6 +6,7 @@
 #include "base/ErrorReport.h"
 #include "base/WinText.h"
 #include "tasks/TaskVocabulary.h"
+#include "windows/DialogHost.h"
 #include "windows/Scaling.h"
 #include "windows/TaskEditorDialog.h"
 #include "windows/TaskIconList.h"
@@ -27,20 +28,20 @@ constexpr int kTaskButtons[] = {IDC_MAIN_ADD,        IDC_MAIN_EDIT,      IDC_MAI
 
 TaskPage::TaskPage(HINSTANCE instance, HWND parent, HWND owner, AppCore& core)
     : instance_(instance), owner_(owner), core_(core) {
-    page_ = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_TASK_PAGE), parent,
-                               &TaskPage::PageProc, reinterpret_cast<LPARAM>(this));
-    if (!page_) throw std::runtime_error("CreateDialogParamW failed for the task page");
+    handle_ = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_TASK_PAGE), parent,
+                                 &ForwardingDialogProc<TaskPage>, reinterpret_cast<LPARAM>(this));
+    if (!handle_) throw std::runtime_error("CreateDialogParamW failed for the task page");
     // An id of its own, so nothing takes the page for one of the pages' controls.
-    SetWindowLongPtrW(page_, GWLP_ID, IDC_MAIN_TASK_PAGE);
-    SetWindowPos(GetDlgItem(page_, IDC_MAIN_HOTKEYS_GROUP), HWND_BOTTOM, 0, 0, 0, 0,
+    SetWindowLongPtrW(handle_, GWLP_ID, IDC_MAIN_TASK_PAGE);
+    SetWindowPos(GetDlgItem(handle_, IDC_MAIN_HOTKEYS_GROUP), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetGlyphs();
     SetUpGrid();
-    SendDlgItemMessageW(page_, IDC_MAIN_FILTER, EM_SETCUEBANNER, TRUE,
+    SendDlgItemMessageW(handle_, IDC_MAIN_FILTER, EM_SETCUEBANNER, TRUE,
                         reinterpret_cast<LPARAM>(L"Search (Ctrl+F)"));
     // Elevated above the shell, no drop is taken (README).
     if (PlanMessages(ThisProcessElevated(), ShellElevated()).acceptDrops)
-        DragAcceptFiles(page_, TRUE);
+        DragAcceptFiles(handle_, TRUE);
     DrawTaskIcons();
     EnableCommands();
     ShowPaused();
@@ -48,7 +49,7 @@ TaskPage::TaskPage(HINSTANCE instance, HWND parent, HWND owner, AppCore& core)
 
 TaskPage::~TaskPage() {
     editor_.reset();
-    if (page_) DestroyWindow(page_);
+    if (handle_) DestroyWindow(handle_);
 }
 
 void TaskPage::SetUpGrid() {
@@ -62,7 +63,7 @@ void TaskPage::SetUpGrid() {
     };
     events.sort = [this](Column column) { Guarded([&] { core_.SortTasks(column); }); };
     grid_.SetFilter(&core_.taskFilter());
-    grid_.Attach(GetDlgItem(page_, IDC_MAIN_GRID), core_.table(), std::move(events));
+    grid_.Attach(GetDlgItem(handle_, IDC_MAIN_GRID), core_.table(), std::move(events));
     grid_.SetHotKeyMarks([this](int row) -> TaskGrid::RowMark {
         const HotKeyNames& names = core_.hotKeyNames();
         if (!ActionFromName(core_.table().textCell(Column::Desc, row)))
@@ -106,7 +107,7 @@ void TaskPage::EnableCommands() {
     HWND focus = GetFocus();
     bool focusLost = false;
     for (auto [id, enabled] : buttons) {
-        HWND button = GetDlgItem(page_, id);
+        HWND button = GetDlgItem(handle_, id);
         if (!enabled && button == focus) focusLost = true;
         EnableWindow(button, enabled ? TRUE : FALSE);
     }
@@ -117,32 +118,28 @@ void TaskPage::EnableCommands() {
 
 void TaskPage::ShowPaused() {
     const bool paused = core_.paused();
-    SetDlgItemTextW(page_, IDC_MAIN_PAUSED, paused ? W(core_.PausedNote()) : L"");
-    ShowWindow(GetDlgItem(page_, IDC_MAIN_PAUSED), paused ? SW_SHOW : SW_HIDE);
+    SetDlgItemTextW(handle_, IDC_MAIN_PAUSED, paused ? W(core_.PausedNote()) : L"");
+    ShowWindow(GetDlgItem(handle_, IDC_MAIN_PAUSED), paused ? SW_SHOW : SW_HIDE);
 }
 
 void TaskPage::FocusDefault() {
-    SetFocus(GetDlgItem(page_, core_.table().taskCount() > 0 ? IDC_MAIN_GRID : IDC_MAIN_FILTER));
+    SetFocus(GetDlgItem(handle_, core_.table().taskCount() > 0 ? IDC_MAIN_GRID : IDC_MAIN_FILTER));
 }
 
 void TaskPage::FocusSearch() {
-    HWND box = GetDlgItem(page_, IDC_MAIN_FILTER);
+    HWND box = GetDlgItem(handle_, IDC_MAIN_FILTER);
     SetFocus(box);
     SendMessageW(box, EM_SETSEL, 0, -1);
 }
 
 void TaskPage::OnFilterChanged() {
-    HWND box = GetDlgItem(page_, IDC_MAIN_FILTER);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
-    core_.SetTaskFilter(FromWide(text));
+    core_.SetTaskFilter(WindowText(GetDlgItem(handle_, IDC_MAIN_FILTER)));
 }
 
 void TaskPage::DrawTaskIcons() {
     const BuiltInPictures pictures{IDB_REBOOT, IDB_HIBERNATE, IDB_MINIMIZEALL};
-    HIMAGELIST icons =
-        BuildTaskIconList(instance_, core_.iconPlan(), ScaleToDpi(page_, kNewRowHeight), pictures);
+    HIMAGELIST icons = BuildTaskIconList(instance_, core_.iconPlan(),
+                                         ScaleToDpi(handle_, kNewRowHeight), pictures);
     grid_.SetIcons(icons, &core_.iconPlan());
 }
 
@@ -154,20 +151,20 @@ void TaskPage::SetGlyphs() {
                                           {IDC_MAIN_MOVE_DOWN, IDI_MOVEDOWN},
                                           {IDC_MAIN_MOVE_UP, IDI_MOVEUP}};
     for (auto [button, icon] : glyphs)
-        SetButtonGlyph(GetDlgItem(page_, button), instance_, icon);
+        SetButtonGlyph(GetDlgItem(handle_, button), instance_, icon);
 }
 
 void TaskPage::MeasureButtons(std::span<int> widths) const {
     std::size_t i = 0;
     for (int id : kTaskButtons)
-        if (i < widths.size()) widths[i++] = ButtonWidthForCaption(GetDlgItem(page_, id));
+        if (i < widths.size()) widths[i++] = ButtonWidthForCaption(GetDlgItem(handle_, id));
 }
 
 void TaskPage::LayOut(const HotKeyPageLayout& layout, int width, int height) {
     const int top = layout.area.top;
-    MoveWindow(page_, 0, top, width, height - top, TRUE);
+    MoveWindow(handle_, 0, top, width, height - top, TRUE);
     auto place = [&](int id, const LayoutRect& r) {
-        MoveWindow(GetDlgItem(page_, id), r.left, r.top - top, r.width, r.height, TRUE);
+        MoveWindow(GetDlgItem(handle_, id), r.left, r.top - top, r.width, r.height, TRUE);
     };
     // The group box fills the page; the search box and the grid fill the
     // box above the bar of six buttons.
@@ -184,8 +181,9 @@ void TaskPage::LayOut(const HotKeyPageLayout& layout, int width, int height) {
 
 void TaskPage::DpiChanged(HFONT font, int oldDpi, int newDpi) {
     if (font) {
-        SendMessageW(page_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        for (HWND child = GetWindow(page_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        for (HWND child = GetWindow(handle_, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT))
             SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     SetGlyphs();
@@ -237,8 +235,8 @@ bool TaskPage::PreTranslateMessage(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE))
         return false;
     HWND focus = GetFocus();
-    if (!focus || !IsChild(page_, focus)) return false;
-    HWND box = GetDlgItem(page_, IDC_MAIN_FILTER);
+    if (!focus || !IsChild(handle_, focus)) return false;
+    HWND box = GetDlgItem(handle_, IDC_MAIN_FILTER);
     if (msg.wParam == VK_ESCAPE) {
         // Escape in the search box clears it: every row shows again.
         if (focus == box) SetWindowTextW(box, L"");
@@ -251,12 +249,6 @@ bool TaskPage::PreTranslateMessage(const MSG& msg) {
     else if (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON))
         SendMessageW(focus, BM_CLICK, 0, 0);
     return true;
-}
-
-INT_PTR CALLBACK TaskPage::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrW(window, DWLP_USER, lParam);
-    auto* self = reinterpret_cast<TaskPage*>(GetWindowLongPtrW(window, DWLP_USER));
-    return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
 }
 
 INT_PTR TaskPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -294,7 +286,7 @@ INT_PTR TaskPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         LRESULT result = 0;
         Guarded([&] { result = grid_.HandleNotify(header, handled); });
         if (!handled) return FALSE;
-        SetWindowLongPtrW(page_, DWLP_MSGRESULT, result);
+        SetWindowLongPtrW(handle_, DWLP_MSGRESULT, result);
         return TRUE;
     }
     default:

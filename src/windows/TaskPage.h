@@ -29,7 +29,7 @@ class TaskPage {
     TaskPage(const TaskPage&) = delete;
     TaskPage& operator=(const TaskPage&) = delete;
 
-    HWND handle() const { return page_; }
+    HWND handle() const { return handle_; }
     TaskGrid& grid() { return grid_; }
 
     // The core's one notice: redraws what it touched.
@@ -61,7 +61,7 @@ class TaskPage {
     bool PreTranslateMessage(const MSG& msg);
 
   private:
-    static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class Owner> friend INT_PTR CALLBACK ForwardingDialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void SetUpGrid();
     void SetGlyphs();
@@ -77,7 +77,7 @@ class TaskPage {
 
     HINSTANCE instance_;
     HWND owner_;
-    HWND page_ = nullptr;
+    HWND handle_ = nullptr;
     AppCore& core_;
     TaskGrid grid_;
     std::unique_ptr<TaskEditorDialog> editor_;

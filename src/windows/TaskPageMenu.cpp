@@ -33,7 +33,7 @@ void TaskPage::OnContextMenu(LPARAM point) {
     if (!items->canRun) EnableMenuItem(menu, IDM_GRID_RUN_NOW, MF_BYCOMMAND | MF_GRAYED);
     SetMenuDefaultItem(menu, IDM_GRID_EDIT, FALSE); // what a double click does
     // The item's command arrives as WM_COMMAND, as from the buttons.
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, page_,
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, handle_,
                    nullptr);
     DestroyMenu(bar);
 }

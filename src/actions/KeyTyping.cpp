@@ -46,36 +46,6 @@ KeyInput TextKeyInput(std::u16string_view text) {
     return input;
 }
 
-bool IsExtendedVirtualKey(std::uint16_t vk, bool keypad) {
-    switch (vk) {
-    case kVkReturn:
-        return keypad; // the keypad's Enter
-    case 0x21:         // Page Up, Page Down, End, Home, the arrows
-    case 0x22:
-    case 0x23:
-    case 0x24:
-    case 0x25:
-    case 0x26:
-    case 0x27:
-    case 0x28:
-    case 0x2D: // Insert
-    case 0x2E: // Delete
-        return !keypad;
-    case 0x03: // Break
-    case 0x2C: // Print Screen
-    case kVkLWin:
-    case kVkRWin:
-    case 0x5D: // Applications
-    case 0x6F: // the keypad's '/'
-    case 0x90: // Num Lock
-    case 0xA3: // right Ctrl
-    case 0xA5: // right Alt
-        return true;
-    default:
-        return vk >= 0xA6 && vk <= 0xB7; // browser, volume and media keys
-    }
-}
-
 KeyInput SequenceKeyInput(std::span<const HotKeyCode> keys) {
     // Ctrl, Shift, Alt, Win: the order the Hotkey column names them in.
     static constexpr std::pair<HotKeyCode, std::uint16_t> kModifierKeys[] = {

@@ -56,11 +56,6 @@ KeyInput TextKeyInput(std::u16string_view text);
 // Shift, Alt, Win), the key down and up, the modifiers up in reverse order.
 KeyInput SequenceKeyInput(std::span<const HotKeyCode> keys);
 
-// Whether the virtual key lies in the keyboard's extended block (the main
-// block's navigation keys, the keypad's Enter and '/', right Ctrl and Alt,
-// Win, ...); the keypad bit tells a twin from its main-block key.
-bool IsExtendedVirtualKey(std::uint16_t vk, bool keypad);
-
 // Integrity levels as the system numbers them (the last sub-authority of
 // the level's SID). own unknown: a system without levels, nothing refuses
 // input. theirs unknown: a process we may not read, taken as higher.

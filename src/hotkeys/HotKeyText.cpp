@@ -117,6 +117,14 @@ std::uint16_t FindKey(const std::array<std::u16string, 256>& foldedNames,
 
 } // namespace
 
+bool IsExtendedVirtualKey(std::uint16_t key, bool keypad) {
+    // Keys the layout names itself, whose input must still say extended:
+    // Break, the Windows and Applications keys, the browser, volume and
+    // media keys.
+    if (key == 0x03 || (key >= 0x5B && key <= 0x5D) || (key >= 0xA6 && key <= 0xB7)) return true;
+    return SendsExtendedCode(static_cast<std::uint16_t>((key & 0xFF) | (keypad ? kKeypadBit : 0)));
+}
+
 HotKeyCode MakeHotKeyCode(std::uint16_t flags, std::uint16_t key) {
     HotKeyCode code = key;
     for (const Modifier& m : kModifiers)

@@ -78,6 +78,11 @@ struct HotKeyPair {
     std::uint16_t key;   // virtual key, 0-255
 };
 
+// Whether input of the virtual key says extended: the navigation block
+// (not its keypad twins), the keypad's Enter and "/", Print Screen, Break,
+// Num Lock, right Ctrl and Alt, the Windows, Applications and media keys.
+bool IsExtendedVirtualKey(std::uint16_t key, bool keypad);
+
 HotKeyCode MakeHotKeyCode(std::uint16_t flags, std::uint16_t key);
 // Bits 8-12 (the keypad bit among them) and 17-31 are ignored.
 HotKeyPair SplitHotKeyCode(HotKeyCode code);

@@ -3,6 +3,8 @@
 // typer on the user-interface thread.
 #include "actions/KeyTyping.h"
 
+#include "base/SystemLibrary.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -36,11 +38,12 @@ std::optional<std::uint32_t> IntegrityLevel(HANDLE process) {
     return level;
 }
 
-// A window the user could have been typing in: shown, not minimized, not a
-// tool window or one that refuses activation, and not the desktop or the
-// taskbar.
+// A window the user could have been typing in: shown on this desktop, not
+// minimized, not a tool window or one that refuses activation, and not the
+// desktop or the taskbar.
 bool TypingCandidate(HWND window) {
-    if (!IsWindowVisible(window) || IsIconic(window) || OwnProcess(window)) return false;
+    if (!IsWindowVisible(window) || IsIconic(window) || OwnProcess(window) || IsCloaked(window))
+        return false;
     const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
     if (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) return false;
     wchar_t className[64] = {};

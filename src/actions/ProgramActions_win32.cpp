@@ -135,10 +135,6 @@ void ShellRunProgram(void* ownerWindow, const std::u16string& program,
 
 namespace {
 
-// DWMWA_CLOAKED of the desktop composer's window attributes, which MinGW's
-// headers may lack.
-constexpr DWORD kDwmCloakedAttribute = 14;
-
 struct WindowWalk {
     std::vector<WindowRecord> windows;
 };
@@ -157,10 +153,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM walkParam) {
     record.lastActivePopup = reinterpret_cast<std::uintptr_t>(GetLastActivePopup(window));
     if (!record.lastActivePopup) record.lastActivePopup = record.handle;
     record.visible = IsWindowVisible(window) != FALSE;
-    DWORD cloaked = 0;
-    record.cloaked =
-        WindowManagerAttribute(window, kDwmCloakedAttribute, &cloaked, sizeof cloaked) &&
-        cloaked != 0;
+    record.cloaked = IsCloaked(window);
     const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
     record.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
     record.appWindow = (exStyle & WS_EX_APPWINDOW) != 0;

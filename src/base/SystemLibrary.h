@@ -21,6 +21,9 @@ template <class Function> Function* SystemFunction(const wchar_t* dll, const cha
 // when it filled value. False where the DLL is missing or the call fails
 // (composition off).
 bool WindowManagerAttribute(void* window, unsigned long attribute, void* value, unsigned long size);
+// Whether the desktop composer hides the window though it counts as visible:
+// on another virtual desktop, a suspended store app (DWMWA_CLOAKED).
+bool IsCloaked(void* window);
 
 // Makes the calling thread a single-threaded component-object apartment,
 // once; what the shell's objects, its execute functions and the file dialog

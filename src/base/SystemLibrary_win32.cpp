@@ -20,6 +20,12 @@ bool WindowManagerAttribute(void* window, unsigned long attribute, void* value,
     return get && SUCCEEDED(get(static_cast<HWND>(window), attribute, value, size));
 }
 
+bool IsCloaked(void* window) {
+    constexpr DWORD kCloaked = 14; // DWMWA_CLOAKED, which MinGW's headers may lack
+    DWORD cloaked = 0;
+    return WindowManagerAttribute(window, kCloaked, &cloaked, sizeof cloaked) && cloaked != 0;
+}
+
 bool EnterComApartment() {
     // Once per thread: the apartment is never left, so one success holds.
     // S_FALSE (already such an apartment) counts as entered;
